@@ -1,0 +1,91 @@
+#pragma once
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+/// A component whose settings are named, typed parameters that can be listed in declaration
+/// order, printed as text and set from text. The component keeps each setting in an ordinary
+/// member variable and declares it once; the generic parameter dialog and the command-line tool
+/// edit every component through this interface alone.
+class Configurable {
+public:
+    /// Converts between the text form of a parameter and the variable it stands for.
+    class Type {
+    public:
+        virtual ~Type() = default;
+        /// Converts `text` and stores the result into the variable at `target`.
+        virtual void parse(std::string text, void* target) const = 0;
+        /// Returns the text form of the variable at `target`.
+        virtual std::string format(const void* target) const = 0;
+    };
+
+    /// 32-bit signed integer, read as `atoi` reads it.
+    class Type_int : public Type {
+    public:
+        void parse(std::string text, void* target) const override;
+        std::string format(const void* target) const override;
+    };
+
+    /// 32-bit float, read as `atof` reads it, printed with six significant digits.
+    class Type_float : public Type {
+    public:
+        void parse(std::string text, void* target) const override;
+        std::string format(const void* target) const override;
+    };
+
+    /// Flag: true exactly for the text "true".
+    class Type_bool : public Type {
+    public:
+        void parse(std::string text, void* target) const override;
+        std::string format(const void* target) const override;
+    };
+
+    /// Byte string, copied verbatim.
+    class Type_string : public Type {
+    public:
+        void parse(std::string text, void* target) const override;
+        std::string format(const void* target) const override;
+    };
+
+    /// One declared parameter.
+    struct Value {
+        bool set = false;            ///< written by setParameter since the last commit
+        std::unique_ptr<Type> type;  ///< owned converter
+        void* target = nullptr;      ///< the variable; not owned
+    };
+
+    Configurable() = default;
+    Configurable(const Configurable&) = delete;
+    Configurable& operator=(const Configurable&) = delete;
+    virtual ~Configurable() = default;
+
+    /// Hook called by commitParameters before the set flags are cleared.
+    virtual void parametersCommitted() {}
+
+    /// Declares a parameter. A second declaration of the same name is refused (returns false)
+    /// and leaves the first one in place.
+    bool addParameter(const std::string& parameterName, std::unique_ptr<Type> type, void* target);
+    /// Sets a parameter from text and marks it set; false for an undeclared name.
+    bool setParameter(const std::string& parameterName, const std::string& text);
+    /// The text form of a parameter; empty for an undeclared name.
+    std::string getParameter(const std::string& parameterName) const;
+    /// True when the parameter was set since the last commit; false for an undeclared name.
+    bool isParameterSet(const std::string& parameterName) const;
+    /// True when a parameter of that name is declared.
+    bool hasParameter(const std::string& parameterName) const;
+    /// The names in declaration order.
+    const std::vector<std::string>& parameterNames() const { return names; }
+    /// Calls parametersCommitted, then clears every set flag.
+    void commitParameters();
+    /// Forgets every parameter (the variables themselves are untouched).
+    void clearParameters();
+
+    /// Display name of the component.
+    std::string name;
+
+private:
+    std::vector<std::string> names;
+    std::map<std::string, Value> table;
+};

@@ -1,0 +1,75 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "core/Configurable.h"
+#include "core/PDF.h"
+
+/// Abstract base of every crowd model. It owns what the models share: the obstacle segments of
+/// the scene, the per-agent parameter values with their distributions and defaults, the current
+/// state of every agent and the trajectories recorded during the last run.
+class Simulation : public Configurable {
+public:
+    /// Parameter type that edits a distribution as text: "min max KIND mean deviation".
+    class Type_pdf : public Configurable::Type {
+    public:
+        void parse(std::string text, void* target) const override;
+        std::string format(const void* target) const override;
+    };
+
+    Simulation() = default;
+    ~Simulation() override = default;
+
+    /// Discards any previous agents and builds `agentCount` new ones.
+    virtual void createAgents() = 0;
+    /// Brings every agent back to its initial state and gives it its row of agentParameters.
+    virtual void applyParameters() = 0;
+    /// Hands one obstacle segment to the model.
+    virtual void registerObstacle(float x1, float y1, float x2, float y2) = 0;
+    virtual void setPosition(int agent, float x, float y) = 0;
+    virtual void setVelocity(int agent, float vx, float vy) = 0;
+    /// Sets the point that the agent walks to.
+    virtual void setGoal(int agent, float x, float y) = 0;
+    /// Advances every agent by `dt` seconds and stores each agent's new state.
+    virtual void step(float dt) = 0;
+
+    /// Sets the simulation up for `count` agents: arrays, agents, default parameter rows,
+    /// obstacles handed to the model, parameters applied.
+    void initialise(int count);
+    /// Appends one obstacle segment to the scene lists (handed to the model by initialise).
+    void addObstacle(float x1, float y1, float x2, float y2);
+    /// Declares an agent parameter with its default and distribution and (re)exposes every
+    /// distribution as a Type_pdf parameter bound to its current storage.
+    void addAgentParameter(const std::string& parameterName, float defaultValue,
+                           const PDF& distribution);
+    /// Empties every agent's recorded trajectory.
+    void clearRecords();
+    /// Appends one sample to an agent's recorded trajectory.
+    void recordSample(int agent, float x, float y, float vx, float vy);
+    /// Fixes frameCount from agent 0's trajectory and returns the recorded x lists.
+    const std::vector<std::vector<float>>& finishRecords();
+    /// Stores an agent's current state.
+    void setAgentState(int agent, float x, float y, float vx, float vy);
+    /// Frees the per-run arrays.
+    void releaseArrays();
+    /// A copy of the parameter distributions, for drawing values.
+    std::vector<PDF> parameterDistributionsCopy() const { return parameterDistributions; }
+
+    float displayPosition = 0.0f;  ///< fraction of the recorded run that the view shows
+    int agentCount = 0;
+    int obstacleCount = 0;
+    int frameCount = 0;  ///< recorded samples per agent after the last run
+    int agentParameterCount = 0;
+
+    /// Recorded trajectories: sample k of agent i is (recordedX[i][k], recordedY[i][k], ...).
+    std::vector<std::vector<float>> recordedX, recordedY, recordedVX, recordedVY;
+    /// Obstacle segments of the scene, one entry per segment.
+    std::vector<float> obstacleX1, obstacleY1, obstacleX2, obstacleY2;
+    /// State of each agent after the last step.
+    std::vector<float> currentX, currentY, currentVX, currentVY;
+    /// Row i holds agent i's parameter values (agentCount × agentParameterCount).
+    std::vector<float> agentParameters;
+    std::vector<PDF> parameterDistributions;
+    std::vector<float> parameterDefaults;
+};
