@@ -1,6 +1,13 @@
 #pragma once
 
+#include "calibration/GeneticAnnealing.h"
+#include "calibration/GeneticGreedy.h"
 #include "data/ParserANA.h"
+#include "metrics/Difference.h"
+#include "metrics/InterPedDist.h"
+#include "metrics/PathLength.h"
+#include "models/PedestrianV.h"
+#include "models/SimulationGeneric.h"
 
 /// Registers every component in its fixed position: the parsers, then the models, the metrics
 /// and the calibration algorithms, each in the order in which their lists show them. Both the
@@ -8,4 +15,13 @@
 template <class Registrar>
 void registerStandardComponents(Registrar& registrar) {
     registrar.template addParser<ParserANA>();
+    registrar.template addSimulation<SimulationGeneric<PedestrianV>>();
+    registrar.template addMetric<Difference>();
+    registrar.template addMetric<InterPedDist>();
+    registrar.template addMetric<PathLength>();
+    registrar.template addCalibration<Greedy>();
+    registrar.template addCalibration<SimulatedAnnealing>();
+    registrar.template addCalibration<Genetic>();
+    registrar.template addCalibration<GeneticGreedy>();
+    registrar.template addCalibration<GeneticAnnealing>();
 }

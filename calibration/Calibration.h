@@ -1,11 +1,88 @@
 #pragma once
 
-#include "core/Configurable.h"
+#include <functional>
+#include <iosfwd>
+#include <vector>
 
-/// Abstract base of the parameter-optimisation algorithms.
+#include "core/Configurable.h"
+#include "core/PDF.h"
+
+class Metric;
+class Record;
+
+/// One calibrated value: a pedestrian's value of one distributed model parameter, held in a cell
+/// of the record's parameter matrix, which the algorithms write trial values into in place.
+struct ParameterEntry {
+    float* target = nullptr;  ///< the matrix cell; not owned
+    int samples = 20;         ///< trial draws per greedy pass
+    PDF distribution;         ///< the parameter's distribution
+    float best = 0.0f;        ///< best value seen
+};
+
+/// Abstract base of the parameter-optimisation algorithms. It owns the entry list (parameter-
+/// major: entry k × P + i is pedestrian i's value of parameter k), the binding to the record and
+/// the metric, the best cost, the console conventions and the best-parameter report. The
+/// algorithms derive virtually, so that a hybrid has one of each.
 class Calibration : public Configurable {
 public:
+    Calibration();
     ~Calibration() override = default;
-    /// Runs the optimisation.
+
+    /// Brings out-of-range settings back to the nearest supported value.
+    void parametersCommitted() override { clampSettings(); }
+
+    /// Runs the optimisation. Afterwards the matrix holds the best values found, every entry's
+    /// best equals its cell, and cost holds the metric's value of one last run with them.
     virtual void calibrate() = 0;
+
+    /// Binds the record and rebuilds the entries from its model's distributions and matrix.
+    void setRecord(Record* bound);
+    void setMetric(Metric* bound) { metric = bound; }
+    /// Writes the best-parameter report.
+    void report(std::ostream& out) const;
+
+    /// Seeds every following run with `seed` instead of the calendar time, so that the same
+    /// seed, experiment, model, metric and settings give the same result.
+    void setSeed(unsigned seed) {
+        fixedSeed = seed;
+        seedIsFixed = true;
+    }
+    /// Returns to seeding with the calendar time.
+    void clearSeed() { seedIsFixed = false; }
+    /// The seed of the last run.
+    unsigned lastSeed() const { return usedSeed; }
+
+    /// Where the progress text goes when verbose (standard output unless changed).
+    void setConsole(std::ostream& out) { console = &out; }
+    /// Called with the cost of every evaluation, in order (progress displays, traces).
+    std::function<void(float)> onEvaluation;
+
+    std::vector<ParameterEntry> entries;
+    Record* record = nullptr;
+    int count = 0;       ///< distributed parameters taken from the model
+    float cost = -1.0f;  ///< best cost of the last calibration
+    bool verbose = false;
+    Metric* metric = nullptr;
+
+protected:
+    /// Resets the record (the matrix values go to the agents) and lets the metric run and score
+    /// it once.
+    float evaluationCost();
+    /// Seeds the shared generator at the start of a run.
+    void seedGenerator();
+    /// Writes the start banner when verbose.
+    void banner();
+    /// Writes "Cost: " and a cost when verbose.
+    void costLine(float value);
+    /// Clamps the settings of the algorithm; hybrids clamp both parts.
+    virtual void clampSettings() {}
+    /// Pedestrians per parameter (the record's simulated count).
+    int pedestrians() const;
+    std::ostream& out() { return *console; }
+
+private:
+    std::ostream* console;
+    unsigned fixedSeed = 0;
+    unsigned usedSeed = 0;
+    bool seedIsFixed = false;
 };

@@ -63,6 +63,9 @@ public:
 
     /// Hook called by commitParameters before the set flags are cleared.
     virtual void parametersCommitted() {}
+    /// What went wrong in the last commit (a file that could not be written, say), for the
+    /// dialog to show; empty when nothing did.
+    virtual std::string commitMessage() const { return std::string(); }
 
     /// Declares a parameter. A second declaration of the same name is refused (returns false)
     /// and leaves the first one in place.

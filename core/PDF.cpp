@@ -1,5 +1,6 @@
 #include "core/PDF.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "core/Random.h"
@@ -43,8 +44,15 @@ float PDF::sample() const {
         return 0.0f;
     }
     if (kind == UNIFORM) {
-        const float u = uniformVariate();
-        return (max - min) * u + min;
+        const int remainder = Random::draw() % levels;
+        // The top level is max itself: the width max - min can round up in float, and a draw
+        // must never leave the range.
+        if (remainder == levels - 1) {
+            return max;
+        }
+        const float u = static_cast<float>(remainder) / (static_cast<float>(levels) - 1.0f);
+        const float value = (max - min) * u + min;
+        return std::min(std::max(value, min), max);
     }
     if (kind == NORMAL) {
         return sampleNormal(mean, deviation);

@@ -1,5 +1,7 @@
 #include "data/ParserANA.h"
 
+#include "core/TokenScanner.h"
+
 #include <cerrno>
 #include <climits>
 #include <cmath>
@@ -9,11 +11,6 @@
 #include <memory>
 
 namespace {
-
-// The white space of the standard stream extraction in the "C" locale.
-bool isBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
 
 std::string pedestrianKey(const char* prefix, int pedestrian) {
     return prefix + std::to_string(pedestrian + 1);
@@ -73,37 +70,17 @@ bool ParserANA::loadText(std::string content) {
 void ParserANA::tokenize() {
     keys.clear();
     TokenList* current = &keys[std::string()];
-    const size_t size = text.size();
-    size_t pos = 0;
-    while (pos < size) {
-        while (pos < size && isBlank(text[pos])) {
-            ++pos;
-        }
-        if (pos >= size) {
-            break;
-        }
-        const size_t start = pos;
-        while (pos < size && !isBlank(text[pos])) {
-            ++pos;
-        }
-        const signed char first = static_cast<signed char>(text[start]);
-        if (first == '#') {
-            // A comment hides the rest of its line, also after values on the same line.
-            while (pos < size && text[pos] != '\n') {
-                ++pos;
-            }
-            continue;
-        }
-        if (first > '<') {
-            // Letters and every other character above '<' start a key; a repeated key starts
-            // its list anew.
-            current = &keys[text.substr(start, pos - start)];
+    scanTokens(text, [&](size_t start, size_t length) {
+        // Letters and every other character above '<' (compared as a signed byte) start a key;
+        // a repeated key starts its list anew.
+        if (static_cast<signed char>(text[start]) > '<') {
+            current = &keys[text.substr(start, length)];
             current->clear();
         } else {
             current->push_back(
-                Token{static_cast<std::uint32_t>(start), static_cast<std::uint32_t>(pos - start)});
+                Token{static_cast<std::uint32_t>(start), static_cast<std::uint32_t>(length)});
         }
-    }
+    });
 }
 
 const ParserANA::TokenList* ParserANA::values(const std::string& key) const {

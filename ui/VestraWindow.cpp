@@ -1,39 +1,59 @@
 #include "ui/VestraWindow.h"
 
-#include <QComboBox>
+#include <QApplication>
+#include <QDir>
+#include <QFileDialog>
 #include <QIcon>
+#include <QMessageBox>
+#include <QProgressDialog>
 #include <QVariant>
+#include <iostream>
 
 #include "calibration/Calibration.h"
+#include "calibration/CalibrationRun.h"
+#include "data/Experiment.h"
+#include "data/ExperimentLoader.h"
+#include "data/Parser.h"
+#include "data/Record.h"
+#include "metrics/Evaluation.h"
 #include "metrics/Metric.h"
-#include "models/Simulation.h"
+#include "models/Dummy.h"
+#include "models/SimulationGeneric.h"
+#include "ui/ConfigurationWindow.h"
+#include "view3d/Pane3D.h"
+
+void VestraWindow::EvaluationThread::run() {
+    result = evaluateModel(*record, *reference, *metric);
+}
+
+void VestraWindow::CalibrationThread::run() {
+    result = runCalibration(*record, *reference, *metric, *calibration, std::cout);
+}
 
 VestraWindow::VestraWindow(QApplication* app) : application(app) {
-    setObjectName("VestraWindow");
-    resize(1000, 500);
-    setWindowTitle("Vestra");
-    QWidget* central = new QWidget(this);
-    central->setObjectName("centralwidget");
-    panel = new QWidget(central);
-    panel->setObjectName("widget");
-    panel->setGeometry(0, 0, 500, 500);
-    modelBox = new QComboBox(panel);
-    modelBox->setObjectName("comboBox");
-    modelBox->setGeometry(120, 71, 200, 20);
-    metricBox = new QComboBox(panel);
-    metricBox->setObjectName("comboBox_2");
-    metricBox->setGeometry(120, 138, 200, 20);
-    calibrationBox = new QComboBox(panel);
-    calibrationBox->setObjectName("comboBox_3");
-    calibrationBox->setGeometry(120, 238, 200, 20);
-    setCentralWidget(central);
-
-    connect(modelBox, SIGNAL(currentIndexChanged(int)), this, SLOT(loadSimulation(int)));
-    connect(metricBox, SIGNAL(currentIndexChanged(int)), this, SLOT(setMetric(int)));
-    connect(calibrationBox, SIGNAL(currentIndexChanged(int)), this, SLOT(setCalibration(int)));
+    ui.setupUi(this);
+    connect(ui.pushButton, SIGNAL(released()), this, SLOT(loadExperiment()));
+    connect(ui.pushButton_2, SIGNAL(released()), this, SLOT(configureRecord()));
+    connect(ui.comboBox, SIGNAL(currentIndexChanged(int)), this, SLOT(loadSimulation(int)));
+    connect(ui.pushButton_3, SIGNAL(released()), this, SLOT(configureSimulation()));
+    connect(ui.pushButton_15, SIGNAL(released()), this, SLOT(loadRecord()));
+    connect(ui.comboBox_2, SIGNAL(currentIndexChanged(int)), this, SLOT(setMetric(int)));
+    connect(ui.pushButton_5, SIGNAL(released()), this, SLOT(configureEvaluation()));
+    connect(ui.pushButton_4, SIGNAL(released()), this, SLOT(evaluate()));
+    connect(ui.comboBox_3, SIGNAL(currentIndexChanged(int)), this, SLOT(setCalibration(int)));
+    connect(ui.pushButton_6, SIGNAL(released()), this, SLOT(configureCalibration()));
+    connect(ui.pushButton_7, SIGNAL(released()), this, SLOT(calibrate()));
+    connect(ui.pushButton_8, SIGNAL(released()), this, SLOT(save()));
 }
 
 VestraWindow::~VestraWindow() {
+    for (Dialog& dialog : dialogs) {
+        delete dialog.window.data();
+    }
+    delete view;
+    view = nullptr;
+    discardRecord();
+    delete experiment;
     delete simulation;
     delete metric;
     delete calibration;
@@ -43,20 +63,277 @@ void VestraWindow::appendItem(QComboBox* box, const std::string& text) {
     box->insertItem(box->count(), QIcon(), QString::fromLatin1(text.c_str()), QVariant());
 }
 
+void VestraWindow::showError(const QString& text) {
+    QMessageBox::critical(this, "Error", text, QMessageBox::Ok);
+}
+
+std::vector<ConfigurationWindow*> VestraWindow::openDialogs() const {
+    std::vector<ConfigurationWindow*> open;
+    for (const Dialog& dialog : dialogs) {
+        if (dialog.window) {
+            open.push_back(dialog.window.data());
+        }
+    }
+    return open;
+}
+
+void VestraWindow::loadExperiment() {
+    // The current experiment stays until another one has been read successfully, so a refused
+    // file leaves the previous experiment usable.
+    QString filter = "Files (";
+    for (const std::string& extension : registry.parsers.names) {
+        filter += QString(" *.") + QString::fromLatin1(extension.c_str());
+    }
+    filter += ")";
+    const QString path = QFileDialog::getOpenFileName(this, tr("Open File"), QString(), filter,
+                                                      nullptr, QFileDialog::DontUseNativeDialog);
+    if (path.isEmpty()) {
+        return;
+    }
+    loadExperimentFile(path);
+}
+
+bool VestraWindow::loadExperimentFile(const QString& path) {
+    ui.lineEdit->setText(QDir::toNativeSeparators(path));
+    std::string error;
+    std::unique_ptr<Experiment> loaded =
+        ::loadExperimentFile(registry, path.toUtf8().toStdString(), error);
+    if (!loaded) {
+        showError(QString::fromLocal8Bit(error.c_str()));
+        return false;
+    }
+    // The experiment being replaced stays alive inside a record that still uses it.
+    if (experiment && (!record || record->boundExperiment() != experiment)) {
+        delete experiment;
+    }
+    experiment = loaded.release();
+    return true;
+}
+
 void VestraWindow::loadSimulation(int s_index) {
-    delete simulation;
-    simulation = nullptr;
+    if (simulation) {
+        closeDialogsOf(simulation);
+        // A model that the record uses stays alive inside it until the record is discarded.
+        if (!record || record->boundSimulation() != simulation) {
+            delete simulation;
+        }
+        simulation = nullptr;
+    }
     if (s_index >= 0) {
         simulation = registry.simulations.create(s_index).release();
     }
 }
 
 void VestraWindow::setMetric(int index) {
+    closeDialogsOf(metric);
     delete metric;
     metric = registry.metrics.create(index).release();
 }
 
 void VestraWindow::setCalibration(int index) {
+    closeDialogsOf(calibration);
     delete calibration;
     calibration = registry.calibrations.create(index).release();
+}
+
+void VestraWindow::discardRecord() {
+    if (!record) {
+        return;
+    }
+    closeDialogsOf(record);
+    Experiment* recordExperiment = record->boundExperiment();
+    if (recordExperiment && recordExperiment != experiment) {
+        delete recordExperiment;
+    }
+    // The record is bound to the model except while a worker runs, and no worker runs here.
+    Simulation* recordModel = record->boundSimulation();
+    if (recordModel && recordModel != simulation && recordModel != reference) {
+        closeDialogsOf(recordModel);
+        delete recordModel;
+    }
+    delete reference;
+    reference = nullptr;
+    delete record;
+    record = nullptr;
+}
+
+void VestraWindow::loadRecord() {
+    if (!experiment) {
+        showError("No experiment loaded.");
+    }
+    if (!simulation) {
+        showError("No model selected.");
+    }
+    if (!experiment || !simulation) {
+        return;
+    }
+    if (view) {
+        ui.horizontalLayout->removeWidget(view);
+        view->hide();
+        delete view;
+        view = nullptr;
+    }
+    discardRecord();
+    record = new Record();
+    record->setExperiment(experiment);
+    reference = new SimulationGeneric<Dummy>();
+    record->bindSimulation(reference);
+    record->prepare();
+    record->bindSimulation(simulation);
+    record->prepare();
+    record->run();
+    view = new Pane3D(this, record);
+    ui.horizontalLayout->addWidget(view);
+    view->show();
+
+    ui.checkBox->setChecked(true);
+    ui.checkBox_2->setChecked(false);
+    ui.checkBox_3->setChecked(true);
+    ui.checkBox_4->setChecked(false);
+    ui.checkBox_5->setChecked(false);
+    ui.checkBox_6->setChecked(false);
+    ui.horizontalSlider->setValue(0);
+    connectControls();
+}
+
+void VestraWindow::connectControls() {
+    connect(ui.checkBox, SIGNAL(stateChanged(int)), view, SLOT(setShowExp(int)));
+    connect(ui.checkBox_2, SIGNAL(stateChanged(int)), view, SLOT(setShowRec(int)));
+    connect(ui.checkBox_3, SIGNAL(stateChanged(int)), view, SLOT(setShowSim(int)));
+    connect(ui.checkBox_4, SIGNAL(stateChanged(int)), view, SLOT(setColor(int)));
+    connect(ui.checkBox_5, SIGNAL(stateChanged(int)), view, SLOT(setTail(int)));
+    connect(ui.checkBox_6, SIGNAL(stateChanged(int)), view, SLOT(setPath(int)));
+    connect(ui.horizontalSlider, SIGNAL(valueChanged(int)), view, SLOT(setTimePosition(int)));
+    connect(ui.pushButton_9, SIGNAL(released()), view, SLOT(setAnim()));
+    connect(ui.pushButton_10, SIGNAL(released()), view, SLOT(resetAnim()));
+    connect(ui.pushButton_11, SIGNAL(released()), view, SLOT(speedDown()));
+    connect(ui.pushButton_12, SIGNAL(released()), view, SLOT(speedUp()));
+    connect(ui.pushButton_13, SIGNAL(released()), view, SLOT(speedOneOne()));
+    connect(ui.pushButton_14, SIGNAL(released()), view, SLOT(resetCamera()));
+}
+
+void VestraWindow::configure(QPointer<ConfigurationWindow>& last, Configurable* component) {
+    if (last && last->isVisible()) {
+        last->close();
+        return;
+    }
+    if (!component) {
+        return;
+    }
+    auto* dialog = new ConfigurationWindow();
+    dialog->setConfigurable(component);
+    last = dialog;
+    dialogs.push_back(Dialog{dialog, component});
+    dialog->show();
+}
+
+void VestraWindow::closeDialogsOf(const Configurable* component) {
+    if (!component) {
+        return;
+    }
+    for (Dialog& dialog : dialogs) {
+        if (dialog.component == component && dialog.window) {
+            delete dialog.window.data();
+        }
+    }
+    dialogs.erase(std::remove_if(dialogs.begin(), dialogs.end(),
+                                 [](const Dialog& dialog) { return !dialog.window; }),
+                  dialogs.end());
+}
+
+void VestraWindow::setDialogsEnabled(bool enabled) {
+    for (Dialog& dialog : dialogs) {
+        if (dialog.window) {
+            dialog.window->setEnabled(enabled);
+        }
+    }
+}
+
+void VestraWindow::configureSimulation() {
+    configure(simulationDialog, simulation);
+}
+void VestraWindow::configureEvaluation() {
+    configure(metricDialog, metric);
+}
+void VestraWindow::configureCalibration() {
+    configure(calibrationDialog, calibration);
+}
+
+void VestraWindow::configureRecord() {
+    if (!record) {
+        showError("No data.");
+        return;
+    }
+    configure(recordDialog, record);
+}
+
+void VestraWindow::runWorker(QThread& worker, const QString& label) {
+    view->busy = true;
+    record->rebuildIndex();
+    // The parameter dialogs would otherwise let this thread write into components the worker
+    // is using.
+    setDialogsEnabled(false);
+    QProgressDialog progress(label, QString(), 0, 0, this);
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setValue(0);
+    progress.setCancelButton(nullptr);
+    progress.show();
+    worker.start(QThread::InheritPriority);
+    while (!worker.isFinished()) {
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    worker.wait();
+    setDialogsEnabled(true);
+}
+
+void VestraWindow::evaluate() {
+    if (!record) {
+        showError("No data.");
+        return;
+    }
+    EvaluationThread worker(record, reference, metric);
+    runWorker(worker, "Evaluating...");
+    ui.label_9->setText(QString::number(worker.result, 'g', 6));
+    view->rebuild();
+}
+
+void VestraWindow::calibrate() {
+    if (!record) {
+        showError("No data.");
+        return;
+    }
+    CalibrationThread worker(record, reference, metric, calibration);
+    runWorker(worker, "Calibrating...");
+    ui.label_10->setText(QString::number(worker.result, 'g', 6));
+    view->rebuild();
+}
+
+void VestraWindow::save() {
+    if (!record) {
+        showError("No data.");
+        return;
+    }
+    if (!record->writeStatistics("vestraWindowOut.sey")) {
+        showError(QString::fromLocal8Bit(record->lastError().c_str()));
+    }
+}
+
+void VestraWindow::saveParams() {
+    if (!record) {
+        showError("No data.");
+        return;
+    }
+    if (!record->saveParameters("params.prm")) {
+        showError(QString::fromLocal8Bit(record->lastError().c_str()));
+    }
+}
+
+void VestraWindow::loadParams() {
+    if (!record) {
+        showError("No data.");
+        return;
+    }
+    if (!record->loadParameters("params.prm")) {
+        showError(QString::fromLocal8Bit(record->lastError().c_str()));
+    }
 }

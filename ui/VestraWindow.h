@@ -1,16 +1,26 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QString>
+#include <QThread>
+#include <vector>
 
 #include "core/ComponentRegistry.h"
+#include "ui/VestraWindowUi.h"
 
+class ConfigurationWindow;
+class Configurable;
+class Experiment;
+class Pane3D;
 class QApplication;
 class QComboBox;
-class QWidget;
+class Record;
 
-/// The main window: owns the registry of component factories and the selected model, metric
-/// and calibration algorithm; each combo box lists one kind in registration order.
+/// The main window. Owns the registry of component factories, the selected experiment, model,
+/// metric and calibration algorithm, the record that ties experiment and model together, the
+/// reference walker built with it, and the 3D view. While a record exists, an experiment or model
+/// that the user replaces stays alive inside it until the record is discarded.
 class VestraWindow : public QMainWindow {
     Q_OBJECT
 
@@ -28,6 +38,31 @@ public:
     template <class T>
     using CalibrationWrapper = ComponentFactoryOf<Calibration, T>;
 
+    /// Scores the model on a worker thread.
+    class EvaluationThread : public QThread {
+    public:
+        EvaluationThread(Record* r, Simulation* ref, Metric* m)
+            : record(r), reference(ref), metric(m) {}
+        void run() override;
+        Record* record;
+        Simulation* reference;
+        Metric* metric;
+        float result = 0.0f;
+    };
+
+    /// Calibrates the model on a worker thread.
+    class CalibrationThread : public QThread {
+    public:
+        CalibrationThread(Record* r, Simulation* ref, Metric* m, Calibration* c)
+            : record(r), reference(ref), metric(m), calibration(c) {}
+        void run() override;
+        Record* record;
+        Simulation* reference;
+        Metric* metric;
+        Calibration* calibration;
+        float result = 0.0f;
+    };
+
     explicit VestraWindow(QApplication* application);
     ~VestraWindow() override;
 
@@ -35,7 +70,7 @@ public:
     // first item selects it and the slot at once creates a component through that factory.
     template <class T>
     void addSimulation() {
-        appendItem(modelBox, registry.addSimulation<T>());
+        appendItem(ui.comboBox, registry.addSimulation<T>());
     }
     template <class T>
     void addParser() {
@@ -43,33 +78,74 @@ public:
     }
     template <class T>
     void addMetric() {
-        appendItem(metricBox, registry.addMetric<T>());
+        appendItem(ui.comboBox_2, registry.addMetric<T>());
     }
     template <class T>
     void addCalibration() {
-        appendItem(calibrationBox, registry.addCalibration<T>());
+        appendItem(ui.comboBox_3, registry.addCalibration<T>());
     }
 
+    /// Reads an experiment file exactly as "Browse" does after its dialog. A file that no
+    /// parser reads, or that its parser refuses, is reported and leaves the current experiment.
+    bool loadExperimentFile(const QString& path);
+
     const ComponentRegistry& components() const { return registry; }
+    Experiment* currentExperiment() const { return experiment; }
     Simulation* currentSimulation() const { return simulation; }
     Metric* currentMetric() const { return metric; }
     Calibration* currentCalibration() const { return calibration; }
+    Record* currentRecord() const { return record; }
+    Pane3D* view3D() const { return view; }
+    /// The dialogs open on components, for inspection.
+    std::vector<ConfigurationWindow*> openDialogs() const;
 
 public slots:
+    void loadExperiment();
     void loadSimulation(int s_index);
+    void loadRecord();
     void setMetric(int index);
     void setCalibration(int index);
+    void evaluate();
+    void configureSimulation();
+    void configureEvaluation();
+    void configureCalibration();
+    void configureRecord();
+    void calibrate();
+    void save();
+    void saveParams();
+    void loadParams();
 
 private:
-    static void appendItem(QComboBox* box, const std::string& text);
+    struct Dialog {
+        QPointer<ConfigurationWindow> window;
+        Configurable* component;
+    };
 
+    static void appendItem(QComboBox* box, const std::string& text);
+    void showError(const QString& text);
+    void discardRecord();
+    void connectControls();
+    /// Opens or toggles the dialog of a component kind.
+    void configure(QPointer<ConfigurationWindow>& last, Configurable* component);
+    /// Deletes every dialog bound to a component that is about to go.
+    void closeDialogsOf(const Configurable* component);
+    void setDialogsEnabled(bool enabled);
+    /// Shows the modal busy dialog and processes events until the worker has finished.
+    void runWorker(QThread& worker, const QString& label);
+
+    Ui_VestraWindow ui;
     ComponentRegistry registry;
     QApplication* application = nullptr;
-    QWidget* panel = nullptr;
-    QComboBox* modelBox = nullptr;
-    QComboBox* metricBox = nullptr;
-    QComboBox* calibrationBox = nullptr;
+    Pane3D* view = nullptr;
+    Record* record = nullptr;
+    Experiment* experiment = nullptr;
     Simulation* simulation = nullptr;
+    Simulation* reference = nullptr;
     Metric* metric = nullptr;
     Calibration* calibration = nullptr;
+    QPointer<ConfigurationWindow> simulationDialog;
+    QPointer<ConfigurationWindow> metricDialog;
+    QPointer<ConfigurationWindow> calibrationDialog;
+    QPointer<ConfigurationWindow> recordDialog;
+    std::vector<Dialog> dialogs;
 };

@@ -11,13 +11,7 @@
 
 namespace {
 
-QApplication& application() {
-    static int argc = 1;
-    static char name[] = "tests_gui";
-    static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-    return app;
-}
+QApplication& application() { return *static_cast<QApplication*>(qApp); }
 
 // Counts live instances so the tests can see which selection created or deleted a component.
 template <int Tag>
@@ -126,4 +120,19 @@ TEST(Startup, ParserIsChosenByTheFileNamesOwnExtension) {
     EXPECT_EQ(registry.parserIndexForPath("/data/walk.txt"), -1);
     EXPECT_EQ(registry.parserIndexForPath("no-extension"), -1);
     EXPECT_EQ(registry.parserIndexForPath("walk.ANA"), -1);
+}
+
+TEST(Startup, TheStandardComponentsAppearInTheirFixedOrder) {
+    application();
+    VestraWindow window(nullptr);
+    registerStandardComponents(window);
+    EXPECT_EQ(items(window.findChild<QComboBox*>("comboBox")), QStringList({"Vision"}));
+    EXPECT_EQ(items(window.findChild<QComboBox*>("comboBox_2")),
+              QStringList({"Difference", "Inter-pedestrian distance", "Path Length"}));
+    EXPECT_EQ(items(window.findChild<QComboBox*>("comboBox_3")),
+              QStringList({"Greedy", "Simulated Annealing", "Genetic", "GeneticGreedy",
+                           "GeneticAnnealing"}));
+    EXPECT_EQ(window.currentSimulation()->name, "Vision");
+    EXPECT_EQ(window.currentMetric()->name, "Difference");
+    EXPECT_EQ(window.currentCalibration()->name, "Greedy");
 }

@@ -1,0 +1,51 @@
+#include <benchmark/benchmark.h>
+
+#include "BenchScenes.h"
+#include "core/Random.h"
+#include "data/Record.h"
+#include "metrics/Difference.h"
+#include "models/PedestrianV.h"
+#include "models/SimulationGeneric.h"
+
+namespace {
+
+// One evaluation (reset, run over every frame, score) of the Vision model on an example.
+void visionEvaluation(benchmark::State& state, const char* file) {
+    const auto experiment = loadExample(file);
+    SimulationGeneric<PedestrianV> model;
+    Record record;
+    record.setExperiment(experiment.get());
+    record.bindSimulation(&model);
+    record.prepare();
+    record.rebuildIndex();
+    Difference metric;
+    Random::seed(1);
+    for (auto _ : state) {
+        record.reset();
+        benchmark::DoNotOptimize(metric.evaluate(&record));
+    }
+    state.counters["pedestrians"] = experiment->pedestrianCount;
+    state.counters["frames"] = experiment->frameCount;
+}
+BENCHMARK_CAPTURE(visionEvaluation, corridor, "corridor-crossing.ana")
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(visionEvaluation, bottleneck, "bottleneck.ana")->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(visionEvaluation, crossing, "crossing-flows.ana")->Unit(benchmark::kMicrosecond);
+
+// One step of n Vision pedestrians; perception is quadratic in n by design.
+void visionStep(benchmark::State& state) {
+    const int n = static_cast<int>(state.range(0));
+    SimulationGeneric<PedestrianV> model;
+    placeCrowd(model, n);
+    Random::seed(1);
+    for (int warmUp = 0; warmUp < 5; ++warmUp) {
+        model.step(0.1f);
+    }
+    for (auto _ : state) {
+        model.step(0.1f);
+    }
+    state.SetItemsProcessed(state.iterations() * n);
+}
+BENCHMARK(visionStep)->Arg(100)->Arg(300)->Arg(1000)->Unit(benchmark::kMillisecond);
+
+}  // namespace

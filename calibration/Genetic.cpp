@@ -1,0 +1,184 @@
+#include "calibration/Genetic.h"
+
+#include <algorithm>
+#include <cmath>
+#include <iostream>
+
+#include "core/Random.h"
+#include "data/Record.h"
+
+namespace {
+// Cost given to a genome whose evaluation is not a number, so that it ranks last.
+constexpr float failedCost = 1000000000.0f;
+}  // namespace
+
+/// Working storage of one run.
+struct Genetic::Run {
+    int P = 0;                      ///< pedestrians
+    int C = 0;                      ///< distributed parameters
+    int G = 0;                      ///< genes per genome, P × C
+    std::vector<float> population;  ///< N genomes of G genes, gene (p, j) at p × C + j
+    std::vector<bool> evaluated;
+    std::vector<float> costs;
+    std::vector<int> order;
+    std::vector<float> eliteMean;       ///< n × C, by elite rank and parameter
+    std::vector<float> eliteDeviation;  ///< n × C
+
+    float* genome(int i) { return population.data() + static_cast<size_t>(i) * G; }
+};
+
+Genetic::Genetic() {
+    name = "Genetic";
+    addParameter("N", std::make_unique<Type_int>(), &N);
+    addParameter("n", std::make_unique<Type_int>(), &n);
+    addParameter("a", std::make_unique<Type_float>(), &a);
+    addParameter("b", std::make_unique<Type_float>(), &b);
+    addParameter("c", std::make_unique<Type_float>(), &c);
+    addParameter("loops", std::make_unique<Type_int>(), &loops);
+}
+
+void Genetic::clampSettings() {
+    N = std::max(N, 1);
+    n = std::min(std::max(n, 1), N);
+    loops = std::max(loops, 1);
+}
+
+void Genetic::rankSort(std::vector<int>& order, const std::vector<float>& costs, int lo, int hi) {
+    while (lo < hi) {
+        const float pivot = costs[order[lo]];
+        int i = lo;
+        int j = hi;
+        for (;;) {
+            while (pivot > costs[order[i]]) {
+                ++i;
+            }
+            while (costs[order[j]] > pivot) {
+                --j;
+            }
+            if (i >= j) {
+                break;
+            }
+            std::swap(order[i], order[j]);
+            ++i;
+            --j;
+        }
+        rankSort(order, costs, lo, i - 1);
+        lo = j + 1;
+    }
+}
+
+void Genetic::calibrate() {
+    clampSettings();
+    banner();
+    Run run;
+    run.P = pedestrians();
+    run.C = count;
+    run.G = run.P * run.C;
+    run.population.assign(static_cast<size_t>(N) * run.G, 0.0f);
+    run.evaluated.assign(N, false);
+    run.costs.assign(N, 0.0f);
+    run.order.assign(N, 0);
+    run.eliteMean.assign(static_cast<size_t>(n) * run.C, 0.0f);
+    run.eliteDeviation.assign(static_cast<size_t>(n) * run.C, 0.0f);
+    seedGenerator();
+
+    float* const matrix = record->parameterMatrix;
+    std::copy(matrix, matrix + run.G, run.genome(0));
+    for (int i = 1; i < N; ++i) {
+        float* genes = run.genome(i);
+        for (int p = 0; p < run.P; ++p) {
+            for (int j = 0; j < run.C; ++j) {
+                genes[p * run.C + j] =
+                    entries[static_cast<size_t>(j) * run.P + p].distribution.sample();
+            }
+        }
+    }
+
+    float previous = evaluationCost();
+    int stall = 0;
+    for (;;) {
+        for (int i = 0; i < N; ++i) {
+            if (run.evaluated[i]) {
+                continue;  // elites keep their cost
+            }
+            std::copy(run.genome(i), run.genome(i) + run.G, matrix);
+            const float value = evaluationCost();
+            run.costs[i] = std::isnan(value) ? failedCost : value;
+            run.evaluated[i] = true;
+        }
+        for (int i = 0; i < N; ++i) {
+            run.order[i] = i;
+        }
+        if (N > 1) {
+            rankSort(run.order, run.costs, 0, N - 1);
+        }
+        const float best = run.costs[run.order[0]];
+        costLine(previous);
+        if (!(std::fabs(best - previous) > 0.0f)) {
+            if (++stall == loops) {
+                break;
+            }
+        } else {
+            stall = 0;
+        }
+        previous = best;
+
+        for (int r = 0; r < n; ++r) {
+            const float* genes = run.genome(run.order[r]);
+            for (int j = 0; j < run.C; ++j) {
+                float sum = 0.0f;
+                for (int p = 0; p < run.P; ++p) {
+                    sum += genes[p * run.C + j];
+                }
+                const float mean = sum / static_cast<float>(run.P);
+                float squares = 0.0f;
+                for (int p = 0; p < run.P; ++p) {
+                    const float d = genes[p * run.C + j] - mean;
+                    squares += d * d;
+                }
+                run.eliteMean[r * run.C + j] = mean;
+                run.eliteDeviation[r * run.C + j] = static_cast<float>(
+                    std::sqrt(static_cast<double>(squares / static_cast<float>(run.P))));
+            }
+        }
+        for (int s = n; s < N; ++s) {
+            rebuild(run, run.order[s]);
+            run.evaluated[run.order[s]] = false;
+        }
+    }
+
+    const float* bestGenes = run.genome(run.order[0]);
+    for (int p = 0; p < run.P; ++p) {
+        for (int j = 0; j < run.C; ++j) {
+            ParameterEntry& entry = entries[static_cast<size_t>(j) * run.P + p];
+            *entry.target = bestGenes[p * run.C + j];
+            entry.best = *entry.target;
+        }
+    }
+    cost = evaluationCost();
+}
+
+void Genetic::rebuild(Run& run, int genome) const {
+    float* genes = run.genome(genome);
+    // One elite per child supplies the fitted normal of every gene of that child.
+    const int fittedElite = randomIndex(n);
+    for (int p = 0; p < run.P; ++p) {
+        for (int j = 0; j < run.C; ++j) {
+            // The distribution of a parameter is that of its first entry; all entries of one
+            // parameter carry the same one.
+            const PDF& distribution = entries[static_cast<size_t>(j) * run.P].distribution;
+            float& gene = genes[p * run.C + j];
+            if (!chance(a)) {
+                continue;
+            }
+            if (chance(b)) {
+                gene = run.genome(run.order[randomIndex(n)])[p * run.C + j];
+            } else if (chance(c)) {
+                gene = distribution.sampleNormal(run.eliteMean[fittedElite * run.C + j],
+                                                 run.eliteDeviation[fittedElite * run.C + j]);
+            } else {
+                gene = distribution.sample();
+            }
+        }
+    }
+}

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "calibration/Genetic.h"
+#include "calibration/SimulatedAnnealing.h"
+
+/// The genetic algorithm, then simulated annealing from its result.
+class GeneticAnnealing : public Genetic, public SimulatedAnnealing {
+public:
+    GeneticAnnealing() { name = "GeneticAnnealing"; }
+    void calibrate() override {
+        Genetic::calibrate();
+        SimulatedAnnealing::calibrate();
+    }
+
+protected:
+    void clampSettings() override {
+        Genetic::clampSettings();
+        SimulatedAnnealing::clampSettings();
+    }
+};

@@ -1,0 +1,12 @@
+#pragma once
+
+#include "calibration/Calibration.h"
+
+/// Coordinate-wise random search: each pass visits every entry, tries its samples drawn from the
+/// parameter's distribution and keeps a trial value only when it lowers the best cost of the
+/// pass. Passes repeat while a pass lowers the cost.
+class Greedy : public virtual Calibration {
+public:
+    Greedy() { name = "Greedy"; }
+    void calibrate() override;
+};

@@ -1,0 +1,322 @@
+#include "data/Record.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <iostream>
+#include <vector>
+
+#include "core/AtomicFile.h"
+#include "data/ConfigurationParser.h"
+#include "data/Experiment.h"
+#include "models/Simulation.h"
+
+namespace {
+
+// Longest run through waypoints, in steps; a pedestrian that never arrives ends it here.
+constexpr int maxWaypointSteps = 100000;
+// Starting velocity of a waypoint run: sqrt(2) / 2 in both directions.
+constexpr float waypointStartSpeed = 0.70710677f;
+
+std::string parameterKey(int k) {
+    return "parameter_" + std::to_string(k);
+}
+
+// Waypoints of pedestrian p that have both coordinates and a radius.
+int usableWaypoints(const Experiment& e, int p) {
+    const size_t stored =
+        std::min({e.waypointX[p].size(), e.waypointY[p].size(), e.waypointRadius[p].size()});
+    return std::min(e.waypointCount[p], static_cast<int>(stored));
+}
+
+}  // namespace
+
+Record::Record() {
+    addParameter("Save parameters", std::make_unique<Type_string>(), &saveFileName);
+    addParameter("Load parameters", std::make_unique<Type_string>(), &loadFileName);
+    setParameter("Save parameters", "");
+    setParameter("Load parameters", "");
+    name = "Record";
+}
+
+void Record::parametersCommitted() {
+    commitError.clear();
+    if (isParameterSet("Save parameters") && !saveFileName.empty()) {
+        const std::string target = saveFileName;
+        saveFileName.clear();
+        if (!saveParameters(target)) {
+            commitError = error;
+            std::cerr << error << std::endl;
+        }
+    }
+    if (isParameterSet("Load parameters") && !loadFileName.empty()) {
+        const std::string source = loadFileName;
+        loadFileName.clear();
+        if (!loadParameters(source)) {
+            commitError += (commitError.empty() ? "" : "\n") + error;
+            std::cerr << error << std::endl;
+        }
+    }
+}
+
+void Record::bindSimulation(Simulation* bound) {
+    simulation = bound;
+    parameterMatrix = bound ? bound->agentParameters.data() : nullptr;
+    parameterCount = bound ? bound->agentParameterCount : 0;
+}
+
+void Record::prepare() {
+    if (!experiment || !simulation) {
+        return;
+    }
+    pedestrianCount = experiment->pedestrianCount;
+    frameCount = experiment->frameCount;
+    // The scene is handed over once; a later set-up of the same simulation finds it there.
+    if (experiment->obstacleCount > 0 && experiment->obstacleCount != simulation->obstacleCount) {
+        for (int i = 0; i < experiment->obstacleCount; ++i) {
+            simulation->addObstacle(experiment->obstacleX1[i], experiment->obstacleY1[i],
+                                    experiment->obstacleX2[i], experiment->obstacleY2[i]);
+        }
+    }
+    simulation->initialise(pedestrianCount);
+    bindSimulation(simulation);
+    rebuildIndex();
+    setInitialState();
+}
+
+void Record::setInitialState() {
+    const int F = experiment->frameCount;
+    const int agents = std::min(experiment->pedestrianCount, simulation->agentCount);
+    if (experiment->timeDriven) {
+        // Without frames there is no first or last sample to start from.
+        if (F > 0) {
+            for (int i = 0; i < agents; ++i) {
+                const int first = i * F;
+                const int last = first + F - 1;
+                simulation->setPosition(i, experiment->posX[first], experiment->posY[first]);
+                simulation->setVelocity(i, experiment->velX[first], experiment->velY[first]);
+                simulation->setGoal(i, experiment->posX[last], experiment->posY[last]);
+            }
+        }
+        setDisplayPosition(0.0f);
+        return;
+    }
+    for (int i = 0; i < agents; ++i) {
+        const std::vector<float>& wx = experiment->waypointX[i];
+        const std::vector<float>& wy = experiment->waypointY[i];
+        if (wx.empty()) {
+            continue;
+        }
+        const size_t next = wx.size() > 1 ? 1 : 0;
+        simulation->setPosition(i, wx[0], wy[0]);
+        simulation->setVelocity(i, 0.0f, 0.0f);
+        simulation->setGoal(i, wx[next], wy[next]);
+    }
+}
+
+void Record::reset() {
+    if (!experiment || !simulation) {
+        return;
+    }
+    simulation->applyParameters();
+    setInitialState();
+}
+
+void Record::run() {
+    if (!experiment || !simulation) {
+        return;
+    }
+    if (experiment->timeDriven) {
+        runTimeDriven();
+    } else {
+        runWaypoints();
+    }
+}
+
+void Record::runTimeDriven() {
+    const Experiment& e = *experiment;
+    const int F = e.frameCount;
+    const int agents = std::min(e.pedestrianCount, simulation->agentCount);
+    simulation->clearRecords();
+    if (F > 0) {
+        for (int p = 0; p < agents; ++p) {
+            const int first = p * F;
+            simulation->recordSample(p, e.posX[first], e.posY[first], e.velX[first], e.velY[first]);
+            simulation->setPosition(p, e.posX[first], e.posY[first]);
+            simulation->setVelocity(p, e.velX[first], e.velY[first]);
+        }
+    }
+    for (int k = 0; k + 1 < F; ++k) {
+        simulation->step(e.times[k + 1] - e.times[k]);
+        for (int p = 0; p < agents; ++p) {
+            simulation->recordSample(p, simulation->currentX[p], simulation->currentY[p],
+                                     simulation->currentVX[p], simulation->currentVY[p]);
+        }
+    }
+    simulation->finishRecords();
+}
+
+void Record::runWaypoints() {
+    const Experiment& e = *experiment;
+    const int agents = std::min(e.pedestrianCount, simulation->agentCount);
+    const float dt = e.frameCount > 1 ? e.times[1] : 0.0f;
+    std::vector<int> current(static_cast<size_t>(agents), 1);
+    simulation->clearRecords();
+    for (int p = 0; p < agents; ++p) {
+        const std::vector<float>& wx = e.waypointX[p];
+        const std::vector<float>& wy = e.waypointY[p];
+        if (wx.empty()) {
+            continue;
+        }
+        const size_t next = wx.size() > 1 ? 1 : 0;
+        simulation->recordSample(p, wx[0], wy[0], waypointStartSpeed, waypointStartSpeed);
+        simulation->setPosition(p, wx[0], wy[0]);
+        simulation->setVelocity(p, waypointStartSpeed, waypointStartSpeed);
+        simulation->setGoal(p, wx[next], wy[next]);
+    }
+    for (int stepIndex = 0; stepIndex < maxWaypointSteps; ++stepIndex) {
+        simulation->step(dt);
+        bool travelling = false;
+        for (int p = 0; p < agents; ++p) {
+            const float x = simulation->currentX[p];
+            const float y = simulation->currentY[p];
+            const int count = usableWaypoints(e, p);
+            if (current[p] < count) {
+                travelling = true;
+                const int w = current[p];
+                const float dx = x - e.waypointX[p][w];
+                const float dy = y - e.waypointY[p][w];
+                // The radius counts in whole units, truncated toward zero.
+                const int radius = static_cast<int>(e.waypointRadius[p][w]);
+                if (dx * dx + dy * dy <= static_cast<float>(radius * radius)) {
+                    ++current[p];
+                    if (current[p] < count) {
+                        simulation->setGoal(p, e.waypointX[p][current[p]],
+                                            e.waypointY[p][current[p]]);
+                    }
+                }
+            }
+            simulation->recordSample(p, x, y, simulation->currentVX[p], simulation->currentVY[p]);
+        }
+        if (!travelling) {
+            break;
+        }
+    }
+    simulation->finishRecords();
+}
+
+void Record::stepOnce() {
+    if (!experiment || !simulation || experiment->frameCount < 2) {
+        return;
+    }
+    simulation->step(experiment->times[1] - experiment->times[0]);
+}
+
+void Record::setDisplayPosition(float position) {
+    if (experiment) {
+        experiment->displayPosition = position;
+    }
+    if (simulation) {
+        simulation->displayPosition = position;
+    }
+}
+
+int Record::matrixRows() const {
+    return simulation && parameterCount > 0
+               ? static_cast<int>(simulation->agentParameters.size()) / parameterCount
+               : 0;
+}
+
+bool Record::saveParameters(const std::string& fileName) {
+    if (parameterCount > 0 && matrixRows() < simulatedCount) {
+        error = "Cannot save \"" + fileName + "\": the model holds no parameters for " +
+                std::to_string(simulatedCount) + " pedestrians.";
+        return false;
+    }
+    AtomicFile out(fileName);
+    if (std::FILE* f = out.stream()) {
+        std::fputs("#--PARAMETERS--\n\n", f);
+        for (int k = 0; k < parameterCount; ++k) {
+            std::fprintf(f, "%%parameter_%d\n", k);
+            for (int a = 0; a < simulatedCount; ++a) {
+                std::fprintf(f, "    %a\n",
+                             static_cast<double>(parameterMatrix[a * parameterCount + k]));
+            }
+        }
+    }
+    if (!out.commit()) {
+        error = out.errorMessage();
+        return false;
+    }
+    return true;
+}
+
+bool Record::loadParameters(const std::string& fileName) {
+    if (parameterCount > 0 && matrixRows() < simulatedCount) {
+        error = "Cannot load \"" + fileName + "\": the model holds no parameters for " +
+                std::to_string(simulatedCount) + " pedestrians.";
+        return false;
+    }
+    ConfigurationParser reader;
+    if (!reader.load(fileName)) {
+        error = reader.errorMessage();
+        return false;
+    }
+    // Every section and value is checked before the first one is written, so a short file
+    // changes nothing.
+    for (int k = 0; k < parameterCount; ++k) {
+        const std::string key = parameterKey(k);
+        if (!reader.has(key)) {
+            error = "\"" + fileName + "\" has no section \"%" + key + "\".";
+            return false;
+        }
+        if (reader.count(key) < simulatedCount) {
+            error = "\"" + fileName + "\": section \"%" + key + "\" holds " +
+                    std::to_string(reader.count(key)) + " values, but " +
+                    std::to_string(simulatedCount) + " pedestrians need one each.";
+            return false;
+        }
+    }
+    for (int k = 0; k < parameterCount; ++k) {
+        const std::string key = parameterKey(k);
+        for (int a = 0; a < simulatedCount; ++a) {
+            parameterMatrix[a * parameterCount + k] = reader.value(key, a);
+        }
+    }
+    if (simulation) {
+        simulation->applyParameters();
+    }
+    return true;
+}
+
+bool Record::writeStatistics(const std::string& fileName) {
+    if (!experiment || !simulation) {
+        error = "Cannot write \"" + fileName + "\": no experiment and model are bound.";
+        return false;
+    }
+    const Experiment& e = *experiment;
+    AtomicFile out(fileName);
+    if (std::FILE* f = out.stream()) {
+        // An experiment of a single frame has no second frame time; 0 stands for it.
+        const double secondTime = e.frameCount > 1 ? e.times[1] : 0.0;
+        std::fprintf(f, "%d %f\n", e.obstacleCount, secondTime);
+        for (int i = 0; i < e.obstacleCount; ++i) {
+            std::fprintf(f, "%f %f %f %f\n", e.obstacleX1[i] * 100.0, e.obstacleY1[i] * 100.0,
+                         e.obstacleX2[i] * 100.0, e.obstacleY2[i] * 100.0);
+        }
+        const int agents = std::min(e.pedestrianCount, simulation->agentCount);
+        for (int i = 0; i < agents; ++i) {
+            const int samples =
+                std::min(simulation->frameCount, static_cast<int>(simulation->recordedX[i].size()));
+            for (int j = 0; j < samples; ++j) {
+                std::fprintf(f, "%d %d %f %f 175.0\n", i + 1, j,
+                             simulation->recordedX[i][j] * 100.0,
+                             simulation->recordedY[i][j] * 100.0);
+            }
+        }
+    }
+    if (!out.commit()) {
+        error = out.errorMessage();
+        return false;
+    }
+    return true;
+}

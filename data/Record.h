@@ -1,0 +1,74 @@
+#pragma once
+
+#include <string>
+
+#include "core/Configurable.h"
+
+class Experiment;
+class Simulation;
+
+/// Binds one experiment to one simulation at a time and drives runs of that simulation against
+/// it: pedestrian i of the experiment is agent i of the simulation and row i of its parameter
+/// matrix. Also reads and writes the parameter file and writes the statistics file.
+class Record : public Configurable {
+public:
+    Record();
+    ~Record() override = default;
+
+    /// Saves or loads a parameter file when "Save parameters" / "Load parameters" were set to a
+    /// non-empty name in the committed batch (saving first). Failures go to standard error and
+    /// to lastError().
+    void parametersCommitted() override;
+    std::string commitMessage() const override { return commitError; }
+
+    /// Hands each agent its parameter row, then sets the initial state.
+    virtual void reset();
+    /// One run over the experiment: along its frame times, or through its waypoints.
+    virtual void run();
+
+    void setExperiment(Experiment* bound) { experiment = bound; }
+    Experiment* boundExperiment() const { return experiment; }
+    Simulation* boundSimulation() const { return simulation; }
+
+    /// Makes `bound` the record's simulation and takes its parameter matrix.
+    void bindSimulation(Simulation* bound);
+    /// Sets the bound simulation up for the bound experiment.
+    void prepare();
+    /// Counts the simulated pedestrians (all of them).
+    void rebuildIndex() { simulatedCount = pedestrianCount; }
+    /// One step with the experiment's first time difference.
+    void stepOnce();
+    /// Sets the experiment's and the simulation's display position.
+    void setDisplayPosition(float position);
+
+    /// Writes the parameter values of every simulated pedestrian ("%a" form). The previous file
+    /// is replaced only when everything was written. False, with lastError(), on failure.
+    bool saveParameters(const std::string& fileName);
+    /// Reads a parameter file into the matrix and applies it. A missing, unreadable or short file
+    /// leaves the matrix unchanged and applies nothing. False, with lastError(), on failure.
+    bool loadParameters(const std::string& fileName);
+    /// Writes the simulated trajectories of the last run (lengths × 100). Atomic like saving.
+    bool writeStatistics(const std::string& fileName);
+    /// Why the last file operation failed.
+    const std::string& lastError() const { return error; }
+
+    int pedestrianCount = 0;
+    int simulatedCount = 0;
+    int frameCount = 0;
+    int parameterCount = 0;
+    float* parameterMatrix = nullptr;  ///< the bound simulation's agentParameters; not owned
+
+private:
+    void setInitialState();
+    /// Rows of the bound simulation's parameter matrix.
+    int matrixRows() const;
+    void runTimeDriven();
+    void runWaypoints();
+
+    Experiment* experiment = nullptr;
+    Simulation* simulation = nullptr;
+    std::string saveFileName;
+    std::string loadFileName;
+    std::string error;
+    std::string commitError;
+};

@@ -1,0 +1,23 @@
+#include "metrics/Difference.h"
+
+#include "metrics/TrajectoryAccess.h"
+
+float Difference::evaluate(Record* record) {
+    if (!runRecord(record)) {
+        return notANumber();
+    }
+    const TrajectoryAccess data(*record);
+    if (!data.hasFrames(data.F)) {
+        return notANumber();
+    }
+    float sum = 0.0f;
+    for (int i = 0; i < data.n; ++i) {
+        for (int k = 0; k < data.F; ++k) {
+            const float dx = data.xe(i, k) - data.xs(i, k);
+            const float dy = data.ye(i, k) - data.ys(i, k);
+            sum += dx * dx + dy * dy;
+        }
+    }
+    // No agents or no frames give 0 / 0: not a number.
+    return sum / (static_cast<float>(data.n) * static_cast<float>(data.F));
+}

@@ -1,0 +1,37 @@
+#include "metrics/InterPedDist.h"
+
+#include "metrics/TrajectoryAccess.h"
+
+float InterPedDist::evaluate(Record* record) {
+    if (!runRecord(record)) {
+        return notANumber();
+    }
+    const TrajectoryAccess data(*record);
+    if (!data.hasFrames(data.F)) {
+        return notANumber();
+    }
+    const float frames = static_cast<float>(data.F);
+    float sum = 0.0f;
+    float pairs = 0.0f;
+    for (int i = 0; i + 1 < data.n; ++i) {
+        for (int j = i + 1; j < data.n; ++j) {
+            float measured = 0.0f;
+            float simulated = 0.0f;
+            for (int k = 0; k < data.F; ++k) {
+                const float dxe = data.xe(i, k) - data.xe(j, k);
+                const float dye = data.ye(i, k) - data.ye(j, k);
+                measured += dxe * dxe + dye * dye;
+                const float dxs = data.xs(i, k) - data.xs(j, k);
+                const float dys = data.ys(i, k) - data.ys(j, k);
+                simulated += dxs * dxs + dys * dys;
+            }
+            measured /= frames;
+            simulated /= frames;
+            const float difference = measured - simulated;
+            sum += difference * difference;
+            pairs += 1.0f;
+        }
+    }
+    // Fewer than two agents give 0 / 0: not a number.
+    return sum / pairs;
+}

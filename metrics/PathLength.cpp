@@ -1,0 +1,32 @@
+#include "metrics/PathLength.h"
+
+#include <cmath>
+
+#include "metrics/TrajectoryAccess.h"
+
+float PathLength::evaluate(Record* record) {
+    if (!runRecord(record)) {
+        return notANumber();
+    }
+    const TrajectoryAccess data(*record);
+    const int K = static_cast<int>(data.F * 0.8);
+    if (!data.hasFrames(K)) {
+        return notANumber();
+    }
+    float total = 0.0f;
+    for (int i = 0; i < data.n; ++i) {
+        float measured = 0.0f;
+        float simulated = 0.0f;
+        for (int l = 1; l < K; ++l) {
+            const float dxe = data.xe(i, l) - data.xe(i, l - 1);
+            const float dye = data.ye(i, l) - data.ye(i, l - 1);
+            measured += dxe * dxe + dye * dye;
+            const float dxs = data.xs(i, l) - data.xs(i, l - 1);
+            const float dys = data.ys(i, l) - data.ys(i, l - 1);
+            simulated += dxs * dxs + dys * dys;
+        }
+        const float difference = measured - simulated;
+        total += static_cast<float>(std::fabs(static_cast<double>(difference)));
+    }
+    return total;
+}

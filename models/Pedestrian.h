@@ -1,0 +1,43 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+/// An agent of the generic simulation: holds its own state, knows the others through its
+/// neighbour list, decides its next move in think() and carries it out in move(). Splitting the
+/// step this way makes every decision depend only on the state before the step.
+class Pedestrian {
+public:
+    Pedestrian() = default;
+    virtual ~Pedestrian() = default;
+    Pedestrian(const Pedestrian&) = delete;
+    Pedestrian& operator=(const Pedestrian&) = delete;
+
+    /// Returns to the initial internal state before a run.
+    virtual void reset() = 0;
+    /// Remembers another pedestrian of the same simulation.
+    virtual void addNeighbour(Pedestrian* other) = 0;
+    virtual void addObstacle(float x1, float y1, float x2, float y2) = 0;
+    virtual void setPosition(float x, float y) = 0;
+    virtual void setVelocity(float vx, float vy) = 0;
+    virtual void setGoal(float x, float y) = 0;
+    /// Decides the next velocity from the current state of itself and all others.
+    virtual void think(float dt) = 0;
+    /// Makes the decided velocity and position current.
+    virtual void move(float dt) = 0;
+    virtual float getX() const = 0;
+    virtual float getY() const = 0;
+    virtual float getVX() const = 0;
+    virtual float getVY() const = 0;
+
+    /// Sizes the parameter array to the owning simulation's agent parameter count.
+    void setParameterCount(int count) { parameters.assign(count > 0 ? count : 0, 0.0f); }
+    int parameterCount() const { return static_cast<int>(parameters.size()); }
+
+    /// Distance to the point the pedestrian walks to, at its last computation.
+    float distanceToGoal = 0.0f;
+    /// The agent's parameter values, in the order its simulation declares them.
+    std::vector<float> parameters;
+    /// The model name shown for the simulation.
+    std::string name;
+};

@@ -1,0 +1,300 @@
+#include "models/PedestrianV.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "core/Random.h"
+
+namespace {
+
+// The angle constants are the decimal values the model was tuned with, not multiples of pi.
+constexpr float quarterTurn = 1.57f;
+constexpr float halfTurn = 3.14f;
+constexpr float fullTurn = 6.28f;
+constexpr float notComputed = 1e9f;
+constexpr float maxTurnChange = 0.5f;  // rad per reacting step
+constexpr float maxSteeringSpeed = 2.0f;
+constexpr float arrivalFactor = 1.3f;
+
+float limit(float value, float low, float high) {
+    return std::min(std::max(value, low), high);
+}
+
+}  // namespace
+
+PedestrianV::PedestrianV() {
+    name = "Vision";
+    parameters = {-0.1f, 0.5f, 1.0f, 1.5f};
+    reset();
+}
+
+void PedestrianV::registerParameters(std::vector<float>& defaults,
+                                     std::vector<PDF>& distributions) {
+    defaults.insert(defaults.end(), {-0.1f, 0.5f, 1.0f, 1.5f});
+    distributions.emplace_back(0.0f, 1.0f, PDF::NORMAL, 0.5f, 0.2f);
+    distributions.emplace_back(0.5f, 1.5f, PDF::NORMAL, 1.0f, 0.2f);
+    distributions.emplace_back(1.0f, 2.0f, PDF::NORMAL, 1.5f, 0.2f);
+    distributions.emplace_back(1.0f, 2.0f, PDF::NORMAL, 1.5f, 0.5f);
+}
+
+void PedestrianV::reset() {
+    position = newPosition = goal = velocity = Vec2f();
+    maxAcceleration = defaultAcceleration;
+    waitTimer = 0.0f;
+    smoothedTurn = 0.0f;
+    stuck = false;
+    radius = bodyRadius;
+    if (static_cast<int>(parameters.size()) > SPEED) {
+        parameters[SPEED] = 1.5f;
+    }
+    heading = (goal - position).normalised();
+    // A run must not depend on the run before it: the decided heading and the remembered
+    // bearing rates start afresh as well.
+    newHeading = heading;
+    for (Neighbour& neighbour : neighbours) {
+        neighbour.bearingRate = 0.0f;
+    }
+    updateGoal();
+    steeringVelocity = desiredVelocity;
+}
+
+void PedestrianV::addNeighbour(Pedestrian* other) {
+    // Neighbours come from the same simulation, which holds PedestrianV agents only.
+    Neighbour record;
+    record.other = static_cast<PedestrianV*>(other);
+    neighbours.push_back(record);
+}
+
+void PedestrianV::setGoal(float x, float y) {
+    goal = {x, y};
+    updateGoal();
+    steeringVelocity = desiredVelocity;
+}
+
+void PedestrianV::updateGoal() {
+    const Vec2f toGoal = goal - position;
+    distanceToGoal = toGoal.length();
+    goalDirection = toGoal.normalised();
+    const float speed = static_cast<int>(parameters.size()) > SPEED ? parameters[SPEED] : 0.0f;
+    desiredVelocity = goalDirection * speed;
+}
+
+float PedestrianV::threshold(float t) const {
+    const float tau = parameters[A] + parameters[B] / std::pow(t, parameters[C]);
+    // Not-a-number (from hand-edited parameters) counts as no threshold at all.
+    if (!(tau > 0.0f)) {
+        return 0.0f;
+    }
+    return std::min(tau, quarterTurn);
+}
+
+void PedestrianV::think(float stepTime) {
+    steeringVelocity = Vec2f();
+    dt = stepTime;
+    updateGoal();
+    steer();
+
+    // Arrival: slow down quadratically within max(1.3 × speed, 1) metres of the goal.
+    const float aimed = steeringVelocity.length();
+    const float reach = arrivalFactor * velocity.length();
+    const float ratio = distanceToGoal / (reach > 1.0f ? reach : 1.0f);
+    const float factor = ratio * ratio;
+    float speed = std::min(aimed, factor * aimed);
+    speed = std::min(speed, maxSteeringSpeed);
+    steeringVelocity = steeringVelocity.normalised() * speed;
+
+    // Acceleration limit; an aimed speed of exactly zero brakes twice as hard.
+    Vec2f dv = steeringVelocity - velocity;
+    const float steeringSpeed = steeringVelocity.length();
+    if (steeringSpeed < 0.05f && dv.length() < 0.1f) {
+        newVelocity = Vec2f();
+    } else {
+        const float accelerationLimit =
+            steeringSpeed == 0.0f ? 2.0f * maxAcceleration : maxAcceleration;
+        if (dv.length() > dt * accelerationLimit) {
+            dv = dv.normalised() * accelerationLimit * dt;
+        }
+        newVelocity = velocity + dv;
+        if (newVelocity.length() > 0.0f) {
+            newHeading = newVelocity.normalised();
+        }
+    }
+    newPosition = position + newVelocity * dt;
+}
+
+void PedestrianV::move(float) {
+    heading = newHeading;
+    velocity = newVelocity;
+    position = newPosition;
+}
+
+int PedestrianV::perceive(float& minDistance, float& minTTI) {
+    minDistance = 1e29f;
+    minTTI = 1e30f;
+    int imminent = -1;
+    threats.clear();
+    const Rotation2f toOwnFrame = Rotation2f::byAngle(-heading.angle());
+    const Vec2f ownVelocity = toOwnFrame * velocity;
+    for (size_t i = 0; i < neighbours.size(); ++i) {
+        Neighbour& n = neighbours[i];
+        const PedestrianV& other = *n.other;
+        const Vec2f relativePosition = toOwnFrame * (other.position - position);
+        const Vec2f relativeVelocity = toOwnFrame * other.velocity - ownVelocity;
+        n.timeToInteraction = notComputed;
+        n.timeToInteractionClamped = notComputed;
+        float surface = relativePosition.length() - (other.radius + radius);
+        if (!(surface > 0.01f)) {
+            surface = 0.01f;
+        }
+        n.surfaceDistance = surface;
+        n.bearing = relativePosition.angle();
+        if (relativePosition.x >= -0.2f) {
+            // A coincident neighbour has no direction: u stays zero, so it is not closing.
+            const Vec2f u = (-relativePosition).normalised();
+            const float closing = u.dot(relativeVelocity);
+            if (closing > 0.0f) {
+                n.timeToInteraction = surface / closing;
+                n.timeToInteractionClamped =
+                    n.timeToInteraction > 1e-6f ? n.timeToInteraction : 1e-6f;
+                const float futureBearing = (relativePosition + relativeVelocity).angle();
+                float rate = futureBearing - n.bearing;
+                if (std::fabs(rate) > halfTurn) {
+                    rate += rate > halfTurn ? -fullTurn : fullTurn;
+                }
+                if (rate > quarterTurn) {
+                    rate = halfTurn - rate;
+                } else if (rate < -quarterTurn) {
+                    rate = -halfTurn - rate;
+                }
+                n.bearingRate = rate;
+            }
+        }
+        minDistance = std::min(minDistance, surface);
+        if (std::fabs(n.bearingRate) < threshold(n.timeToInteractionClamped)) {
+            threats.push_back(static_cast<int>(i));
+            if (n.timeToInteractionClamped < minTTI) {
+                minTTI = n.timeToInteractionClamped;
+                imminent = static_cast<int>(i);
+            }
+        }
+    }
+    return imminent;
+}
+
+float PedestrianV::goalBearingChange(float& timeToGoal) {
+    const float speed = velocity.length();
+    // IEEE division on purpose: a zero denominator gives an infinite or undefined time, and an
+    // undefined one fails every later comparison.
+    timeToGoal = speed > 0.0f ? distanceToGoal / goalDirection.dot(velocity) : 1e30f;
+    const Vec2f toGoal = goal - position;
+    const Vec2f walked = heading * parameters[SPEED];
+    float angle = (toGoal - walked).angle() - toGoal.angle();
+    if (angle < -halfTurn) {
+        angle += fullTurn;
+    }
+    if (angle > halfTurn) {
+        angle -= fullTurn;
+    }
+    if (heading.dot(toGoal) < 0.0f) {
+        angle += angle > 0.0f ? quarterTurn : -quarterTurn;
+    }
+    return angle;
+}
+
+void PedestrianV::steer() {
+    float minDistance = 0.0f;
+    float minTTI = 0.0f;
+    const int imminent = perceive(minDistance, minTTI);
+    float timeToGoal = 0.0f;
+    turnAngle = 0.0f;
+    turnAngle = goalBearingChange(timeToGoal);
+
+    if (distanceToGoal < 1.0f && minDistance < 0.1f) {
+        return;  // crowded arrival: stand still this step
+    }
+    if (waitTimer > 0.0f) {
+        waitTimer -= dt;
+        return;
+    }
+    if (!(minTTI < 10.0f && timeToGoal > minTTI && imminent >= 0)) {
+        steeringVelocity = desiredVelocity;
+        smoothedTurn = 0.0f;
+        return;
+    }
+    react(imminent, minTTI, timeToGoal);
+}
+
+void PedestrianV::react(int imminent, float minTTI, float timeToGoal) {
+    float speed = parameters[SPEED];
+    bool upperAllowed = true;
+    bool lowerAllowed = true;
+    float upper = 0.0f;
+    float lower = 0.0f;
+    for (const int index : threats) {
+        const Neighbour& n = neighbours[index];
+        const bool close = n.timeToInteractionClamped <= 3.0f && n.bearing * n.bearingRate <= 0.0f;
+        const float tau = threshold(n.timeToInteractionClamped);
+        if (timeToGoal > n.timeToInteractionClamped && std::fabs(n.bearingRate) < tau) {
+            const float lo = n.bearingRate - tau;
+            const float hi = n.bearingRate + tau;
+            if (std::fabs(hi) > std::fabs(lo) && close) {
+                lowerAllowed = false;
+            }
+            if (std::fabs(hi) <= std::fabs(lo) && close) {
+                upperAllowed = false;
+            }
+            lower = std::min(lower, lo);
+            upper = std::max(upper, hi);
+        }
+    }
+
+    const bool upperIsBest = std::fabs(lower) > std::fabs(upper);
+    const float best = upperIsBest ? upper : lower;
+    const bool bestAllowed = upperIsBest ? upperAllowed : lowerAllowed;
+    const float other = upperIsBest ? lower : upper;
+    const bool otherAllowed = upperIsBest ? lowerAllowed : upperAllowed;
+    const float d1 = std::fabs(best - turnAngle);
+    const float d2 = std::fabs(other - turnAngle);
+    const bool preferBest = (d1 < 0.01f && d2 < 0.01f) || d2 >= d1;
+
+    float angle = 0.0f;
+    if (!stuck) {
+        float chosen = 0.0f;
+        bool allowed = false;
+        if (best * turnAngle > 0.0f && std::fabs(turnAngle) > std::fabs(best)) {
+            chosen = turnAngle;
+            allowed = bestAllowed;
+        } else if (other * turnAngle > 0.0f && std::fabs(turnAngle) > std::fabs(other)) {
+            chosen = turnAngle;
+            allowed = otherAllowed;
+        } else if (preferBest) {
+            chosen = best;
+            allowed = bestAllowed;
+        } else {
+            chosen = other;
+            allowed = std::fabs(other) > quarterTurn ? otherAllowed : false;
+        }
+        angle = limit(chosen, -quarterTurn, quarterTurn);
+
+        const Neighbour& threat = neighbours[imminent];
+        if (minTTI < 3.0f && !allowed) {
+            // Match the threat's speed; surfaceDistance is at least 0.01, so the root is safe.
+            const float s1 = threat.other->velocity.length();
+            const float s0 = velocity.length();
+            speed = s0 + arrivalFactor * (s1 - s0) / std::sqrt(threat.surfaceDistance);
+        }
+        if (speed == 0.0f && velocity.length() == 0.0f) {
+            stuck = true;
+            waitTimer = 0.1f * static_cast<float>(Random::draw() % 6) + 0.1f;
+        } else {
+            smoothedTurn += limit(angle - smoothedTurn, -maxTurnChange, maxTurnChange);
+            angle = smoothedTurn;
+        }
+    } else {
+        // The first reaction after a wait: turn at once, barely moving.
+        angle = preferBest ? best : other;
+        speed = 0.001f;
+        stuck = false;
+    }
+    steeringVelocity = (Rotation2f::byAngle(angle) * heading).normalised() * speed;
+}

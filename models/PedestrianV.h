@@ -1,0 +1,86 @@
+#pragma once
+
+#include <vector>
+
+#include "core/PDF.h"
+#include "models/Pedestrian.h"
+#include "models/Vec2f.h"
+
+/// Vision-based pedestrian: walks to its goal at its preferred speed, perceives every other
+/// pedestrian in its own frame (heading = +x), and treats one whose bearing hardly changes while
+/// it approaches as a threat. When threats are imminent it turns by an angle chosen from their
+/// bearing ranges and its goal's direction and adapts its speed. Obstacles are not perceived.
+class PedestrianV : public Pedestrian {
+public:
+    /// Rows of the agent parameter array.
+    enum Parameter { A = 0, B = 1, C = 2, SPEED = 3 };
+
+    static constexpr float bodyRadius = 0.2f;           ///< m
+    static constexpr float defaultAcceleration = 0.9f;  ///< m/s²
+
+    PedestrianV();
+
+    /// Declares "a", "b", "c" and "Speed" with their defaults and distributions.
+    static void registerParameters(std::vector<float>& defaults, std::vector<PDF>& distributions);
+
+    void reset() override;
+    void addNeighbour(Pedestrian* other) override;
+    void addObstacle(float, float, float, float) override {}
+    void setPosition(float x, float y) override { position = {x, y}; }
+    void setVelocity(float vx, float vy) override { velocity = {vx, vy}; }
+    void setGoal(float x, float y) override;
+    void think(float dt) override;
+    void move(float dt) override;
+    float getX() const override { return position.x; }
+    float getY() const override { return position.y; }
+    float getVX() const override { return velocity.x; }
+    float getVY() const override { return velocity.y; }
+
+    /// The threat threshold for a time to interaction t: a + b / t^c, limited to [0, 1.57].
+    float threshold(float t) const;
+
+    const Vec2f& currentHeading() const { return heading; }
+    float waitingTime() const { return waitTimer; }
+    bool isStuck() const { return stuck; }
+    float appliedTurn() const { return smoothedTurn; }
+    float goalTurnAngle() const { return turnAngle; }
+
+    /// What this pedestrian perceives of one other pedestrian, in its own frame.
+    struct Neighbour {
+        PedestrianV* other = nullptr;
+        float bearingRate = 0.0f;  ///< kept from the last step in which it was computed
+        float bearing = 0.0f;
+        float surfaceDistance = 0.0f;
+        float timeToInteraction = 1e9f;
+        float timeToInteractionClamped = 1e9f;
+    };
+    const std::vector<Neighbour>& neighbourRecords() const { return neighbours; }
+
+private:
+    void updateGoal();
+    void steer();
+    /// Looks at every neighbour; fills the threat list and returns the imminent one (or -1).
+    int perceive(float& minDistance, float& minTTI);
+    float goalBearingChange(float& timeToGoal);
+    void react(int imminent, float minTTI, float timeToGoal);
+
+    std::vector<Neighbour> neighbours;
+    std::vector<int> threats;  ///< indices into neighbours; reused from step to step
+    Vec2f goalDirection;
+    float turnAngle = 0.0f;
+    float maxAcceleration = defaultAcceleration;
+    float dt = 0.0f;
+    Vec2f goal;
+    Vec2f heading;
+    Vec2f newHeading;
+    float radius = bodyRadius;
+    Vec2f position;
+    Vec2f newPosition;
+    Vec2f velocity;
+    Vec2f desiredVelocity;
+    Vec2f steeringVelocity;
+    Vec2f newVelocity;
+    float waitTimer = 0.0f;
+    bool stuck = false;
+    float smoothedTurn = 0.0f;
+};

@@ -1,0 +1,75 @@
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "models/Simulation.h"
+
+/// A simulation over an array of self-steering pedestrians of one class. Every pedestrian knows
+/// every other one; a step lets all of them decide before any of them moves.
+template <class PedestrianType>
+class SimulationGeneric : public Simulation {
+public:
+    SimulationGeneric() {
+        PedestrianType::registerParameters(parameterDefaults, parameterDistributions);
+        agentParameterCount = static_cast<int>(parameterDefaults.size());
+        const PedestrianType model;
+        name = model.name;
+    }
+
+    void createAgents() override {
+        agentParameterCount = static_cast<int>(parameterDefaults.size());
+        // The array is built once per set-up, so the neighbour pointers stay valid until the
+        // next set-up.
+        agents = std::make_unique<PedestrianType[]>(static_cast<size_t>(agentCount));
+        for (int i = 0; i < agentCount; ++i) {
+            agents[i].setParameterCount(agentParameterCount);
+        }
+        for (int i = 0; i < agentCount; ++i) {
+            for (int j = 0; j < agentCount; ++j) {
+                if (j != i) {
+                    agents[i].addNeighbour(&agents[j]);
+                }
+            }
+        }
+    }
+
+    void applyParameters() override {
+        for (int i = 0; i < agentCount; ++i) {
+            PedestrianType& agent = agents[i];
+            agent.reset();
+            const float* row =
+                agentParameters.data() + static_cast<size_t>(i) * agentParameterCount;
+            for (int k = 0; k < agentParameterCount && k < agent.parameterCount(); ++k) {
+                agent.parameters[k] = row[k];
+            }
+        }
+    }
+
+    void registerObstacle(float x1, float y1, float x2, float y2) override {
+        for (int i = 0; i < agentCount; ++i) {
+            agents[i].addObstacle(x1, y1, x2, y2);
+        }
+    }
+
+    void setPosition(int agent, float x, float y) override { agents[agent].setPosition(x, y); }
+    void setVelocity(int agent, float vx, float vy) override { agents[agent].setVelocity(vx, vy); }
+    void setGoal(int agent, float x, float y) override { agents[agent].setGoal(x, y); }
+
+    void step(float dt) override {
+        for (int i = 0; i < agentCount; ++i) {
+            agents[i].think(dt);
+        }
+        for (int i = 0; i < agentCount; ++i) {
+            PedestrianType& agent = agents[i];
+            agent.move(dt);
+            setAgentState(i, agent.getX(), agent.getY(), agent.getVX(), agent.getVY());
+        }
+    }
+
+    /// Pedestrian i, for inspection.
+    const PedestrianType& pedestrian(int i) const { return agents[i]; }
+
+private:
+    std::unique_ptr<PedestrianType[]> agents;
+};

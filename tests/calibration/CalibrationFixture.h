@@ -1,0 +1,86 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "data/Experiment.h"
+#include "data/Parser.h"
+#include "data/Record.h"
+#include "metrics/Difference.h"
+#include "models/Simulation.h"
+
+// A deterministic model whose only agent parameter is each agent's walking speed along +x.
+class SpeedModel : public Simulation {
+public:
+    SpeedModel() {
+        name = "Speed model";
+        addAgentParameter("Speed", 0.5f, PDF(0.0f, 2.0f, PDF::UNIFORM, 0.0f, 0.0f));
+    }
+    void createAgents() override {}
+    void applyParameters() override {}
+    void registerObstacle(float, float, float, float) override {}
+    void setPosition(int i, float x, float y) override { setAgentState(i, x, y, 0.0f, 0.0f); }
+    void setVelocity(int, float, float) override {}
+    void setGoal(int, float, float) override {}
+    void step(float dt) override {
+        for (int i = 0; i < agentCount; ++i) {
+            const float speed = agentParameters[i * agentParameterCount];
+            setAgentState(i, currentX[i] + speed * dt, currentY[i], speed, 0.0f);
+        }
+    }
+};
+
+// An experiment of pedestrians walking along +x from x = 0 at the given speeds, 1 s per frame.
+class WalkingParser : public Parser {
+public:
+    WalkingParser(std::vector<float> walkingSpeeds, int frameCount)
+        : Parser("test"), speeds(std::move(walkingSpeeds)), frames(frameCount) {}
+    bool load(const std::string&) override { return true; }
+    void fill(int& P, int& O, int& F, std::vector<float>& posX, std::vector<float>& posY,
+              std::vector<float>& velX, std::vector<float>& velY, std::vector<float>&,
+              std::vector<float>&, std::vector<float>&, std::vector<float>&,
+              std::vector<float>& times, bool&, std::vector<int>&, std::vector<std::vector<float>>&,
+              std::vector<std::vector<float>>&, std::vector<std::vector<float>>&) override {
+        P = static_cast<int>(speeds.size());
+        O = 0;
+        F = frames;
+        posX.assign(P * F, 0.0f);
+        posY.assign(P * F, 0.0f);
+        velX.assign(P * F, 0.0f);
+        velY.assign(P * F, 0.0f);
+        times.assign(F, 0.0f);
+        for (int k = 0; k < F; ++k) {
+            times[k] = static_cast<float>(k);
+            for (int p = 0; p < P; ++p) {
+                posX[p * F + k] = speeds[p] * static_cast<float>(k);
+                velX[p * F + k] = speeds[p];
+            }
+        }
+    }
+
+private:
+    std::vector<float> speeds;
+    int frames;
+};
+
+// A record binding the speed model to walkers of the given speeds, ready to calibrate.
+struct SpeedScene {
+    explicit SpeedScene(std::vector<float> speeds, int frames = 5) {
+        WalkingParser parser(std::move(speeds), frames);
+        experiment = std::make_unique<Experiment>(parser);
+        record.setExperiment(experiment.get());
+        record.bindSimulation(&model);
+        record.prepare();
+        record.rebuildIndex();
+    }
+    float evaluate() {
+        record.reset();
+        return metric.evaluate(&record);
+    }
+
+    std::unique_ptr<Experiment> experiment;
+    SpeedModel model;
+    Record record;
+    Difference metric;
+};

@@ -1,0 +1,287 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <sstream>
+
+#include "CalibrationFixture.h"
+#include "calibration/Genetic.h"
+#include "calibration/GeneticAnnealing.h"
+#include "calibration/GeneticGreedy.h"
+#include "calibration/Greedy.h"
+#include "calibration/SimulatedAnnealing.h"
+#include "core/Random.h"
+
+namespace {
+
+template <class Algorithm>
+struct CalibrationRun {
+    explicit CalibrationRun(std::vector<float> speeds, unsigned seed = 7)
+        : scene(std::move(speeds)) {
+        algorithm.setConsole(console);
+        algorithm.verbose = true;
+        algorithm.setSeed(seed);
+        algorithm.setRecord(&scene.record);
+        algorithm.setMetric(&scene.metric);
+    }
+    SpeedScene scene;
+    Algorithm algorithm;
+    std::ostringstream console;
+};
+
+// Every algorithm's contract after calibrate(): the matrix holds every entry's best value, and
+// the cost is the metric's value of a fresh run with them.
+template <class Algorithm>
+void expectFinishedContract(CalibrationRun<Algorithm>& run) {
+    for (const ParameterEntry& entry : run.algorithm.entries) {
+        EXPECT_EQ(*entry.target, entry.best);
+    }
+    EXPECT_EQ(run.algorithm.cost, run.scene.evaluate());
+}
+
+// 0 / 0 prints as "-nan" or "nan" depending on the platform's sign of the quiet NaN.
+std::string withoutNanSign(std::string text) {
+    for (size_t at = text.find("-nan"); at != std::string::npos; at = text.find("-nan")) {
+        text.erase(at, 1);
+    }
+    return text;
+}
+
+}  // namespace
+
+TEST(Calibration, EntriesAreParameterMajorPointersIntoTheMatrix) {
+    SpeedScene scene({1.0f, 1.2f, 0.8f, 1.1f, 0.9f, 1.3f});
+    Greedy greedy;
+    EXPECT_EQ(greedy.cost, -1.0f);
+    // Add two more parameters so that entry 2 × P + 5 is row 5, column 2.
+    scene.model.addAgentParameter("Second", 0.25f, PDF(0, 1, PDF::UNIFORM, 0, 0));
+    scene.model.addAgentParameter("Third", 0.75f, PDF(0, 1, PDF::NORMAL, 0.5f, 0.1f));
+    scene.record.prepare();
+    greedy.setRecord(&scene.record);
+    const int P = 6;
+    ASSERT_EQ(greedy.entries.size(), 3u * P);
+    EXPECT_EQ(greedy.count, 3);
+    EXPECT_EQ(greedy.entries[2 * P + 5].target, scene.record.parameterMatrix + 5 * 3 + 2);
+    EXPECT_EQ(greedy.entries[2 * P + 5].best, 0.75f);
+    EXPECT_EQ(greedy.entries[2 * P + 5].samples, 20);
+    EXPECT_EQ(greedy.entries[2 * P + 5].distribution.kind, PDF::NORMAL);
+    EXPECT_EQ(greedy.entries[P].best, 0.25f);
+}
+
+TEST(Calibration, ReportForOneParameterAndTwoPedestrians) {
+    SpeedScene scene({1.0f, 1.0f});
+    Greedy greedy;
+    greedy.setRecord(&scene.record);
+    greedy.entries[0].best = 1.5f;
+    greedy.entries[1].best = 0.333333343f;
+    greedy.cost = 0.012345678f;
+    std::ostringstream report;
+    greedy.report(report);
+    EXPECT_EQ(report.str(),
+              "\n#--BEST PARAMETERS--\n\n"
+              "%%cost\n0.0123457\n"
+              "%%parameter_0\n"
+              "    1.5\n"
+              "    0.333333\n");
+}
+
+TEST(Calibration, ReportWithoutPedestriansListsOnlyTheHeaders) {
+    SpeedScene scene({});
+    Greedy greedy;
+    greedy.setRecord(&scene.record);
+    greedy.cost = 2.0f;
+    std::ostringstream report;
+    greedy.report(report);
+    EXPECT_EQ(report.str(), "\n#--BEST PARAMETERS--\n\n%%cost\n2\n%%parameter_0\n");
+}
+
+TEST(Greedy, ImprovesWritesBackAndKeepsTheContract) {
+    CalibrationRun<Greedy> run({1.0f, 1.4f});
+    const float initial = run.scene.evaluate();
+    run.algorithm.calibrate();
+    EXPECT_LT(run.algorithm.cost, initial);
+    expectFinishedContract(run);
+    // The walkers move at 1.0 and 1.4 m/s; the search comes close to both.
+    EXPECT_NEAR(*run.algorithm.entries[0].target, 1.0f, 0.1f);
+    EXPECT_NEAR(*run.algorithm.entries[1].target, 1.4f, 0.1f);
+}
+
+TEST(Greedy, ConsoleShowsTheBannerCostsAndProgressCounter) {
+    CalibrationRun<Greedy> run({1.0f});
+    run.algorithm.calibrate();
+    const std::string text = run.console.str();
+    EXPECT_EQ(text.rfind("\n--CALIBRATING--\n\nCost: ", 0), 0u);
+    EXPECT_NE(text.find("\r    Parameter: 1 / 1\n"), std::string::npos);
+}
+
+TEST(Greedy, WithoutEntriesEvaluatesTwiceAndStops) {
+    CalibrationRun<Greedy> run({});
+    int evaluations = 0;
+    run.algorithm.onEvaluation = [&](float) { ++evaluations; };
+    run.algorithm.calibrate();
+    // Initial evaluation and one pass's fresh evaluation; the empty pass prints an empty line.
+    EXPECT_EQ(evaluations, 2);
+    EXPECT_TRUE(std::isnan(run.algorithm.cost));  // no pedestrians: 0 / 0
+    EXPECT_EQ(withoutNanSign(run.console.str()), "\n--CALIBRATING--\n\nCost: nan\n\n");
+}
+
+TEST(Greedy, StopsAfterAPassWithoutImprovement) {
+    CalibrationRun<Greedy> run({1.0f});
+    // A range of width zero always draws the value already held: nothing can improve.
+    run.algorithm.entries[0].distribution = PDF(0.5f, 0.5f, PDF::UNIFORM, 0, 0);
+    int evaluations = 0;
+    run.algorithm.onEvaluation = [&](float) { ++evaluations; };
+    run.algorithm.calibrate();
+    EXPECT_EQ(evaluations, 1 + 20 + 1);  // initial, one pass of 20 trials, fresh evaluation
+    EXPECT_EQ(*run.algorithm.entries[0].target, 0.5f);
+}
+
+TEST(Calibration, SameSeedGivesTheSameOutputByteForByte) {
+    auto output = [](auto algorithm) {
+        CalibrationRun<decltype(algorithm)> run({0.9f, 1.3f, 1.1f}, 123);
+        run.algorithm.calibrate();
+        std::ostringstream report;
+        run.algorithm.report(report);
+        return run.console.str() + report.str();
+    };
+    EXPECT_EQ(output(Greedy()), output(Greedy()));
+}
+
+TEST(SimulatedAnnealing, AcceptanceFollowsTheRelativeWorsening) {
+    Random::seed(1);  // first draws 16838, 5758, ...: r = 0.016838, 0.005758
+    EXPECT_TRUE(SimulatedAnnealing::accepts(1.0f, 0.5f, 1.0f));  // better: no draw
+    // 5 % worse at T = 1: p = exp(-0.05 / 0.0525) = 0.386 > r.
+    EXPECT_TRUE(SimulatedAnnealing::accepts(1.0f, 1.05f, 1.0f));
+    // Twice as bad at T = 0.05: p = exp(-1 / 0.005) is about 1e-87 < r = 0.005758.
+    EXPECT_FALSE(SimulatedAnnealing::accepts(1.0f, 2.0f, 0.05f));
+    // A NaN trial and a tie at zero (0 / 0 in the exponent) are never accepted.
+    EXPECT_FALSE(SimulatedAnnealing::accepts(1.0f, std::nanf(""), 1.0f));
+    EXPECT_FALSE(SimulatedAnnealing::accepts(0.0f, 0.0f, 1.0f));
+    // A drop to zero is better and accepted by the first test.
+    EXPECT_TRUE(SimulatedAnnealing::accepts(0.5f, 0.0f, 1.0f));
+}
+
+TEST(SimulatedAnnealing, ImprovesAndKeepsTheSnapshotOfTheBest) {
+    CalibrationRun<SimulatedAnnealing> run({1.2f, 0.8f});
+    run.algorithm.K = 3;
+    const float initial = run.scene.evaluate();
+    run.algorithm.calibrate();
+    EXPECT_LT(run.algorithm.cost, initial);
+    expectFinishedContract(run);
+}
+
+TEST(SimulatedAnnealing, KBelowOneIsClampedOnCommit) {
+    SimulatedAnnealing annealing;
+    annealing.setParameter("K", "0");
+    annealing.commitParameters();
+    EXPECT_EQ(annealing.getParameter("K"), "1");
+    annealing.setParameter("K", "-5");
+    annealing.commitParameters();
+    EXPECT_EQ(annealing.K, 1);
+}
+
+TEST(SimulatedAnnealing, WithoutEntriesEndsAfterKPasses) {
+    CalibrationRun<SimulatedAnnealing> run({});
+    run.algorithm.K = 3;
+    run.algorithm.calibrate();
+    // K cost lines of the unchanged cost.
+    EXPECT_EQ(withoutNanSign(run.console.str()),
+              "\n--CALIBRATING--\n\nCost: nan\nCost: nan\nCost: nan\n");
+}
+
+TEST(Genetic, ParametersAndClamps) {
+    Genetic genetic;
+    EXPECT_EQ(genetic.parameterNames(),
+              (std::vector<std::string>{"N", "n", "a", "b", "c", "loops"}));
+    EXPECT_EQ(genetic.getParameter("N"), "100");
+    EXPECT_EQ(genetic.getParameter("n"), "20");
+    EXPECT_EQ(genetic.getParameter("a"), "0.6");
+    EXPECT_EQ(genetic.getParameter("loops"), "30");
+    genetic.setParameter("N", "0");
+    genetic.setParameter("n", "0");
+    genetic.setParameter("loops", "-1");
+    genetic.commitParameters();
+    EXPECT_EQ(genetic.N, 1);
+    EXPECT_EQ(genetic.n, 1);
+    EXPECT_EQ(genetic.loops, 1);
+    genetic.setParameter("N", "10");
+    genetic.setParameter("n", "50");
+    genetic.commitParameters();
+    EXPECT_EQ(genetic.n, 10);
+}
+
+TEST(Genetic, RankingOfTiesFollowsThePartitionNotTheIndex) {
+    // Worked by hand: pivot 3 swaps positions 0 and 3, the left part [3, 1] swaps once more.
+    std::vector<int> order = {0, 1, 2, 3};
+    Genetic::rankSort(order, {3.0f, 1.0f, 3.0f, 1.0f}, 0, 3);
+    EXPECT_EQ(order, (std::vector<int>{1, 3, 2, 0}));  // a stable sort gives 1, 3, 0, 2
+    std::vector<int> sorted = {0, 1, 2, 3, 4, 5};
+    Genetic::rankSort(sorted, {5.0f, 4.0f, 3.0f, 2.0f, 1.0f, 0.0f}, 0, 5);
+    EXPECT_EQ(sorted, (std::vector<int>{5, 4, 3, 2, 1, 0}));
+}
+
+TEST(Genetic, ElitismNeverLosesTheStartingValues) {
+    CalibrationRun<Genetic> run({1.0f, 1.5f});
+    run.algorithm.N = 12;
+    run.algorithm.n = 3;
+    run.algorithm.loops = 3;
+    const float initial = run.scene.evaluate();
+    run.algorithm.calibrate();
+    EXPECT_LE(run.algorithm.cost, initial);
+    expectFinishedContract(run);
+}
+
+TEST(Genetic, NotANumberCostsRankLastAndTheRunStillEnds) {
+    // A metric that cannot score any run: every genome costs 1e9, the best never changes.
+    struct Unscorable : Difference {
+        float evaluate(Record* record) override {
+            Difference::evaluate(record);
+            return std::nanf("");
+        }
+    };
+    SpeedScene scene({1.0f});
+    Unscorable metric;
+    Genetic genetic;
+    genetic.N = 4;
+    genetic.n = 2;
+    genetic.loops = 2;
+    genetic.setSeed(3);
+    genetic.setRecord(&scene.record);
+    genetic.setMetric(&metric);
+    int evaluations = 0;
+    genetic.onEvaluation = [&](float) { ++evaluations; };
+    genetic.calibrate();
+    EXPECT_TRUE(std::isnan(genetic.cost));
+    // Initial, 4 in generation 1, 2 rebuilt in generation 2, final. Generation 1 compares 1e9
+    // with the NaN initial cost, which is no change (the difference is not greater than 0), so
+    // generation 2 already reaches two generations without change.
+    EXPECT_EQ(evaluations, 1 + 4 + 2 + 1);
+}
+
+TEST(Hybrids, ShareOneParameterListAndRunBothPhases) {
+    GeneticGreedy geneticGreedy;
+    EXPECT_EQ(geneticGreedy.name, "GeneticGreedy");
+    EXPECT_EQ(geneticGreedy.parameterNames(),
+              (std::vector<std::string>{"N", "n", "a", "b", "c", "loops"}));
+    GeneticAnnealing geneticAnnealing;
+    EXPECT_EQ(geneticAnnealing.name, "GeneticAnnealing");
+    EXPECT_EQ(geneticAnnealing.parameterNames(),
+              (std::vector<std::string>{"N", "n", "a", "b", "c", "loops", "K"}));
+    geneticAnnealing.setParameter("K", "0");
+    geneticAnnealing.setParameter("n", "0");
+    geneticAnnealing.commitParameters();
+    EXPECT_EQ(geneticAnnealing.K, 1);
+    EXPECT_EQ(geneticAnnealing.n, 1);
+
+    CalibrationRun<GeneticGreedy> run({1.1f});
+    run.algorithm.N = 6;
+    run.algorithm.n = 2;
+    run.algorithm.loops = 2;
+    run.algorithm.calibrate();
+    const std::string text = run.console.str();
+    const size_t first = text.find("--CALIBRATING--");
+    ASSERT_NE(first, std::string::npos);
+    EXPECT_NE(text.find("--CALIBRATING--", first + 1), std::string::npos);
+    EXPECT_NE(text.find("\r    Parameter: 1 / 1"), std::string::npos);  // the greedy phase
+    expectFinishedContract(run);
+}

@@ -1,0 +1,84 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <string>
+
+#include "app/StandardComponents.h"
+#include "core/ComponentRegistry.h"
+#include "core/Random.h"
+#include "data/Experiment.h"
+#include "data/ExperimentLoader.h"
+#include "data/Record.h"
+#include "metrics/Evaluation.h"
+#include "models/Dummy.h"
+
+namespace {
+
+class ShippedExample : public testing::TestWithParam<const char*> {};
+
+}  // namespace
+
+// Load, set up the reference walker and every registered model, run, and score each model with
+// every registered metric, headless, the way the desktop program evaluates.
+TEST_P(ShippedExample, EveryModelScoresFiniteWithEveryMetric) {
+    ComponentRegistry registry;
+    registerStandardComponents(registry);
+    std::string error;
+    const std::string path = std::string(VESTRA_EXAMPLES_DIR) + "/" + GetParam();
+    const std::unique_ptr<Experiment> experiment = loadExperimentFile(registry, path, error);
+    ASSERT_TRUE(experiment) << error;
+    ASSERT_GT(experiment->pedestrianCount, 0);
+
+    for (size_t m = 0; m < registry.simulations.names.size(); ++m) {
+        SCOPED_TRACE(registry.simulations.names[m]);
+        Random::seed(17);
+        SimulationGeneric<Dummy> reference;
+        const std::unique_ptr<Simulation> model = registry.simulations.create(static_cast<int>(m));
+        Record record;
+        record.setExperiment(experiment.get());
+        record.bindSimulation(&reference);
+        record.prepare();
+        record.bindSimulation(model.get());
+        record.prepare();
+        record.run();
+        EXPECT_EQ(model->frameCount, experiment->frameCount);
+        record.rebuildIndex();
+        for (size_t k = 0; k < registry.metrics.names.size(); ++k) {
+            const std::unique_ptr<Metric> metric = registry.metrics.create(static_cast<int>(k));
+            const float score = evaluateModel(record, reference, *metric);
+            EXPECT_TRUE(std::isfinite(score)) << registry.metrics.names[k] << " gave " << score;
+            EXPECT_GE(score, 0.0f) << registry.metrics.names[k];
+            EXPECT_EQ(record.boundSimulation(), model.get());
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Examples, ShippedExample,
+                         testing::Values("corridor-crossing.ana", "bottleneck.ana",
+                                         "crossing-flows.ana"));
+
+TEST(Evaluation, RepeatedEvaluationsGiveTheSameScore) {
+    // Every evaluation resets the record first, so nothing of one run leaks into the next.
+    ComponentRegistry registry;
+    registerStandardComponents(registry);
+    std::string error;
+    const auto experiment = loadExperimentFile(
+        registry, std::string(VESTRA_EXAMPLES_DIR) + "/crossing-flows.ana", error);
+    ASSERT_TRUE(experiment) << error;
+    SimulationGeneric<Dummy> reference;
+    SimulationGeneric<Dummy> model;
+    Record record;
+    record.setExperiment(experiment.get());
+    record.bindSimulation(&reference);
+    record.prepare();
+    record.bindSimulation(&model);
+    record.prepare();
+    record.rebuildIndex();
+    const auto metric = registry.metrics.create("Difference");
+    ASSERT_TRUE(metric);
+    const float first = evaluateModel(record, reference, *metric);
+    const float second = evaluateModel(record, reference, *metric);
+    EXPECT_EQ(first, second);
+    EXPECT_GT(first, 0.0f);
+}

@@ -1,0 +1,100 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "data/Experiment.h"
+#include "data/Parser.h"
+
+// Builds experiments for tests straight from arrays, without a file: any shape, including the
+// waypoint form that no file format produces and arrays shorter than their counts claim.
+struct ExperimentTable {
+    int pedestrianCount = 0;
+    int obstacleCount = 0;
+    int frameCount = 0;
+    std::vector<float> posX, posY, velX, velY, times;
+    std::vector<float> obstacleX1, obstacleY1, obstacleX2, obstacleY2;
+    bool timeDriven = true;
+    std::vector<int> waypointCount;
+    std::vector<std::vector<float>> waypointX, waypointY, waypointRadius;
+
+    // Appends one pedestrian's measured positions, one (x, y) per frame, with zero velocity.
+    void addTrajectory(const std::vector<std::pair<float, float>>& samples) {
+        for (const auto& sample : samples) {
+            posX.push_back(sample.first);
+            posY.push_back(sample.second);
+            velX.push_back(0.0f);
+            velY.push_back(0.0f);
+        }
+        ++pedestrianCount;
+        frameCount = static_cast<int>(samples.size());
+    }
+
+    void addObstacle(float x1, float y1, float x2, float y2) {
+        obstacleX1.push_back(x1);
+        obstacleY1.push_back(y1);
+        obstacleX2.push_back(x2);
+        obstacleY2.push_back(y2);
+        ++obstacleCount;
+    }
+
+    // Appends one pedestrian's waypoints (x, y, radius) for a waypoint experiment.
+    void addWaypoints(const std::vector<std::vector<float>>& points) {
+        std::vector<float> xs, ys, radii;
+        for (const auto& point : points) {
+            xs.push_back(point[0]);
+            ys.push_back(point[1]);
+            radii.push_back(point[2]);
+        }
+        waypointX.push_back(xs);
+        waypointY.push_back(ys);
+        waypointRadius.push_back(radii);
+        waypointCount.push_back(static_cast<int>(points.size()));
+    }
+};
+
+// A parser that hands over the arrays of a table. Arrays are moved, so a test can also hand over
+// storage whose capacity exceeds its size.
+class TableParser : public Parser {
+public:
+    explicit TableParser(ExperimentTable content) : Parser("table"), table(std::move(content)) {}
+
+    bool load(const std::string&) override { return true; }
+
+    void fill(int& pedestrianCount, int& obstacleCount, int& frameCount, std::vector<float>& posX,
+              std::vector<float>& posY, std::vector<float>& velX, std::vector<float>& velY,
+              std::vector<float>& obstacleX1, std::vector<float>& obstacleY1,
+              std::vector<float>& obstacleX2, std::vector<float>& obstacleY2,
+              std::vector<float>& times, bool& timeDriven, std::vector<int>& waypointCount,
+              std::vector<std::vector<float>>& waypointRadius,
+              std::vector<std::vector<float>>& waypointX,
+              std::vector<std::vector<float>>& waypointY) override {
+        pedestrianCount = table.pedestrianCount;
+        obstacleCount = table.obstacleCount;
+        frameCount = table.frameCount;
+        posX = std::move(table.posX);
+        posY = std::move(table.posY);
+        velX = std::move(table.velX);
+        velY = std::move(table.velY);
+        obstacleX1 = std::move(table.obstacleX1);
+        obstacleY1 = std::move(table.obstacleY1);
+        obstacleX2 = std::move(table.obstacleX2);
+        obstacleY2 = std::move(table.obstacleY2);
+        times = std::move(table.times);
+        timeDriven = table.timeDriven;
+        waypointCount = std::move(table.waypointCount);
+        waypointRadius = std::move(table.waypointRadius);
+        waypointX = std::move(table.waypointX);
+        waypointY = std::move(table.waypointY);
+    }
+
+private:
+    ExperimentTable table;
+};
+
+inline std::unique_ptr<Experiment> makeExperiment(ExperimentTable table) {
+    TableParser parser(std::move(table));
+    return std::make_unique<Experiment>(parser);
+}

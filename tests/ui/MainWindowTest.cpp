@@ -1,0 +1,228 @@
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSlider>
+#include <QTest>
+#include <cmath>
+#include <fstream>
+#include <string>
+
+#include "GuiTestSupport.h"
+#include "app/StandardComponents.h"
+#include "data/Experiment.h"
+#include "data/Record.h"
+#include "models/Simulation.h"
+#include "ui/ConfigurationWindow.h"
+#include "ui/VestraWindow.h"
+#include "view3d/Pane3D.h"
+
+namespace {
+
+const QString examples = QString(VESTRA_EXAMPLES_DIR);
+
+// The application must exist before the first widget is built.
+struct ApplicationFirst {
+    ApplicationFirst() { testApplication(); }
+};
+
+struct Window : ApplicationFirst {
+    Window() {
+        registerStandardComponents(window);
+        window.show();
+    }
+    template <class T>
+    T* find(const char* name) {
+        return window.findChild<T*>(name);
+    }
+    void press(const char* button) {
+        QPushButton* b = find<QPushButton>(button);
+        EXPECT_TRUE(b) << button;
+        if (b) {
+            QTest::mouseClick(b, Qt::LeftButton);
+        }
+    }
+    VestraWindow window{nullptr};
+};
+
+// Runs a test in a scratch working directory, since "Stats" writes into it.
+struct ScratchDirectory {
+    ScratchDirectory() : previous(QDir::currentPath()) {
+        path =
+            QDir::tempPath() + "/vestra-gui-" + QString::number(QCoreApplication::applicationPid());
+        QDir().mkpath(path);
+        QDir::setCurrent(path);
+    }
+    ~ScratchDirectory() { QDir::setCurrent(previous); }
+    QString previous;
+    QString path;
+};
+
+}  // namespace
+
+TEST(MainWindow, WidgetsCarryTheirNamesTextsAndGeometry) {
+    Window w;
+    EXPECT_EQ(w.window.windowTitle(), "Vestra");
+    EXPECT_EQ(w.window.objectName(), "VestraWindow");
+    struct Expected {
+        const char* name;
+        const char* text;
+        QRect geometry;
+    };
+    const Expected buttons[] = {
+        {"pushButton", "Browse", {330, 36, 70, 26}},
+        {"pushButton_2", "Configure", {415, 36, 70, 26}},
+        {"pushButton_15", "Load", {415, 69, 70, 26}},
+        {"pushButton_4", "Evaluate", {230, 169, 70, 26}},
+        {"pushButton_7", "Calibrate", {230, 269, 70, 26}},
+        {"pushButton_8", "Stats", {330, 269, 70, 26}},
+        {"pushButton_9", "Play / Pause", {280, 380, 130, 20}},
+        {"pushButton_14", "Reset Camera", {325, 460, 100, 20}},
+    };
+    for (const Expected& e : buttons) {
+        auto* button = w.find<QPushButton>(e.name);
+        ASSERT_TRUE(button) << e.name;
+        EXPECT_EQ(button->text(), e.text);
+        EXPECT_EQ(button->geometry(), e.geometry) << e.name;
+    }
+    EXPECT_EQ(w.find<QLabel>("label_9")->text(), "none");
+    EXPECT_EQ(w.find<QLabel>("label_10")->text(), "none");
+    EXPECT_TRUE(w.find<QCheckBox>("checkBox")->isChecked());
+    EXPECT_FALSE(w.find<QCheckBox>("checkBox_2")->isChecked());
+    EXPECT_TRUE(w.find<QLineEdit>("lineEdit")->isReadOnly());
+    EXPECT_EQ(w.find<QComboBox>("comboBox")->currentText(), "Vision");
+}
+
+TEST(MainWindow, ActionsWithoutDataShowTheirMessages) {
+    Window w;
+    MessageBoxCatcher catcher;
+    w.press("pushButton_15");  // Load
+    EXPECT_EQ(catcher.texts, QStringList({"No experiment loaded."}));
+    catcher.texts.clear();
+    for (const char* button : {"pushButton_4", "pushButton_7", "pushButton_2", "pushButton_8"}) {
+        w.press(button);
+    }
+    w.window.saveParams();
+    w.window.loadParams();
+    EXPECT_EQ(catcher.texts, QStringList({"No data.", "No data.", "No data.", "No data.",
+                                          "No data.", "No data."}));
+    for (const QString& title : catcher.titles) {
+        EXPECT_EQ(title, "Error");
+    }
+    EXPECT_EQ(w.find<QLabel>("label_9")->text(), "none");
+}
+
+TEST(MainWindow, RefusedAndUnknownFilesAreReportedAndKeepThePreviousExperiment) {
+    Window w;
+    MessageBoxCatcher catcher;
+    ASSERT_TRUE(w.window.loadExperimentFile(examples + "/crossing-flows.ana"));
+    Experiment* loaded = w.window.currentExperiment();
+
+    ScratchDirectory scratch;
+    QDir().mkpath(scratch.path + "/with.dot");
+    const QString broken = scratch.path + "/with.dot/broken.ana";
+    std::ofstream(broken.toStdString()) << "nped 2 nrow 3 center_1 0 0\n";
+    EXPECT_FALSE(w.window.loadExperimentFile(broken));
+    EXPECT_FALSE(w.window.loadExperimentFile(scratch.path + "/with.dot/notes.txt"));
+    EXPECT_FALSE(w.window.loadExperimentFile(scratch.path + "/no-extension"));
+    ASSERT_EQ(catcher.texts.size(), 3);
+    EXPECT_TRUE(catcher.texts[0].contains("center_1")) << catcher.texts[0].toStdString();
+    EXPECT_TRUE(catcher.texts[1].contains("*.ana"));
+    EXPECT_EQ(w.window.currentExperiment(), loaded);
+
+    // A folder name with a dot does not stop a valid file from loading.
+    QFile::copy(examples + "/crossing-flows.ana", scratch.path + "/with.dot/copy.ana");
+    EXPECT_TRUE(w.window.loadExperimentFile(scratch.path + "/with.dot/copy.ana"));
+    EXPECT_EQ(w.window.currentExperiment()->pedestrianCount, 8);
+}
+
+TEST(MainWindow, LoadEvaluateAndWriteStatistics) {
+    ScratchDirectory scratch;
+    Window w;
+    MessageBoxCatcher catcher;
+    ASSERT_TRUE(w.window.loadExperimentFile(examples + "/corridor-crossing.ana"));
+    w.press("pushButton_15");  // Load
+    ASSERT_TRUE(w.window.currentRecord());
+    ASSERT_TRUE(w.window.view3D());
+    w.press("pushButton_4");  // Evaluate
+    const QString score = w.find<QLabel>("label_9")->text();
+    bool isNumber = false;
+    const double value = score.toDouble(&isNumber);
+    ASSERT_TRUE(isNumber) << score.toStdString();
+    EXPECT_TRUE(std::isfinite(value));
+    EXPECT_EQ(score, QString::number(value, 'g', 6));
+    EXPECT_FALSE(w.window.view3D()->busy);
+
+    w.press("pushButton_8");  // Stats
+    QFile stats("vestraWindowOut.sey");
+    ASSERT_TRUE(stats.open(QIODevice::ReadOnly));
+    const QStringList lines = QString(stats.readAll()).split('\n', Qt::SkipEmptyParts);
+    // 1 header, 2 obstacles, 12 pedestrians × 100 samples.
+    EXPECT_EQ(lines.size(), 1 + 2 + 12 * 100);
+    EXPECT_EQ(lines[0], "2 0.100000");
+    EXPECT_TRUE(lines.last().startsWith("12 99 "));
+    EXPECT_TRUE(lines.last().endsWith(" 175.0"));
+    EXPECT_TRUE(catcher.texts.isEmpty());
+}
+
+TEST(MainWindow, ConfigurationDialogEditsTheComponentAndFollowsItsLifetime) {
+    Window w;
+    auto* algorithms = w.find<QComboBox>("comboBox_3");
+    algorithms->setCurrentIndex(2);  // Genetic
+    w.press("pushButton_6");
+    std::vector<ConfigurationWindow*> open = w.window.openDialogs();
+    ASSERT_EQ(open.size(), 1u);
+    ConfigurationWindow* dialog = open[0];
+    const QList<QLineEdit*> edits = dialog->findChildren<QLineEdit*>();
+    ASSERT_EQ(edits.size(), 6);
+    EXPECT_EQ(edits[0]->text(), "100");
+    EXPECT_EQ(edits[2]->text(), "0.6");
+    EXPECT_EQ(edits[5]->text(), "30");
+    edits[0]->setText("40");
+    edits[1]->setText("0");  // n below 1 is brought back to 1
+    edits[2]->setText("0.50");
+    QTest::mouseClick(dialog->findChild<QPushButton*>(), Qt::LeftButton);
+    EXPECT_EQ(w.window.currentCalibration()->getParameter("N"), "40");
+    EXPECT_EQ(edits[1]->text(), "1");
+    EXPECT_EQ(edits[2]->text(), "0.5");
+
+    // Pressing "Configure" again closes the dialog; picking another algorithm deletes it.
+    w.press("pushButton_6");
+    EXPECT_FALSE(dialog->isVisible());
+    w.press("pushButton_6");
+    EXPECT_EQ(w.window.openDialogs().size(), 2u);
+    algorithms->setCurrentIndex(0);
+    EXPECT_TRUE(w.window.openDialogs().empty());
+}
+
+TEST(MainWindow, PlaybackControlsDriveTheView) {
+    Window w;
+    ASSERT_TRUE(w.window.loadExperimentFile(examples + "/crossing-flows.ana"));
+    w.press("pushButton_15");
+    Pane3D* view = w.window.view3D();
+    ASSERT_TRUE(view);
+    EXPECT_FALSE(view->isPlaying());
+    w.press("pushButton_9");
+    EXPECT_TRUE(view->isPlaying());
+    w.press("pushButton_12");
+    w.press("pushButton_12");
+    w.press("pushButton_12");
+    // 0.025 × 1.5³ = 0.084375.
+    EXPECT_FLOAT_EQ(view->playbackSpeed(), 0.084375f);
+    w.press("pushButton_13");
+    EXPECT_FLOAT_EQ(view->playbackSpeed(), 0.025f);
+    w.find<QSlider>("horizontalSlider")->setValue(99);
+    EXPECT_FALSE(view->isPlaying());
+    EXPECT_FLOAT_EQ(view->playbackTime(), view->playbackDuration());
+    view->p_idle();
+    EXPECT_FLOAT_EQ(w.window.currentRecord()->boundExperiment()->displayPosition, 1.0f);
+    w.find<QCheckBox>("checkBox")->setChecked(false);
+    w.find<QCheckBox>("checkBox_2")->setChecked(true);
+    EXPECT_FALSE(view->showsExperiment());
+    EXPECT_TRUE(view->showsLinks());
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QDialog>
+#include <QList>
+
+class Configurable;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+/// The generic parameter dialog: one row per parameter of a component (label and line edit with
+/// its text form); "Update" writes every text back, commits once and shows the values as the
+/// component now holds them. It knows nothing of the component's class.
+class ConfigurationWindow : public QDialog {
+    Q_OBJECT
+
+public:
+    ConfigurationWindow();
+
+    /// Binds the component and builds the grid; called once, right after construction.
+    void setConfigurable(Configurable* component);
+    Configurable* configurable() const { return component; }
+
+public slots:
+    void updateMetric();
+
+private:
+    Configurable* component = nullptr;
+    QList<QLabel*> labels;
+    QList<QLineEdit*> edits;
+    QPushButton* updateButton = nullptr;
+};

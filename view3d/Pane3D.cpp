@@ -1,0 +1,394 @@
+#include "view3d/Pane3D.h"
+
+#include <GL/glu.h>
+
+#include <QMouseEvent>
+#include <QTimer>
+#include <QWheelEvent>
+#include <algorithm>
+#include <cmath>
+
+#include "data/Experiment.h"
+#include "data/Record.h"
+#include "models/Simulation.h"
+
+namespace {
+
+constexpr float defaultSpeed = 0.025f;  // time units per 25 ms tick: real time
+constexpr float tanThirty = 0.577350269f;
+constexpr float degrees = 3.14159265f / 180.0f;
+
+QGLFormat formatWithAccumulation() {
+    QGLFormat format;
+    format.setAccum(true);
+    return format;
+}
+
+}  // namespace
+
+Pane3D::Pane3D(QWidget* parent, Record* shown)
+    : QGLWidget(formatWithAccumulation(), parent), record(shown) {
+    timer = new QTimer(this);
+    rebuild();
+    timer->setInterval(25);
+    timer->setSingleShot(false);
+    connect(timer, SIGNAL(timeout()), this, SLOT(updateGL()));
+    connect(timer, SIGNAL(timeout()), this, SLOT(p_idle()));
+    timer->start();
+}
+
+Pane3D::~Pane3D() = default;
+
+void Pane3D::widenBounds(float x, float z) {
+    xMin = std::min(xMin, x);
+    xMax = std::max(xMax, x);
+    zMin = std::min(zMin, z);
+    zMax = std::max(zMax, z);
+}
+
+void Pane3D::rebuild() {
+    record->reset();
+    const Experiment& e = *record->boundExperiment();
+    const int P = e.pedestrianCount;
+    const int F = e.frameCount;
+    xMin = xMax = zMin = zMax = 0.0f;
+    if (P > 0 && F > 0) {
+        xMin = xMax = e.posX[0];
+        zMin = zMax = -e.posY[0];
+    }
+    if (e.timeDriven) {
+        for (int i = 0; i < P * F; ++i) {
+            widenBounds(e.posX[i], -e.posY[i]);
+        }
+    } else {
+        for (size_t p = 0; p < e.waypointX.size(); ++p) {
+            for (size_t w = 0; w < e.waypointX[p].size() && w < e.waypointY[p].size(); ++w) {
+                widenBounds(e.waypointX[p][w], -e.waypointY[p][w]);
+            }
+        }
+    }
+    for (int i = 0; i < e.obstacleCount; ++i) {
+        widenBounds(e.obstacleX1[i], -e.obstacleY1[i]);
+        widenBounds(e.obstacleX2[i], -e.obstacleY2[i]);
+    }
+    resetCamera();
+    busy = false;
+}
+
+void Pane3D::resetCamera() {
+    cameraX = (xMin + xMax) / 2.0f;
+    cameraZ = (zMin + zMax) / 2.0f;
+    halfExtent = std::max(xMax - cameraX, zMax - cameraZ);
+    // A scene of a single point still gets a camera above it.
+    cameraHeight = std::max(halfExtent, 1.0f) / tanThirty;
+}
+
+float Pane3D::playbackDuration() const {
+    const Experiment& e = *record->boundExperiment();
+    if (e.frameCount < 1) {
+        return 0.0f;
+    }
+    const float last = e.times[e.frameCount - 1];
+    if (!e.timeDriven) {
+        return static_cast<float>(record->boundSimulation()->frameCount) * last;
+    }
+    return last;
+}
+
+void Pane3D::p_idle() {
+    if (busy) {
+        return;
+    }
+    const float D = playbackDuration();
+    if (playing) {
+        time += speed;
+    }
+    if (D < time) {
+        time = 0.0f;
+        resetFigures();
+    }
+    // A run of one frame (or one ending at time 0) has no duration: show its start.
+    float position = D > 0.0f ? time / D : 0.0f;
+    if (!(position >= 0.0f)) {
+        position = 0.0f;
+    }
+    record->setDisplayPosition(std::min(position, 1.0f));
+}
+
+void Pane3D::setShowExp(int state) {
+    showExp = state == 2;
+}
+void Pane3D::setShowRec(int state) {
+    showRec = state == 2;
+}
+void Pane3D::setShowSim(int state) {
+    showSim = state == 2;
+}
+void Pane3D::setAnim(bool play) {
+    playing = play;
+}
+void Pane3D::setPath(int state) {
+    paths = state == 2;
+}
+void Pane3D::setTail(int state) {
+    Character::tails = state == 2;
+}
+void Pane3D::setColor(int state) {
+    colors = state == 2;
+}
+void Pane3D::setAnim() {
+    playing = !playing;
+}
+
+void Pane3D::resetAnim() {
+    time = 0.0f;
+    makeCurrent();
+    trails.clear();
+}
+
+void Pane3D::speedUp() {
+    speed *= 1.5f;
+}
+void Pane3D::speedDown() {
+    speed /= 1.5f;
+}
+void Pane3D::speedOneOne() {
+    speed = defaultSpeed;
+}
+
+void Pane3D::setTimePosition(int value) {
+    playing = false;
+    time = static_cast<float>(value) / 99.0f * playbackDuration();
+}
+
+int Pane3D::experimentSample(int p) const {
+    const Experiment& e = *record->boundExperiment();
+    if (e.frameCount < 1) {
+        return -1;
+    }
+    const int frame = static_cast<int>(static_cast<float>(e.frameCount - 1) * e.displayPosition);
+    return p * e.frameCount + std::min(std::max(frame, 0), e.frameCount - 1);
+}
+
+int Pane3D::simulationSample(int i) const {
+    const Simulation& s = *record->boundSimulation();
+    const int available = static_cast<int>(s.recordedX[i].size());
+    if (available < 1) {
+        return -1;
+    }
+    const int frame = static_cast<int>(static_cast<float>(s.frameCount - 1) * s.displayPosition);
+    return std::min(std::max(frame, 0), available - 1);
+}
+
+void Pane3D::resetFigures() {
+    const Experiment& e = *record->boundExperiment();
+    const Simulation& s = *record->boundSimulation();
+    for (size_t p = 0; p < experimentFigures.size(); ++p) {
+        if (e.frameCount > 0) {
+            const int first = static_cast<int>(p) * e.frameCount;
+            experimentFigures[p].reset(e.posX[first], -e.posY[first]);
+        } else {
+            experimentFigures[p].reset(0.0f, 0.0f);
+        }
+    }
+    for (size_t i = 0; i < simulationFigures.size(); ++i) {
+        if (i < s.recordedX.size() && !s.recordedX[i].empty()) {
+            simulationFigures[i].reset(s.recordedX[i][0], -s.recordedY[i][0]);
+        } else {
+            simulationFigures[i].reset(0.0f, 0.0f);
+        }
+    }
+}
+
+void Pane3D::initializeGL() {
+    glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
+    glShadeModel(GL_SMOOTH);
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_NORMALIZE);
+    trails.initialise();
+    trails.setClearColour(0.0f, 0.0f, 0.0f, 0.0f);
+    trails.clear();
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(70.0, 1.0, 0.1, 200.0);
+    glMatrixMode(GL_MODELVIEW);
+    experimentFigures.assign(std::max(record->boundExperiment()->pedestrianCount, 0), Character());
+    simulationFigures.assign(std::max(record->boundSimulation()->agentCount, 0), Character());
+    resetFigures();
+    resizeGL(500, 500);
+}
+
+void Pane3D::resizeGL(int w, int h) {
+    glViewport(0, 0, w, h);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(70.0, h > 0 ? static_cast<double>(w) / h : 1.0, 0.1, 1000.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    trails.resize(w, h);
+}
+
+void Pane3D::paintGL() {
+    if (busy) {
+        return;
+    }
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    if (paths) {
+        trails.returnToColour(1.0f);
+        trails.clear();
+    } else {
+        trails.clear();
+        trailsStarted = false;
+        gridInTrails = false;
+    }
+    glLoadIdentity();
+    glRotatef(-yaw, 0.0f, 1.0f, 0.0f);
+    glRotatef(-pitch, std::cos(yaw * degrees), 0.0f, -std::sin(yaw * degrees));
+    glTranslatef(-cameraX, -cameraHeight, -cameraZ);
+    if (!gridInTrails) {
+        trails.setClearColour(1.0f, 1.0f, 1.0f, 1.0f);
+        drawGrid();
+    }
+    if (showExp) {
+        drawExperiment();
+    }
+    if (showRec) {
+        drawLinks();
+    }
+    if (showSim) {
+        drawSimulation();
+    }
+    drawObstacles();
+    if (trailsStarted) {
+        gridInTrails = true;
+    }
+    if (paths) {
+        trails.accumulate(1.0f);
+        trailsStarted = true;
+        trails.setClearColour(0.0f, 0.0f, 0.0f, 1.0f);
+    }
+    if (captureFrames) {
+        QImage frame(width(), height(), QImage::Format_RGBA8888);
+        glPixelStorei(GL_PACK_ALIGNMENT, 4);
+        glReadPixels(0, 0, width(), height(), GL_RGBA, GL_UNSIGNED_BYTE, frame.bits());
+        lastFrame = frame.mirrored();
+    }
+}
+
+void Pane3D::drawGrid() const {
+    glColor4f(0.5f, 0.5f, 0.5f, 0.0f);
+    glLineWidth(0.25f);
+    glBegin(GL_LINES);
+    for (float i = std::ceil(xMin - 5.0f); i < xMax + 5.0f; i += 1.0f) {
+        glVertex3f(i, -0.01f, zMin - 5.0f);
+        glVertex3f(i, -0.01f, zMax + 5.0f);
+    }
+    for (float i = std::ceil(zMin - 5.0f); i < zMax + 5.0f; i += 1.0f) {
+        glVertex3f(xMin - 5.0f, -0.01f, i);
+        glVertex3f(xMax + 5.0f, -0.01f, i);
+    }
+    glEnd();
+}
+
+void Pane3D::drawExperiment() {
+    const Experiment& e = *record->boundExperiment();
+    const int P = static_cast<int>(experimentFigures.size());
+    const float c = colors ? 1.0f : 0.0f;
+    for (int j = 0; j < P; ++j) {
+        const int k = experimentSample(j);
+        if (k < 0) {
+            continue;
+        }
+        Character& figure = experimentFigures[j];
+        figure.setColor(0.75f, static_cast<float>(j + 1) * c / static_cast<float>(P) / 1.5f, 0.0f);
+        figure.setPosition(e.posX[k], -e.posY[k]);
+        figure.setHeading(e.velX[k], -e.velY[k]);
+        figure.draw();
+    }
+}
+
+void Pane3D::drawLinks() const {
+    const Experiment& e = *record->boundExperiment();
+    const Simulation& s = *record->boundSimulation();
+    glLineWidth(2.0f);
+    glBegin(GL_LINES);
+    const int pairs = std::min(e.pedestrianCount, s.agentCount);
+    for (int j = 0; j < pairs; ++j) {
+        const int k = experimentSample(j);
+        const int m = simulationSample(j);
+        if (k < 0 || m < 0) {
+            continue;
+        }
+        glColor3f(0.75f, 0.0f, 0.0f);
+        glVertex3f(e.posX[k], 0.0f, -e.posY[k]);
+        glColor3f(0.0f, 0.0f, 0.75f);
+        glVertex3f(s.recordedX[j][m], 0.0f, -s.recordedY[j][m]);
+    }
+    glEnd();
+}
+
+void Pane3D::drawSimulation() {
+    const Simulation& s = *record->boundSimulation();
+    const int A = static_cast<int>(simulationFigures.size());
+    const float c = colors ? 1.0f : 0.0f;
+    for (int i = 0; i < A && i < s.agentCount; ++i) {
+        const int m = simulationSample(i);
+        if (m < 0) {
+            continue;
+        }
+        Character& figure = simulationFigures[i];
+        figure.setColor(0.0f, static_cast<float>(i + 1) * c / static_cast<float>(A) / 1.5f, 0.75f);
+        figure.setPosition(s.recordedX[i][m], -s.recordedY[i][m]);
+        figure.setHeading(s.recordedVX[i][m], -s.recordedVY[i][m]);
+        figure.draw();
+    }
+}
+
+void Pane3D::drawObstacles() const {
+    const Experiment& e = *record->boundExperiment();
+    const Simulation& s = *record->boundSimulation();
+    glLineWidth(2.0f);
+    glColor3f(0.75f, 0.0f, 0.0f);
+    glBegin(GL_LINES);
+    for (int i = 0; i < e.obstacleCount; ++i) {
+        // The second end point is the simulation's copy of the segment.
+        const bool copied = i < s.obstacleCount;
+        glVertex3f(e.obstacleX1[i], 0.0f, -e.obstacleY1[i]);
+        glVertex3f(copied ? s.obstacleX2[i] : e.obstacleX2[i], 0.0f,
+                   -(copied ? s.obstacleY2[i] : e.obstacleY2[i]));
+    }
+    glEnd();
+}
+
+void Pane3D::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::RightButton) {
+        panStartX = cameraX;
+        panStartZ = cameraZ;
+        pressX = event->x();
+        pressY = event->y();
+        panning = true;
+    } else if (event->button() == Qt::MiddleButton) {
+        playing = !playing;
+    }
+}
+
+void Pane3D::mouseMoveEvent(QMouseEvent* event) {
+    if (!panning) {
+        return;
+    }
+    // 35° is half the field of view, 250 half the initial 500-pixel view.
+    const float perPixel = std::tan(35.0f * degrees) * cameraHeight / 250.0f;
+    cameraX = panStartX - static_cast<float>(event->x() - pressX) * perPixel;
+    cameraZ = panStartZ - static_cast<float>(event->y() - pressY) * perPixel;
+}
+
+void Pane3D::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::RightButton) {
+        panning = false;
+    }
+}
+
+void Pane3D::wheelEvent(QWheelEvent* event) {
+    const float delta = static_cast<float>(event->angleDelta().y());
+    cameraHeight = cameraHeight - (delta / 1000.0f) * cameraHeight;
+}

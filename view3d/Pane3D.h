@@ -1,0 +1,114 @@
+#pragma once
+
+#include <QGLWidget>
+#include <QImage>
+#include <vector>
+
+#include "view3d/Character.h"
+#include "view3d/TrailBuffer.h"
+
+class QTimer;
+class Record;
+
+/// The OpenGL playback view: over a ground grid seen from above, the measured pedestrians of the
+/// record's experiment, the simulated ones of its model, the lines joining each pair, and the
+/// obstacle segments, all at one playback time. A 25 ms timer paints and advances playback.
+class Pane3D : public QGLWidget {
+    Q_OBJECT
+
+public:
+    Pane3D(QWidget* parent, Record* record);
+    ~Pane3D() override;
+
+    /// Resets the record, recomputes the scene bounds and the camera, clears the busy flag.
+    void rebuild();
+
+    /// While set, painting and playback do nothing (a worker thread uses the record).
+    bool busy = false;
+
+    // Read-only state, for the window and the tests.
+    float playbackTime() const { return time; }
+    float playbackSpeed() const { return speed; }
+    float playbackDuration() const;
+    bool isPlaying() const { return playing; }
+    bool showsExperiment() const { return showExp; }
+    bool showsLinks() const { return showRec; }
+    bool showsSimulation() const { return showSim; }
+    bool drawsPaths() const { return paths; }
+    bool usesColours() const { return colors; }
+    bool trailsInHardware() const { return trails.usesHardware(); }
+    float cameraPositionX() const { return cameraX; }
+    float cameraPositionZ() const { return cameraZ; }
+    float cameraAltitude() const { return cameraHeight; }
+
+    /// Keeps a copy of every painted frame, read before the buffers are swapped (grabbing the
+    /// front buffer of a child GL window is not reliable on every X server).
+    void setFrameCapture(bool enabled) { captureFrames = enabled; }
+    /// The last painted frame while capture is on.
+    const QImage& capturedFrame() const { return lastFrame; }
+
+public slots:
+    void p_idle();
+    void setShowExp(int state);
+    void setShowRec(int state);
+    void setShowSim(int state);
+    void setAnim(bool play);
+    void setPath(int state);
+    void setTail(int state);
+    void setColor(int state);
+    void setAnim();
+    void resetAnim();
+    void speedUp();
+    void speedDown();
+    void speedOneOne();
+    void resetCamera();
+    void setTimePosition(int value);
+
+protected:
+    void initializeGL() override;
+    void resizeGL(int w, int h) override;
+    void paintGL() override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+
+private:
+    void resetFigures();
+    void drawGrid() const;
+    void drawExperiment();
+    void drawLinks() const;
+    void drawSimulation();
+    void drawObstacles() const;
+    /// Index of the shown sample of pedestrian p in the experiment's arrays, or -1.
+    int experimentSample(int p) const;
+    /// Index of the shown sample in agent i's recorded lists, or -1.
+    int simulationSample(int i) const;
+    void widenBounds(float x, float z);
+
+    QTimer* timer = nullptr;
+    float time = 0.0f;
+    float speed = 0.025f;
+    Record* record = nullptr;
+    std::vector<Character> experimentFigures;
+    std::vector<Character> simulationFigures;
+    float xMax = 0.0f, xMin = 0.0f, zMax = 0.0f, zMin = 0.0f;
+    float cameraX = 0.0f, cameraHeight = 1.0f, cameraZ = 0.0f;
+    float pitch = -90.0f;
+    float yaw = 0.0f;
+    bool panning = false;
+    float halfExtent = 0.0f;
+    int pressX = 0, pressY = 0;
+    float panStartX = 0.0f, panStartZ = 0.0f;
+    bool showExp = true;
+    bool showRec = false;
+    bool showSim = true;
+    bool playing = false;
+    bool paths = false;
+    bool trailsStarted = false;
+    bool gridInTrails = false;
+    bool colors = false;
+    TrailBuffer trails;
+    bool captureFrames = false;
+    QImage lastFrame;
+};
