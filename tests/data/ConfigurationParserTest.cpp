@@ -11,31 +11,11 @@
 
 #include "data/ConfigurationParser.h"
 
+#include "tests/support/ScratchFolder.h"
+
 namespace {
 
 namespace fs = std::filesystem;
-
-// A fresh folder per test, removed afterwards, so that file tests never see each other's files.
-class ScratchFolder {
-public:
-    ScratchFolder() {
-        std::string pattern = (fs::path(testing::TempDir()) / "vestra-config-XXXXXX").string();
-        path = mkdtemp(pattern.data());
-    }
-    ~ScratchFolder() {
-        std::error_code ignored;
-        fs::remove_all(path, ignored);
-    }
-    std::string file(const std::string& name) const { return (fs::path(path) / name).string(); }
-    std::string write(const std::string& name, const std::string& content) const {
-        const std::string target = file(name);
-        std::ofstream(target, std::ios::binary) << content;
-        return target;
-    }
-
-private:
-    std::string path;
-};
 
 struct Section {
     std::string key;

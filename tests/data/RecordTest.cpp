@@ -21,30 +21,11 @@
 #include "models/SimulationGeneric.h"
 #include "tests/support/ExperimentTable.h"
 
+#include "tests/support/ScratchFolder.h"
+
 namespace {
 
 namespace fs = std::filesystem;
-
-class ScratchFolder {
-public:
-    ScratchFolder() {
-        std::string pattern = (fs::path(testing::TempDir()) / "vestra-record-XXXXXX").string();
-        path = mkdtemp(pattern.data());
-    }
-    ~ScratchFolder() {
-        std::error_code ignored;
-        fs::remove_all(path, ignored);
-    }
-    std::string file(const std::string& name) const { return (fs::path(path) / name).string(); }
-    std::string write(const std::string& name, const std::string& content) const {
-        const std::string target = file(name);
-        std::ofstream(target, std::ios::binary) << content;
-        return target;
-    }
-
-private:
-    std::string path;
-};
 
 std::string readFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);

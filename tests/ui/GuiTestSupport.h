@@ -6,7 +6,9 @@
 #include <QTimer>
 
 /// The one application object of the GUI tests, made by their main().
-inline QApplication& testApplication() { return *static_cast<QApplication*>(qApp); }
+inline QApplication& testApplication() {
+    return *static_cast<QApplication*>(qApp);
+}
 
 /// Answers every modal message box that opens while it lives, recording title and text, so a
 /// test can drive slots that show errors without blocking.

@@ -226,3 +226,32 @@ TEST(MainWindow, PlaybackControlsDriveTheView) {
     EXPECT_FALSE(view->showsExperiment());
     EXPECT_TRUE(view->showsLinks());
 }
+
+TEST(MainWindow, AnEmptySceneAndAFailedSaveAreHandled) {
+    ScratchDirectory scratch;
+    Window w;
+    MessageBoxCatcher catcher;
+    // No pedestrians and a single frame at time 0: nothing to draw and no duration.
+    std::ofstream("empty.ana") << "nped 0\nnrow 1\ntime(s) 0\n";
+    ASSERT_TRUE(w.window.loadExperimentFile(scratch.path + "/empty.ana"));
+    w.press("pushButton_15");
+    Pane3D* view = w.window.view3D();
+    ASSERT_TRUE(view);
+    w.press("pushButton_9");  // play
+    for (int i = 0; i < 5; ++i) {
+        view->updateGL();
+        view->p_idle();
+    }
+    const float position = w.window.currentRecord()->boundExperiment()->displayPosition;
+    EXPECT_GE(position, 0.0f);
+    EXPECT_LE(position, 1.0f);
+    w.press("pushButton_4");  // an evaluation of nobody is not a number, shown as such
+    EXPECT_EQ(w.find<QLabel>("label_9")->text().toLower().remove('-'), "nan");
+
+    // The statistics target is a folder: the save fails and says so.
+    QDir().mkpath("vestraWindowOut.sey");
+    w.press("pushButton_8");
+    ASSERT_EQ(catcher.texts.size(), 1);
+    EXPECT_EQ(catcher.titles[0], "Error");
+    EXPECT_TRUE(catcher.texts[0].contains("vestraWindowOut.sey")) << catcher.texts[0].toStdString();
+}

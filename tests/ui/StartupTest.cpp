@@ -11,7 +11,9 @@
 
 namespace {
 
-QApplication& application() { return *static_cast<QApplication*>(qApp); }
+QApplication& application() {
+    return *static_cast<QApplication*>(qApp);
+}
 
 // Counts live instances so the tests can see which selection created or deleted a component.
 template <int Tag>
