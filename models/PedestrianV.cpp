@@ -38,7 +38,7 @@ void PedestrianV::registerParameters(std::vector<float>& defaults,
 }
 
 void PedestrianV::reset() {
-    position = newPosition = goal = velocity = Vec2f();
+    position = newPosition = goal = velocity = Vec2();
     maxAcceleration = defaultAcceleration;
     waitTimer = 0.0f;
     smoothedTurn = 0.0f;
@@ -47,7 +47,7 @@ void PedestrianV::reset() {
     if (static_cast<int>(parameters.size()) > SPEED) {
         parameters[SPEED] = 1.5f;
     }
-    heading = (goal - position).normalised();
+    heading = (goal - position).normalisedIfLong();
     // A run must not depend on the run before it: the decided heading and the remembered
     // bearing rates start afresh as well.
     newHeading = heading;
@@ -72,9 +72,9 @@ void PedestrianV::setGoal(float x, float y) {
 }
 
 void PedestrianV::updateGoal() {
-    const Vec2f toGoal = goal - position;
+    const Vec2 toGoal = goal - position;
     distanceToGoal = toGoal.length();
-    goalDirection = toGoal.normalised();
+    goalDirection = toGoal.normalisedIfLong();
     const float speed = static_cast<int>(parameters.size()) > SPEED ? parameters[SPEED] : 0.0f;
     desiredVelocity = goalDirection * speed;
 }
@@ -89,7 +89,7 @@ float PedestrianV::threshold(float t) const {
 }
 
 void PedestrianV::think(float stepTime) {
-    steeringVelocity = Vec2f();
+    steeringVelocity = Vec2();
     dt = stepTime;
     updateGoal();
     steer();
@@ -101,22 +101,22 @@ void PedestrianV::think(float stepTime) {
     const float factor = ratio * ratio;
     float speed = std::min(aimed, factor * aimed);
     speed = std::min(speed, maxSteeringSpeed);
-    steeringVelocity = steeringVelocity.normalised() * speed;
+    steeringVelocity = steeringVelocity.normalisedIfLong() * speed;
 
     // Acceleration limit; an aimed speed of exactly zero brakes twice as hard.
-    Vec2f dv = steeringVelocity - velocity;
+    Vec2 dv = steeringVelocity - velocity;
     const float steeringSpeed = steeringVelocity.length();
     if (steeringSpeed < 0.05f && dv.length() < 0.1f) {
-        newVelocity = Vec2f();
+        newVelocity = Vec2();
     } else {
         const float accelerationLimit =
             steeringSpeed == 0.0f ? 2.0f * maxAcceleration : maxAcceleration;
         if (dv.length() > dt * accelerationLimit) {
-            dv = dv.normalised() * accelerationLimit * dt;
+            dv = dv.normalisedIfLong() * accelerationLimit * dt;
         }
         newVelocity = velocity + dv;
         if (newVelocity.length() > 0.0f) {
-            newHeading = newVelocity.normalised();
+            newHeading = newVelocity.normalisedIfLong();
         }
     }
     newPosition = position + newVelocity * dt;
@@ -133,13 +133,13 @@ int PedestrianV::perceive(float& minDistance, float& minTTI) {
     minTTI = 1e30f;
     int imminent = -1;
     threats.clear();
-    const Rotation2f toOwnFrame = Rotation2f::byAngle(-heading.angle());
-    const Vec2f ownVelocity = toOwnFrame * velocity;
+    const Rotation2 toOwnFrame = Rotation2::byAngle(-heading.angle());
+    const Vec2 ownVelocity = toOwnFrame * velocity;
     for (size_t i = 0; i < neighbours.size(); ++i) {
         Neighbour& n = neighbours[i];
         const PedestrianV& other = *n.other;
-        const Vec2f relativePosition = toOwnFrame * (other.position - position);
-        const Vec2f relativeVelocity = toOwnFrame * other.velocity - ownVelocity;
+        const Vec2 relativePosition = toOwnFrame * (other.position - position);
+        const Vec2 relativeVelocity = toOwnFrame * other.velocity - ownVelocity;
         n.timeToInteraction = notComputed;
         n.timeToInteractionClamped = notComputed;
         float surface = relativePosition.length() - (other.radius + radius);
@@ -150,7 +150,7 @@ int PedestrianV::perceive(float& minDistance, float& minTTI) {
         n.bearing = relativePosition.angle();
         if (relativePosition.x >= -0.2f) {
             // A coincident neighbour has no direction: u stays zero, so it is not closing.
-            const Vec2f u = (-relativePosition).normalised();
+            const Vec2 u = (-relativePosition).normalisedIfLong();
             const float closing = u.dot(relativeVelocity);
             if (closing > 0.0f) {
                 n.timeToInteraction = surface / closing;
@@ -186,8 +186,8 @@ float PedestrianV::goalBearingChange(float& timeToGoal) {
     // IEEE division on purpose: a zero denominator gives an infinite or undefined time, and an
     // undefined one fails every later comparison.
     timeToGoal = speed > 0.0f ? distanceToGoal / goalDirection.dot(velocity) : 1e30f;
-    const Vec2f toGoal = goal - position;
-    const Vec2f walked = heading * parameters[SPEED];
+    const Vec2 toGoal = goal - position;
+    const Vec2 walked = heading * parameters[SPEED];
     float angle = (toGoal - walked).angle() - toGoal.angle();
     if (angle < -halfTurn) {
         angle += fullTurn;
@@ -296,5 +296,5 @@ void PedestrianV::react(int imminent, float minTTI, float timeToGoal) {
         speed = 0.001f;
         stuck = false;
     }
-    steeringVelocity = (Rotation2f::byAngle(angle) * heading).normalised() * speed;
+    steeringVelocity = (Rotation2::byAngle(angle) * heading).normalisedIfLong() * speed;
 }

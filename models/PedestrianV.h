@@ -4,7 +4,8 @@
 
 #include "core/PDF.h"
 #include "models/Pedestrian.h"
-#include "models/Vec2f.h"
+#include "models/Rotation2.h"
+#include "models/orca/Vec2.h"
 
 /// Vision-based pedestrian: walks to its goal at its preferred speed, perceives every other
 /// pedestrian in its own frame (heading = +x), and treats one whose bearing hardly changes while
@@ -39,7 +40,7 @@ public:
     /// The threat threshold for a time to interaction t: a + b / t^c, limited to [0, 1.57].
     float threshold(float t) const;
 
-    const Vec2f& currentHeading() const { return heading; }
+    const Vec2& currentHeading() const { return heading; }
     float waitingTime() const { return waitTimer; }
     bool isStuck() const { return stuck; }
     float appliedTurn() const { return smoothedTurn; }
@@ -66,20 +67,20 @@ private:
 
     std::vector<Neighbour> neighbours;
     std::vector<int> threats;  ///< indices into neighbours; reused from step to step
-    Vec2f goalDirection;
+    Vec2 goalDirection;
     float turnAngle = 0.0f;
     float maxAcceleration = defaultAcceleration;
     float dt = 0.0f;
-    Vec2f goal;
-    Vec2f heading;
-    Vec2f newHeading;
+    Vec2 goal;
+    Vec2 heading;
+    Vec2 newHeading;
     float radius = bodyRadius;
-    Vec2f position;
-    Vec2f newPosition;
-    Vec2f velocity;
-    Vec2f desiredVelocity;
-    Vec2f steeringVelocity;
-    Vec2f newVelocity;
+    Vec2 position;
+    Vec2 newPosition;
+    Vec2 velocity;
+    Vec2 desiredVelocity;
+    Vec2 steeringVelocity;
+    Vec2 newVelocity;
     float waitTimer = 0.0f;
     bool stuck = false;
     float smoothedTurn = 0.0f;
