@@ -75,6 +75,11 @@ bool Configurable::isParameterSet(const std::string& parameterName) const {
     return entry != table.end() && entry->second.set;
 }
 
+std::string Configurable::parameterType(const std::string& parameterName) const {
+    const auto entry = table.find(parameterName);
+    return entry == table.end() ? std::string() : entry->second.type->typeName();
+}
+
 bool Configurable::hasParameter(const std::string& parameterName) const {
     return table.count(parameterName) != 0;
 }

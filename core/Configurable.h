@@ -19,6 +19,8 @@ public:
         virtual void parse(std::string text, void* target) const = 0;
         /// Returns the text form of the variable at `target`.
         virtual std::string format(const void* target) const = 0;
+        /// A short name of the type for listings ("int", "float", ...).
+        virtual const char* typeName() const = 0;
     };
 
     /// 32-bit signed integer, read as `atoi` reads it.
@@ -26,6 +28,7 @@ public:
     public:
         void parse(std::string text, void* target) const override;
         std::string format(const void* target) const override;
+        const char* typeName() const override { return "int"; }
     };
 
     /// 32-bit float, read as `atof` reads it, printed with six significant digits.
@@ -33,6 +36,7 @@ public:
     public:
         void parse(std::string text, void* target) const override;
         std::string format(const void* target) const override;
+        const char* typeName() const override { return "float"; }
     };
 
     /// Flag: true exactly for the text "true".
@@ -40,6 +44,7 @@ public:
     public:
         void parse(std::string text, void* target) const override;
         std::string format(const void* target) const override;
+        const char* typeName() const override { return "bool"; }
     };
 
     /// Byte string, copied verbatim.
@@ -47,6 +52,7 @@ public:
     public:
         void parse(std::string text, void* target) const override;
         std::string format(const void* target) const override;
+        const char* typeName() const override { return "string"; }
     };
 
     /// One declared parameter.
@@ -76,6 +82,9 @@ public:
     std::string getParameter(const std::string& parameterName) const;
     /// True when the parameter was set since the last commit; false for an undeclared name.
     bool isParameterSet(const std::string& parameterName) const;
+    /// The type name of a parameter ("int", "float", "bool", "string", "distribution"); empty
+    /// for an undeclared name.
+    std::string parameterType(const std::string& parameterName) const;
     /// True when a parameter of that name is declared.
     bool hasParameter(const std::string& parameterName) const;
     /// The names in declaration order.

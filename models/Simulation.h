@@ -16,6 +16,7 @@ public:
     public:
         void parse(std::string text, void* target) const override;
         std::string format(const void* target) const override;
+        const char* typeName() const override { return "distribution"; }
     };
 
     Simulation() = default;

@@ -1,0 +1,234 @@
+#include "app/BatchTool.h"
+
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+#include <iostream>
+#include <memory>
+
+#include "app/BatchOptions.h"
+#include "app/StandardComponents.h"
+#include "calibration/CalibrationRun.h"
+#include "core/AtomicFile.h"
+#include "core/ComponentRegistry.h"
+#include "data/Experiment.h"
+#include "data/ExperimentLoader.h"
+#include "data/Record.h"
+#include "metrics/Evaluation.h"
+#include "models/Dummy.h"
+#include "models/SimulationGeneric.h"
+
+namespace {
+
+constexpr int success = 0;
+constexpr int unusableInput = 1;
+constexpr int usageError = 2;
+
+std::string choices(const std::vector<std::string>& names) {
+    std::string text;
+    for (const std::string& name : names) {
+        text += (text.empty() ? "\"" : ", \"") + name + "\"";
+    }
+    return text;
+}
+
+template <class Create>
+void listKind(std::ostream& out, const char* title, const std::vector<std::string>& names,
+              const Create& create) {
+    out << title << ":\n";
+    for (size_t i = 0; i < names.size(); ++i) {
+        out << "  " << names[i] << "\n";
+        const auto component = create(static_cast<int>(i));
+        for (const std::string& parameter : component->parameterNames()) {
+            out << "    " << parameter << " (" << component->parameterType(parameter)
+                << ") = " << component->getParameter(parameter) << "\n";
+        }
+    }
+}
+
+/// Creates the component of that display name, or reports the valid choices.
+template <class Base>
+std::unique_ptr<Base> createByName(const ComponentRegistry::Kind<Base>& kind, const char* what,
+                                   const std::string& name, std::ostream& err) {
+    std::unique_ptr<Base> component = kind.create(name);
+    if (!component) {
+        err << "vestra-batch: unknown " << what << " \"" << name << "\"; the " << what << "s are "
+            << choices(kind.names) << ".\n";
+    }
+    return component;
+}
+
+/// Applies "Name=text" settings as one batch; false (after reporting) for an unknown name.
+bool applySettings(Configurable& component, const char* what,
+                   const std::vector<std::pair<std::string, std::string>>& settings,
+                   std::ostream& err) {
+    for (const auto& [parameter, text] : settings) {
+        if (!component.hasParameter(parameter)) {
+            err << "vestra-batch: the " << what << " \"" << component.name
+                << "\" has no parameter \"" << parameter << "\"; its parameters are "
+                << (component.parameterNames().empty() ? std::string("none")
+                                                       : choices(component.parameterNames()))
+                << ".\n";
+            return false;
+        }
+        component.setParameter(parameter, text);
+    }
+    component.commitParameters();
+    return true;
+}
+
+std::string formatScore(float score) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%.9g", static_cast<double>(score));
+    return text;
+}
+
+/// One line per cost evaluation: index, cost, best cost so far.
+class Trace {
+public:
+    void add(float cost) {
+        if (rows.empty() || cost < best) {
+            best = cost;
+        }
+        rows.push_back({cost, best});
+    }
+    size_t size() const { return rows.size(); }
+    float bestCost() const { return best; }
+    bool write(const std::string& path, std::string& error) const {
+        AtomicFile file(path);
+        if (std::FILE* f = file.stream()) {
+            std::fputs("evaluation,cost,best\n", f);
+            for (size_t i = 0; i < rows.size(); ++i) {
+                std::fprintf(f, "%zu,%.9g,%.9g\n", i + 1, static_cast<double>(rows[i].first),
+                             static_cast<double>(rows[i].second));
+            }
+        }
+        if (!file.commit()) {
+            error = file.errorMessage();
+            return false;
+        }
+        return true;
+    }
+
+private:
+    std::vector<std::pair<float, float>> rows;
+    float best = 0.0f;
+};
+
+}  // namespace
+
+int BatchTool::run(const std::vector<std::string>& arguments) {
+    BatchOptions options;
+    std::string error;
+    if (!parseBatchOptions(arguments, options, error)) {
+        err << "vestra-batch: " << error << "\n" << batchUsage();
+        return usageError;
+    }
+    ComponentRegistry registry;
+    registerStandardComponents(registry);
+
+    if (options.command == "list") {
+        listKind(out, "Models", registry.simulations.names,
+                 [&](int i) { return registry.simulations.create(i); });
+        listKind(out, "Metrics", registry.metrics.names,
+                 [&](int i) { return registry.metrics.create(i); });
+        listKind(out, "Algorithms", registry.calibrations.names,
+                 [&](int i) { return registry.calibrations.create(i); });
+        return success;
+    }
+
+    // Names are checked before the file is read, so a typo is reported at once.
+    std::unique_ptr<Simulation> model;
+    std::unique_ptr<Metric> metric;
+    std::unique_ptr<Calibration> calibration;
+    if (options.command != "info") {
+        model = createByName(registry.simulations, "model", options.model, err);
+        metric = createByName(registry.metrics, "metric", options.metric, err);
+        if (options.command == "calibrate") {
+            calibration = createByName(registry.calibrations, "algorithm", options.algorithm, err);
+        }
+        if (!model || !metric || (options.command == "calibrate" && !calibration)) {
+            return usageError;
+        }
+        if (!applySettings(*model, "model", options.modelSettings, err) ||
+            !applySettings(*metric, "metric", options.metricSettings, err) ||
+            (calibration &&
+             !applySettings(*calibration, "algorithm", options.algorithmSettings, err))) {
+            return usageError;
+        }
+    }
+
+    const std::unique_ptr<Experiment> experiment =
+        loadExperimentFile(registry, options.file, error);
+    if (!experiment) {
+        err << "vestra-batch: " << error << "\n";
+        return unusableInput;
+    }
+    if (options.command == "info") {
+        const int F = experiment->frameCount;
+        const float duration = F > 0 ? experiment->times[F - 1] - experiment->times[0] : 0.0f;
+        out << "pedestrians " << experiment->pedestrianCount << "\n"
+            << "obstacles " << experiment->obstacleCount << "\n"
+            << "frames " << F << "\n"
+            << "duration " << duration << "\n";
+        return success;
+    }
+
+    // The record is built as the desktop program's "Load" builds it.
+    SimulationGeneric<Dummy> reference;
+    Record record;
+    record.setExperiment(experiment.get());
+    record.bindSimulation(&reference);
+    record.prepare();
+    record.bindSimulation(model.get());
+    record.prepare();
+    record.run();
+    if (!options.loadParams.empty() && !record.loadParameters(options.loadParams)) {
+        err << "vestra-batch: " << record.lastError() << "\n";
+        return unusableInput;
+    }
+    record.rebuildIndex();
+
+    if (options.command == "evaluate") {
+        out << formatScore(evaluateModel(record, reference, *metric)) << "\n";
+        return success;
+    }
+
+    const unsigned seed =
+        options.hasSeed ? options.seed : static_cast<unsigned>(std::time(nullptr));
+    if (!options.hasSeed) {
+        err << "seed " << seed << "\n";
+    }
+    calibration->setSeed(seed);
+    calibration->setConsole(out);
+    Trace trace;
+    const auto started = std::chrono::steady_clock::now();
+    auto lastShown = started;
+    calibration->onEvaluation = [&](float cost) {
+        trace.add(cost);
+        if (!showProgress) {
+            return;
+        }
+        const auto now = std::chrono::steady_clock::now();
+        if (now - lastShown < std::chrono::milliseconds(200)) {
+            return;
+        }
+        lastShown = now;
+        const double elapsed = std::chrono::duration<double>(now - started).count();
+        err << "\r  evaluations " << trace.size() << "  best " << trace.bestCost() << "  elapsed "
+            << static_cast<int>(elapsed) << " s   " << std::flush;
+    };
+    runCalibration(record, reference, *metric, *calibration, out);
+    if (showProgress) {
+        err << "\n";
+    }
+    if (!options.saveParams.empty() && !record.saveParameters(options.saveParams)) {
+        err << "vestra-batch: " << record.lastError() << "\n";
+        return unusableInput;
+    }
+    if (!options.trace.empty() && !trace.write(options.trace, error)) {
+        err << "vestra-batch: " << error << "\n";
+        return unusableInput;
+    }
+    return success;
+}
