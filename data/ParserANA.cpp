@@ -12,15 +12,61 @@
 
 namespace {
 
-std::string pedestrianKey(const char* prefix, int pedestrian) {
-    return prefix + std::to_string(pedestrian + 1);
-}
-
 struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
 
+struct KeyName {
+    const char* text;
+    bool numbered;  ///< followed by a pedestrian number counted from 1
+};
+
+// Indexed by ParserANA::Key.
+const KeyName keyNames[] = {{"nped", false},       {"nobs", false},      {"nrow", false},
+                            {"time(s)", false},    {"obstacles", false}, {"center_", true},
+                            {"ori_center_", true}, {"spd_center_", true}};
+
+std::string keyText(size_t key, int pedestrian) {
+    return keyNames[key].numbered ? keyNames[key].text + std::to_string(pedestrian + 1)
+                                  : keyNames[key].text;
+}
+
 }  // namespace
+
+bool ParserANA::classify(const char* token, size_t length, std::uint64_t& code) {
+    for (size_t k = 0; k < sizeof keyNames / sizeof keyNames[0]; ++k) {
+        const size_t nameLength = std::strlen(keyNames[k].text);
+        if (length < nameLength || std::memcmp(token, keyNames[k].text, nameLength) != 0) {
+            continue;
+        }
+        if (!keyNames[k].numbered) {
+            if (length != nameLength) {
+                continue;
+            }
+            code = keyCode(static_cast<Key>(k));
+            return true;
+        }
+        // Only the plain decimal form names a pedestrian: center_01 is another, unused key.
+        const size_t digits = length - nameLength;
+        const char* number = token + nameLength;
+        if (digits == 0 || digits > 10 || number[0] == '0') {
+            return false;
+        }
+        std::uint64_t value = 0;
+        for (size_t i = 0; i < digits; ++i) {
+            if (number[i] < '0' || number[i] > '9') {
+                return false;
+            }
+            value = value * 10 + static_cast<std::uint64_t>(number[i] - '0');
+        }
+        if (value > INT_MAX) {
+            return false;
+        }
+        code = keyCode(static_cast<Key>(k), static_cast<std::uint32_t>(value));
+        return true;
+    }
+    return false;
+}
 
 bool ParserANA::fail(std::string message) {
     error = std::move(message);
@@ -36,6 +82,17 @@ bool ParserANA::load(const std::string& path) {
         return fail("Cannot open \"" + path + "\": " + std::strerror(errno) + ".");
     }
     std::string content;
+    // Reserving the file's size keeps the peak memory at the size of the text itself.
+    if (std::fseek(file.get(), 0, SEEK_END) == 0) {
+        const long size = std::ftell(file.get());
+        if (size > static_cast<long>(maxFileSize)) {
+            return fail("\"" + path + "\" is larger than 1 GiB; it is not an ANA file.");
+        }
+        if (size > 0) {
+            content.reserve(static_cast<size_t>(size));
+        }
+        std::rewind(file.get());
+    }
     char chunk[65536];
     for (;;) {
         const size_t got = std::fread(chunk, 1, sizeof chunk, file.get());
@@ -69,60 +126,65 @@ bool ParserANA::loadText(std::string content) {
 
 void ParserANA::tokenize() {
     keys.clear();
-    TokenList* current = &keys[std::string()];
+    TokenList* current = nullptr;  // values before the first key, or of unused keys, are skipped
     scanTokens(text, [&](size_t start, size_t length) {
         // Letters and every other character above '<' (compared as a signed byte) start a key;
         // a repeated key starts its list anew.
         if (static_cast<signed char>(text[start]) > '<') {
-            current = &keys[text.substr(start, length)];
-            current->clear();
-        } else {
-            current->push_back(
-                Token{static_cast<std::uint32_t>(start), static_cast<std::uint32_t>(length)});
+            std::uint64_t code = 0;
+            current = classify(text.data() + start, length, code) ? &keys[code] : nullptr;
+            if (current) {
+                current->clear();
+            }
+        } else if (current) {
+            current->push_back(static_cast<std::uint32_t>(start));
         }
     });
 }
 
-const ParserANA::TokenList* ParserANA::values(const std::string& key) const {
-    const auto found = keys.find(key);
+const ParserANA::TokenList* ParserANA::values(std::uint64_t code) const {
+    const auto found = keys.find(code);
     return found == keys.end() ? nullptr : &found->second;
 }
 
-bool ParserANA::requireCount(const char* key, bool optional, int& count) {
-    const TokenList* list = values(key);
+bool ParserANA::requireCount(Key key, const char* keyName, bool optional, int& count) {
+    const TokenList* list = values(keyCode(key));
     if (!list) {
         if (optional) {
             count = 0;
             return true;
         }
-        return fail(std::string("The key \"") + key + "\" is missing.");
+        return fail(std::string("The key \"") + keyName + "\" is missing.");
     }
     if (list->empty()) {
-        return fail(std::string("The key \"") + key + "\" has no value.");
+        return fail(std::string("The key \"") + keyName + "\" has no value.");
     }
     // Counts convert as atoi does, but a number beyond the int range is refused instead of
     // wrapping around.
-    const char* token = text.c_str() + list->front().offset;
+    const char* token = text.c_str() + list->front();
     errno = 0;
     const long long value = std::strtoll(token, nullptr, 10);
     if (value < 0) {
-        return fail(std::string("The key \"") + key + "\" holds a negative count (" +
+        return fail(std::string("The key \"") + keyName + "\" holds a negative count (" +
                     std::to_string(value) + ").");
     }
     if (errno == ERANGE || value > INT_MAX) {
-        return fail(std::string("The key \"") + key + "\" holds a count that is too large.");
+        return fail(std::string("The key \"") + keyName + "\" holds a count that is too large.");
     }
     count = static_cast<int>(value);
     return true;
 }
 
-bool ParserANA::requireValues(const std::string& key, std::int64_t needed, const char* what) {
-    const TokenList* list = values(key);
+bool ParserANA::requireValues(Key key, int pedestrian, std::int64_t needed, const char* what) {
+    const bool numbered = keyNames[static_cast<size_t>(key)].numbered;
+    const TokenList* list =
+        values(keyCode(key, numbered ? static_cast<std::uint32_t>(pedestrian + 1) : 0));
+    const std::string name = keyText(static_cast<size_t>(key), pedestrian);
     if (!list) {
-        return fail("The key \"" + key + "\" is missing (" + what + ").");
+        return fail("The key \"" + name + "\" is missing (" + what + ").");
     }
     if (static_cast<std::int64_t>(list->size()) < needed) {
-        return fail("The key \"" + key + "\" holds " + std::to_string(list->size()) +
+        return fail("The key \"" + name + "\" holds " + std::to_string(list->size()) +
                     " values, but " + std::to_string(needed) + " are required (" + what + ").");
     }
     return true;
@@ -130,25 +192,26 @@ bool ParserANA::requireValues(const std::string& key, std::int64_t needed, const
 
 bool ParserANA::validate() {
     valid = false;
-    if (!requireCount("nped", false, pedestrians) || !requireCount("nobs", true, obstacles) ||
-        !requireCount("nrow", false, frames)) {
+    if (!requireCount(Key::NPED, "nped", false, pedestrians) ||
+        !requireCount(Key::NOBS, "nobs", true, obstacles) ||
+        !requireCount(Key::NROW, "nrow", false, frames)) {
         return false;
     }
     const std::int64_t frameValues = frames;
     // Each check stops at the first missing key, so a huge count in a small file is refused
     // after at most as many look-ups as the file has keys, and nothing is allocated for it.
     for (int p = 0; p < pedestrians; ++p) {
-        if (!requireValues(pedestrianKey("center_", p), 2 * frameValues, "x and y per frame") ||
-            !requireValues(pedestrianKey("ori_center_", p), frameValues, "one per frame") ||
-            !requireValues(pedestrianKey("spd_center_", p), frameValues, "one per frame")) {
+        if (!requireValues(Key::CENTER, p, 2 * frameValues, "x and y per frame") ||
+            !requireValues(Key::DIRECTION, p, frameValues, "one per frame") ||
+            !requireValues(Key::SPEED, p, frameValues, "one per frame")) {
             return false;
         }
     }
-    if (!requireValues("time(s)", frameValues, "one per frame")) {
+    if (!requireValues(Key::TIME, 0, frameValues, "one per frame")) {
         return false;
     }
-    if (obstacles > 0 &&
-        !requireValues("obstacles", 4 * static_cast<std::int64_t>(obstacles), "x1 y1 x2 y2 each")) {
+    if (obstacles > 0 && !requireValues(Key::OBSTACLES, 0, 4 * static_cast<std::int64_t>(obstacles),
+                                        "x1 y1 x2 y2 each")) {
         return false;
     }
     valid = true;
@@ -156,7 +219,7 @@ bool ParserANA::validate() {
 }
 
 float ParserANA::real(const TokenList& list, std::int64_t index) const {
-    return static_cast<float>(std::atof(text.c_str() + list[static_cast<size_t>(index)].offset));
+    return static_cast<float>(std::atof(text.c_str() + list[static_cast<size_t>(index)]));
 }
 
 void ParserANA::fill(int& pedestrianCount, int& obstacleCount, int& frameCount,
@@ -183,9 +246,10 @@ void ParserANA::fill(int& pedestrianCount, int& obstacleCount, int& frameCount,
     obstacleY2.assign(O, 0.0f);
 
     for (size_t p = 0; p < P; ++p) {
-        const TokenList& center = *values(pedestrianKey("center_", static_cast<int>(p)));
-        const TokenList& direction = *values(pedestrianKey("ori_center_", static_cast<int>(p)));
-        const TokenList& speed = *values(pedestrianKey("spd_center_", static_cast<int>(p)));
+        const std::uint32_t number = static_cast<std::uint32_t>(p + 1);
+        const TokenList& center = *values(keyCode(Key::CENTER, number));
+        const TokenList& direction = *values(keyCode(Key::DIRECTION, number));
+        const TokenList& speed = *values(keyCode(Key::SPEED, number));
         for (size_t k = 0; k < F; ++k) {
             const size_t i = p * F + k;
             posX[i] = real(center, 2 * k);
@@ -199,12 +263,12 @@ void ParserANA::fill(int& pedestrianCount, int& obstacleCount, int& frameCount,
             velY[i] *= s;
         }
     }
-    const TokenList& timeList = *values("time(s)");
+    const TokenList& timeList = *values(keyCode(Key::TIME));
     for (size_t k = 0; k < F; ++k) {
         times[k] = real(timeList, k);
     }
     if (O > 0) {
-        const TokenList& segments = *values("obstacles");
+        const TokenList& segments = *values(keyCode(Key::OBSTACLES));
         for (size_t i = 0; i < O; ++i) {
             obstacleX1[i] = real(segments, 4 * i);
             obstacleY1[i] = real(segments, 4 * i + 1);

@@ -31,23 +31,28 @@ public:
     static constexpr std::uint64_t maxFileSize = 1u << 30;
 
 private:
-    /// A value token: its place in the text buffer.
-    struct Token {
-        std::uint32_t offset;
-        std::uint32_t length;
-    };
-    using TokenList = std::vector<Token>;
+    /// The keys the reader uses; every other key and its values are skipped while reading, so
+    /// a hostile file of many unknown keys costs no memory beyond its text.
+    enum class Key : std::uint64_t { NPED, NOBS, NROW, TIME, OBSTACLES, CENTER, DIRECTION, SPEED };
+    /// A value token, by its offset in the text; it ends at the next white space.
+    using TokenList = std::vector<std::uint32_t>;
+
+    static std::uint64_t keyCode(Key key, std::uint32_t pedestrianNumber = 0) {
+        return (static_cast<std::uint64_t>(key) << 32) | pedestrianNumber;
+    }
+    /// The code of a key token, or false for a key the reader does not use.
+    static bool classify(const char* token, size_t length, std::uint64_t& code);
 
     void tokenize();
     bool validate();
-    const TokenList* values(const std::string& key) const;
-    bool requireCount(const char* key, bool optional, int& count);
-    bool requireValues(const std::string& key, std::int64_t needed, const char* what);
+    const TokenList* values(std::uint64_t code) const;
+    bool requireCount(Key key, const char* keyName, bool optional, int& count);
+    bool requireValues(Key key, int pedestrian, std::int64_t needed, const char* what);
     float real(const TokenList& list, std::int64_t index) const;
     bool fail(std::string message);
 
     std::string text;  ///< the whole file, NUL-terminated, which value tokens point into
-    std::unordered_map<std::string, TokenList> keys;
+    std::unordered_map<std::uint64_t, TokenList> keys;
     bool valid = false;
     int pedestrians = 0;
     int obstacles = 0;
