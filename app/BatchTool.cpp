@@ -177,12 +177,7 @@ int BatchTool::run(const std::vector<std::string>& arguments) {
     // The record is built as the desktop program's "Load" builds it.
     SimulationGeneric<Dummy> reference;
     Record record;
-    record.setExperiment(experiment.get());
-    record.bindSimulation(&reference);
-    record.prepare();
-    record.bindSimulation(model.get());
-    record.prepare();
-    record.run();
+    record.build(experiment.get(), &reference, model.get());
     if (!options.loadParams.empty() && !record.loadParameters(options.loadParams)) {
         err << "vestra-batch: " << record.lastError() << "\n";
         return unusableInput;

@@ -6,8 +6,13 @@
 #include "metrics/Difference.h"
 #include "metrics/InterPedDist.h"
 #include "metrics/PathLength.h"
+#include "metrics/ProgressiveDifference.h"
+#include "metrics/Vorticity.h"
 #include "models/PedestrianV.h"
+#include "models/SimulationBoids.h"
 #include "models/SimulationGeneric.h"
+#include "models/SimulationHelbing.h"
+#include "models/SimulationRVO2.h"
 
 /// Registers every component in its fixed position: the parsers, then the models, the metrics
 /// and the calibration algorithms, each in the order in which their lists show them. Both the
@@ -15,10 +20,15 @@
 template <class Registrar>
 void registerStandardComponents(Registrar& registrar) {
     registrar.template addParser<ParserANA>();
+    registrar.template addSimulation<SimulationBoids>();
+    registrar.template addSimulation<SimulationHelbing>();
+    registrar.template addSimulation<SimulationRVO2>();
     registrar.template addSimulation<SimulationGeneric<PedestrianV>>();
     registrar.template addMetric<Difference>();
     registrar.template addMetric<InterPedDist>();
     registrar.template addMetric<PathLength>();
+    registrar.template addMetric<ProgressiveDifference>();
+    registrar.template addMetric<Vorticity>();
     registrar.template addCalibration<Greedy>();
     registrar.template addCalibration<SimulatedAnnealing>();
     registrar.template addCalibration<Genetic>();

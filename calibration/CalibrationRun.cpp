@@ -4,16 +4,12 @@
 
 #include "calibration/Calibration.h"
 #include "data/Record.h"
+#include "metrics/Evaluation.h"
 #include "metrics/Metric.h"
 
 float runCalibration(Record& record, Simulation& reference, Metric& metric,
                      Calibration& calibration, std::ostream& reportOut) {
-    Simulation* const model = record.boundSimulation();
-    record.bindSimulation(&reference);
-    record.reset();
-    metric.evaluate(&record);
-    record.bindSimulation(model);
-    record.reset();
+    scoreReferenceFirst(record, reference, metric);
     calibration.verbose = true;
     calibration.entries.clear();
     calibration.count = 0;

@@ -58,6 +58,15 @@ void Record::parametersCommitted() {
     }
 }
 
+void Record::build(Experiment* bound, Simulation* reference, Simulation* model) {
+    setExperiment(bound);
+    bindSimulation(reference);
+    prepare();
+    bindSimulation(model);
+    prepare();
+    run();
+}
+
 void Record::bindSimulation(Simulation* bound) {
     simulation = bound;
     parameterMatrix = bound ? bound->agentParameters.data() : nullptr;

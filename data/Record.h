@@ -30,6 +30,10 @@ public:
     Experiment* boundExperiment() const { return experiment; }
     Simulation* boundSimulation() const { return simulation; }
 
+    /// Binds the experiment, sets up the reference walker and then the model for it, and runs
+    /// the model once, so that its trajectories exist: the record as the program's "Load"
+    /// builds it. The record is left bound to the model.
+    void build(Experiment* bound, Simulation* reference, Simulation* model);
     /// Makes `bound` the record's simulation and takes its parameter matrix.
     void bindSimulation(Simulation* bound);
     /// Sets the bound simulation up for the bound experiment.

@@ -30,6 +30,17 @@ public:
         return true;
     }
 
+    /// True when the experiment holds measured positions and velocities of the n pedestrians
+    /// for at least `frames` frames, whatever the simulation recorded.
+    bool hasMeasured(int frames) const {
+        if (n > experiment.pedestrianCount || frames > experiment.frameCount) {
+            return false;
+        }
+        const size_t samples = static_cast<size_t>(n) * static_cast<size_t>(experiment.frameCount);
+        return experiment.posX.size() >= samples && experiment.posY.size() >= samples &&
+               experiment.velX.size() >= samples && experiment.velY.size() >= samples;
+    }
+
     float xe(int p, int k) const { return experiment.posX[p * experiment.frameCount + k]; }
     float ye(int p, int k) const { return experiment.posY[p * experiment.frameCount + k]; }
     float vxe(int p, int k) const { return experiment.velX[p * experiment.frameCount + k]; }

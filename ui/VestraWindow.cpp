@@ -175,13 +175,8 @@ void VestraWindow::loadRecord() {
     }
     discardRecord();
     record = new Record();
-    record->setExperiment(experiment);
     reference = new SimulationGeneric<Dummy>();
-    record->bindSimulation(reference);
-    record->prepare();
-    record->bindSimulation(simulation);
-    record->prepare();
-    record->run();
+    record->build(experiment, reference, simulation);
     view = new Pane3D(this, record);
     ui.horizontalLayout->addWidget(view);
     view->show();

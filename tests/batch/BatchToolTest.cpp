@@ -101,12 +101,7 @@ TEST(BatchTool, EvaluatePrintsTheScoreOfTheDesktopEvaluation) {
     const auto model = registry.simulations.create("Vision");
     const auto metric = registry.metrics.create("Path Length");
     Record record;
-    record.setExperiment(experiment.get());
-    record.bindSimulation(&reference);
-    record.prepare();
-    record.bindSimulation(model.get());
-    record.prepare();
-    record.run();
+    record.build(experiment.get(), &reference, model.get());
     record.rebuildIndex();
     char expected[64];
     std::snprintf(expected, sizeof expected, "%.9g",
@@ -170,7 +165,7 @@ TEST(BatchTool, ErrorsGiveTheirStatusAndSayWhat) {
         {{"evaluate", good, "--model", "Vision"}, 2, "needs --model and --metric"},
         {{"evaluate", good, "--model", "Nope", "--metric", "Difference"},
          2,
-         "unknown model \"Nope\"; the models are \"Vision\""},
+         "unknown model \"Nope\"; the models are \"Boids\", \"Helbing\", \"RVO2\", \"Vision\"."},
         {{"evaluate", good, "--model", "Vision", "--metric", "Difference", "--seed", "1"},
          2,
          "Unknown option \"--seed\" for evaluate."},

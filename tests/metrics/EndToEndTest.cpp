@@ -36,12 +36,7 @@ TEST_P(ShippedExample, EveryModelScoresFiniteWithEveryMetric) {
         SimulationGeneric<Dummy> reference;
         const std::unique_ptr<Simulation> model = registry.simulations.create(static_cast<int>(m));
         Record record;
-        record.setExperiment(experiment.get());
-        record.bindSimulation(&reference);
-        record.prepare();
-        record.bindSimulation(model.get());
-        record.prepare();
-        record.run();
+        record.build(experiment.get(), &reference, model.get());
         EXPECT_EQ(model->frameCount, experiment->frameCount);
         record.rebuildIndex();
         for (size_t k = 0; k < registry.metrics.names.size(); ++k) {

@@ -95,7 +95,7 @@ TEST(MainWindow, WidgetsCarryTheirNamesTextsAndGeometry) {
     EXPECT_TRUE(w.find<QCheckBox>("checkBox")->isChecked());
     EXPECT_FALSE(w.find<QCheckBox>("checkBox_2")->isChecked());
     EXPECT_TRUE(w.find<QLineEdit>("lineEdit")->isReadOnly());
-    EXPECT_EQ(w.find<QComboBox>("comboBox")->currentText(), "Vision");
+    EXPECT_EQ(w.find<QComboBox>("comboBox")->currentText(), "Boids");
 }
 
 TEST(MainWindow, ActionsWithoutDataShowTheirMessages) {

@@ -128,13 +128,15 @@ TEST(Startup, TheStandardComponentsAppearInTheirFixedOrder) {
     application();
     VestraWindow window(nullptr);
     registerStandardComponents(window);
-    EXPECT_EQ(items(window.findChild<QComboBox*>("comboBox")), QStringList({"Vision"}));
+    EXPECT_EQ(items(window.findChild<QComboBox*>("comboBox")),
+              QStringList({"Boids", "Helbing", "RVO2", "Vision"}));
     EXPECT_EQ(items(window.findChild<QComboBox*>("comboBox_2")),
-              QStringList({"Difference", "Inter-pedestrian distance", "Path Length"}));
+              QStringList({"Difference", "Inter-pedestrian distance", "Path Length",
+                           "Progressive Difference", "Vorticity"}));
     EXPECT_EQ(items(window.findChild<QComboBox*>("comboBox_3")),
               QStringList({"Greedy", "Simulated Annealing", "Genetic", "GeneticGreedy",
                            "GeneticAnnealing"}));
-    EXPECT_EQ(window.currentSimulation()->name, "Vision");
+    EXPECT_EQ(window.currentSimulation()->name, "Boids");
     EXPECT_EQ(window.currentMetric()->name, "Difference");
     EXPECT_EQ(window.currentCalibration()->name, "Greedy");
 }

@@ -1,0 +1,44 @@
+#include "metrics/ProgressiveDifference.h"
+
+#include <memory>
+
+#include "metrics/TrajectoryAccess.h"
+
+ProgressiveDifference::ProgressiveDifference() {
+    name = "Progressive Difference";
+    addParameter("Step", std::make_unique<Type_int>(), &step);
+    addParameter("Window", std::make_unique<Type_int>(), &window);
+}
+
+float ProgressiveDifference::evaluate(Record* record) {
+    if (!record || !record->boundExperiment() || !record->boundSimulation()) {
+        return notANumber();
+    }
+    const TrajectoryAccess data(*record);
+    Simulation& simulation = *record->boundSimulation();
+    // Every frame read here must be measured, and every agent stepped must exist.
+    if (!data.hasMeasured(data.F) || data.n > simulation.agentCount ||
+        (data.F > 1 && data.experiment.times.size() < 2)) {
+        return notANumber();
+    }
+    float sum = 0.0f;
+    if (data.F > 1) {
+        // The first frame interval stands for all of them, as the model is stepped once per
+        // frame from measured states.
+        const float dt = data.experiment.times[1] - data.experiment.times[0];
+        for (int k = 1; k < data.F; ++k) {
+            for (int j = 0; j < data.n; ++j) {
+                simulation.setPosition(j, data.xe(j, k - 1), data.ye(j, k - 1));
+                simulation.setVelocity(j, data.vxe(j, k - 1), data.vye(j, k - 1));
+            }
+            simulation.step(dt);
+            for (int j = 0; j < data.n; ++j) {
+                const float dvx = data.vxe(j, k) - simulation.currentVX[j];
+                const float dvy = data.vye(j, k) - simulation.currentVY[j];
+                sum += dvx * dvx + dvy * dvy;
+            }
+        }
+    }
+    // Divided by F, not by the F − 1 compared frames. No agents or no frames give 0 / 0.
+    return sum / (static_cast<float>(data.F) * static_cast<float>(data.n));
+}

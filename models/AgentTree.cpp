@@ -1,0 +1,322 @@
+#include "models/AgentTree.h"
+
+#include <algorithm>
+#include <array>
+#include <cassert>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+
+namespace {
+
+constexpr int k = CrowdAgent::maxNeighbours;  // neighbours kept per agent
+
+// The exact surface distance rounds a square root and two subtractions after the coordinate
+// differences: a few float ulps of the magnitudes involved. A reach widened by a margin a
+// hundred times that never turns away an agent that the exact comparison would keep.
+constexpr float roundingMargin = 1e-5f;
+
+}  // namespace
+
+/// The k best candidates so far, ordered by (surface distance, index). Ordering ties by index
+/// makes the result independent of the order in which the tree visits the agents, and equal to
+/// an index-order scan that puts an equal distance after the ones already found.
+///
+/// It also keeps the square of the centre distance beyond which no agent, even one of the
+/// largest radius, can still get in, so that agents and nodes are turned away with one
+/// comparison and no square root.
+class AgentTree::Candidates {
+public:
+    Candidates(float range, float queryRadius, float largestRadius)
+        : searchRange(range),
+          radii(queryRadius + largestRadius),
+          radiiMargin(roundingMargin * (std::fabs(queryRadius) + std::fabs(largestRadius))) {
+        updateReach();
+    }
+
+    /// Squared centre distance beyond which nothing can get in; negative when nothing can.
+    float squaredReach() const { return reachSquared; }
+
+    /// Narrows the reach to a centre distance known to hold every agent that can get in.
+    void limitReach(float centreDistance) {
+        ceilingSquared = centreDistance >= 0.0f ? centreDistance * centreDistance : -1.0f;
+        reachSquared = std::min(reachSquared, ceilingSquared);
+    }
+
+    /// The tenth surface distance, before any cut; NaN while fewer than ten were found.
+    float tenthDistance() const {
+        return count == k ? distanceOf(keys[k - 1]) : std::numeric_limits<float>::quiet_NaN();
+    }
+
+    void offer(float distance, int id) {
+        if (!(distance < searchRange)) {
+            return;
+        }
+        const std::uint64_t key = orderKey(distance, id);
+        int position = count;
+        if (count == k) {
+            if (!(key < keys[k - 1])) {
+                return;
+            }
+            position = k - 1;
+        } else {
+            ++count;
+        }
+        for (; position > 0 && key < keys[position - 1]; --position) {
+            keys[position] = keys[position - 1];
+        }
+        keys[position] = key;
+        if (count == k) {
+            updateReach();
+        }
+    }
+
+    /// Hands the list to the agent, cut to the overlapping neighbours when the nearest overlaps.
+    void copyTo(CrowdAgent& agent) const {
+        agent.overlapping = count > 0 && distanceOf(keys[0]) < 0.0f;
+        int kept = 0;
+        for (; kept < count; ++kept) {
+            const float distance = distanceOf(keys[kept]);
+            if (agent.overlapping && !(distance < 0.0f)) {
+                break;
+            }
+            agent.neighbourDistances[kept] = distance;
+            agent.neighbours[kept] = static_cast<int>(keys[kept] & 0xffffffffu);
+        }
+        agent.neighbourCount = kept;
+    }
+
+private:
+    /// (distance, index) as one unsigned number with the same order, so that a comparison of
+    /// two candidates is one integer comparison. Distances are never NaN here.
+    static std::uint64_t orderKey(float distance, int id) {
+        std::uint32_t bits = 0;
+        const float normalised = distance + 0.0f;  // −0 counts as 0, as float comparison has it
+        std::memcpy(&bits, &normalised, sizeof bits);
+        // Flipping the sign bit of a positive float, or every bit of a negative one, turns the
+        // float order into the unsigned integer order.
+        bits = (bits & 0x80000000u) ? ~bits : (bits | 0x80000000u);
+        return (static_cast<std::uint64_t>(bits) << 32) | static_cast<std::uint32_t>(id);
+    }
+
+    static float distanceOf(std::uint64_t key) {
+        std::uint32_t bits = static_cast<std::uint32_t>(key >> 32);
+        bits = (bits & 0x80000000u) ? (bits & 0x7fffffffu) : ~bits;
+        float distance = 0.0f;
+        std::memcpy(&distance, &bits, sizeof distance);
+        return distance;
+    }
+
+    void updateReach() {
+        const float range = count == k ? distanceOf(keys[k - 1]) : searchRange;
+        const float reach = range + radii + roundingMargin * std::fabs(range) + radiiMargin;
+        // A negative reach (or one that is not a number) means no centre is near enough.
+        reachSquared = reach >= 0.0f ? std::min(reach * reach, ceilingSquared) : -1.0f;
+    }
+
+    float searchRange;
+    float radii;        ///< radius of the query plus the largest radius (m)
+    float radiiMargin;  ///< the rounding margin for those (m)
+    float reachSquared = 0.0f;
+    float ceilingSquared = std::numeric_limits<float>::infinity();
+    int count = 0;
+    std::array<std::uint64_t, k> keys{};
+};
+
+AgentTree::AgentTree(int agentCount)
+    : nodes(2 * static_cast<size_t>(std::max(agentCount, 0))),
+      treeSlots(static_cast<size_t>(std::max(agentCount, 0))),
+      leafOfAgent(static_cast<size_t>(std::max(agentCount, 0))),
+      slotX(static_cast<size_t>(std::max(agentCount, 0)) + scanWidth),
+      slotY(slotX.size()),
+      lastPosition(treeSlots.size()),
+      lastRadius(treeSlots.size(), std::numeric_limits<float>::quiet_NaN()),
+      lastTenth(treeSlots.size(), std::numeric_limits<float>::quiet_NaN()),
+      lastQuery(treeSlots.size(), 0) {}
+
+void AgentTree::build(const std::vector<CrowdAgent>& agents) {
+    assert(agents.size() <= treeSlots.size());
+    steady = static_cast<int>(agents.size()) == slotCount;
+    slotCount = static_cast<int>(agents.size());
+    largestRadius = 0.0f;
+    drift = 0.0f;
+    for (int i = 0; i < slotCount; ++i) {
+        const CrowdAgent& agent = agents[i];
+        treeSlots[i] = {agent.position, agent.radius, i};
+        largestRadius = std::max(largestRadius, agent.radius);
+        const float moved = (agent.position - lastPosition[i]).length();
+        drift = std::max(drift, moved);
+        // An infinite or NaN move fails the comparison, and so does a first build (NaN radii).
+        steady = steady && agent.radius == lastRadius[i] &&
+                 moved < std::numeric_limits<float>::infinity();
+        lastPosition[i] = agent.position;
+        lastRadius[i] = agent.radius;
+    }
+    ++generation;
+    if (slotCount > 0) {
+        buildNode(0, 0, 0, slotCount);
+    }
+    for (int i = 0; i < slotCount; ++i) {
+        slotX[i] = treeSlots[i].position.x;
+        slotY[i] = treeSlots[i].position.y;
+    }
+}
+
+void AgentTree::buildNode(int index, int parent, int begin, int end) {
+    Node& node = nodes[index];
+    node.begin = begin;
+    node.end = end;
+    node.parent = parent;
+    // Folding from infinities skips coordinates that are not numbers: such an agent is nobody's
+    // neighbour, and a box made NaN by it would hide the others in the node from every query.
+    node.minX = node.minY = std::numeric_limits<float>::infinity();
+    node.maxX = node.maxY = -std::numeric_limits<float>::infinity();
+    for (int i = begin; i < end; ++i) {
+        const Vec2& p = treeSlots[i].position;
+        node.minX = std::min(node.minX, p.x);
+        node.maxX = std::max(node.maxX, p.x);
+        node.minY = std::min(node.minY, p.y);
+        node.maxY = std::max(node.maxY, p.y);
+    }
+    node.leaf = end - begin <= maxLeafSize;
+    if (node.leaf) {
+        for (int i = begin; i < end; ++i) {
+            leafOfAgent[treeSlots[i].id] = index;
+        }
+        return;
+    }
+    // Split the longer side of the box at its middle.
+    const bool alongY = node.maxY - node.minY > node.maxX - node.minX;
+    const float split = alongY ? 0.5f * (node.minY + node.maxY) : 0.5f * (node.minX + node.maxX);
+    Slot* const first = treeSlots.data() + begin;
+    Slot* const last = treeSlots.data() + end;
+    Slot* middle = std::partition(first, last, [alongY, split](const Slot& s) {
+        return (alongY ? s.position.y : s.position.x) < split;
+    });
+    // Agents stacked on one point (or coordinates that are not numbers) leave one side empty;
+    // any split is as good as another then, and halving keeps the tree shallow.
+    if (middle == first || middle == last) {
+        middle = first + (end - begin) / 2;
+    }
+    const int leftCount = static_cast<int>(middle - first);
+    // The left subtree takes 2 × leftCount − 1 nodes after this one.
+    node.right = index + 2 * leftCount;
+    const int right = node.right;
+    buildNode(index + 1, index, begin, begin + leftCount);
+    buildNode(right, index, begin + leftCount, end);
+}
+
+float AgentTree::squaredGap(const Node& node, const Vec2& p) const {
+    // Each step rounds monotonically, so for any agent inside the box this stays at or below
+    // the squared centre distance that the exact surface distance starts from.
+    const float outsideX = std::max(node.minX - p.x, p.x - node.maxX);
+    const float outsideY = std::max(node.minY - p.y, p.y - node.maxY);
+    // Written so that it compiles to a max instruction rather than a branch.
+    const float gapX = outsideX > 0.0f ? outsideX : 0.0f;
+    const float gapY = outsideY > 0.0f ? outsideY : 0.0f;
+    return gapX * gapX + gapY * gapY;
+}
+
+void AgentTree::scanLeaf(const Node& leaf, const Slot& query, Candidates& found) const {
+    // A fixed number of lanes, whatever the leaf size, lets the compiler compute them with a
+    // few vector instructions; lanes past the leaf read the next leaf or the padding and are
+    // left unused. Vec2::squaredLength does the same operations, so the squared distances are
+    // bit for bit the ones a scan over all agents starts from.
+    std::array<float, scanWidth> squaredDistances;
+    const float* const xs = slotX.data() + leaf.begin;
+    const float* const ys = slotY.data() + leaf.begin;
+    for (int j = 0; j < scanWidth; ++j) {
+        const float dx = xs[j] - query.position.x;
+        const float dy = ys[j] - query.position.y;
+        squaredDistances[j] = dx * dx + dy * dy;
+    }
+    // The lanes within reach are gathered without a branch per lane, which would mispredict
+    // for most of them; the reach only shrinks, so each is checked again when offered.
+    const float squaredReach = found.squaredReach();
+    std::array<int, scanWidth> near;
+    int nearCount = 0;
+    const int count = leaf.end - leaf.begin;
+    for (int j = 0; j < count; ++j) {
+        near[nearCount] = j;
+        nearCount += squaredDistances[j] <= squaredReach ? 1 : 0;
+    }
+    for (int n = 0; n < nearCount; ++n) {
+        const int j = near[n];
+        const float squaredDistance = squaredDistances[j];
+        const Slot& other = treeSlots[leaf.begin + j];
+        if (squaredDistance <= found.squaredReach() && other.id != query.id) {
+            found.offer(std::sqrt(squaredDistance) - query.radius - other.radius, other.id);
+        }
+    }
+}
+
+void AgentTree::search(int index, const Slot& query, Candidates& found) const {
+    const Node& node = nodes[index];
+    if (node.leaf) {
+        scanLeaf(node, query, found);
+        return;
+    }
+    int near = index + 1;
+    int far = node.right;
+    float nearGap = squaredGap(nodes[near], query.position);
+    float farGap = squaredGap(nodes[far], query.position);
+    if (farGap < nearGap) {
+        std::swap(near, far);
+        std::swap(nearGap, farGap);
+    }
+    if (nearGap <= found.squaredReach()) {
+        search(near, query, found);
+    }
+    if (farGap <= found.squaredReach()) {
+        search(far, query, found);
+    }
+}
+
+void AgentTree::searchFrom(int leaf, const Slot& query, Candidates& found) const {
+    // The agents of the own leaf are usually enough to shrink the range to a few metres, and
+    // the nearer ancestors' other children are the likelier places for the rest, so most of
+    // the tree is turned away at once without walking down to the leaf first.
+    scanLeaf(nodes[leaf], query, found);
+    for (int child = leaf; child != 0;) {
+        const int parent = nodes[child].parent;
+        const int sibling = child == parent + 1 ? nodes[parent].right : parent + 1;
+        if (squaredGap(nodes[sibling], query.position) <= found.squaredReach()) {
+            search(sibling, query, found);
+        }
+        child = parent;
+    }
+}
+
+void AgentTree::findNeighbours(CrowdAgent& agent) {
+    Candidates found(agent.searchRange, agent.radius, largestRadius);
+    if (slotCount == 0) {
+        found.copyTo(agent);
+        return;
+    }
+    const int id = agent.id;
+    const float tenth = lastTenth[id];
+    // Ten agents were within `tenth` (surface distance) of this one at the build before, with
+    // the same radii; no centre has moved more than `drift` since, so those ten are within
+    // tenth + 2 × drift now, and so is the new tenth. Any agent that can still get in has its
+    // centre within that plus both radii, which bounds the search from the start.
+    if (steady && lastQuery[id] + 1 == generation && !std::isnan(tenth)) {
+        const float reach = tenth + 2.0f * drift + agent.radius + largestRadius;
+        const float margin = roundingMargin * (std::fabs(tenth) + 2.0f * drift +
+                                               std::fabs(agent.radius) + std::fabs(largestRadius));
+        found.limitReach(reach + margin);
+    }
+    searchFrom(leafOfAgent[id], {agent.position, agent.radius, id}, found);
+    found.copyTo(agent);
+    lastTenth[id] = found.tenthDistance();
+    lastQuery[id] = generation;
+}
+
+void AgentTree::findAllNeighbours(std::vector<CrowdAgent>& agents) {
+    assert(static_cast<int>(agents.size()) == slotCount);
+    // In tree order, one query after another walks the same nodes and leaves while they are
+    // still in cache.
+    for (int i = 0; i < slotCount; ++i) {
+        findNeighbours(agents[treeSlots[i].id]);
+    }
+}

@@ -1,0 +1,84 @@
+#pragma once
+
+#include <vector>
+
+#include "models/CrowdAgent.h"
+
+/// kd-tree over the agents of a crowd for k-nearest queries by surface distance. Sized once for
+/// a number of agents; rebuilding it and querying it allocate nothing.
+///
+/// A query returns exactly what a scan over every agent in index order would: the up to
+/// CrowdAgent::maxNeighbours others with the smallest surface distance below the agent's search
+/// range, nearest first, equal distances in index order. Pruning uses the true bounding box of
+/// each node's agents and the largest radius of the crowd, with a margin above float rounding,
+/// so no subtree that could hold a neighbour is skipped; a query may also start from how far
+/// the agent's tenth neighbour was at the build before, widened by how far anyone has moved.
+class AgentTree {
+public:
+    /// Agents a node may hold without being split.
+    static constexpr int maxLeafSize = 15;
+
+    /// A tree for up to `agentCount` agents (2 × agentCount nodes).
+    explicit AgentTree(int agentCount);
+
+    /// Rebuilds the tree over the agents' current positions and radii; `agents` may hold at
+    /// most the number of agents the tree was made for.
+    void build(const std::vector<CrowdAgent>& agents);
+
+    /// Fills the agent's neighbour list and overlapping flag from the last build. When the
+    /// nearest neighbour overlaps the agent, only the overlapping neighbours are kept. Also
+    /// remembers how far the tenth neighbour was, to bound this agent's search after the next
+    /// build.
+    void findNeighbours(CrowdAgent& agent);
+    /// findNeighbours for every agent of the last build (`agents` is the table it was built
+    /// from, with unchanged positions).
+    void findAllNeighbours(std::vector<CrowdAgent>& agents);
+
+private:
+    /// Slots a leaf scan computes at once: the leaf size rounded up to whole vector registers.
+    static constexpr int scanWidth = 16;
+
+    struct Node {
+        float minX = 0.0f, minY = 0.0f, maxX = 0.0f, maxY = 0.0f;  ///< box of the node's agents
+        int begin = 0;   ///< first slot of the node's range
+        int end = 0;     ///< one past its last slot
+        int right = 0;   ///< right child; the left child is the next node
+        int parent = 0;  ///< the root is its own parent
+        bool leaf = true;
+    };
+    /// An agent's copy in tree order, so that a leaf is one contiguous run of memory.
+    struct Slot {
+        Vec2 position;
+        float radius = 0.0f;
+        int id = 0;
+    };
+    class Candidates;
+
+    void buildNode(int node, int parent, int begin, int end);
+    /// Every agent of the subtree at `node` that may beat the candidates found so far.
+    void search(int node, const Slot& query, Candidates& found) const;
+    /// The query's own leaf first, then the other child of each of its ancestors, bottom up.
+    void searchFrom(int leaf, const Slot& query, Candidates& found) const;
+    void scanLeaf(const Node& leaf, const Slot& query, Candidates& found) const;
+    /// A lower bound of the squared distance from p to any agent of `node`.
+    float squaredGap(const Node& node, const Vec2& p) const;
+
+    std::vector<Node> nodes;
+    std::vector<Slot> treeSlots;
+    std::vector<int> leafOfAgent;  ///< the leaf holding each agent, by table index
+    /// The slots' coordinates on their own, padded, for scanning a leaf at once.
+    std::vector<float> slotX, slotY;
+    int slotCount = 0;
+    float largestRadius = 0.0f;  ///< m, over the agents of the last build
+
+    // What one build and its queries leave for the next ones.
+    std::vector<Vec2> lastPosition;  ///< by agent, at the last build
+    std::vector<float> lastRadius;   ///< by agent, at the last build
+    std::vector<float> lastTenth;    ///< by agent: tenth surface distance found, or NaN
+    std::vector<int> lastQuery;      ///< by agent: the build its lastTenth was found after
+    int generation = 0;              ///< builds so far
+    float drift = 0.0f;              ///< m, the farthest any agent moved between the last builds
+    /// The last two builds had the same agents with the same radii, all of them at finite
+    /// positions that moved a finite distance.
+    bool steady = false;
+};

@@ -1,0 +1,163 @@
+#include "models/CrowdEngine.h"
+
+#include <algorithm>
+#include <array>
+#include <cassert>
+#include <cmath>
+#include <limits>
+
+namespace {
+
+// Relative slack for rounding when segments are culled by their boxes, far above float error.
+constexpr float cullMargin = 1e-5f;
+
+}  // namespace
+
+Vec2 CrowdEngine::Segment::nearestPoint(const Vec2& p) const {
+    const Vec2 along = b - a;
+    const float squaredLength = along.squaredLength();
+    // A zero-length segment would make the projection 0 / 0 and the point NaN.
+    if (squaredLength == 0.0f) {
+        return a;
+    }
+    const float t = (p - a).dot(along) / squaredLength;
+    if (t < 0.0f) {
+        return a;
+    }
+    if (t > 1.0f) {
+        return b;
+    }
+    return a + along * t;
+}
+
+CrowdEngine::CrowdEngine(int agentCount, int obstacleCapacity, Rule velocityRule)
+    : agentTable(static_cast<size_t>(std::max(agentCount, 0))),
+      tree(agentCount),
+      rule(velocityRule) {
+    assert(velocityRule);
+    for (size_t i = 0; i < agentTable.size(); ++i) {
+        agentTable[i].id = static_cast<int>(i);
+    }
+    obstacleTable.reserve(static_cast<size_t>(std::max(obstacleCapacity, 0)));
+    const size_t groups = (obstacleTable.capacity() + cullWidth - 1) / cullWidth;
+    for (std::vector<float>* box : {&boxMinX, &boxMinY, &boxMaxX, &boxMaxY}) {
+        box->reserve(groups * cullWidth);
+    }
+}
+
+void CrowdEngine::addObstacle(float x1, float y1, float x2, float y2) {
+    obstacleTable.push_back({{x1, y1}, {x2, y2}});
+    // The nearest point is rounded like any float sum, so it may stray from the segment's box
+    // by an ulp of the coordinates; widening the box by far more than that keeps the cull exact.
+    const float magnitude =
+        std::max({std::fabs(x1), std::fabs(y1), std::fabs(x2), std::fabs(y2), 1.0f});
+    const float margin = cullMargin * magnitude;
+    const size_t s = obstacleTable.size() - 1;
+    if (s == boxMinX.size()) {
+        // A box from +∞ to −∞ holds no point, so padding lanes never pass the test.
+        const float infinity = std::numeric_limits<float>::infinity();
+        boxMinX.resize(s + cullWidth, infinity);
+        boxMinY.resize(s + cullWidth, infinity);
+        boxMaxX.resize(s + cullWidth, -infinity);
+        boxMaxY.resize(s + cullWidth, -infinity);
+    }
+    boxMinX[s] = std::min(x1, x2) - margin;
+    boxMinY[s] = std::min(y1, y2) - margin;
+    boxMaxX[s] = std::max(x1, x2) + margin;
+    boxMaxY[s] = std::max(y1, y2) + margin;
+}
+
+void CrowdEngine::crowdStep(float dt) {
+    timeStep = dt;
+    searchNeighbours();
+    applyRule();
+    move();
+}
+
+void CrowdEngine::searchNeighbours() {
+    tree.build(agentTable);
+    tree.findAllNeighbours(agentTable);
+    for (CrowdAgent& agent : agentTable) {
+        findObstacles(agent);
+    }
+}
+
+void CrowdEngine::findObstacles(CrowdAgent& agent) const {
+    // Segments farther than radius × √2 from the centre are out of reach.
+    const float reachSquared = 2.0f * agent.radius * agent.radius;
+    float nearest = reachSquared;
+    float second = reachSquared;
+    agent.obstacleCount = 0;
+    // Most segments are turned away by their box alone, a group of boxes at a time in a loop
+    // the compiler turns into vector instructions, before any projection.
+    const Vec2& p = agent.position;
+    const float reach = std::sqrt(reachSquared) * (1.0f + cullMargin);
+    const size_t segmentCount = obstacleTable.size();
+    for (size_t group = 0; group < segmentCount; group += cullWidth) {
+        std::array<int, cullWidth> inReach;
+        for (int j = 0; j < cullWidth; ++j) {
+            const size_t s = group + j;
+            inReach[j] = (p.x + reach >= boxMinX[s]) & (p.x - reach <= boxMaxX[s]) &
+                         (p.y + reach >= boxMinY[s]) & (p.y - reach <= boxMaxY[s]);
+        }
+        for (int j = 0; j < cullWidth; ++j) {
+            if (inReach[j]) {
+                considerObstacle(agent, static_cast<int>(group) + j, nearest, second);
+            }
+        }
+    }
+}
+
+void CrowdEngine::considerObstacle(CrowdAgent& agent, int index, float& nearest,
+                                   float& second) const {
+    const float squaredDistance =
+        (agent.position - obstacleTable[index].nearestPoint(agent.position)).squaredLength();
+    if (squaredDistance < nearest) {
+        agent.obstacles[1] = agent.obstacles[0];
+        second = nearest;
+        agent.obstacles[0] = index;
+        nearest = squaredDistance;
+        agent.obstacleCount = std::min(agent.obstacleCount + 1, CrowdAgent::maxObstacles);
+    } else if (squaredDistance < second) {
+        agent.obstacles[1] = index;
+        second = squaredDistance;
+        agent.obstacleCount = CrowdAgent::maxObstacles;
+    }
+}
+
+namespace {
+
+// The direction of a velocity with infinite components (each ±1 or 0); NaN gives no movement.
+Vec2 limitedDirection(const Vec2& velocity) {
+    const auto part = [](float value) {
+        return std::isinf(value) ? std::copysign(1.0f, value) : 0.0f;
+    };
+    const Vec2 direction(part(velocity.x), part(velocity.y));
+    const float length = direction.length();
+    return length > 0.0f ? direction * (CrowdEngine::speedLimit / length) : Vec2();
+}
+
+}  // namespace
+
+void CrowdEngine::applyRule() {
+    for (CrowdAgent& agent : agentTable) {
+        Vec2 velocity = rule(*this, agent);
+        if (!std::isfinite(velocity.x) || !std::isfinite(velocity.y)) {
+            // A force too large for a float (hand-edited radii of metres make the exponential
+            // repulsion overflow) still has a direction: keep the signs, at the limit.
+            velocity = limitedDirection(velocity);
+        }
+        const float speed = velocity.length();
+        if (speed > speedLimit) {
+            velocity *= speedLimit / speed;
+        }
+        agent.newVelocity = velocity;
+    }
+}
+
+void CrowdEngine::move() {
+    for (CrowdAgent& agent : agentTable) {
+        agent.velocity = agent.newVelocity;
+        agent.position += agent.velocity * timeStep;
+    }
+}

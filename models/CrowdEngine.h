@@ -1,0 +1,78 @@
+#pragma once
+
+#include <vector>
+
+#include "models/AgentTree.h"
+#include "models/CrowdAgent.h"
+#include "models/orca/Vec2.h"
+
+/// The engine under the Boids and Helbing models: a table of disc agents, a table of obstacle
+/// segments, a k-nearest neighbour search over the agents, a nearest-obstacle search, and a
+/// synchronous explicit Euler step in which a velocity rule decides every agent's new velocity
+/// from the state before the step.
+///
+/// Each simulation owns its engine, and the tables are sized for its scene when it is set up:
+/// two simulations alive at once never share state, and a step allocates nothing.
+class CrowdEngine {
+public:
+    /// An obstacle: the segment from a to b (m).
+    struct Segment {
+        Vec2 a;
+        Vec2 b;
+        /// The point of the segment nearest to p; a when the segment has no length.
+        Vec2 nearestPoint(const Vec2& p) const;
+    };
+
+    /// A velocity rule: the agent's new velocity (m/s) before the speed limit, from its state,
+    /// its desired velocity and the neighbours and obstacles the searches found.
+    using Rule = Vec2 (*)(const CrowdEngine& engine, const CrowdAgent& agent);
+
+    /// No agent leaves a step faster than this, whatever the rule gives (m/s).
+    static constexpr float speedLimit = 2.5f;
+
+    /// An engine with `agentCount` agents (id = index, at rest at the origin, default radius
+    /// and search range), room for `obstacleCapacity` segments, stepping with `rule`.
+    CrowdEngine(int agentCount, int obstacleCapacity, Rule rule);
+    CrowdEngine(const CrowdEngine&) = delete;
+    CrowdEngine& operator=(const CrowdEngine&) = delete;
+    CrowdEngine(CrowdEngine&&) = default;
+    CrowdEngine& operator=(CrowdEngine&&) = default;
+
+    /// Appends an obstacle segment from (x1, y1) to (x2, y2).
+    void addObstacle(float x1, float y1, float x2, float y2);
+
+    /// Advances every agent by `dt` seconds: search, rule and speed limit, then move. Every agent
+    /// decides from the positions and velocities that all agents had before the step.
+    void crowdStep(float dt);
+
+    /// Rebuilds the tree and fills every agent's neighbour and obstacle lists from the current
+    /// positions; the first phase of crowdStep, callable alone to inspect or time the search.
+    void searchNeighbours();
+
+    /// Agent i, to set its position, velocity, radius or desired velocity before a step.
+    CrowdAgent& agent(int i) { return agentTable[i]; }
+    const CrowdAgent& agent(int i) const { return agentTable[i]; }
+    const std::vector<CrowdAgent>& agents() const { return agentTable; }
+    const std::vector<Segment>& obstacles() const { return obstacleTable; }
+    /// Length of the current step (s).
+    float dt() const { return timeStep; }
+
+private:
+    /// Segments whose boxes are tested against an agent at once.
+    static constexpr int cullWidth = 8;
+
+    void findObstacles(CrowdAgent& agent) const;
+    /// Keeps segment `index` if it is among the two nearest so far within reach.
+    void considerObstacle(CrowdAgent& agent, int index, float& nearest, float& second) const;
+    void applyRule();
+    void move();
+
+    std::vector<CrowdAgent> agentTable;
+    std::vector<Segment> obstacleTable;
+    /// The segments' boxes, widened by a rounding margin, coordinate by coordinate and padded
+    /// with empty boxes to whole groups of cullWidth.
+    std::vector<float> boxMinX, boxMinY, boxMaxX, boxMaxY;
+    AgentTree tree;
+    Rule rule;
+    float timeStep = 0.0f;
+};

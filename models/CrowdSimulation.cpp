@@ -1,0 +1,68 @@
+#include "models/CrowdSimulation.h"
+
+CrowdSimulation::CrowdSimulation() {
+    addAgentParameter("Radius", defaultRadius, PDF(0.2f, 0.8f, PDF::NORMAL, 0.5f, 0.25f));
+    addAgentParameter("Speed", defaultSpeed, PDF(1.0f, 2.0f, PDF::NORMAL, 1.5f, 0.5f));
+}
+
+void CrowdSimulation::createCrowd(CrowdEngine::Rule rule) {
+    crowd = std::make_unique<CrowdEngine>(agentCount, obstacleCount, rule);
+    goalX.assign(static_cast<size_t>(agentCount), 0.0f);
+    goalY.assign(static_cast<size_t>(agentCount), 0.0f);
+}
+
+void CrowdSimulation::applyParameters() {
+    assert(crowd);
+    for (int i = 0; i < agentCount; ++i) {
+        crowd->agent(i).radius =
+            agentParameters[static_cast<size_t>(i) * agentParameterCount + RADIUS];
+    }
+}
+
+void CrowdSimulation::registerObstacle(float x1, float y1, float x2, float y2) {
+    assert(crowd);
+    crowd->addObstacle(x1, y1, x2, y2);
+}
+
+void CrowdSimulation::setPosition(int agent, float x, float y) {
+    crowd->agent(agent).position = {x, y};
+}
+
+void CrowdSimulation::setVelocity(int agent, float vx, float vy) {
+    crowd->agent(agent).velocity = {vx, vy};
+}
+
+void CrowdSimulation::setGoal(int agent, float x, float y) {
+    goalX[agent] = x;
+    goalY[agent] = y;
+}
+
+void CrowdSimulation::step(float dt) {
+    if (!crowd) {
+        return;
+    }
+    updateDesiredVelocities();
+    crowd->crowdStep(dt);
+    storeAgentStates();
+}
+
+void CrowdSimulation::updateDesiredVelocities() {
+    for (int i = 0; i < agentCount; ++i) {
+        CrowdAgent& agent = crowd->agent(i);
+        const float speed = agentParameters[static_cast<size_t>(i) * agentParameterCount + SPEED];
+        Vec2 toGoal = Vec2(goalX[i], goalY[i]) - agent.position;
+        // Within `speed` metres of the goal the agent wants to cover the rest in one second,
+        // so it slows down as it arrives instead of overshooting.
+        if (toGoal.squaredLength() > speed * speed) {
+            toGoal = toGoal / toGoal.length() * speed;
+        }
+        agent.desiredVelocity = toGoal;
+    }
+}
+
+void CrowdSimulation::storeAgentStates() {
+    for (int i = 0; i < agentCount; ++i) {
+        const CrowdAgent& agent = crowd->agent(i);
+        setAgentState(i, agent.position.x, agent.position.y, agent.velocity.x, agent.velocity.y);
+    }
+}

@@ -1,0 +1,121 @@
+#include "models/orca/LinearPrograms.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "models/orca/OrcaTolerance.h"
+
+bool solveOnLine(const std::vector<HalfPlane>& planes, std::size_t k, float radius,
+                 const Vec2& optimum, bool directional, Vec2& result) {
+    const HalfPlane& line = planes[k];
+    const float dot = line.point.dot(line.direction);
+    // For a unit direction this is dot² + radius² − |point|²; written with the line's distance
+    // from the origin it does not cancel two large squares when the point lies far out, as
+    // the intersection points of nearly parallel lines do.
+    const float offset = det(line.direction, line.point);
+    const float discriminant = radius * radius - offset * offset;
+    if (discriminant < 0.0f) {
+        return false;
+    }
+    const float root = std::sqrt(discriminant);
+    float tLeft = -dot - root;
+    float tRight = -dot + root;
+
+    for (std::size_t i = 0; i < k; ++i) {
+        const HalfPlane& other = planes[i];
+        const float denominator = det(line.direction, other.direction);
+        const float numerator = det(other.direction, line.point - other.point);
+        if (std::fabs(denominator) <= orcaEpsilon) {
+            // Parallel lines: either the earlier half-plane excludes this whole line or it
+            // does not restrict it at all.
+            if (numerator < 0.0f) {
+                return false;
+            }
+            continue;
+        }
+        const float t = numerator / denominator;
+        if (denominator >= 0.0f) {
+            tRight = std::min(tRight, t);
+        } else {
+            tLeft = std::max(tLeft, t);
+        }
+        if (tLeft > tRight) {
+            return false;
+        }
+    }
+
+    if (directional) {
+        const float t = optimum.dot(line.direction) > 0.0f ? tRight : tLeft;
+        result = line.point + t * line.direction;
+    } else {
+        const float t = std::clamp(line.direction.dot(optimum - line.point), tLeft, tRight);
+        result = line.point + t * line.direction;
+    }
+    return true;
+}
+
+std::size_t solveInDisc(const std::vector<HalfPlane>& planes, float radius, const Vec2& optimum,
+                        bool directional, Vec2& result) {
+    if (directional) {
+        result = optimum * radius;
+    } else if (optimum.squaredLength() > radius * radius) {
+        result = optimum.normalised() * radius;
+    } else {
+        result = optimum;
+    }
+    for (std::size_t i = 0; i < planes.size(); ++i) {
+        if (planes[i].violation(result) > 0.0f) {
+            const Vec2 previous = result;
+            if (!solveOnLine(planes, i, radius, optimum, directional, result)) {
+                result = previous;
+                return i;
+            }
+        }
+    }
+    return planes.size();
+}
+
+void solveProjected(const std::vector<HalfPlane>& planes, std::size_t obstacleCount,
+                    std::size_t firstFailed, float radius, Vec2& result,
+                    std::vector<HalfPlane>& scratch) {
+    float distance = 0.0f;
+    for (std::size_t i = firstFailed; i < planes.size(); ++i) {
+        const HalfPlane& worst = planes[i];
+        if (worst.violation(result) <= distance) {
+            continue;
+        }
+        // Velocities that violate half-plane i no more than half-plane j are those on the
+        // left of the bisector of the two boundary lines; the obstacle half-planes stay hard.
+        scratch.assign(planes.begin(), planes.begin() + static_cast<std::ptrdiff_t>(obstacleCount));
+        for (std::size_t j = obstacleCount; j < i; ++j) {
+            const HalfPlane& other = planes[j];
+            const float denominator = det(worst.direction, other.direction);
+            Vec2 point;
+            if (std::fabs(denominator) <= orcaEpsilon) {
+                if (worst.direction.dot(other.direction) > 0.0f) {
+                    continue;  // same direction: half-plane i already bounds the violation
+                }
+                point = 0.5f * (worst.point + other.point);
+            } else {
+                point =
+                    worst.point + (det(other.direction, worst.point - other.point) / denominator) *
+                                      worst.direction;
+            }
+            scratch.push_back({point, (other.direction - worst.direction).normalised()});
+        }
+        const Vec2 previous = result;
+        const Vec2 inward(-worst.direction.y, worst.direction.x);
+        if (solveInDisc(scratch, radius, inward, true, result) < scratch.size()) {
+            // The projected program always has a solution in exact arithmetic; a failure is
+            // rounding, and the previous velocity is the better answer.
+            result = previous;
+        }
+        distance = worst.violation(result);
+    }
+}
+
+void solveProjected(const std::vector<HalfPlane>& planes, std::size_t obstacleCount,
+                    std::size_t firstFailed, float radius, Vec2& result) {
+    std::vector<HalfPlane> scratch;
+    solveProjected(planes, obstacleCount, firstFailed, radius, result, scratch);
+}

@@ -1,0 +1,277 @@
+#include "models/orca/OrcaAgent.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "models/orca/LinearPrograms.h"
+#include "models/orca/ObstacleVertex.h"
+#include "models/orca/OrcaEngine.h"
+#include "models/orca/OrcaTolerance.h"
+#include "models/orca/SpatialIndex.h"
+
+namespace {
+
+// Below this time step (seconds) overlapping agents resolve their overlap as if the step were
+// this long; a zero step (a frame time repeated in a recording) would divide by zero.
+constexpr float shortestTimeStep = 1e-6f;
+
+// Below this relative speed (m/s) two overlapping agents give no direction to separate in:
+// they stand at one spot and move alike.
+constexpr float stillRelativeSpeed = 1e-12f;
+
+const float unbounded = std::numeric_limits<float>::infinity();
+
+Vec2 perpendicular(const Vec2& d) {
+    return {-d.y, d.x};
+}
+
+// Unit tangent of the circle of radius `radius` about the origin, through the point r at
+// squared distance d with the tangent length `leg`: the left and the right one.
+Vec2 leftLeg(const Vec2& r, float leg, float radius, float d) {
+    return Vec2(r.x * leg - r.y * radius, r.x * radius + r.y * leg) / d;
+}
+
+Vec2 rightLeg(const Vec2& r, float leg, float radius, float d) {
+    return Vec2(r.x * leg + r.y * radius, -r.x * radius + r.y * leg) / d;
+}
+
+}  // namespace
+
+void OrcaAgent::findNeighbours() {
+    const SpatialIndex& index = engine->spatialIndex();
+    obstacleNeighbourList.clear();
+    const float obstacleRange = obstacleTimeHorizon * speedLimit + discRadius;
+    index.queryObstacles(*this, obstacleRange * obstacleRange);
+
+    agentNeighbourList.clear();
+    if (maxNeighbourCount > 0) {
+        float range = neighbourRange * neighbourRange;
+        index.queryAgents(*this, range);
+    }
+}
+
+void OrcaAgent::considerAgent(const OrcaAgent& other, float& range) {
+    keepIfNearer(other, (location - other.location).squaredLength(), range);
+}
+
+void OrcaAgent::considerObstacle(const ObstacleVertex& vertex, float range) {
+    // An edge of zero length has no direction to build a constraint from; a point has no
+    // extent to avoid, so it is left out.
+    if (!vertex.hasLength()) {
+        return;
+    }
+    const float d = squaredDistanceToSegment(vertex.point, vertex.next->point, location);
+    if (!(d < range)) {
+        return;
+    }
+    obstacleNeighbourList.emplace_back(d, &vertex);
+    std::size_t slot = obstacleNeighbourList.size() - 1;
+    while (slot != 0 && d < obstacleNeighbourList[slot - 1].first) {
+        obstacleNeighbourList[slot] = obstacleNeighbourList[slot - 1];
+        --slot;
+    }
+    obstacleNeighbourList[slot] = {d, &vertex};
+}
+
+void OrcaAgent::chooseVelocity() {
+    planes.clear();
+    const float inverseObstacleHorizon = 1.0f / obstacleTimeHorizon;
+    for (const ObstacleNeighbour& neighbour : obstacleNeighbourList) {
+        addObstaclePlane(*neighbour.second, inverseObstacleHorizon);
+    }
+    obstaclePlanes = planes.size();
+
+    const float inverseAgentHorizon = 1.0f / agentTimeHorizon;
+    const float inverseTimeStep = 1.0f / std::max(engine->timeStep(), shortestTimeStep);
+    for (const AgentNeighbour& neighbour : agentNeighbourList) {
+        addAgentPlane(*neighbour.second, inverseAgentHorizon, inverseTimeStep);
+    }
+
+    const std::size_t failed = solveInDisc(planes, speedLimit, preferred, false, chosenVelocity);
+    if (failed < planes.size()) {
+        solveProjected(planes, obstaclePlanes, failed, speedLimit, chosenVelocity, projectedPlanes);
+    }
+}
+
+void OrcaAgent::addObstaclePlane(const ObstacleVertex& near, float h) {
+    const ObstacleVertex* vertex1 = &near;
+    const ObstacleVertex* vertex2 = near.next;
+    if (!vertex1->hasLength()) {
+        return;  // see considerObstacle
+    }
+    const Vec2 r1 = vertex1->point - location;
+    const Vec2 r2 = vertex2->point - location;
+
+    // An edge whose whole cut-off region lies outside an earlier half-plane adds nothing new.
+    for (const HalfPlane& earlier : planes) {
+        if (det(h * r1 - earlier.point, earlier.direction) - h * discRadius >= -orcaEpsilon &&
+            det(h * r2 - earlier.point, earlier.direction) - h * discRadius >= -orcaEpsilon) {
+            return;
+        }
+    }
+
+    const float d1 = r1.squaredLength();
+    const float d2 = r2.squaredLength();
+    const float R = discRadius * discRadius;
+    const Vec2 edge = vertex2->point - vertex1->point;
+    const float s = -r1.dot(edge) / edge.squaredLength();
+    const float dLine = (-r1 - s * edge).squaredLength();
+
+    // Already touching: forbid every velocity towards the edge.
+    if (s < 0.0f && d1 <= R) {
+        if (vertex1->convex) {
+            planes.push_back({Vec2(), Vec2(-r1.y, r1.x).normalised()});
+        }
+        return;
+    }
+    if (s > 1.0f && d2 <= R) {
+        if (vertex2->convex && det(r2, vertex2->direction) >= 0.0f) {
+            planes.push_back({Vec2(), Vec2(-r2.y, r2.x).normalised()});
+        }
+        return;
+    }
+    // s = 1 exactly (an agent level with the far end of an axis-aligned wall, say) fits
+    // neither vertex case; it counts as touching the edge, or the legs below would take the
+    // square root of d2 − R < 0.
+    if (s >= 0.0f && s <= 1.0f && dLine <= R) {
+        planes.push_back({Vec2(), -vertex1->direction});
+        return;
+    }
+
+    // The edge's velocity obstacle: two legs from the agent past the ends, cut off at 1/h.
+    Vec2 left;
+    Vec2 right;
+    if (s < 0.0f && dLine <= R) {
+        // Seen end-on: the near vertex alone stands for the obstacle.
+        if (!vertex1->convex) {
+            return;
+        }
+        vertex2 = vertex1;
+        const float leg1 = std::sqrt(d1 - R);
+        left = leftLeg(r1, leg1, discRadius, d1);
+        right = rightLeg(r1, leg1, discRadius, d1);
+    } else if (s > 1.0f && dLine <= R) {
+        if (!vertex2->convex) {
+            return;
+        }
+        vertex1 = vertex2;
+        const float leg2 = std::sqrt(d2 - R);
+        left = leftLeg(r2, leg2, discRadius, d2);
+        right = rightLeg(r2, leg2, discRadius, d2);
+    } else {
+        left =
+            vertex1->convex ? leftLeg(r1, std::sqrt(d1 - R), discRadius, d1) : -vertex1->direction;
+        right =
+            vertex2->convex ? rightLeg(r2, std::sqrt(d2 - R), discRadius, d2) : vertex1->direction;
+    }
+
+    // A leg pointing into the neighbouring edge is replaced by that edge; a constraint from
+    // it would be the neighbouring edge's own, so it is left to that edge.
+    bool leftForeign = false;
+    bool rightForeign = false;
+    const Vec2 previousBack = -vertex1->previous->direction;
+    if (vertex1->convex && det(left, previousBack) >= 0.0f) {
+        left = previousBack;
+        leftForeign = true;
+    }
+    if (vertex2->convex && det(right, vertex2->direction) <= 0.0f) {
+        right = vertex2->direction;
+        rightForeign = true;
+    }
+
+    const Vec2 leftCutoff = h * (vertex1->point - location);
+    const Vec2 rightCutoff = h * (vertex2->point - location);
+    const Vec2 cutoff = rightCutoff - leftCutoff;
+    const bool sameVertex = vertex1 == vertex2;
+    const float t =
+        sameVertex ? 0.5f : (currentVelocity - leftCutoff).dot(cutoff) / cutoff.squaredLength();
+    const float tLeft = (currentVelocity - leftCutoff).dot(left);
+    const float tRight = (currentVelocity - rightCutoff).dot(right);
+
+    // Nearest to a cut-off end circle: tLeft or tRight < 0 keeps the velocity off its centre.
+    if ((t < 0.0f && tLeft < 0.0f) || (sameVertex && tLeft < 0.0f && tRight < 0.0f)) {
+        const Vec2 u = (currentVelocity - leftCutoff).normalised();
+        planes.push_back({leftCutoff + discRadius * h * u, Vec2(u.y, -u.x)});
+        return;
+    }
+    if (t > 1.0f && tRight < 0.0f) {
+        const Vec2 u = (currentVelocity - rightCutoff).normalised();
+        planes.push_back({rightCutoff + discRadius * h * u, Vec2(u.y, -u.x)});
+        return;
+    }
+
+    const float dCut = (t < 0.0f || t > 1.0f || sameVertex)
+                           ? unbounded
+                           : (currentVelocity - (leftCutoff + t * cutoff)).squaredLength();
+    const float dLeft =
+        tLeft < 0.0f ? unbounded : (currentVelocity - (leftCutoff + tLeft * left)).squaredLength();
+    const float dRight = tRight < 0.0f
+                             ? unbounded
+                             : (currentVelocity - (rightCutoff + tRight * right)).squaredLength();
+
+    if (dCut <= dLeft && dCut <= dRight) {
+        const Vec2 direction = -vertex1->direction;
+        planes.push_back({leftCutoff + discRadius * h * perpendicular(direction), direction});
+    } else if (dLeft <= dRight) {
+        if (!leftForeign) {
+            planes.push_back({leftCutoff + discRadius * h * perpendicular(left), left});
+        }
+    } else if (!rightForeign) {
+        const Vec2 direction = -right;
+        planes.push_back({rightCutoff + discRadius * h * perpendicular(direction), direction});
+    }
+}
+
+void OrcaAgent::addAgentPlane(const OrcaAgent& other, float g, float inverseTimeStep) {
+    const Vec2 p = other.location - location;
+    const Vec2 v = currentVelocity - other.currentVelocity;
+    const float d = p.squaredLength();
+    const float rho = discRadius + other.discRadius;
+    const float rho2 = rho * rho;
+
+    Vec2 direction;
+    Vec2 u;
+    // Pushes the relative velocity out of the cut-off circle of radius rho·scale about
+    // p·scale, along w = v − scale·p.
+    const auto outOfCircle = [&](float scale) {
+        const Vec2 w = v - scale * p;
+        const float wLength = w.length();
+        Vec2 unit;
+        if (wLength > stillRelativeSpeed) {
+            unit = w / wLength;
+        } else {
+            // w vanishes only for agents at one spot moving alike. A fixed axis, opposite for
+            // the two of them, still separates the pair reciprocally: the lower index goes
+            // towards +x, the other towards −x.
+            unit = place < other.place ? Vec2(1.0f, 0.0f) : Vec2(-1.0f, 0.0f);
+        }
+        direction = Vec2(unit.y, -unit.x);
+        u = (rho * scale - wLength) * unit;
+    };
+
+    if (d > rho2) {
+        const Vec2 w = v - g * p;
+        const float W = w.squaredLength();
+        const float q = w.dot(p);
+        if (q < 0.0f && q * q > rho2 * W) {
+            outOfCircle(g);
+        } else {
+            const float leg = std::sqrt(d - rho2);
+            if (det(p, w) > 0.0f) {
+                direction = Vec2(p.x * leg - p.y * rho, p.x * rho + p.y * leg) / d;
+            } else {
+                direction = -Vec2(p.x * leg + p.y * rho, -p.x * rho + p.y * leg) / d;
+            }
+            u = v.dot(direction) * direction - v;
+        }
+    } else {
+        outOfCircle(inverseTimeStep);
+    }
+    planes.push_back({currentVelocity + 0.5f * u, direction});
+}
+
+void OrcaAgent::commit() {
+    currentVelocity = chosenVelocity;
+    location += currentVelocity * engine->timeStep();
+}

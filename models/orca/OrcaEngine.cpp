@@ -1,0 +1,117 @@
+#include "models/orca/OrcaEngine.h"
+
+namespace {
+
+// With repeated points a polygon has edges of zero length. Its corners are then judged
+// against the nearest distinct points before and after them, which is what the polygon would
+// be with the repeats removed; `step` is +1 to look ahead, −1 to look back.
+const Vec2* distinctNeighbour(const std::vector<Vec2>& polygon, std::size_t i, int step) {
+    const std::size_t n = polygon.size();
+    std::size_t j = i;
+    for (std::size_t tried = 1; tried < n; ++tried) {
+        j = step > 0 ? (j + 1) % n : (j + n - 1) % n;
+        if (polygon[j] != polygon[i]) {
+            return &polygon[j];
+        }
+    }
+    return nullptr;
+}
+
+// Direction of an edge whose ends coincide everywhere in the polygon: any fixed unit vector
+// keeps the neighbouring edges' tests finite, and the edge itself is never used.
+constexpr Vec2 pointPolygonDirection(1.0f, 0.0f);
+
+}  // namespace
+
+OrcaEngine::OrcaEngine() : index(*this) {}
+
+OrcaEngine::~OrcaEngine() = default;
+
+void OrcaEngine::setDefaults(float neighbourDistance, std::size_t maxNeighbours, float agentHorizon,
+                             float obstacleHorizon, float radius, float maxSpeed,
+                             const Vec2& velocity) {
+    if (!agentTemplate) {
+        agentTemplate = std::make_unique<OrcaAgent>(*this);
+    }
+    agentTemplate->maxNeighbourCount = maxNeighbours;
+    agentTemplate->speedLimit = maxSpeed;
+    agentTemplate->neighbourRange = neighbourDistance;
+    agentTemplate->discRadius = radius;
+    agentTemplate->agentTimeHorizon = agentHorizon;
+    agentTemplate->obstacleTimeHorizon = obstacleHorizon;
+    agentTemplate->currentVelocity = velocity;
+}
+
+int OrcaEngine::spawnAgent(const Vec2& position) {
+    if (!agentTemplate) {
+        return refused;
+    }
+    auto agent = std::make_unique<OrcaAgent>(*this);
+    agent->location = position;
+    agent->maxNeighbourCount = agentTemplate->maxNeighbourCount;
+    agent->speedLimit = agentTemplate->speedLimit;
+    agent->neighbourRange = agentTemplate->neighbourRange;
+    agent->discRadius = agentTemplate->discRadius;
+    agent->agentTimeHorizon = agentTemplate->agentTimeHorizon;
+    agent->obstacleTimeHorizon = agentTemplate->obstacleTimeHorizon;
+    agent->currentVelocity = agentTemplate->currentVelocity;
+    agent->place = agents.size();
+    // Room for a full list up front, so that the first steps do not allocate either.
+    agent->agentNeighbourList.reserve(agent->maxNeighbourCount);
+    agents.push_back(std::move(agent));
+    return static_cast<int>(agents.size() - 1);
+}
+
+int OrcaEngine::addPolygon(const std::vector<Vec2>& polygon) {
+    const std::size_t n = polygon.size();
+    if (n < 2) {
+        return refused;
+    }
+    const std::size_t first = vertexList.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        ObstacleVertex* vertex = appendVertex(polygon[i]);
+        if (i > 0) {
+            ObstacleVertex* previous = vertexList[vertexList.size() - 2].get();
+            vertex->previous = previous;
+            previous->next = vertex;
+        }
+        if (i == n - 1) {
+            vertex->next = vertexList[first].get();
+            vertexList[first]->previous = vertex;
+        }
+        const Vec2* ahead = distinctNeighbour(polygon, i, +1);
+        const Vec2* behind = distinctNeighbour(polygon, i, -1);
+        vertex->direction =
+            ahead != nullptr ? (*ahead - polygon[i]).normalised() : pointPolygonDirection;
+        vertex->convex = n == 2 || ahead == nullptr || leftOf(*behind, polygon[i], *ahead) >= 0.0f;
+    }
+    return static_cast<int>(first);
+}
+
+ObstacleVertex* OrcaEngine::appendVertex(const Vec2& point) {
+    auto vertex = std::make_unique<ObstacleVertex>();
+    vertex->point = point;
+    vertex->index = vertexList.size();
+    vertexList.push_back(std::move(vertex));
+    return vertexList.back().get();
+}
+
+void OrcaEngine::indexObstacles() {
+    index.buildObstacleTree();
+}
+
+void OrcaEngine::advance() {
+    // Decide: each agent writes only its own lists and new velocity, so all decide from the
+    // state before the step.
+    index.buildAgentTree();
+    // Index order or any other gives the same velocities; tree order visits neighbours one
+    // after another, so their data is still in cache.
+    for (const AgentSlot& slot : index.agentOrder()) {
+        slot.agent->findNeighbours();
+        slot.agent->chooseVelocity();
+    }
+    // Move.
+    for (const auto& agent : agents) {
+        agent->commit();
+    }
+}

@@ -1,0 +1,274 @@
+#include "models/orca/SpatialIndex.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "models/orca/ObstacleVertex.h"
+#include "models/orca/OrcaAgent.h"
+#include "models/orca/OrcaEngine.h"
+#include "models/orca/OrcaTolerance.h"
+
+namespace {
+
+float square(float value) {
+    return value * value;
+}
+
+// Squared distance (m²) from p to the bounding box of a node; zero inside.
+inline float squaredDistanceToBox(const AgentNode& box, const Vec2& p) {
+    return square(std::max(0.0f, box.minX - p.x)) + square(std::max(0.0f, p.x - box.maxX)) +
+           square(std::max(0.0f, box.minY - p.y)) + square(std::max(0.0f, p.y - box.maxY));
+}
+
+// Which side of the line through edge i the edge j lies on, from the side tests of its ends.
+enum class Side { left, right, both };
+
+Side sideOf(const ObstacleVertex& i, const ObstacleVertex& j, float& startSide) {
+    const Vec2& i1 = i.point;
+    const Vec2& i2 = i.next->point;
+    startSide = leftOf(i1, i2, j.point);
+    const float endSide = leftOf(i1, i2, j.next->point);
+    if (startSide >= -orcaEpsilon && endSide >= -orcaEpsilon) {
+        return Side::left;
+    }
+    if (startSide <= orcaEpsilon && endSide <= orcaEpsilon) {
+        return Side::right;
+    }
+    return Side::both;
+}
+
+// (larger, smaller) of a split's two counts: the split with the lexicographically smaller
+// pair is the more balanced one.
+std::pair<std::size_t, std::size_t> balance(std::size_t left, std::size_t right) {
+    return {std::max(left, right), std::min(left, right)};
+}
+
+}  // namespace
+
+SpatialIndex::~SpatialIndex() = default;
+
+void SpatialIndex::buildAgentTree() {
+    const std::size_t count = engine.agentCount();
+    if (order.size() < count) {
+        for (std::size_t i = order.size(); i < count; ++i) {
+            order.push_back({&engine.agent(i), Vec2()});
+        }
+        nodes.resize(2 * count - 1);
+    }
+    for (AgentSlot& slot : order) {
+        slot.position = slot.agent->position();
+    }
+    if (count > 0) {
+        buildAgentNode(0, count, 0);
+    }
+}
+
+void SpatialIndex::buildAgentNode(std::size_t begin, std::size_t end, std::size_t node) {
+    AgentNode& box = nodes[node];
+    box.begin = static_cast<std::uint32_t>(begin);
+    box.end = static_cast<std::uint32_t>(end);
+    const Vec2& first = order[begin].position;
+    box.minX = box.maxX = first.x;
+    box.minY = box.maxY = first.y;
+    for (std::size_t i = begin + 1; i < end; ++i) {
+        const Vec2& p = order[i].position;
+        box.maxX = std::max(box.maxX, p.x);
+        box.minX = std::min(box.minX, p.x);
+        box.maxY = std::max(box.maxY, p.y);
+        box.minY = std::min(box.minY, p.y);
+    }
+    if (end - begin <= maxLeafSize) {
+        return;
+    }
+
+    const bool acrossX = box.maxX - box.minX > box.maxY - box.minY;
+    const float split = acrossX ? 0.5f * (box.maxX + box.minX) : 0.5f * (box.maxY + box.minY);
+    const auto coordinate = [acrossX](const AgentSlot& slot) {
+        return acrossX ? slot.position.x : slot.position.y;
+    };
+    std::size_t left = begin;
+    std::size_t right = end;
+    while (left < right) {
+        while (left < right && coordinate(order[left]) < split) {
+            ++left;
+        }
+        while (right > left && coordinate(order[right - 1]) >= split) {
+            --right;
+        }
+        if (left < right) {
+            std::swap(order[left], order[right - 1]);
+            ++left;
+            --right;
+        }
+    }
+    // Agents at one spot cannot be split by position; peeling one off still ends the build.
+    if (left == begin) {
+        left = begin + 1;
+    }
+    // The left subtree of m agents takes 2m − 1 nodes, so the right child follows it.
+    const std::size_t leftChild = node + 1;
+    const std::size_t rightChild = node + 2 * (left - begin);
+    box.left = static_cast<std::uint32_t>(leftChild);
+    box.right = static_cast<std::uint32_t>(rightChild);
+    buildAgentNode(begin, left, leftChild);
+    buildAgentNode(left, end, rightChild);
+}
+
+void SpatialIndex::queryAgents(OrcaAgent& agent, float& range) const {
+    if (!order.empty()) {
+        queryAgentNode(agent, range, 0);
+    }
+}
+
+void SpatialIndex::queryAgentNode(OrcaAgent& agent, float& range, std::size_t node) const {
+    const AgentNode& box = nodes[node];
+    if (box.end - box.begin <= maxLeafSize) {
+        const Vec2& p = agent.position();
+        for (std::size_t i = box.begin; i < box.end; ++i) {
+            const float d = (p - order[i].position).squaredLength();
+            if (d < range) {
+                agent.keepIfNearer(*order[i].agent, d, range);
+            }
+        }
+        return;
+    }
+    const float leftDistance = squaredDistanceToBox(nodes[box.left], agent.position());
+    const float rightDistance = squaredDistanceToBox(nodes[box.right], agent.position());
+    // Nearer child first, so that the range shrinks before the farther one is considered.
+    if (leftDistance < rightDistance) {
+        if (leftDistance < range) {
+            queryAgentNode(agent, range, box.left);
+            if (rightDistance < range) {
+                queryAgentNode(agent, range, box.right);
+            }
+        }
+    } else if (rightDistance < range) {
+        queryAgentNode(agent, range, box.right);
+        if (leftDistance < range) {
+            queryAgentNode(agent, range, box.left);
+        }
+    }
+}
+
+void SpatialIndex::buildObstacleTree() {
+    obstacleRoot.reset();
+    std::vector<ObstacleVertex*> edges;
+    edges.reserve(engine.vertices().size());
+    for (const auto& vertex : engine.vertices()) {
+        edges.push_back(vertex.get());
+    }
+    obstacleRoot = buildObstacleNode(edges);
+}
+
+std::unique_ptr<ObstacleNode> SpatialIndex::buildObstacleNode(
+    const std::vector<ObstacleVertex*>& edges) {
+    if (edges.empty()) {
+        return nullptr;
+    }
+    const std::size_t n = edges.size();
+
+    // The edge whose line leaves the two sides most evenly filled, counting an edge that
+    // crosses the line on both sides.
+    std::size_t best = 0;
+    std::pair<std::size_t, std::size_t> bestBalance = balance(n, n);
+    for (std::size_t i = 0; i < n; ++i) {
+        std::size_t leftCount = 0;
+        std::size_t rightCount = 0;
+        for (std::size_t j = 0; j < n && balance(leftCount, rightCount) < bestBalance; ++j) {
+            if (j == i) {
+                continue;
+            }
+            float startSide = 0.0f;
+            switch (sideOf(*edges[i], *edges[j], startSide)) {
+                case Side::left:
+                    ++leftCount;
+                    break;
+                case Side::right:
+                    ++rightCount;
+                    break;
+                case Side::both:
+                    ++leftCount;
+                    ++rightCount;
+                    break;
+            }
+        }
+        if (balance(leftCount, rightCount) < bestBalance) {
+            best = i;
+            bestBalance = balance(leftCount, rightCount);
+        }
+    }
+
+    std::vector<ObstacleVertex*> leftEdges;
+    std::vector<ObstacleVertex*> rightEdges;
+    leftEdges.reserve(bestBalance.first);
+    rightEdges.reserve(bestBalance.first);
+    const ObstacleVertex& splitter = *edges[best];
+    for (std::size_t j = 0; j < n; ++j) {
+        if (j == best) {
+            continue;
+        }
+        ObstacleVertex* edge = edges[j];
+        float startSide = 0.0f;
+        const Side side = sideOf(splitter, *edge, startSide);
+        if (side == Side::left) {
+            leftEdges.push_back(edge);
+            continue;
+        }
+        if (side == Side::right) {
+            rightEdges.push_back(edge);
+            continue;
+        }
+        // Cut the edge where it crosses the splitting line, so each piece lies on one side.
+        const Vec2& i1 = splitter.point;
+        const Vec2& i2 = splitter.next->point;
+        const Vec2& j1 = edge->point;
+        const Vec2& j2 = edge->next->point;
+        const float t = det(i2 - i1, j1 - i1) / det(i2 - i1, j1 - j2);
+        ObstacleVertex* piece = engine.appendVertex(j1 + t * (j2 - j1));
+        piece->previous = edge;
+        piece->next = edge->next;
+        piece->convex = true;
+        piece->direction = edge->direction;
+        edge->next->previous = piece;
+        edge->next = piece;
+        if (startSide > 0.0f) {
+            leftEdges.push_back(edge);
+            rightEdges.push_back(piece);
+        } else {
+            rightEdges.push_back(edge);
+            leftEdges.push_back(piece);
+        }
+    }
+
+    auto node = std::make_unique<ObstacleNode>();
+    node->vertex = &splitter;
+    node->left = buildObstacleNode(leftEdges);
+    node->right = buildObstacleNode(rightEdges);
+    return node;
+}
+
+void SpatialIndex::queryObstacles(OrcaAgent& agent, float range) const {
+    queryObstacleNode(agent, range, obstacleRoot.get());
+}
+
+void SpatialIndex::queryObstacleNode(OrcaAgent& agent, float range,
+                                     const ObstacleNode* node) const {
+    if (node == nullptr) {
+        return;
+    }
+    const ObstacleVertex& first = *node->vertex;
+    const Vec2& p1 = first.point;
+    const Vec2& p2 = first.next->point;
+    const float side = leftOf(p1, p2, agent.position());
+    queryObstacleNode(agent, range, side >= 0.0f ? node->left.get() : node->right.get());
+    // side² / |edge|² is the squared distance to the splitting line: nothing beyond it can be
+    // nearer. An edge of zero length gives 0 / 0, which is never below the range; the build
+    // puts every other edge on its left, so nothing is lost.
+    const float squaredLineDistance = side * side / (p2 - p1).squaredLength();
+    if (squaredLineDistance < range) {
+        if (side < 0.0f) {
+            agent.considerObstacle(first, range);
+        }
+        queryObstacleNode(agent, range, side >= 0.0f ? node->right.get() : node->left.get());
+    }
+}

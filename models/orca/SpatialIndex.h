@@ -1,0 +1,83 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "models/orca/Vec2.h"
+
+class OrcaAgent;
+class OrcaEngine;
+struct ObstacleVertex;
+
+/// A node of the agents' kd-tree: a range of the agent order and its bounding box (metres).
+/// 32-bit indices keep a node at 32 bytes, two to a cache line; they limit the engine to
+/// about two billion agents.
+struct AgentNode {
+    std::uint32_t begin = 0;
+    std::uint32_t end = 0;  ///< exclusive
+    std::uint32_t left = 0;
+    float maxX = 0.0f;
+    float maxY = 0.0f;
+    float minX = 0.0f;
+    float minY = 0.0f;
+    std::uint32_t right = 0;
+};
+
+/// A node of the obstacle tree: the edge of `vertex` splits the plane; the edges on its left
+/// are in `left`, those on its right in `right`.
+struct ObstacleNode {
+    std::unique_ptr<ObstacleNode> left;
+    const ObstacleVertex* vertex = nullptr;  ///< owned by the engine
+    std::unique_ptr<ObstacleNode> right;
+};
+
+/// One place of the agent order: the agent and its position when the tree was built. Keeping
+/// the positions side by side in tree order lets a query scan a leaf without visiting the
+/// agents themselves, which lie scattered in memory.
+struct AgentSlot {
+    OrcaAgent* agent = nullptr;  ///< not owned
+    Vec2 position;               ///< metres
+};
+
+/// The engine's neighbour search: a kd-tree over the agents, rebuilt every step in storage
+/// kept from step to step, and a space-partitioning tree over the obstacle edges, built on
+/// request. It owns its tree nodes, not the agents or vertices they point to.
+class SpatialIndex {
+public:
+    /// Agents per leaf of the kd-tree, at most.
+    static constexpr std::size_t maxLeafSize = 10;
+
+    explicit SpatialIndex(OrcaEngine& owner) : engine(owner) {}
+    ~SpatialIndex();
+    SpatialIndex(const SpatialIndex&) = delete;
+    SpatialIndex& operator=(const SpatialIndex&) = delete;
+
+    /// Takes in agents spawned since the last build and rebuilds the kd-tree over the current
+    /// positions.
+    void buildAgentTree();
+    /// Rebuilds the obstacle tree from the engine's vertices; edges crossing a splitting line
+    /// are cut in two, and the new vertices join the engine's list.
+    void buildObstacleTree();
+    /// Offers `agent` every agent nearer than `range` (m²), which may shrink on the way.
+    void queryAgents(OrcaAgent& agent, float& range) const;
+    /// Offers `agent` every obstacle edge that faces it and may be nearer than `range` (m²).
+    void queryObstacles(OrcaAgent& agent, float range) const;
+
+    /// The agents in tree order: each node covers a contiguous range of it.
+    const std::vector<AgentSlot>& agentOrder() const { return order; }
+    const std::vector<AgentNode>& agentNodes() const { return nodes; }
+    const ObstacleNode* obstacleTree() const { return obstacleRoot.get(); }
+
+private:
+    void buildAgentNode(std::size_t begin, std::size_t end, std::size_t node);
+    void queryAgentNode(OrcaAgent& agent, float& range, std::size_t node) const;
+    std::unique_ptr<ObstacleNode> buildObstacleNode(const std::vector<ObstacleVertex*>& edges);
+    void queryObstacleNode(OrcaAgent& agent, float range, const ObstacleNode* node) const;
+
+    std::vector<AgentSlot> order;  ///< permuted in place by each build
+    std::vector<AgentNode> nodes;
+    std::unique_ptr<ObstacleNode> obstacleRoot;
+    OrcaEngine& engine;
+};
