@@ -50,13 +50,9 @@ void CrowdSimulation::updateDesiredVelocities() {
     for (int i = 0; i < agentCount; ++i) {
         CrowdAgent& agent = crowd->agent(i);
         const float speed = agentParameters[static_cast<size_t>(i) * agentParameterCount + SPEED];
-        Vec2 toGoal = Vec2(goalX[i], goalY[i]) - agent.position;
         // Within `speed` metres of the goal the agent wants to cover the rest in one second,
         // so it slows down as it arrives instead of overshooting.
-        if (toGoal.squaredLength() > speed * speed) {
-            toGoal = toGoal / toGoal.length() * speed;
-        }
-        agent.desiredVelocity = toGoal;
+        agent.desiredVelocity = (Vec2(goalX[i], goalY[i]) - agent.position).limitedTo(speed);
     }
 }
 

@@ -103,8 +103,7 @@ void SimulationRVO2::step(float dt) {
         const float speed = preferredSpeed(static_cast<int>(i));
         // Nearer than one second's walk the agent asks only for what is left, so it slows
         // down into its goal instead of overshooting it.
-        engine->setPreferredVelocity(
-            i, toGoal.squaredLength() > speed * speed ? toGoal.normalised() * speed : toGoal);
+        engine->setPreferredVelocity(i, toGoal.limitedTo(speed));
     }
     engine->advance();
     for (std::size_t i = 0; i < count; ++i) {

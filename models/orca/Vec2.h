@@ -42,6 +42,10 @@ struct Vec2 {
     float length() const { return std::sqrt(squaredLength()); }
     /// The vector divided by its length (undefined for the zero vector).
     Vec2 normalised() const { return *this / length(); }
+    /// The vector shortened to `limit` when it is longer, otherwise unchanged.
+    Vec2 limitedTo(float limit) const {
+        return squaredLength() > limit * limit ? normalised() * limit : *this;
+    }
     /// The vector divided by its length when that is above 1e-8, otherwise unchanged, so that
     /// a zero vector stays zero instead of turning into NaN.
     Vec2 normalisedIfLong() const {
