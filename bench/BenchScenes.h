@@ -8,6 +8,7 @@
 #include "core/ComponentRegistry.h"
 #include "data/Experiment.h"
 #include "data/ExperimentLoader.h"
+#include "data/Record.h"
 #include "models/Simulation.h"
 
 /// A shipped example experiment, loaded once per benchmark.
@@ -32,4 +33,12 @@ inline void placeCrowd(Simulation& simulation, int n) {
         simulation.setVelocity(i, 0.0f, 0.0f);
         simulation.setGoal(i, extent - x, extent - y);
     }
+}
+
+/// Binds a record to an experiment and one model, set up and counted, ready to evaluate.
+inline void prepareModel(Record& record, Experiment& experiment, Simulation& model) {
+    record.setExperiment(&experiment);
+    record.bindSimulation(&model);
+    record.prepare();
+    record.rebuildIndex();
 }

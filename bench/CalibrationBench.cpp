@@ -19,10 +19,7 @@ void greedyCalibration(benchmark::State& state, const char* file) {
     const auto experiment = loadExample(file);
     SimulationGeneric<PedestrianV> model;
     Record record;
-    record.setExperiment(experiment.get());
-    record.bindSimulation(&model);
-    record.prepare();
-    record.rebuildIndex();
+    prepareModel(record, *experiment, model);
     Difference metric;
     long evaluations = 0;
     for (auto _ : state) {

@@ -102,9 +102,7 @@ void rvo2Evaluation(benchmark::State& state, const char* file) {
     const auto experiment = loadExample(file);
     SimulationRVO2 model;
     Record record;
-    record.setExperiment(experiment.get());
-    record.bindSimulation(&model);
-    record.prepare();
+    prepareModel(record, *experiment, model);
     Difference metric;
     for (auto _ : state) {
         record.reset();

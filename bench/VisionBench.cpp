@@ -14,10 +14,7 @@ void visionEvaluation(benchmark::State& state, const char* file) {
     const auto experiment = loadExample(file);
     SimulationGeneric<PedestrianV> model;
     Record record;
-    record.setExperiment(experiment.get());
-    record.bindSimulation(&model);
-    record.prepare();
-    record.rebuildIndex();
+    prepareModel(record, *experiment, model);
     Difference metric;
     Random::seed(1);
     for (auto _ : state) {

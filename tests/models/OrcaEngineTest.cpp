@@ -18,29 +18,16 @@
 // degenerate placements that the formulas leave open, and whole walks that must stay free of
 // collisions.
 
+#include "tests/support/OrcaSettings.h"
+
 namespace {
-
-struct Settings {
-    float neighbourDistance = 15.0f;  // m
-    std::size_t maxNeighbours = 10;
-    float agentHorizon = 5.0f;     // s
-    float obstacleHorizon = 5.0f;  // s
-    float radius = 0.25f;          // m
-    float maxSpeed = 1.6f;         // m/s
-};
-
-void configure(OrcaEngine& engine, const Settings& s = Settings()) {
-    engine.setDefaults(s.neighbourDistance, s.maxNeighbours, s.agentHorizon, s.obstacleHorizon,
-                       s.radius, s.maxSpeed, Vec2());
-}
 
 // Points each agent at its goal at up to its max speed, as the RVO2 model does.
 void headForGoals(OrcaEngine& engine, const std::vector<Vec2>& goals) {
     for (std::size_t i = 0; i < engine.agentCount(); ++i) {
         const Vec2 toGoal = goals[i] - engine.position(i);
         const float speed = engine.agent(i).maxSpeed();
-        engine.setPreferredVelocity(
-            i, toGoal.squaredLength() > speed * speed ? toGoal.normalised() * speed : toGoal);
+        engine.setPreferredVelocity(i, toGoal.limitedTo(speed));
     }
 }
 

@@ -16,21 +16,9 @@
 // The engine's set-up and neighbour search: agents and polygons, the kd-tree over the agents,
 // the obstacle tree with its edge splitting, and the neighbour lists compared with brute force.
 
+#include "tests/support/OrcaSettings.h"
+
 namespace {
-
-struct Settings {
-    float neighbourDistance = 15.0f;  // m
-    std::size_t maxNeighbours = 10;
-    float agentHorizon = 5.0f;     // s
-    float obstacleHorizon = 5.0f;  // s
-    float radius = 0.25f;          // m
-    float maxSpeed = 1.6f;         // m/s
-};
-
-void configure(OrcaEngine& engine, const Settings& s = Settings()) {
-    engine.setDefaults(s.neighbourDistance, s.maxNeighbours, s.agentHorizon, s.obstacleHorizon,
-                       s.radius, s.maxSpeed, Vec2());
-}
 
 void findAllNeighbours(OrcaEngine& engine) {
     engine.spatialIndex().buildAgentTree();
