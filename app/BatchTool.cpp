@@ -11,6 +11,7 @@
 #include "calibration/CalibrationRun.h"
 #include "core/AtomicFile.h"
 #include "core/ComponentRegistry.h"
+#include "core/NumberText.h"
 #include "data/Experiment.h"
 #include "data/ExperimentLoader.h"
 #include "data/Record.h"
@@ -58,7 +59,8 @@ std::unique_ptr<Base> createByName(const ComponentRegistry::Kind<Base>& kind, co
     return component;
 }
 
-/// Applies "Name=text" settings as one batch; false (after reporting) for an unknown name.
+/// Applies "Name=text" settings as one batch; false (after reporting) for an unknown name or a
+/// text that is not wholly a value of the parameter's type.
 bool applySettings(Configurable& component, const char* what,
                    const std::vector<std::pair<std::string, std::string>>& settings,
                    std::ostream& err) {
@@ -71,6 +73,12 @@ bool applySettings(Configurable& component, const char* what,
                 << ".\n";
             return false;
         }
+        if (!component.acceptsParameterText(parameter, text)) {
+            err << "vestra-batch: the " << what << " parameter \"" << parameter << "\" of \""
+                << component.name << "\" needs " << component.expectedParameterForm(parameter)
+                << ", got \"" << text << "\".\n";
+            return false;
+        }
         component.setParameter(parameter, text);
     }
     component.commitParameters();
@@ -78,9 +86,7 @@ bool applySettings(Configurable& component, const char* what,
 }
 
 std::string formatScore(float score) {
-    char text[64];
-    std::snprintf(text, sizeof text, "%.9g", static_cast<double>(score));
-    return text;
+    return NumberText::format("%.9g", static_cast<double>(score));
 }
 
 /// One line per cost evaluation: index, cost, best cost so far.
@@ -99,8 +105,8 @@ public:
         if (std::FILE* f = file.stream()) {
             std::fputs("evaluation,cost,best\n", f);
             for (size_t i = 0; i < rows.size(); ++i) {
-                std::fprintf(f, "%zu,%.9g,%.9g\n", i + 1, static_cast<double>(rows[i].first),
-                             static_cast<double>(rows[i].second));
+                NumberText::print(f, "%zu,%.9g,%.9g\n", i + 1, static_cast<double>(rows[i].first),
+                                  static_cast<double>(rows[i].second));
             }
         }
         if (!file.commit()) {

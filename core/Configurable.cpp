@@ -1,26 +1,35 @@
 #include "core/Configurable.h"
 
 #include <cstdlib>
-#include <sstream>
+
+#include "core/NumberText.h"
 
 void Configurable::Type_int::parse(std::string text, void* target) const {
     *static_cast<int*>(target) = std::atoi(text.c_str());
 }
 
 std::string Configurable::Type_int::format(const void* target) const {
-    std::ostringstream out;
-    out << *static_cast<const int*>(target);
-    return out.str();
+    return std::to_string(*static_cast<const int*>(target));
 }
 
 void Configurable::Type_float::parse(std::string text, void* target) const {
-    *static_cast<float*>(target) = static_cast<float>(std::atof(text.c_str()));
+    *static_cast<float*>(target) = NumberText::atofFloat(text.c_str());
 }
 
 std::string Configurable::Type_float::format(const void* target) const {
-    std::ostringstream out;
-    out << *static_cast<const float*>(target);
-    return out.str();
+    return NumberText::format("%g", static_cast<double>(*static_cast<const float*>(target)));
+}
+
+bool Configurable::Type_int::accepts(const std::string& text) const {
+    return NumberText::isCompleteInt(text);
+}
+
+bool Configurable::Type_float::accepts(const std::string& text) const {
+    return NumberText::isCompleteNumber(text);
+}
+
+bool Configurable::Type_bool::accepts(const std::string& text) const {
+    return text == "true" || text == "false";
 }
 
 void Configurable::Type_bool::parse(std::string text, void* target) const {
@@ -78,6 +87,17 @@ bool Configurable::isParameterSet(const std::string& parameterName) const {
 std::string Configurable::parameterType(const std::string& parameterName) const {
     const auto entry = table.find(parameterName);
     return entry == table.end() ? std::string() : entry->second.type->typeName();
+}
+
+bool Configurable::acceptsParameterText(const std::string& parameterName,
+                                        const std::string& text) const {
+    const auto entry = table.find(parameterName);
+    return entry != table.end() && entry->second.type->accepts(text);
+}
+
+std::string Configurable::expectedParameterForm(const std::string& parameterName) const {
+    const auto entry = table.find(parameterName);
+    return entry == table.end() ? std::string() : entry->second.type->expectedForm();
 }
 
 bool Configurable::hasParameter(const std::string& parameterName) const {

@@ -21,6 +21,11 @@ public:
         virtual std::string format(const void* target) const = 0;
         /// A short name of the type for listings ("int", "float", ...).
         virtual const char* typeName() const = 0;
+        /// True when `text` is wholly a value of this type. parse() itself is lenient, as the
+        /// dialog's conversion rules are; this is the check for settings that must be exact.
+        virtual bool accepts(const std::string& text) const = 0;
+        /// The form accepts() expects, for messages.
+        virtual const char* expectedForm() const = 0;
     };
 
     /// 32-bit signed integer, read as `atoi` reads it.
@@ -29,6 +34,8 @@ public:
         void parse(std::string text, void* target) const override;
         std::string format(const void* target) const override;
         const char* typeName() const override { return "int"; }
+        bool accepts(const std::string& text) const override;
+        const char* expectedForm() const override { return "a whole number such as 20"; }
     };
 
     /// 32-bit float, read as `atof` reads it, printed with six significant digits.
@@ -37,6 +44,8 @@ public:
         void parse(std::string text, void* target) const override;
         std::string format(const void* target) const override;
         const char* typeName() const override { return "float"; }
+        bool accepts(const std::string& text) const override;
+        const char* expectedForm() const override { return "a number such as 0.5"; }
     };
 
     /// Flag: true exactly for the text "true".
@@ -45,6 +54,8 @@ public:
         void parse(std::string text, void* target) const override;
         std::string format(const void* target) const override;
         const char* typeName() const override { return "bool"; }
+        bool accepts(const std::string& text) const override;
+        const char* expectedForm() const override { return "true or false"; }
     };
 
     /// Byte string, copied verbatim.
@@ -53,6 +64,8 @@ public:
         void parse(std::string text, void* target) const override;
         std::string format(const void* target) const override;
         const char* typeName() const override { return "string"; }
+        bool accepts(const std::string&) const override { return true; }
+        const char* expectedForm() const override { return "any text"; }
     };
 
     /// One declared parameter.
@@ -85,6 +98,10 @@ public:
     /// The type name of a parameter ("int", "float", "bool", "string", "distribution"); empty
     /// for an undeclared name.
     std::string parameterType(const std::string& parameterName) const;
+    /// True when `text` is wholly a value of the parameter's type; false for an undeclared name.
+    bool acceptsParameterText(const std::string& parameterName, const std::string& text) const;
+    /// The form the parameter's text must have; empty for an undeclared name.
+    std::string expectedParameterForm(const std::string& parameterName) const;
     /// True when a parameter of that name is declared.
     bool hasParameter(const std::string& parameterName) const;
     /// The names in declaration order.

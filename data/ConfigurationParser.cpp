@@ -1,5 +1,6 @@
 #include "data/ConfigurationParser.h"
 
+#include "core/NumberText.h"
 #include "core/TokenScanner.h"
 
 #include <cerrno>
@@ -60,5 +61,5 @@ float ConfigurationParser::value(const std::string& key, int index) const {
     if (found == sections.end() || index < 0 || index >= static_cast<int>(found->second.size())) {
         return std::numeric_limits<float>::quiet_NaN();
     }
-    return static_cast<float>(std::atof(found->second[index].c_str()));
+    return NumberText::atofFloat(found->second[index].c_str());
 }

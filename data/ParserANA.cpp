@@ -1,5 +1,6 @@
 #include "data/ParserANA.h"
 
+#include "core/NumberText.h"
 #include "core/TokenScanner.h"
 
 #include <cerrno>
@@ -219,7 +220,7 @@ bool ParserANA::validate() {
 }
 
 float ParserANA::real(const TokenList& list, std::int64_t index) const {
-    return static_cast<float>(std::atof(text.c_str() + list[static_cast<size_t>(index)]));
+    return NumberText::atofFloat(text.c_str() + list[static_cast<size_t>(index)]);
 }
 
 void ParserANA::fill(int& pedestrianCount, int& obstacleCount, int& frameCount,

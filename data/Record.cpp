@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/AtomicFile.h"
+#include "core/NumberText.h"
 #include "data/ConfigurationParser.h"
 #include "data/Experiment.h"
 #include "models/Simulation.h"
@@ -245,10 +246,10 @@ bool Record::saveParameters(const std::string& fileName) {
     if (std::FILE* f = out.stream()) {
         std::fputs("#--PARAMETERS--\n\n", f);
         for (int k = 0; k < parameterCount; ++k) {
-            std::fprintf(f, "%%parameter_%d\n", k);
+            NumberText::print(f, "%%parameter_%d\n", k);
             for (int a = 0; a < simulatedCount; ++a) {
-                std::fprintf(f, "    %a\n",
-                             static_cast<double>(parameterMatrix[a * parameterCount + k]));
+                NumberText::print(f, "    %a\n",
+                                  static_cast<double>(parameterMatrix[a * parameterCount + k]));
             }
         }
     }
@@ -307,19 +308,19 @@ bool Record::writeStatistics(const std::string& fileName) {
     if (std::FILE* f = out.stream()) {
         // An experiment of a single frame has no second frame time; 0 stands for it.
         const double secondTime = e.frameCount > 1 ? e.times[1] : 0.0;
-        std::fprintf(f, "%d %f\n", e.obstacleCount, secondTime);
+        NumberText::print(f, "%d %f\n", e.obstacleCount, secondTime);
         for (int i = 0; i < e.obstacleCount; ++i) {
-            std::fprintf(f, "%f %f %f %f\n", e.obstacleX1[i] * 100.0, e.obstacleY1[i] * 100.0,
-                         e.obstacleX2[i] * 100.0, e.obstacleY2[i] * 100.0);
+            NumberText::print(f, "%f %f %f %f\n", e.obstacleX1[i] * 100.0, e.obstacleY1[i] * 100.0,
+                              e.obstacleX2[i] * 100.0, e.obstacleY2[i] * 100.0);
         }
         const int agents = std::min(e.pedestrianCount, simulation->agentCount);
         for (int i = 0; i < agents; ++i) {
             const int samples =
                 std::min(simulation->frameCount, static_cast<int>(simulation->recordedX[i].size()));
             for (int j = 0; j < samples; ++j) {
-                std::fprintf(f, "%d %d %f %f 175.0\n", i + 1, j,
-                             simulation->recordedX[i][j] * 100.0,
-                             simulation->recordedY[i][j] * 100.0);
+                NumberText::print(f, "%d %d %f %f 175.0\n", i + 1, j,
+                                  simulation->recordedX[i][j] * 100.0,
+                                  simulation->recordedY[i][j] * 100.0);
             }
         }
     }

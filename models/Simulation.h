@@ -17,6 +17,12 @@ public:
         void parse(std::string text, void* target) const override;
         std::string format(const void* target) const override;
         const char* typeName() const override { return "distribution"; }
+        /// Two to five fields: "min max", optionally followed by UNIFORM or NORMAL, the mean and
+        /// the deviation, every number finite.
+        bool accepts(const std::string& text) const override;
+        const char* expectedForm() const override {
+            return "min max [UNIFORM|NORMAL [mean [deviation]]], such as 0.2 0.8 NORMAL 0.5 0.25";
+        }
     };
 
     Simulation() = default;

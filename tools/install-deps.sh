@@ -8,6 +8,7 @@ packages=(
   qtbase5-dev libqt5opengl5-dev libgl-dev libglu1-mesa-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth
+  locales
 )
 
 missing=()
@@ -22,4 +23,10 @@ if [ "${#missing[@]}" -gt 0 ]; then
   export DEBIAN_FRONTEND=noninteractive
   apt-get update -qq
   apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+# The locale tests need a locale that writes decimals with a comma.
+if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
+  echo "Generating the de_DE.UTF-8 locale"
+  localedef -i de_DE -f UTF-8 de_DE.UTF-8
 fi

@@ -1,27 +1,9 @@
-#include <dlfcn.h>
 #include <gtest/gtest.h>
-#include <link.h>
 
 #include <QApplication>
 #include <string>
 
-namespace {
-
-// Keeps every loaded library (Qt plugins, the GL driver) in memory until the process ends, so
-// that a leak report from inside them names the library and the suppressions can match it.
-// Qt would otherwise unload its plugins at exit and the report would show an unknown module.
-void pinLoadedLibraries() {
-    dl_iterate_phdr(
-        [](dl_phdr_info* info, size_t, void*) {
-            if (info->dlpi_name && info->dlpi_name[0] != '\0') {
-                dlopen(info->dlpi_name, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
-            }
-            return 0;
-        },
-        nullptr);
-}
-
-}  // namespace
+#include "tests/support/PinLoadedLibraries.h"
 
 // The application object lives in main, so that it is destroyed before the statics that Qt's
 // own clean-up relies on.
