@@ -29,6 +29,20 @@ int usableWaypoints(const Experiment& e, int p) {
     return std::min(e.waypointCount[p], static_cast<int>(stored));
 }
 
+// True when the simulation's scene lists hold exactly the experiment's segments, in order.
+bool holdsSceneOf(const Simulation& s, const Experiment& e) {
+    if (s.obstacleCount != e.obstacleCount) {
+        return false;
+    }
+    for (int i = 0; i < e.obstacleCount; ++i) {
+        if (s.obstacleX1[i] != e.obstacleX1[i] || s.obstacleY1[i] != e.obstacleY1[i] ||
+            s.obstacleX2[i] != e.obstacleX2[i] || s.obstacleY2[i] != e.obstacleY2[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 Record::Record() {
@@ -80,8 +94,10 @@ void Record::prepare() {
     }
     pedestrianCount = experiment->pedestrianCount;
     frameCount = experiment->frameCount;
-    // The scene is handed over once; a later set-up of the same simulation finds it there.
-    if (experiment->obstacleCount > 0 && experiment->obstacleCount != simulation->obstacleCount) {
+    // The simulation may have been set up for another experiment before: it must end up with
+    // exactly this scene, or a score would belong to walls that are not there.
+    if (!holdsSceneOf(*simulation, *experiment)) {
+        simulation->clearObstacles();
         for (int i = 0; i < experiment->obstacleCount; ++i) {
             simulation->addObstacle(experiment->obstacleX1[i], experiment->obstacleY1[i],
                                     experiment->obstacleX2[i], experiment->obstacleY2[i]);

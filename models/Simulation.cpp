@@ -134,6 +134,14 @@ void Simulation::addObstacle(float x1, float y1, float x2, float y2) {
     ++obstacleCount;
 }
 
+void Simulation::clearObstacles() {
+    obstacleX1.clear();
+    obstacleY1.clear();
+    obstacleX2.clear();
+    obstacleY2.clear();
+    obstacleCount = 0;
+}
+
 void Simulation::addAgentParameter(const std::string& parameterName, float defaultValue,
                                    const PDF& distribution) {
     parameterDefaults.push_back(defaultValue);

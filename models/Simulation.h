@@ -46,6 +46,8 @@ public:
     void initialise(int count);
     /// Appends one obstacle segment to the scene lists (handed to the model by initialise).
     void addObstacle(float x1, float y1, float x2, float y2);
+    /// Empties the scene lists; the model's own copy goes with the next initialise.
+    void clearObstacles();
     /// Declares an agent parameter with its default and distribution and (re)exposes every
     /// distribution as a Type_pdf parameter bound to its current storage.
     void addAgentParameter(const std::string& parameterName, float defaultValue,

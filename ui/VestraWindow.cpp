@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QIcon>
 #include <QMessageBox>
 #include <QProgressDialog>
@@ -94,7 +95,6 @@ void VestraWindow::loadExperiment() {
 }
 
 bool VestraWindow::loadExperimentFile(const QString& path) {
-    ui.lineEdit->setText(QDir::toNativeSeparators(path));
     std::string error;
     std::unique_ptr<Experiment> loaded =
         ::loadExperimentFile(registry, path.toUtf8().toStdString(), error);
@@ -107,6 +107,9 @@ bool VestraWindow::loadExperimentFile(const QString& path) {
         delete experiment;
     }
     experiment = loaded.release();
+    // The field names the experiment that is loaded, so a refused file does not replace it.
+    experimentPath = QDir::toNativeSeparators(path);
+    ui.lineEdit->setText(experimentPath);
     return true;
 }
 
@@ -177,6 +180,14 @@ void VestraWindow::loadRecord() {
     record = new Record();
     reference = new SimulationGeneric<Dummy>();
     record->build(experiment, reference, simulation);
+    recordPath = experimentPath;
+    ui.loadedLabel->setText(
+        QString("Loaded: %1 on %2")
+            .arg(QString::fromLatin1(simulation->name.c_str()), QFileInfo(recordPath).fileName()));
+    ui.loadedLabel->setToolTip(recordPath);
+    // Scores of the previous record belong to another set-up.
+    ui.label_9->setText("none");
+    ui.label_10->setText("none");
     view = new Pane3D(this, record);
     ui.horizontalLayout->addWidget(view);
     view->show();
@@ -281,9 +292,27 @@ void VestraWindow::runWorker(QThread& worker, const QString& label) {
     setDialogsEnabled(true);
 }
 
+bool VestraWindow::recordHoldsSelection() {
+    const Simulation* loadedModel = record->boundSimulation();
+    if (record->boundExperiment() == experiment && loadedModel == simulation) {
+        return true;
+    }
+    const auto describe = [](const Simulation* model, const QString& path) {
+        return QString("%1 on %2")
+            .arg(model ? QString::fromLatin1(model->name.c_str()) : "nothing",
+                 QFileInfo(path).fileName());
+    };
+    showError(QString("%1 is selected, but %2 is loaded. Press \"Load\" to use the selection.")
+                  .arg(describe(simulation, experimentPath), describe(loadedModel, recordPath)));
+    return false;
+}
+
 void VestraWindow::evaluate() {
     if (!record) {
         showError("No data.");
+        return;
+    }
+    if (!recordHoldsSelection()) {
         return;
     }
     EvaluationThread worker(record, reference, metric);
@@ -295,6 +324,9 @@ void VestraWindow::evaluate() {
 void VestraWindow::calibrate() {
     if (!record) {
         showError("No data.");
+        return;
+    }
+    if (!recordHoldsSelection()) {
         return;
     }
     CalibrationThread worker(record, reference, metric, calibration);

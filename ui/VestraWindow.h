@@ -130,6 +130,9 @@ private:
     /// Deletes every dialog bound to a component that is about to go.
     void closeDialogsOf(const Configurable* component);
     void setDialogsEnabled(bool enabled);
+    /// True when a record exists and holds the selected model and experiment; otherwise says
+    /// what is selected and what is loaded, and that "Load" brings them together.
+    bool recordHoldsSelection();
     /// Shows the modal busy dialog and processes events until the worker has finished.
     void runWorker(QThread& worker, const QString& label);
 
@@ -139,6 +142,8 @@ private:
     Pane3D* view = nullptr;
     Record* record = nullptr;
     Experiment* experiment = nullptr;
+    QString experimentPath;  ///< file of the current experiment
+    QString recordPath;      ///< file of the record's experiment
     Simulation* simulation = nullptr;
     Simulation* reference = nullptr;
     Metric* metric = nullptr;

@@ -23,6 +23,8 @@ public:
     QFrame *line, *line_2, *line_3, *line_4, *line_5;
     QLabel *label, *label_2, *label_3, *label_4, *label_5, *label_6, *label_7, *label_8, *label_9,
         *label_10, *label_11, *label_12, *label_13, *label_14, *label_15, *label_16;
+    /// What the current record holds: model and experiment file.
+    QLabel* loadedLabel;
     QLineEdit* lineEdit;
     QComboBox *comboBox, *comboBox_2, *comboBox_3;
     QPushButton *pushButton, *pushButton_2, *pushButton_3, *pushButton_4, *pushButton_5,
@@ -53,6 +55,8 @@ public:
         line_5 = makeLine("line_5", QFrame::VLine, 250, 325, 3, 150);
 
         label = makeTitle("label", 0, 0);
+        loadedLabel = new QLabel(widget);
+        place(loadedLabel, "loadedLabel", 120, 5, 370, 20);
         label_5 = makeCaption("label_5", 0, 33);
         lineEdit = new QLineEdit(widget);
         place(lineEdit, "lineEdit", 120, 38, 200, 20);
@@ -113,6 +117,7 @@ public:
     void retranslateUi(QMainWindow* window) {
         window->setWindowTitle("Vestra");
         label->setText("SETUP");
+        loadedLabel->setText("Loaded: nothing");
         label_5->setText("Experiment:");
         pushButton->setText("Browse");
         pushButton_2->setText("Configure");

@@ -213,6 +213,42 @@ TEST_F(RecordTest, ObstaclesAreHandedOverOnce) {
     }
 }
 
+TEST_F(RecordTest, PrepareLeavesExactlyTheBoundExperimentsScene) {
+    using Segments = std::vector<std::vector<float>>;
+    struct Case {
+        const char* what;
+        Segments segments;
+    };
+    const Case cases[] = {
+        {"same count, other walls", {{1, 1, 2, 2}, {3, 3, 4, 4}}},
+        {"the same walls in the other order", {{5, -1, 5, 4}, {0, -1, 5, -1}}},
+        {"no walls", {}},
+        {"more walls", {{0, 0, 1, 0}, {1, 0, 1, 1}, {1, 1, 0, 1}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ExperimentTable table = threeWalkers();
+        table.obstacleCount = 0;
+        table.obstacleX1.clear();
+        table.obstacleY1.clear();
+        table.obstacleX2.clear();
+        table.obstacleY2.clear();
+        for (const std::vector<float>& s : c.segments) {
+            table.addObstacle(s[0], s[1], s[2], s[3]);
+        }
+        const auto other = makeExperiment(table);
+        record.setExperiment(other.get());
+        record.prepare();
+        Segments held;
+        for (int i = 0; i < simulation.obstacleCount; ++i) {
+            held.push_back({simulation.obstacleX1[i], simulation.obstacleY1[i],
+                            simulation.obstacleX2[i], simulation.obstacleY2[i]});
+        }
+        EXPECT_EQ(held, c.segments);
+        EXPECT_EQ(simulation.pedestrian(0).obstaclesSeen, static_cast<int>(c.segments.size()));
+    }
+}
+
 TEST_F(RecordTest, SecondSimulationGetsItsOwnCopyOfTheScene) {
     CountingSimulation other;
     record.bindSimulation(&other);

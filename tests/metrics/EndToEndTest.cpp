@@ -77,3 +77,32 @@ TEST(Evaluation, RepeatedEvaluationsGiveTheSameScore) {
     EXPECT_EQ(first, second);
     EXPECT_GT(first, 0.0f);
 }
+
+TEST(Evaluation, AModelScoresTheSameWhateverExperimentItWasSetUpForBefore) {
+    // The window keeps one model object across "Load"s; the walls of an earlier experiment
+    // must not stay in its scene.
+    ComponentRegistry registry;
+    registerStandardComponents(registry);
+    std::string error;
+    const std::string folder = std::string(VESTRA_EXAMPLES_DIR) + "/";
+    const auto walled = loadExperimentFile(registry, folder + "bottleneck.ana", error);
+    const auto corridor = loadExperimentFile(registry, folder + "corridor-crossing.ana", error);
+    ASSERT_TRUE(walled && corridor) << error;
+    for (const char* name : {"Boids", "Helbing", "RVO2"}) {
+        SCOPED_TRACE(name);
+        const auto metric = registry.metrics.create("Difference");
+        const auto fresh = registry.simulations.create(name);
+        const auto reused = registry.simulations.create(name);
+        SimulationGeneric<Dummy> reference;
+        Record before;
+        before.build(walled.get(), &reference, reused.get());
+        Record after;
+        after.build(corridor.get(), &reference, reused.get());
+        after.rebuildIndex();
+        Record clean;
+        clean.build(corridor.get(), &reference, fresh.get());
+        clean.rebuildIndex();
+        EXPECT_EQ(evaluateModel(after, reference, *metric),
+                  evaluateModel(clean, reference, *metric));
+    }
+}

@@ -11,13 +11,20 @@
 #include <QTest>
 #include <cmath>
 #include <fstream>
+#include <functional>
 #include <string>
 
 #include "GuiTestSupport.h"
 #include "app/StandardComponents.h"
 #include "data/Experiment.h"
+#include "data/ParserANA.h"
 #include "data/Record.h"
+#include "metrics/Difference.h"
+#include "metrics/Evaluation.h"
+#include "models/Dummy.h"
 #include "models/Simulation.h"
+#include "models/SimulationBoids.h"
+#include "models/SimulationGeneric.h"
 #include "ui/ConfigurationWindow.h"
 #include "ui/VestraWindow.h"
 #include "view3d/Pane3D.h"
@@ -134,6 +141,8 @@ TEST(MainWindow, RefusedAndUnknownFilesAreReportedAndKeepThePreviousExperiment) 
     EXPECT_TRUE(catcher.texts[0].contains("center_1")) << catcher.texts[0].toStdString();
     EXPECT_TRUE(catcher.texts[1].contains("*.ana"));
     EXPECT_EQ(w.window.currentExperiment(), loaded);
+    EXPECT_EQ(w.find<QLineEdit>("lineEdit")->text(),
+              QDir::toNativeSeparators(examples + "/crossing-flows.ana"));
 
     // A folder name with a dot does not stop a valid file from loading.
     QFile::copy(examples + "/crossing-flows.ana", scratch.path + "/with.dot/copy.ana");
@@ -254,4 +263,72 @@ TEST(MainWindow, AnEmptySceneAndAFailedSaveAreHandled) {
     ASSERT_EQ(catcher.texts.size(), 1);
     EXPECT_EQ(catcher.titles[0], "Error");
     EXPECT_TRUE(catcher.texts[0].contains("vestraWindowOut.sey")) << catcher.texts[0].toStdString();
+}
+
+TEST(MainWindow, EvaluateAndCalibrateAskForLoadUntilTheSelectionIsLoaded) {
+    Window w;
+    MessageBoxCatcher catcher;
+    ASSERT_TRUE(w.window.loadExperimentFile(examples + "/crossing-flows.ana"));
+    w.press("pushButton_15");  // Load
+    EXPECT_EQ(w.find<QLabel>("loadedLabel")->text(), "Loaded: Boids on crossing-flows.ana");
+    w.press("pushButton_4");  // Evaluate
+    const QString boidsScore = w.find<QLabel>("label_9")->text();
+    ASSERT_NE(boidsScore, "none");
+
+    struct Case {
+        const char* what;
+        std::function<void()> change;
+        const char* selected;
+    };
+    const Case cases[] = {
+        {"another model", [&] { w.find<QComboBox>("comboBox")->setCurrentIndex(1); },
+         "Helbing on crossing-flows.ana"},
+        {"another experiment",
+         [&] { ASSERT_TRUE(w.window.loadExperimentFile(examples + "/bottleneck.ana")); },
+         "Helbing on bottleneck.ana"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        c.change();
+        catcher.texts.clear();
+        w.press("pushButton_4");  // Evaluate
+        w.press("pushButton_7");  // Calibrate
+        const QString expected = QString(c.selected) +
+                                 " is selected, but Boids on crossing-flows.ana is loaded. Press "
+                                 "\"Load\" to use the selection.";
+        EXPECT_EQ(catcher.texts, QStringList({expected, expected}));
+        EXPECT_EQ(w.find<QLabel>("label_9")->text(), boidsScore);
+        EXPECT_EQ(w.find<QLabel>("label_10")->text(), "none");
+    }
+
+    w.press("pushButton_15");  // Load: the selection becomes the record, its scores start afresh
+    EXPECT_EQ(w.find<QLabel>("loadedLabel")->text(), "Loaded: Helbing on bottleneck.ana");
+    EXPECT_EQ(w.find<QLabel>("label_9")->text(), "none");
+    catcher.texts.clear();
+    w.press("pushButton_4");
+    EXPECT_TRUE(catcher.texts.isEmpty());
+    EXPECT_NE(w.find<QLabel>("label_9")->text(), "none");
+}
+
+TEST(MainWindow, AModelLoadedOnAnotherExperimentScoresAsAFreshOne) {
+    // Boids is loaded with the walls of the bottleneck first, then with the corridor.
+    Window w;
+    ASSERT_TRUE(w.window.loadExperimentFile(examples + "/bottleneck.ana"));
+    w.press("pushButton_15");
+    const QString corridor = examples + "/corridor-crossing.ana";
+    ASSERT_TRUE(w.window.loadExperimentFile(corridor));
+    w.press("pushButton_15");
+    w.press("pushButton_4");
+
+    ParserANA parser;
+    ASSERT_TRUE(parser.load(corridor.toStdString()));
+    Experiment experiment(parser);
+    SimulationGeneric<Dummy> reference;
+    SimulationBoids fresh;
+    Difference metric;
+    Record record;
+    record.build(&experiment, &reference, &fresh);
+    record.rebuildIndex();
+    EXPECT_EQ(w.find<QLabel>("label_9")->text(),
+              QString::number(evaluateModel(record, reference, metric), 'g', 6));
 }
