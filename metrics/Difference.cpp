@@ -15,7 +15,9 @@ float Difference::evaluate(Record* record) {
         for (int k = 0; k < data.F; ++k) {
             const float dx = data.xe(i, k) - data.xs(i, k);
             const float dy = data.ye(i, k) - data.ys(i, k);
-            sum += dx * dx + dy * dy;
+            // (sum + dx²) + dy², left to right: rounding, and so ties between calibration
+            // trials, depends on the grouping.
+            sum = sum + dx * dx + dy * dy;
         }
     }
     // No agents or no frames give 0 / 0: not a number.

@@ -35,7 +35,7 @@ float ProgressiveDifference::evaluate(Record* record) {
             for (int j = 0; j < data.n; ++j) {
                 const float dvx = data.vxe(j, k) - simulation.currentVX[j];
                 const float dvy = data.vye(j, k) - simulation.currentVY[j];
-                sum += dvx * dvx + dvy * dvy;
+                sum = sum + dvx * dvx + dvy * dvy;  // left to right, as in Difference
             }
         }
     }

@@ -17,44 +17,46 @@ Vec2 tangentAlong(const Vec2& a, const Vec2& velocity) {
     return velocity.dot(tangent) < 0.0f ? -tangent : tangent;
 }
 
-// Force of neighbour `other` on `agent`. Δ and the tangent are deliberately not unit vectors:
-// both are d long, and the model's constants go with that.
-Vec2 neighbourForce(const CrowdAgent& agent, const CrowdAgent& other) {
+// Float addition is not associative, and agents in contact are chaotic: every term goes into
+// the running force in the model's written order (repulsion, then body and friction together),
+// never as a per-neighbour subtotal, or trajectories drift apart within seconds.
+
+// Adds the force of neighbour `other` on `agent`. Δ and the tangent are deliberately not unit
+// vectors: both are d long, and the model's constants go with that.
+void addNeighbourForce(Vec2& force, const CrowdAgent& agent, const CrowdAgent& other) {
     const Vec2 delta = agent.position - other.position;
     const float d = delta.length();
     // Two agents at the same position have no direction between them (the friction's w / d is
     // 0 / 0); every term acts along Δ or its tangent, so such a pair exerts no force at all.
     if (d == 0.0f) {
-        return Vec2();
+        return;
     }
     const float overlap = agent.radius + other.radius - d;
-    Vec2 force = delta * (repulsion * std::exp(overlap / repulsionRange));
+    force += delta * (repulsion * std::exp(overlap / repulsionRange));
     if (overlap > 0.0f) {
         const Vec2 tangent = tangentAlong(delta, agent.velocity);
         const float slip = (other.velocity - agent.velocity).dot(tangent);
         force += delta * (bodyCompression * overlap) +
                  tangent * (slidingFriction * overlap * (slip / d));
     }
-    return force;
 }
 
-// Force of an obstacle whose nearest point is c. A centre on the segment (d = 0) has no normal,
-// and every term acts along the normal or the tangent, so such a segment exerts no force.
-Vec2 obstacleForce(const CrowdAgent& agent, const Vec2& c) {
+// Adds the force of an obstacle whose nearest point is c. A centre on the segment (d = 0) has no
+// normal, and every term acts along the normal or the tangent, so such a segment exerts none.
+void addObstacleForce(Vec2& force, const CrowdAgent& agent, const Vec2& c) {
     const Vec2 away = agent.position - c;
     const float d = away.length();
     if (d == 0.0f) {
-        return Vec2();
+        return;
     }
     const Vec2 normal = away / d;
     const float r = agent.radius;
-    Vec2 force = normal * (repulsion * std::exp((r - d) / repulsionRange));
+    force += normal * (repulsion * std::exp((r - d) / repulsionRange));
     if (d < r) {
         const Vec2 tangent = tangentAlong(normal, agent.velocity);
         force += normal * (bodyCompression * (r - d)) -
                  tangent * (slidingFriction * (r - d) * agent.velocity.dot(tangent));
     }
-    return force;
 }
 
 }  // namespace
@@ -70,11 +72,11 @@ void SimulationHelbing::createAgents() {
 Vec2 socialForceRule(const CrowdEngine& engine, const CrowdAgent& agent) {
     Vec2 force = (agent.desiredVelocity - agent.velocity) * (mass * relaxationRate);
     for (int n = 0; n < agent.neighbourCount; ++n) {
-        force += neighbourForce(agent, engine.agent(agent.neighbours[n]));
+        addNeighbourForce(force, agent, engine.agent(agent.neighbours[n]));
     }
     for (int s = 0; s < agent.obstacleCount; ++s) {
         const Vec2 c = engine.obstacles()[agent.obstacles[s]].nearestPoint(agent.position);
-        force += obstacleForce(agent, c);
+        addObstacleForce(force, agent, c);
     }
     return agent.velocity + force / mass * engine.dt();
 }

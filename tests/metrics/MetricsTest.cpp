@@ -205,6 +205,15 @@ TEST(Difference, AveragesOverAgentsAndFrames) {
     EXPECT_EQ(scene.score(metric), 2.5f);
 }
 
+TEST(Difference, AddsEachSquareToTheSumInTurn) {
+    // Frame 0 adds 1; frame 1 adds 2^-24 twice. In turn, 1 + 2^-24 rounds back to 1 (a tie, to
+    // even) both times; grouped, 2^-23 would survive: (1 + 2^-23) / 2 instead of 0.5.
+    const float e = 1.0f / 4096.0f;
+    Scene scene({standing(2, 0, 0)}, {{{1.0f, 0.0f}, {e, e}}});
+    Difference metric;
+    EXPECT_EQ(scene.score(metric), 0.5f);
+}
+
 TEST(Difference, NoAgentsOrNoFramesIsNotANumber) {
     // 0 / (0 × F) and 0 / (n × 0).
     Difference metric;

@@ -177,6 +177,15 @@ TEST(ProgressiveDifference, AModelKeepingItsVelocityScoresTheMeasuredVelocityCha
     EXPECT_EQ(metric.evaluate(&scene.record), 1.875f);
 }
 
+TEST(ProgressiveDifference, AddsEachSquareToTheSumInTurn) {
+    // Frame 1 adds 1; frame 2 adds 2^-24 for each axis, and 1 + 2^-24 rounds back to 1 each
+    // time. Grouped, the frame would add 2^-23 and the score would not be exactly 1/3.
+    const float e = 1.0f / 4096.0f;
+    Scene<Coaster> scene({{{0, 0, 0, 0}, {0, 0, 1, 0}, {0, 0, 1 + e, e}}}, frameTimes(3, 0.5f));
+    ProgressiveDifference metric;
+    EXPECT_EQ(metric.evaluate(&scene.record), 1.0f / 3.0f);
+}
+
 TEST(ProgressiveDifference, PlacesEveryAgentInItsMeasuredStateAndStepsByTheFirstInterval) {
     Scene<Coaster> scene(changingVelocities, unevenTimes);
     scene.simulation.calls.clear();

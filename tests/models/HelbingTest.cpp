@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -156,4 +157,41 @@ TEST(HelbingDegenerate, AnOverflowingRepulsionStillPushesApartAtTheSpeedLimit) {
     EXPECT_FLOAT_EQ(simulation.currentVX[0], -2.5f);
     EXPECT_FLOAT_EQ(simulation.currentVX[1], 2.5f);
     EXPECT_EQ(simulation.currentVY[0], 0.0f);
+}
+
+TEST(HelbingForces, TermsEnterTheForceInTheirWrittenOrder) {
+    // An overlapping pair whose velocity differs in the last bits depending on whether the
+    // neighbour's terms are added to the force one after another (F += repulsion, then
+    // F += body + friction) or as one subtotal. The expected value is the model's formula for
+    // agent 0, transcribed step by step in float.
+    const CrowdWalker me{0, 0, 0.99f, 0.89f, 0, 0};
+    const CrowdWalker other{0.122f, 0.082f, -0.76f, -0.63f, 0.122f, 0.082f};
+    const float dt = 0.01f;
+
+    const float dx = me.x - other.x, dy = me.y - other.y;
+    const float d = std::sqrt(dx * dx + dy * dy);
+    const float overlap = 0.2f + 0.2f - d;
+    const float repulsion = 2000.0f * std::exp(overlap / 0.08f);
+    float tx = dy, ty = -dx;
+    if (me.vx * tx + me.vy * ty < 0.0f) {
+        tx = -tx;
+        ty = -ty;
+    }
+    const float w = (other.vx - me.vx) * tx + (other.vy - me.vy) * ty;
+    const float body = 120000.0f * overlap;
+    const float friction = 240000.0f * overlap * (w / d);
+    const float driveX = (0.0f - me.vx) * 160.0f, driveY = (0.0f - me.vy) * 160.0f;
+    const float inOrderX = (driveX + dx * repulsion) + (dx * body + tx * friction);
+    const float inOrderY = (driveY + dy * repulsion) + (dy * body + ty * friction);
+    const float subtotalX = driveX + (dx * repulsion + (dx * body + tx * friction));
+    const float perMass = 1.0f / 80.0f;  // the vector division multiplies by the reciprocal
+    const float expectedX = me.vx + inOrderX * perMass * dt;
+    const float expectedY = me.vy + inOrderY * perMass * dt;
+    ASSERT_NE(expectedX, me.vx + subtotalX * perMass * dt) << "the case must tell the orders apart";
+
+    SimulationHelbing simulation;
+    placeWalkers(simulation, {me, other});
+    simulation.step(dt);
+    EXPECT_EQ(simulation.currentVX[0], expectedX);
+    EXPECT_EQ(simulation.currentVY[0], expectedY);
 }
