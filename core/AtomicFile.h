@@ -5,7 +5,8 @@
 
 /// Writes a file so that the target is replaced only when everything was written: the text goes
 /// to a temporary file in the target's folder, which commit() renames over the target. A failed
-/// or abandoned write leaves the previous file as it was.
+/// or abandoned write leaves the previous file as it was. A symbolic link is written through (its
+/// target gets the content and the link stays), and a replaced file keeps its permission bits.
 class AtomicFile {
 public:
     explicit AtomicFile(std::string targetPath);
@@ -24,6 +25,7 @@ private:
     void discard();
 
     std::string target;
+    std::string destination;  ///< the target with symbolic links followed
     std::string temporary;
     std::FILE* file = nullptr;
     std::string error;
