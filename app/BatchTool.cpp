@@ -1,12 +1,15 @@
 #include "app/BatchTool.h"
 
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <ctime>
 #include <iostream>
 #include <memory>
+#include <new>
 
 #include "app/BatchOptions.h"
+#include "app/CostTrace.h"
 #include "app/StandardComponents.h"
 #include "calibration/CalibrationRun.h"
 #include "core/AtomicFile.h"
@@ -89,41 +92,18 @@ std::string formatScore(float score) {
     return NumberText::format("%.9g", static_cast<double>(score));
 }
 
-/// One line per cost evaluation: index, cost, best cost so far.
-class Trace {
-public:
-    void add(float cost) {
-        if (rows.empty() || cost < best) {
-            best = cost;
-        }
-        rows.push_back({cost, best});
-    }
-    size_t size() const { return rows.size(); }
-    float bestCost() const { return best; }
-    bool write(const std::string& path, std::string& error) const {
-        AtomicFile file(path);
-        if (std::FILE* f = file.stream()) {
-            std::fputs("evaluation,cost,best\n", f);
-            for (size_t i = 0; i < rows.size(); ++i) {
-                NumberText::print(f, "%zu,%.9g,%.9g\n", i + 1, static_cast<double>(rows[i].first),
-                                  static_cast<double>(rows[i].second));
-            }
-        }
-        if (!file.commit()) {
-            error = file.errorMessage();
-            return false;
-        }
-        return true;
-    }
-
-private:
-    std::vector<std::pair<float, float>> rows;
-    float best = 0.0f;
-};
-
 }  // namespace
 
 int BatchTool::run(const std::vector<std::string>& arguments) {
+    try {
+        return runCommand(arguments);
+    } catch (const std::bad_alloc&) {
+        err << "vestra-batch: out of memory; nothing was written.\n";
+        return unusableInput;
+    }
+}
+
+int BatchTool::runCommand(const std::vector<std::string>& arguments) {
     BatchOptions options;
     std::string error;
     if (!parseBatchOptions(arguments, options, error)) {
@@ -202,7 +182,7 @@ int BatchTool::run(const std::vector<std::string>& arguments) {
     }
     calibration->setSeed(seed);
     calibration->setConsole(out);
-    Trace trace;
+    CostTrace trace;
     const auto started = std::chrono::steady_clock::now();
     auto lastShown = started;
     calibration->onEvaluation = [&](float cost) {
@@ -219,9 +199,13 @@ int BatchTool::run(const std::vector<std::string>& arguments) {
         err << "\r  evaluations " << trace.size() << "  best " << trace.bestCost() << "  elapsed "
             << static_cast<int>(elapsed) << " s   " << std::flush;
     };
-    runCalibration(record, reference, *metric, *calibration, out);
+    const bool completed = runCalibration(record, reference, *metric, *calibration, out);
     if (showProgress) {
         err << "\n";
+    }
+    if (!completed) {
+        err << "vestra-batch: " << calibration->failure << "\n";
+        return unusableInput;
     }
     if (!options.saveParams.empty() && !record.saveParameters(options.saveParams)) {
         err << "vestra-batch: " << record.lastError() << "\n";

@@ -17,6 +17,8 @@ public:
     int run(const std::vector<std::string>& arguments);
 
 private:
+    int runCommand(const std::vector<std::string>& arguments);
+
     std::ostream& out;
     std::ostream& err;
     bool showProgress;

@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <iosfwd>
+#include <string>
 #include <vector>
 
 #include "core/Configurable.h"
@@ -61,6 +62,9 @@ public:
     Record* record = nullptr;
     int count = 0;       ///< distributed parameters taken from the model
     float cost = -1.0f;  ///< best cost of the last calibration
+    /// Why the last run did not complete (its working storage could not be had); empty when it
+    /// did. A refused run evaluates nothing and leaves the matrix as it was.
+    std::string failure;
     bool verbose = false;
     Metric* metric = nullptr;
 

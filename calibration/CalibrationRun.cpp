@@ -1,22 +1,39 @@
 #include "calibration/CalibrationRun.h"
 
+#include <algorithm>
+#include <limits>
+#include <new>
 #include <ostream>
+#include <vector>
 
 #include "calibration/Calibration.h"
 #include "data/Record.h"
 #include "metrics/Evaluation.h"
 #include "metrics/Metric.h"
 
-float runCalibration(Record& record, Simulation& reference, Metric& metric,
-                     Calibration& calibration, std::ostream& reportOut) {
-    scoreReferenceFirst(record, reference, metric);
-    calibration.verbose = true;
-    calibration.entries.clear();
-    calibration.count = 0;
-    calibration.setRecord(&record);
-    calibration.setMetric(&metric);
-    calibration.calibrate();
+bool runCalibration(Record& record, Simulation& reference, Metric& metric, Calibration& calibration,
+                    std::ostream& reportOut) {
+    calibration.failure.clear();
+    const std::vector<float> before(
+        record.parameterMatrix,
+        record.parameterMatrix + record.simulatedCount * record.parameterCount);
+    try {
+        scoreReferenceFirst(record, reference, metric);
+        calibration.verbose = true;
+        calibration.entries.clear();
+        calibration.count = 0;
+        calibration.setRecord(&record);
+        calibration.setMetric(&metric);
+        calibration.calibrate();
+    } catch (const std::bad_alloc&) {
+        calibration.failure = "The calibration ran out of memory and was stopped.";
+    }
+    if (!calibration.failure.empty()) {
+        std::copy(before.begin(), before.end(), record.parameterMatrix);
+        calibration.cost = std::numeric_limits<float>::quiet_NaN();
+        return false;
+    }
     calibration.report(reportOut);
     reportOut.flush();
-    return calibration.cost;
+    return true;
 }

@@ -9,7 +9,9 @@ class Simulation;
 
 /// One calibration of the record's bound model, as the desktop program and the command-line tool
 /// both run it: the reference walker is scored first (scoreReferenceFirst), the algorithm is bound
-/// afresh and run verbosely, and the best-parameter report goes to `reportOut`. Returns the
-/// calibrated cost.
-float runCalibration(Record& record, Simulation& reference, Metric& metric,
-                     Calibration& calibration, std::ostream& reportOut);
+/// afresh and run verbosely, and the best-parameter report goes to `reportOut`. The calibrated
+/// cost is in calibration.cost. Returns false, with calibration.failure saying why, when the
+/// algorithm refused the run or memory ran out during it: the parameter matrix then holds the
+/// values it had before, and no report is written.
+bool runCalibration(Record& record, Simulation& reference, Metric& metric, Calibration& calibration,
+                    std::ostream& reportOut);

@@ -3,8 +3,12 @@
 #include <algorithm>
 #include <cmath>
 #include <iostream>
+#include <limits>
+#include <new>
 
+#include "core/NumberText.h"
 #include "core/Random.h"
+#include "core/SystemMemory.h"
 #include "data/Record.h"
 
 namespace {
@@ -67,19 +71,49 @@ void Genetic::rankSort(std::vector<int>& order, const std::vector<float>& costs,
     }
 }
 
+bool Genetic::allocate(Run& run) {
+    // Bytes per genome: its genes, its cost, its rank and its flag; per elite, two statistics
+    // per parameter. Counted in double, which cannot overflow for int settings.
+    const double bytes = static_cast<double>(N) * (static_cast<double>(run.G) * sizeof(float) +
+                                                   sizeof(float) + sizeof(int) + 1.0) +
+                         2.0 * n * run.C * sizeof(float);
+    const double available = static_cast<double>(physicalMemoryBytes());
+    const auto refuse = [&](const char* reason) {
+        failure = NumberText::format(
+            "The genetic algorithm cannot run: N = %d genomes of %d values need %.1f GB of "
+            "working storage, %s. Lower N.",
+            N, run.G, bytes / 1e9, reason);
+        cost = std::numeric_limits<float>::quiet_NaN();
+        return false;
+    };
+    if (available > 0.0 && bytes > available) {
+        return refuse(
+            NumberText::format("more than this machine's %.1f GB of memory", available / 1e9)
+                .c_str());
+    }
+    try {
+        run.population.assign(static_cast<size_t>(N) * run.G, 0.0f);
+        run.evaluated.assign(N, false);
+        run.costs.assign(N, 0.0f);
+        run.order.assign(N, 0);
+        run.eliteMean.assign(static_cast<size_t>(n) * run.C, 0.0f);
+        run.eliteDeviation.assign(static_cast<size_t>(n) * run.C, 0.0f);
+    } catch (const std::bad_alloc&) {
+        return refuse("which could not be had");
+    }
+    return true;
+}
+
 void Genetic::calibrate() {
     clampSettings();
-    banner();
     Run run;
     run.P = pedestrians();
     run.C = count;
     run.G = run.P * run.C;
-    run.population.assign(static_cast<size_t>(N) * run.G, 0.0f);
-    run.evaluated.assign(N, false);
-    run.costs.assign(N, 0.0f);
-    run.order.assign(N, 0);
-    run.eliteMean.assign(static_cast<size_t>(n) * run.C, 0.0f);
-    run.eliteDeviation.assign(static_cast<size_t>(n) * run.C, 0.0f);
+    if (!allocate(run)) {
+        return;
+    }
+    banner();
     seedGenerator();
 
     float* const matrix = record->parameterMatrix;

@@ -29,5 +29,8 @@ protected:
 
 private:
     struct Run;
+    /// Sizes the working storage of a run, or refuses the run (failure says why) when it is more
+    /// than the machine's memory or cannot be had.
+    bool allocate(Run& run);
     void rebuild(Run& run, int genome) const;
 };

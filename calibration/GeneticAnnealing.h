@@ -9,7 +9,9 @@ public:
     GeneticAnnealing() { name = "GeneticAnnealing"; }
     void calibrate() override {
         Genetic::calibrate();
-        SimulatedAnnealing::calibrate();
+        if (failure.empty()) {
+            SimulatedAnnealing::calibrate();
+        }
     }
 
 protected:

@@ -9,6 +9,8 @@ public:
     GeneticGreedy() { name = "GeneticGreedy"; }
     void calibrate() override {
         Genetic::calibrate();
-        Greedy::calibrate();
+        if (failure.empty()) {
+            Greedy::calibrate();
+        }
     }
 };

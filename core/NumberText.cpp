@@ -64,7 +64,7 @@ float toFloat(const char* text, const char** end) {
 bool isCompleteNumber(const std::string& text) {
     const char* end = nullptr;
     const double value = toDouble(text.c_str(), &end);
-    return end != text.c_str() && onlyBlanksFrom(end) && std::isfinite(value);
+    return end != text.c_str() && onlyBlanksFrom(end) && std::isfinite(static_cast<float>(value));
 }
 
 bool isCompleteInt(const std::string& text) {

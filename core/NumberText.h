@@ -19,7 +19,8 @@ inline float atofFloat(const char* text) {
     return static_cast<float>(toDouble(text));
 }
 
-/// True when `text` is one finite number and nothing else (blanks around it are allowed).
+/// True when `text` is one number that is finite as a float, and nothing else (blanks around it
+/// are allowed).
 bool isCompleteNumber(const std::string& text);
 /// True when `text` is one whole number within the int range and nothing else.
 bool isCompleteInt(const std::string& text);

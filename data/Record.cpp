@@ -1,6 +1,7 @@
 #include "data/Record.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <iostream>
 #include <vector>
@@ -191,6 +192,10 @@ void Record::runWaypoints() {
         const std::vector<float>& wx = e.waypointX[p];
         const std::vector<float>& wy = e.waypointY[p];
         if (wx.empty()) {
+            // A pedestrian without waypoints stays where it is, but is sampled like the others,
+            // so every trajectory has one sample per frame.
+            simulation->recordSample(p, simulation->currentX[p], simulation->currentY[p],
+                                     simulation->currentVX[p], simulation->currentVY[p]);
             continue;
         }
         const size_t next = wx.size() > 1 ? 1 : 0;
@@ -211,9 +216,10 @@ void Record::runWaypoints() {
                 const int w = current[p];
                 const float dx = x - e.waypointX[p][w];
                 const float dy = y - e.waypointY[p][w];
-                // The radius counts in whole units, truncated toward zero.
-                const int radius = static_cast<int>(e.waypointRadius[p][w]);
-                if (dx * dx + dy * dy <= static_cast<float>(radius * radius)) {
+                // The radius counts in whole units, truncated toward zero; squared in float,
+                // as an int square overflows from 46341 on.
+                const float radius = std::trunc(e.waypointRadius[p][w]);
+                if (dx * dx + dy * dy <= radius * radius) {
                     ++current[p];
                     if (current[p] < count) {
                         simulation->setGoal(p, e.waypointX[p][current[p]],

@@ -9,6 +9,7 @@
 #include <QProgressDialog>
 #include <QVariant>
 #include <iostream>
+#include <new>
 
 #include "calibration/Calibration.h"
 #include "calibration/CalibrationRun.h"
@@ -24,11 +25,17 @@
 #include "view3d/Pane3D.h"
 
 void VestraWindow::EvaluationThread::run() {
-    result = evaluateModel(*record, *reference, *metric);
+    try {
+        result = evaluateModel(*record, *reference, *metric);
+    } catch (const std::bad_alloc&) {
+        failure = "The evaluation ran out of memory and was stopped.";
+    }
 }
 
 void VestraWindow::CalibrationThread::run() {
-    result = runCalibration(*record, *reference, *metric, *calibration, std::cout);
+    runCalibration(*record, *reference, *metric, *calibration, std::cout);
+    result = calibration->cost;
+    failure = calibration->failure;
 }
 
 VestraWindow::VestraWindow(QApplication* app) : application(app) {
@@ -317,8 +324,12 @@ void VestraWindow::evaluate() {
     }
     EvaluationThread worker(record, reference, metric);
     runWorker(worker, "Evaluating...");
-    ui.label_9->setText(QString::number(worker.result, 'g', 6));
     view->rebuild();
+    if (!worker.failure.empty()) {
+        showError(QString::fromStdString(worker.failure));
+        return;
+    }
+    ui.label_9->setText(QString::number(worker.result, 'g', 6));
 }
 
 void VestraWindow::calibrate() {
@@ -331,8 +342,12 @@ void VestraWindow::calibrate() {
     }
     CalibrationThread worker(record, reference, metric, calibration);
     runWorker(worker, "Calibrating...");
-    ui.label_10->setText(QString::number(worker.result, 'g', 6));
     view->rebuild();
+    if (!worker.failure.empty()) {
+        showError(QString::fromStdString(worker.failure));
+        return;
+    }
+    ui.label_10->setText(QString::number(worker.result, 'g', 6));
 }
 
 void VestraWindow::save() {

@@ -4,6 +4,7 @@
 #include <QPointer>
 #include <QString>
 #include <QThread>
+#include <string>
 #include <vector>
 
 #include "core/ComponentRegistry.h"
@@ -48,6 +49,7 @@ public:
         Simulation* reference;
         Metric* metric;
         float result = 0.0f;
+        std::string failure;  ///< why the evaluation stopped; empty when it completed
     };
 
     /// Calibrates the model on a worker thread.
@@ -61,6 +63,7 @@ public:
         Metric* metric;
         Calibration* calibration;
         float result = 0.0f;
+        std::string failure;  ///< why the calibration was refused or stopped
     };
 
     explicit VestraWindow(QApplication* application);

@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <cmath>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "app/CostTrace.h"
 #include "app/StandardComponents.h"
 #include "core/ComponentRegistry.h"
 #include "data/Experiment.h"
@@ -184,6 +186,23 @@ TEST(BatchTool, ErrorsGiveTheirStatusAndSayWhat) {
         {{"calibrate", good, "--model", "Vision", "--metric", "Difference"},
          2,
          "calibrate needs --algorithm."},
+        {{"evaluate", good, "--model", "Boids", "--metric", "Difference", "--set", "Speed=banana"},
+         2,
+         "the model parameter \"Speed\" of \"Boids\" needs min max [UNIFORM|NORMAL [mean "
+         "[deviation]]], such as 0.2 0.8 NORMAL 0.5 0.25, got \"banana\"."},
+        {{"calibrate", good, "--model", "Boids", "--metric", "Difference", "--algorithm", "Genetic",
+          "--algorithm-set", "N=2.5"},
+         2,
+         "the algorithm parameter \"N\" of \"Genetic\" needs a whole number such as 20"},
+        {{"evaluate", good, "--model", "Boids", "--metric", "Vorticity", "--metric-set",
+          "save=yes"},
+         2,
+         "needs true or false"},
+        {{"calibrate", good, "--model", "Boids", "--metric", "Difference", "--algorithm", "Genetic",
+          "--seed", "1", "--algorithm-set", "N=2000000000", "--save-params",
+          folder.file("never.prm")},
+         1,
+         "The genetic algorithm cannot run: N = 2000000000 genomes of 16 values need"},
         {{"info", broken}, 1, "\"center_1\" is missing"},
         {{"info", folder.file("missing.ana")}, 1, "Cannot open"},
         {{"info", folder.file("notes.txt")}, 1, "No reader for"},
@@ -202,6 +221,7 @@ TEST(BatchTool, ErrorsGiveTheirStatusAndSayWhat) {
         EXPECT_NE(r.err.find(c.message), std::string::npos) << line << "\n" << r.err;
         EXPECT_TRUE(c.status != 2 || r.out.empty()) << line;
     }
+    EXPECT_FALSE(std::ifstream(folder.file("never.prm")).good());
 }
 
 TEST(BatchTool, AFailedRunWritesNoOutputFiles) {
@@ -217,4 +237,18 @@ TEST(BatchTool, AFailedRunWritesNoOutputFiles) {
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("trace.csv"), std::string::npos) << r.err;
     EXPECT_EQ(readFile(target), "previous");
+}
+
+TEST(CostTrace, BestIsTheLowestNumberSoFarAndNotANumberNeverSticks) {
+    const float nan = std::nanf("");
+    CostTrace trace;
+    for (const float cost : {nan, 3.0f, nan, 2.0f, 5.0f}) {
+        trace.add(cost);
+    }
+    EXPECT_EQ(trace.bestCost(), 2.0f);
+    ScratchFolder folder;
+    std::string error;
+    ASSERT_TRUE(trace.write(folder.file("trace.csv"), error)) << error;
+    EXPECT_EQ(readFile(folder.file("trace.csv")),
+              "evaluation,cost,best\n1,nan,nan\n2,3,3\n3,nan,3\n4,2,2\n5,5,2\n");
 }

@@ -2,9 +2,11 @@
 
 #include <cmath>
 #include <memory>
+#include <new>
 #include <sstream>
 
 #include "CalibrationFixture.h"
+#include "calibration/CalibrationRun.h"
 #include "calibration/Genetic.h"
 #include "calibration/GeneticAnnealing.h"
 #include "calibration/GeneticGreedy.h"
@@ -284,4 +286,65 @@ TEST(Hybrids, ShareOneParameterListAndRunBothPhases) {
     EXPECT_NE(text.find("--CALIBRATING--", first + 1), std::string::npos);
     EXPECT_NE(text.find("\r    Parameter: 1 / 1"), std::string::npos);  // the greedy phase
     expectFinishedContract(run);
+}
+
+TEST(Genetic, APopulationBeyondTheMachinesMemoryIsRefusedBeforeItStarts) {
+    // Alone and as the first stage of a hybrid: nothing evaluated, printed or changed.
+    struct Case {
+        const char* what;
+        std::unique_ptr<Genetic> algorithm;
+    };
+    Case cases[] = {{"Genetic", std::make_unique<Genetic>()},
+                    {"GeneticGreedy", std::make_unique<GeneticGreedy>()}};
+    for (Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        SpeedScene scene(std::vector<float>(20, 1.0f));
+        scene.record.parameterMatrix[0] = 0.25f;
+        std::ostringstream console;
+        Genetic& genetic = *c.algorithm;
+        genetic.setConsole(console);
+        genetic.verbose = true;
+        genetic.setRecord(&scene.record);
+        genetic.setMetric(&scene.metric);
+        genetic.N = 2000000000;
+        int evaluations = 0;
+        genetic.onEvaluation = [&](float) { ++evaluations; };
+        genetic.calibrate();
+        // 2e9 × (20 genes × 4 + cost 4 + rank 4 + flag 1 bytes) = 178 GB.
+        EXPECT_NE(genetic.failure.find("N = 2000000000 genomes of 20 values need 178.0 GB"),
+                  std::string::npos)
+            << genetic.failure;
+        EXPECT_EQ(evaluations, 0);
+        EXPECT_TRUE(console.str().empty()) << console.str();
+        EXPECT_EQ(scene.record.parameterMatrix[0], 0.25f);
+        EXPECT_TRUE(std::isnan(genetic.cost));
+    }
+}
+
+TEST(CalibrationRun, MemoryRunningOutIsReportedAndTheStartingValuesReturn) {
+    // The metric's third run fails to get memory, in the middle of the search.
+    struct Exhausting : Difference {
+        int runs = 0;
+        float evaluate(Record* record) override {
+            if (++runs == 3) {
+                throw std::bad_alloc();
+            }
+            return Difference::evaluate(record);
+        }
+    };
+    SpeedScene scene({1.0f, 1.5f});
+    scene.record.parameterMatrix[1] = 0.75f;
+    SpeedModel reference;
+    Exhausting metric;
+    Greedy greedy;
+    greedy.setSeed(5);
+    std::ostringstream console;
+    greedy.setConsole(console);
+    std::ostringstream report;
+    EXPECT_FALSE(runCalibration(scene.record, reference, metric, greedy, report));
+    EXPECT_EQ(greedy.failure, "The calibration ran out of memory and was stopped.");
+    EXPECT_EQ(scene.record.parameterMatrix[0], 0.5f);
+    EXPECT_EQ(scene.record.parameterMatrix[1], 0.75f);
+    EXPECT_TRUE(report.str().empty());
+    EXPECT_TRUE(std::isnan(greedy.cost));
 }

@@ -62,9 +62,9 @@ TEST(AtomicFile, WritesThroughSymbolicLinks) {
         EXPECT_TRUE(fs::is_symlink(link));
         EXPECT_EQ(contentOf(target), "new\n");
         // Nothing is left beside the target.
-        EXPECT_EQ(std::distance(fs::directory_iterator(folder.file("real")),
-                                fs::directory_iterator()),
-                  1);
+        EXPECT_EQ(
+            std::distance(fs::directory_iterator(folder.file("real")), fs::directory_iterator()),
+            1);
     }
 }
 

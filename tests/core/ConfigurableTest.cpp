@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/Configurable.h"
+#include "models/Simulation.h"
 
 namespace {
 
@@ -268,3 +269,56 @@ TEST(Configurable, ClearForgetsEveryParameterButNotTheVariables) {
 }
 
 }  // namespace
+
+TEST(Configurable, StrictCheckAcceptsOnlyWholeValuesOfTheType) {
+    // The lenient conversions above stay for the dialog; command-line settings must be exact.
+    struct Case {
+        const Configurable::Type& type;
+        const char* text;
+        bool accepted;
+    };
+    const Configurable::Type_int integer;
+    const Configurable::Type_float real;
+    const Configurable::Type_bool flag;
+    const Configurable::Type_string text;
+    const Simulation::Type_pdf distribution;
+    const Case cases[] = {
+        {integer, "20", true},
+        {integer, " -7 ", true},
+        {integer, "2147483647", true},
+        {integer, "2147483648", false},
+        {integer, "2.5", false},
+        {integer, "20x", false},
+        {integer, "", false},
+        {real, "0.5", true},
+        {real, "1e-3", true},
+        {real, "-2", true},
+        {real, "0,5", false},
+        {real, "nan", false},
+        {real, "inf", false},
+        {real, "1e99", false},
+        {real, "half", false},
+        {flag, "true", true},
+        {flag, "false", true},
+        {flag, "yes", false},
+        {flag, "True", false},
+        {text, "", true},
+        {text, "any thing", true},
+        {distribution, "0.2 0.8", true},
+        {distribution, "0.2 0.8 UNIFORM", true},
+        {distribution, "0.2 0.8 NORMAL 0.5", true},
+        {distribution, " 0.2  0.8 NORMAL 0.5 0.25 ", true},
+        {distribution, "banana", false},
+        {distribution, "0.2", false},
+        {distribution, "0.2 0.8 GAUSS 0.5 0.25", false},
+        {distribution, "0.2 0.8 NORMAL 0.5 0.25 9", false},
+        {distribution, "0.2x 0.8", false},
+        {distribution, "0,2 0,8", false},
+        {distribution, "0.2 0.8 NORMAL half", false},
+        {distribution, "0.2 inf", false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(c.type.accepts(c.text), c.accepted)
+            << c.type.typeName() << " \"" << c.text << "\"";
+    }
+}

@@ -510,7 +510,8 @@ class WaypointRadius : public testing::TestWithParam<RadiusCase> {};
 // 1 in float), then on (1, 1) at step 50; one more step finds nobody travelling, so 1 + 51
 // samples. With radius 1: (0.5, 0) after step 1 is within reach of (1, 0), (0.75, 0.5) after
 // step 2 within reach of (1, 1), and step 3 ends the run: 4 samples. A floor instead of a
-// truncation would make -0.5 a radius of 1.
+// truncation would make -0.5 a radius of 1. Radii from 46341 on have squares beyond the int
+// range: they reach everything, like radius 1.
 TEST_P(WaypointRadius, DecidesWhenAWaypointCountsAsReached) {
     auto experiment = makeExperiment(cornerWalk(GetParam().radius));
     SimulationGeneric<GoalTracker> simulation;
@@ -538,7 +539,8 @@ TEST_P(WaypointRadius, DecidesWhenAWaypointCountsAsReached) {
 INSTANTIATE_TEST_SUITE_P(Radii, WaypointRadius,
                          testing::Values(RadiusCase{0.9f, 52, 26}, RadiusCase{-0.5f, 52, 26},
                                          RadiusCase{0.0f, 52, 26}, RadiusCase{1.0f, 4, 2},
-                                         RadiusCase{1.9f, 4, 2}));
+                                         RadiusCase{1.9f, 4, 2}, RadiusCase{50000.0f, 4, 2},
+                                         RadiusCase{3e9f, 4, 2}));
 
 TEST(WaypointRun, StartsAtFirstWaypointAndStandsExactlyOnEachBeforeTurning) {
     auto experiment = makeExperiment(cornerWalk(0.9f));
@@ -589,6 +591,25 @@ TEST(WaypointRun, LastsUntilEveryPedestrianArrived) {
     EXPECT_EQ(simulation.recordedX[1][25], 0.5f);
     EXPECT_EQ(simulation.recordedX[1][51], 0.5f);
     EXPECT_EQ(simulation.recordedVX[1][51], 0.0f);
+}
+
+TEST(WaypointRun, APedestrianWithoutWaypointsIsSampledLikeTheOthers) {
+    ExperimentTable table = cornerWalk(0.0f);
+    table.addTrajectory({{0, 0}, {0, 0}});
+    table.addWaypoints({});
+    auto experiment = makeExperiment(std::move(table));
+    SimulationGeneric<Dummy> simulation;
+    Record record;
+    record.setExperiment(experiment.get());
+    record.bindSimulation(&simulation);
+    record.prepare();
+    record.run();
+
+    ASSERT_EQ(simulation.frameCount, 52);
+    for (const auto* lists : {&simulation.recordedX, &simulation.recordedY, &simulation.recordedVX,
+                              &simulation.recordedVY}) {
+        EXPECT_EQ((*lists)[1].size(), 52u);
+    }
 }
 
 TEST(WaypointRun, PedestrianThatNeverArrivesStopsAfterTheStepLimit) {

@@ -332,3 +332,20 @@ TEST(MainWindow, AModelLoadedOnAnotherExperimentScoresAsAFreshOne) {
     EXPECT_EQ(w.find<QLabel>("label_9")->text(),
               QString::number(evaluateModel(record, reference, metric), 'g', 6));
 }
+
+TEST(MainWindow, ARefusedCalibrationShowsAnErrorAndKeepsTheParameters) {
+    Window w;
+    MessageBoxCatcher catcher;
+    ASSERT_TRUE(w.window.loadExperimentFile(examples + "/crossing-flows.ana"));
+    w.press("pushButton_15");
+    w.find<QComboBox>("comboBox_3")->setCurrentIndex(2);  // Genetic
+    w.window.currentCalibration()->setParameter("N", "2000000000");
+    w.window.currentCalibration()->commitParameters();
+    const std::vector<float> before = w.window.currentSimulation()->agentParameters;
+    w.press("pushButton_7");  // Calibrate
+    ASSERT_EQ(catcher.texts.size(), 1);
+    EXPECT_EQ(catcher.titles[0], "Error");
+    EXPECT_TRUE(catcher.texts[0].endsWith("Lower N.")) << catcher.texts[0].toStdString();
+    EXPECT_EQ(w.find<QLabel>("label_10")->text(), "none");
+    EXPECT_EQ(w.window.currentSimulation()->agentParameters, before);
+}

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <utility>
+#include <vector>
+
+/// The costs of a calibration's evaluations in order, each with the best cost so far, written as
+/// CSV ("evaluation,cost,best"). A cost that is not a number is best only until a number comes.
+class CostTrace {
+public:
+    void add(float cost);
+    std::size_t size() const { return rows.size(); }
+    float bestCost() const { return best; }
+    /// Writes the CSV file atomically; false, with `error`, on failure.
+    bool write(const std::string& path, std::string& error) const;
+
+private:
+    std::vector<std::pair<float, float>> rows;  ///< cost, best so far
+    float best = 0.0f;
+};
