@@ -83,7 +83,8 @@ int main(int argc, char** argv) {
         testing::InitGoogleTest(&argc, argv);
         result = RUN_ALL_TESTS();
         program = nullptr;
+        // Before the application unloads its plugins.
+        pinLoadedLibraries();
     }
-    pinLoadedLibraries();
     return result;
 }
