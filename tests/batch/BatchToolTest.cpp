@@ -28,13 +28,6 @@ struct Result {
     std::string err;
 };
 
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 std::string quoted(const std::string& argument) {
     std::string text = "'";
     for (const char c : argument) {

@@ -13,13 +13,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string contentOf(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 bool save(const std::string& path, const char* text) {
     AtomicFile file(path);
     if (file.stream()) {
@@ -60,7 +53,7 @@ TEST(AtomicFile, WritesThroughSymbolicLinks) {
         }
         ASSERT_TRUE(save(link, "new\n"));
         EXPECT_TRUE(fs::is_symlink(link));
-        EXPECT_EQ(contentOf(target), "new\n");
+        EXPECT_EQ(readFile(target), "new\n");
         // Nothing is left beside the target.
         EXPECT_EQ(
             std::distance(fs::directory_iterator(folder.file("real")), fs::directory_iterator()),
@@ -78,6 +71,6 @@ TEST(AtomicFile, AReplacedFileKeepsItsPermissions) {
         struct stat after;
         ASSERT_EQ(stat(path.c_str(), &after), 0);
         EXPECT_EQ(after.st_mode & 07777, mode);
-        EXPECT_EQ(contentOf(path), "new\n");
+        EXPECT_EQ(readFile(path), "new\n");
     }
 }

@@ -27,13 +27,6 @@ const char* const scene =
     "spd_center_1 0.5 0.5 0.5\n"
     "obstacles 0.25 0 0.25 1.5\n";
 
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream content;
-    content << in.rdbuf();
-    return content.str();
-}
-
 // Files and texts are read and written with "." while the process runs in a locale whose decimal
 // point is a comma.
 class CommaLocaleTest : public testing::Test {

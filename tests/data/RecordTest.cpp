@@ -27,13 +27,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream content;
-    content << in.rdbuf();
-    return content.str();
-}
-
 std::vector<std::string> readLines(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::vector<std::string> lines;

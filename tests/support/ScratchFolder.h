@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
 
 // A fresh folder per test, removed afterwards, so that file tests never see each other's files.
@@ -34,3 +35,11 @@ public:
 private:
     std::string path;
 };
+
+// The whole content of a file, byte for byte (empty when it cannot be read).
+inline std::string readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
