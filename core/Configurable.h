@@ -85,6 +85,9 @@ public:
     /// What went wrong in the last commit (a file that could not be written, say), for the
     /// dialog to show; empty when nothing did.
     virtual std::string commitMessage() const { return std::string(); }
+    /// What the last commit did besides setting values (a file written, say), for the dialog to
+    /// report; empty when there is nothing to say.
+    virtual std::string commitNotice() const { return std::string(); }
 
     /// Declares a parameter. A second declaration of the same name is refused (returns false)
     /// and leaves the first one in place.

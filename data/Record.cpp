@@ -56,21 +56,25 @@ Record::Record() {
 
 void Record::parametersCommitted() {
     commitError.clear();
-    if (isParameterSet("Save parameters") && !saveFileName.empty()) {
-        const std::string target = saveFileName;
-        saveFileName.clear();
-        if (!saveParameters(target)) {
-            commitError = error;
+    commitReport.clear();
+    const auto addLine = [](std::string& text, const std::string& line) {
+        text += (text.empty() ? "" : "\n") + line;
+    };
+    const auto take = [&](std::string& fileName, bool (Record::*operation)(const std::string&)) {
+        const std::string name = fileName;
+        fileName.clear();
+        if ((this->*operation)(name)) {
+            addLine(commitReport, notice);
+        } else {
+            addLine(commitError, error);
             std::cerr << error << std::endl;
         }
+    };
+    if (isParameterSet("Save parameters") && !saveFileName.empty()) {
+        take(saveFileName, &Record::saveParameters);
     }
     if (isParameterSet("Load parameters") && !loadFileName.empty()) {
-        const std::string source = loadFileName;
-        loadFileName.clear();
-        if (!loadParameters(source)) {
-            commitError += (commitError.empty() ? "" : "\n") + error;
-            std::cerr << error << std::endl;
-        }
+        take(loadFileName, &Record::loadParameters);
     }
 }
 
@@ -279,6 +283,7 @@ bool Record::saveParameters(const std::string& fileName) {
         error = out.errorMessage();
         return false;
     }
+    notice = "Saved " + parameterSummary() + " to " + fileName;
     return true;
 }
 
@@ -317,7 +322,15 @@ bool Record::loadParameters(const std::string& fileName) {
     if (simulation) {
         simulation->applyParameters();
     }
+    notice = "Loaded " + parameterSummary() + " from " + fileName;
     return true;
+}
+
+std::string Record::parameterSummary() const {
+    const auto counted = [](int n, const char* word) {
+        return std::to_string(n) + " " + word + (n == 1 ? "" : "s");
+    };
+    return counted(parameterCount, "parameter") + " for " + counted(simulatedCount, "pedestrian");
 }
 
 bool Record::writeStatistics(const std::string& fileName) {
@@ -327,6 +340,7 @@ bool Record::writeStatistics(const std::string& fileName) {
     }
     const Experiment& e = *experiment;
     AtomicFile out(fileName);
+    long long lines = 1 + e.obstacleCount;
     if (std::FILE* f = out.stream()) {
         // An experiment of a single frame has no second frame time; 0 stands for it.
         const double secondTime = e.frameCount > 1 ? e.times[1] : 0.0;
@@ -339,6 +353,7 @@ bool Record::writeStatistics(const std::string& fileName) {
         for (int i = 0; i < agents; ++i) {
             const int samples =
                 std::min(simulation->frameCount, static_cast<int>(simulation->recordedX[i].size()));
+            lines += samples;
             for (int j = 0; j < samples; ++j) {
                 NumberText::print(f, "%d %d %f %f 175.0\n", i + 1, j,
                                   simulation->recordedX[i][j] * 100.0,
@@ -350,5 +365,6 @@ bool Record::writeStatistics(const std::string& fileName) {
         error = out.errorMessage();
         return false;
     }
+    notice = "Wrote " + fileName + " (" + std::to_string(lines) + " lines)";
     return true;
 }

@@ -17,9 +17,10 @@ public:
 
     /// Saves or loads a parameter file when "Save parameters" / "Load parameters" were set to a
     /// non-empty name in the committed batch (saving first). Failures go to standard error and
-    /// to lastError().
+    /// to commitMessage(), what was done to commitNotice().
     void parametersCommitted() override;
     std::string commitMessage() const override { return commitError; }
+    std::string commitNotice() const override { return commitReport; }
 
     /// Hands each agent its parameter row, then sets the initial state.
     virtual void reset();
@@ -55,6 +56,8 @@ public:
     bool writeStatistics(const std::string& fileName);
     /// Why the last file operation failed.
     const std::string& lastError() const { return error; }
+    /// What the last successful file operation did ("Wrote stats.sey (2005 lines)").
+    const std::string& lastNotice() const { return notice; }
 
     int pedestrianCount = 0;
     int simulatedCount = 0;
@@ -64,6 +67,8 @@ public:
 
 private:
     void setInitialState();
+    /// "2 parameters for 12 pedestrians".
+    std::string parameterSummary() const;
     /// Rows of the bound simulation's parameter matrix.
     int matrixRows() const;
     void runTimeDriven();
@@ -74,5 +79,7 @@ private:
     std::string saveFileName;
     std::string loadFileName;
     std::string error;
+    std::string notice;
     std::string commitError;
+    std::string commitReport;
 };

@@ -17,14 +17,22 @@ class ConfigurationWindow : public QDialog {
 public:
     ConfigurationWindow();
 
-    /// Binds the component and builds the grid; called once, right after construction.
-    void setConfigurable(Configurable* component);
+    /// Binds the component and builds the grid; called once, right after construction. The
+    /// title names the component ("Configure Boids") unless `subject` names it otherwise.
+    void setConfigurable(Configurable* component, const QString& subject = QString());
     Configurable* configurable() const { return component; }
 
 public slots:
     void updateMetric();
 
+signals:
+    /// After "Update": what the commit did, when the component says (a file saved, say).
+    void committed(const QString& notice);
+
 private:
+    /// Shows `text` in the field whole: wide enough for it, scrolled to its start.
+    static void showWhole(QLineEdit* edit, const QString& text);
+
     Configurable* component = nullptr;
     QList<QLabel*> labels;
     QList<QLineEdit*> edits;

@@ -1,12 +1,15 @@
 #include "ui/VestraWindow.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QIcon>
 #include <QMessageBox>
 #include <QProgressDialog>
+#include <QSignalBlocker>
+#include <QStatusBar>
 #include <QVariant>
 #include <iostream>
 #include <new>
@@ -52,6 +55,36 @@ VestraWindow::VestraWindow(QApplication* app) : application(app) {
     connect(ui.pushButton_6, SIGNAL(released()), this, SLOT(configureCalibration()));
     connect(ui.pushButton_7, SIGNAL(released()), this, SLOT(calibrate()));
     connect(ui.pushButton_8, SIGNAL(released()), this, SLOT(save()));
+    connect(ui.horizontalSlider, SIGNAL(sliderReleased()), this, SLOT(seekToSlider()));
+    // The control panel and the view have fixed geometry; the status line sits below them.
+    statusBar()->setSizeGripEnabled(false);
+    setFixedSize(1000, 500 + statusBar()->sizeHint().height());
+}
+
+void VestraWindow::closeEvent(QCloseEvent* event) {
+    for (Dialog& dialog : dialogs) {
+        delete dialog.window.data();
+    }
+    dialogs.clear();
+    QMainWindow::closeEvent(event);
+}
+
+void VestraWindow::tell(const std::string& notice) {
+    statusBar()->showMessage(QString::fromUtf8(notice.c_str()));
+}
+
+void VestraWindow::followPlayback(int value) {
+    if (ui.horizontalSlider->isSliderDown()) {
+        return;
+    }
+    const QSignalBlocker quiet(ui.horizontalSlider);
+    ui.horizontalSlider->setValue(value);
+}
+
+void VestraWindow::seekToSlider() {
+    if (view) {
+        view->setTimePosition(ui.horizontalSlider->value());
+    }
 }
 
 VestraWindow::~VestraWindow() {
@@ -106,7 +139,7 @@ bool VestraWindow::loadExperimentFile(const QString& path) {
     std::unique_ptr<Experiment> loaded =
         ::loadExperimentFile(registry, path.toUtf8().toStdString(), error);
     if (!loaded) {
-        showError(QString::fromLocal8Bit(error.c_str()));
+        showError(QString::fromUtf8(error.c_str()));
         return false;
     }
     // The experiment being replaced stays alive inside a record that still uses it.
@@ -207,6 +240,14 @@ void VestraWindow::loadRecord() {
     ui.checkBox_6->setChecked(false);
     ui.horizontalSlider->setValue(0);
     connectControls();
+    // The boxes were set before the view was connected; the view (and the figures' tails, which
+    // all views share) must show what the boxes say.
+    view->setShowExp(ui.checkBox->checkState());
+    view->setShowRec(ui.checkBox_2->checkState());
+    view->setShowSim(ui.checkBox_3->checkState());
+    view->setColor(ui.checkBox_4->checkState());
+    view->setTail(ui.checkBox_5->checkState());
+    view->setPath(ui.checkBox_6->checkState());
 }
 
 void VestraWindow::connectControls() {
@@ -223,9 +264,11 @@ void VestraWindow::connectControls() {
     connect(ui.pushButton_12, SIGNAL(released()), view, SLOT(speedUp()));
     connect(ui.pushButton_13, SIGNAL(released()), view, SLOT(speedOneOne()));
     connect(ui.pushButton_14, SIGNAL(released()), view, SLOT(resetCamera()));
+    connect(view, SIGNAL(timePositionChanged(int)), this, SLOT(followPlayback(int)));
 }
 
-void VestraWindow::configure(QPointer<ConfigurationWindow>& last, Configurable* component) {
+void VestraWindow::configure(QPointer<ConfigurationWindow>& last, Configurable* component,
+                             const QString& subject) {
     if (last && last->isVisible()) {
         last->close();
         return;
@@ -234,7 +277,9 @@ void VestraWindow::configure(QPointer<ConfigurationWindow>& last, Configurable* 
         return;
     }
     auto* dialog = new ConfigurationWindow();
-    dialog->setConfigurable(component);
+    dialog->setConfigurable(component, subject);
+    connect(dialog, &ConfigurationWindow::committed, statusBar(),
+            [this](const QString& notice) { statusBar()->showMessage(notice); });
     last = dialog;
     dialogs.push_back(Dialog{dialog, component});
     dialog->show();
@@ -277,7 +322,7 @@ void VestraWindow::configureRecord() {
         showError("No data.");
         return;
     }
-    configure(recordDialog, record);
+    configure(recordDialog, record, "record");
 }
 
 void VestraWindow::runWorker(QThread& worker, const QString& label) {
@@ -355,9 +400,7 @@ void VestraWindow::save() {
         showError("No data.");
         return;
     }
-    if (!record->writeStatistics("vestraWindowOut.sey")) {
-        showError(QString::fromLocal8Bit(record->lastError().c_str()));
-    }
+    report(record->writeStatistics("vestraWindowOut.sey"));
 }
 
 void VestraWindow::saveParams() {
@@ -365,9 +408,7 @@ void VestraWindow::saveParams() {
         showError("No data.");
         return;
     }
-    if (!record->saveParameters("params.prm")) {
-        showError(QString::fromLocal8Bit(record->lastError().c_str()));
-    }
+    report(record->saveParameters("params.prm"));
 }
 
 void VestraWindow::loadParams() {
@@ -375,7 +416,13 @@ void VestraWindow::loadParams() {
         showError("No data.");
         return;
     }
-    if (!record->loadParameters("params.prm")) {
-        showError(QString::fromLocal8Bit(record->lastError().c_str()));
+    report(record->loadParameters("params.prm"));
+}
+
+void VestraWindow::report(bool succeeded) {
+    if (succeeded) {
+        tell(record->lastNotice());
+    } else {
+        showError(QString::fromUtf8(record->lastError().c_str()));
     }
 }

@@ -118,6 +118,16 @@ public slots:
     void saveParams();
     void loadParams();
 
+protected:
+    /// Closing the main window closes every parameter dialog too, so the program ends.
+    void closeEvent(QCloseEvent* event) override;
+
+private slots:
+    /// Moves the slider along with playback without seeking the view again.
+    void followPlayback(int value);
+    /// Seeks to the slider's value when it is let go, even if the value did not change.
+    void seekToSlider();
+
 private:
     struct Dialog {
         QPointer<ConfigurationWindow> window;
@@ -129,7 +139,12 @@ private:
     void discardRecord();
     void connectControls();
     /// Opens or toggles the dialog of a component kind.
-    void configure(QPointer<ConfigurationWindow>& last, Configurable* component);
+    void configure(QPointer<ConfigurationWindow>& last, Configurable* component,
+                   const QString& subject = QString());
+    /// Reports what an action did in the status line, without interrupting.
+    void tell(const std::string& notice);
+    /// The status line after a record file operation, or its "Error" box.
+    void report(bool succeeded);
     /// Deletes every dialog bound to a component that is about to go.
     void closeDialogsOf(const Configurable* component);
     void setDialogsEnabled(bool enabled);

@@ -102,6 +102,7 @@ public:
         pushButton_10 = makeButton("pushButton_10", 422, 380, 60, 20);
         label_15 = new QLabel(widget);
         place(label_15, "label_15", 275, 420, 50, 20);
+        label_15->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         pushButton_11 = makeButton("pushButton_11", 350, 420, 20, 20);
         label_16 = new QLabel(widget);
         place(label_16, "label_16", 370, 420, 10, 20);

@@ -72,6 +72,10 @@ void Pane3D::rebuild() {
         widenBounds(e.obstacleX2[i], -e.obstacleY2[i]);
     }
     resetCamera();
+    // The reset moved the display position back to the start; the view keeps showing its time,
+    // with the new run's figures starting their tails there.
+    showTime();
+    resetFigures();
     busy = false;
 }
 
@@ -79,8 +83,9 @@ void Pane3D::resetCamera() {
     cameraX = (xMin + xMax) / 2.0f;
     cameraZ = (zMin + zMax) / 2.0f;
     halfExtent = std::max(xMax - cameraX, zMax - cameraZ);
-    // A scene of a single point still gets a camera above it.
-    cameraHeight = std::max(halfExtent, 1.0f) / tanThirty;
+    // An empty scene, or one of a single point, still gets a camera above it.
+    cameraHeight = (halfExtent > 0.0f ? halfExtent : 1.0f) / tanThirty;
+    restartTrails();
 }
 
 float Pane3D::playbackDuration() const {
@@ -105,14 +110,27 @@ void Pane3D::p_idle() {
     }
     if (D < time) {
         time = 0.0f;
+        showTime();
         resetFigures();
+        return;
     }
+    showTime();
+}
+
+void Pane3D::showTime() {
+    const float D = playbackDuration();
     // A run of one frame (or one ending at time 0) has no duration: show its start.
     float position = D > 0.0f ? time / D : 0.0f;
     if (!(position >= 0.0f)) {
         position = 0.0f;
     }
-    record->setDisplayPosition(std::min(position, 1.0f));
+    position = std::min(position, 1.0f);
+    record->setDisplayPosition(position);
+    const int slider = static_cast<int>(std::lround(position * 99.0f));
+    if (slider != shownPosition) {
+        shownPosition = slider;
+        emit timePositionChanged(slider);
+    }
 }
 
 void Pane3D::setShowExp(int state) {
@@ -142,8 +160,9 @@ void Pane3D::setAnim() {
 
 void Pane3D::resetAnim() {
     time = 0.0f;
-    makeCurrent();
-    trails.clear();
+    showTime();
+    resetFigures();
+    restartTrails();
 }
 
 void Pane3D::speedUp() {
@@ -159,6 +178,8 @@ void Pane3D::speedOneOne() {
 void Pane3D::setTimePosition(int value) {
     playing = false;
     time = static_cast<float>(value) / 99.0f * playbackDuration();
+    showTime();
+    resetFigures();
 }
 
 int Pane3D::experimentSample(int p) const {
@@ -184,16 +205,17 @@ void Pane3D::resetFigures() {
     const Experiment& e = *record->boundExperiment();
     const Simulation& s = *record->boundSimulation();
     for (size_t p = 0; p < experimentFigures.size(); ++p) {
-        if (e.frameCount > 0) {
-            const int first = static_cast<int>(p) * e.frameCount;
-            experimentFigures[p].reset(e.posX[first], -e.posY[first]);
+        const int k = experimentSample(static_cast<int>(p));
+        if (k >= 0) {
+            experimentFigures[p].reset(e.posX[k], -e.posY[k]);
         } else {
             experimentFigures[p].reset(0.0f, 0.0f);
         }
     }
     for (size_t i = 0; i < simulationFigures.size(); ++i) {
-        if (i < s.recordedX.size() && !s.recordedX[i].empty()) {
-            simulationFigures[i].reset(s.recordedX[i][0], -s.recordedY[i][0]);
+        const int m = i < s.recordedX.size() ? simulationSample(static_cast<int>(i)) : -1;
+        if (m >= 0) {
+            simulationFigures[i].reset(s.recordedX[i][m], -s.recordedY[i][m]);
         } else {
             simulationFigures[i].reset(0.0f, 0.0f);
         }
@@ -233,6 +255,14 @@ void Pane3D::paintGL() {
         return;
     }
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    if (trailsRestart) {
+        // The state of a freshly switched-on "Paths": a white picture, the grid drawn again.
+        trails.setClearColour(1.0f, 1.0f, 1.0f, 1.0f);
+        trails.clear();
+        trailsStarted = false;
+        gridInTrails = false;
+        trailsRestart = false;
+    }
     if (paths) {
         trails.returnToColour(1.0f);
         trails.clear();
@@ -380,6 +410,7 @@ void Pane3D::mouseMoveEvent(QMouseEvent* event) {
     const float perPixel = std::tan(35.0f * degrees) * cameraHeight / 250.0f;
     cameraX = panStartX - static_cast<float>(event->x() - pressX) * perPixel;
     cameraZ = panStartZ - static_cast<float>(event->y() - pressY) * perPixel;
+    restartTrails();
 }
 
 void Pane3D::mouseReleaseEvent(QMouseEvent* event) {
@@ -391,4 +422,5 @@ void Pane3D::mouseReleaseEvent(QMouseEvent* event) {
 void Pane3D::wheelEvent(QWheelEvent* event) {
     const float delta = static_cast<float>(event->angleDelta().y());
     cameraHeight = cameraHeight - (delta / 1000.0f) * cameraHeight;
+    restartTrails();
 }

@@ -64,6 +64,10 @@ public slots:
     void resetCamera();
     void setTimePosition(int value);
 
+signals:
+    /// The slider position (0 to 99) of the time shown, whenever it changes during playback.
+    void timePositionChanged(int value);
+
 protected:
     void initializeGL() override;
     void resizeGL(int w, int h) override;
@@ -74,7 +78,14 @@ protected:
     void wheelEvent(QWheelEvent* event) override;
 
 private:
+    /// Hands the display position of the current time to the record.
+    void showTime();
+    /// Starts every figure's history afresh at the sample it shows now, so that a jump in time
+    /// draws no tail back to where it came from.
     void resetFigures();
+    /// The accumulated picture starts again from the background and grid at the next paint:
+    /// after "Reset", and when the camera moves (the old picture no longer fits the view).
+    void restartTrails() { trailsRestart = true; }
     void drawGrid() const;
     void drawExperiment();
     void drawLinks() const;
@@ -107,6 +118,8 @@ private:
     bool paths = false;
     bool trailsStarted = false;
     bool gridInTrails = false;
+    bool trailsRestart = false;
+    int shownPosition = 0;  ///< slider position of the time last shown
     bool colors = false;
     TrailBuffer trails;
     bool captureFrames = false;

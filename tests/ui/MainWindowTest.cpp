@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSlider>
+#include <QStatusBar>
 #include <QTest>
 #include <cmath>
 #include <fstream>
@@ -27,6 +28,7 @@
 #include "models/SimulationGeneric.h"
 #include "ui/ConfigurationWindow.h"
 #include "ui/VestraWindow.h"
+#include "view3d/Character.h"
 #include "view3d/Pane3D.h"
 
 namespace {
@@ -75,6 +77,9 @@ struct ScratchDirectory {
 TEST(MainWindow, WidgetsCarryTheirNamesTextsAndGeometry) {
     Window w;
     EXPECT_EQ(w.window.windowTitle(), "Vestra");
+    EXPECT_EQ(w.window.minimumSize(), w.window.maximumSize());
+    EXPECT_EQ(w.window.width(), 1000);
+    EXPECT_EQ(w.find<QLabel>("label_15")->alignment(), Qt::AlignRight | Qt::AlignVCenter);
     EXPECT_EQ(w.window.objectName(), "VestraWindow");
     struct Expected {
         const char* name;
@@ -168,6 +173,7 @@ TEST(MainWindow, LoadEvaluateAndWriteStatistics) {
     EXPECT_FALSE(w.window.view3D()->busy);
 
     w.press("pushButton_8");  // Stats
+    EXPECT_EQ(w.window.statusBar()->currentMessage(), "Wrote vestraWindowOut.sey (1203 lines)");
     QFile stats("vestraWindowOut.sey");
     ASSERT_TRUE(stats.open(QIODevice::ReadOnly));
     const QStringList lines = QString(stats.readAll()).split('\n', Qt::SkipEmptyParts);
@@ -348,4 +354,75 @@ TEST(MainWindow, ARefusedCalibrationShowsAnErrorAndKeepsTheParameters) {
     EXPECT_TRUE(catcher.texts[0].endsWith("Lower N.")) << catcher.texts[0].toStdString();
     EXPECT_EQ(w.find<QLabel>("label_10")->text(), "none");
     EXPECT_EQ(w.window.currentSimulation()->agentParameters, before);
+}
+
+TEST(MainWindow, DialogsNameTheirComponentShowWholeTextsReportAndCloseWithTheWindow) {
+    ScratchDirectory scratch;
+    Window w;
+    ASSERT_TRUE(w.window.loadExperimentFile(examples + "/corridor-crossing.ana"));
+    w.press("pushButton_15");  // Load
+    w.press("pushButton_3");   // the model's Configure
+    w.press("pushButton_2");   // the record's Configure
+    const std::vector<ConfigurationWindow*> open = w.window.openDialogs();
+    ASSERT_EQ(open.size(), 2u);
+    EXPECT_EQ(open[0]->windowTitle(), "Configure Boids");
+    EXPECT_EQ(open[1]->windowTitle(), "Configure record");
+    for (QLineEdit* edit : open[0]->findChildren<QLineEdit*>()) {
+        EXPECT_EQ(edit->cursorPosition(), 0);
+        EXPECT_GE(edit->width(), edit->fontMetrics().horizontalAdvance(edit->text()));
+    }
+
+    // A file name with an accent is saved, then loaded, under that name; both are reported.
+    const QList<QLineEdit*> recordFields = open[1]->findChildren<QLineEdit*>();
+    ASSERT_EQ(recordFields.size(), 2);
+    const QString name = QString::fromUtf8("param\u00e9.prm");
+    const std::pair<int, const char*> steps[] = {{0, "Saved"}, {1, "Loaded"}};
+    for (const auto& [field, verb] : steps) {
+        recordFields[field]->setText(name);
+        QTest::mouseClick(open[1]->findChild<QPushButton*>(), Qt::LeftButton);
+        EXPECT_EQ(w.window.statusBar()->currentMessage(),
+                  QString(verb) + " 2 parameters for 12 pedestrians " +
+                      (field == 0 ? "to " : "from ") + name);
+    }
+    EXPECT_TRUE(QFile::exists(name));
+
+    w.window.close();
+    EXPECT_TRUE(w.window.openDialogs().empty());
+}
+
+TEST(MainWindow, ControlsAndViewAgree) {
+    Window w;
+    ASSERT_TRUE(w.window.loadExperimentFile(examples + "/crossing-flows.ana"));
+    w.press("pushButton_15");
+    // "Load" unchecks Tails; the figures then draw none.
+    w.find<QCheckBox>("checkBox_5")->setChecked(true);
+    w.press("pushButton_15");
+    EXPECT_FALSE(w.find<QCheckBox>("checkBox_5")->isChecked());
+    EXPECT_FALSE(Character::tails);
+
+    // The slider follows playback without pausing it; let go where it is, it seeks there.
+    Pane3D* view = w.window.view3D();
+    auto* slider = w.find<QSlider>("horizontalSlider");
+    view->setAnim(true);
+    for (int i = 0; i < 40; ++i) {
+        view->p_idle();
+    }
+    EXPECT_TRUE(view->isPlaying());
+    EXPECT_EQ(slider->value(), qRound(view->playbackTime() / view->playbackDuration() * 99));
+    EXPECT_GT(slider->value(), 0);
+    slider->setSliderDown(true);
+    slider->setSliderDown(false);
+    EXPECT_FALSE(view->isPlaying());
+    EXPECT_FLOAT_EQ(view->playbackTime(), slider->value() / 99.0f * view->playbackDuration());
+}
+
+TEST(MainWindow, TheCameraFramesASmallSceneByItsSize) {
+    // A scene 1 m wide: half extent 0.5, camera at 0.5 / tan 30° = 0.8660254.
+    ScratchDirectory scratch;
+    Window w;
+    std::ofstream("small.ana") << "nped 1\nnrow 2\ntime(s) 0 1\ncenter_1 0 0 1 0\n"
+                                  "ori_center_1 0 0\nspd_center_1 1 1\n";
+    ASSERT_TRUE(w.window.loadExperimentFile(scratch.path + "/small.ana"));
+    w.press("pushButton_15");
+    EXPECT_FLOAT_EQ(w.window.view3D()->cameraAltitude(), 0.8660254f);
 }

@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QImage>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
 #include <QTest>
 #include <cmath>
+#include <vector>
 
 #include "GuiTestSupport.h"
 #include "app/StandardComponents.h"
@@ -44,12 +47,14 @@ int bluePixels(const QImage& image) {
 }
 
 struct LoadedWindow {
-    explicit LoadedWindow(const char* example) {
+    explicit LoadedWindow(const char* example, const char* model = "Boids") {
         testApplication();
         window = std::make_unique<VestraWindow>(nullptr);
         registerStandardComponents(*window);
         window->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        auto* models = window->findChild<QComboBox*>("comboBox");
+        models->setCurrentIndex(models->findText(model));
         window->loadExperimentFile(QString(VESTRA_EXAMPLES_DIR) + "/" + example);
         window->loadRecord();
         view = window->view3D();
@@ -165,7 +170,7 @@ TEST(View, PathsLeaveTrailsOfTheMovingFigures) {
 }
 
 TEST(View, ScreenshotsAfterLoadAndEvaluate) {
-    LoadedWindow w("bottleneck.ana");
+    LoadedWindow w("bottleneck.ana", "Helbing");
     ASSERT_TRUE(w.view);
     w.view->setTimePosition(40);
     w.tick();
@@ -173,15 +178,95 @@ TEST(View, ScreenshotsAfterLoadAndEvaluate) {
     QTest::mouseClick(w.window->findChild<QPushButton*>("pushButton_4"), Qt::LeftButton);
     w.window->findChild<QCheckBox*>("checkBox_5")->setChecked(true);  // Tails
     w.window->findChild<QCheckBox*>("checkBox_6")->setChecked(true);  // Paths
-    w.window->findChild<QCheckBox*>("checkBox_2")->setChecked(true);  // Dist.
+    w.view->resetAnim();
     w.view->speedUp();
     w.view->speedUp();
     w.view->speedUp();
     w.view->setAnim(true);
-    for (int i = 0; i < 90; ++i) {
+    for (int i = 0; i < 80; ++i) {
         w.tick();
     }
     saveScreenshot(*w.window, *w.view, "after-evaluate.png");
     w.window->findChild<QCheckBox*>("checkBox_5")->setChecked(false);
     EXPECT_FALSE(Character::tails);
+}
+
+namespace {
+
+// Columns of one row that are the grey of the grid.
+std::vector<int> greyColumns(const QImage& image, int y) {
+    std::vector<int> columns;
+    for (int x = 0; x < image.width(); ++x) {
+        const QRgb p = image.pixel(x, y);
+        if (qAbs(qRed(p) - 128) < 40 && qAbs(qGreen(p) - qRed(p)) < 10 &&
+            qAbs(qBlue(p) - qRed(p)) < 10) {
+            columns.push_back(x);
+        }
+    }
+    return columns;
+}
+
+}  // namespace
+
+TEST(View, ResetWithPathsOnReturnsToTheBackgroundAndGrid) {
+    LoadedWindow w("crossing-flows.ana");
+    ASSERT_TRUE(w.view);
+    w.tick();
+    const QRgb background = w.view->capturedFrame().pixel(2, 2);
+    const std::vector<int> gridRow = greyColumns(w.view->capturedFrame(), 2);
+    w.window->findChild<QCheckBox*>("checkBox_6")->setChecked(true);  // Paths
+    w.view->setAnim(true);
+    for (int i = 0; i < 20; ++i) {
+        w.tick();
+    }
+    w.window->findChild<QPushButton*>("pushButton_10")->click();  // Reset
+    for (int i = 0; i < 3; ++i) {
+        w.tick();
+    }
+    EXPECT_EQ(w.view->capturedFrame().pixel(2, 2), background);
+    EXPECT_EQ(greyColumns(w.view->capturedFrame(), 2), gridRow);
+}
+
+TEST(View, AJumpInTimeDrawsNoTailsBackToTheOldPlace) {
+    // After a jump, the frame with tails on is the frame with tails off: every tail starts at
+    // the figure's new place.
+    LoadedWindow w("crossing-flows.ana");
+    ASSERT_TRUE(w.view);
+    auto* tails = w.window->findChild<QCheckBox*>("checkBox_5");
+    tails->setChecked(false);
+    w.view->setTimePosition(80);
+    w.tick();
+    const QImage withoutTails = w.view->capturedFrame();
+    w.view->setTimePosition(0);
+    w.tick();
+    tails->setChecked(true);
+    w.view->setTimePosition(80);
+    w.tick();
+    EXPECT_EQ(w.view->capturedFrame(), withoutTails);
+}
+
+TEST(View, PanningWithPathsOnMovesTheWholePicture) {
+    // After a pan, the accumulated picture shows the grid where the camera now puts it, the same
+    // as a frame without paths, not the old picture under the new one.
+    LoadedWindow w("crossing-flows.ana");
+    ASSERT_TRUE(w.view);
+    auto* paths = w.window->findChild<QCheckBox*>("checkBox_6");
+    paths->setChecked(true);
+    for (int i = 0; i < 4; ++i) {
+        w.tick();
+    }
+    const float camera = w.view->cameraPositionX();
+    QTest::mousePress(w.view, Qt::RightButton, {}, QPoint(250, 250));
+    QMouseEvent drag(QEvent::MouseMove, QPoint(283, 250), Qt::NoButton, Qt::RightButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(w.view, &drag);
+    QTest::mouseRelease(w.view, Qt::RightButton, {}, QPoint(283, 250));
+    ASSERT_NE(w.view->cameraPositionX(), camera);
+    for (int i = 0; i < 4; ++i) {
+        w.tick();
+    }
+    const std::vector<int> withPaths = greyColumns(w.view->capturedFrame(), 2);
+    paths->setChecked(false);
+    w.tick();
+    EXPECT_EQ(withPaths, greyColumns(w.view->capturedFrame(), 2));
 }
