@@ -6,4 +6,18 @@ Experiment::Experiment(Parser& parser) {
     parser.fill(pedestrianCount, obstacleCount, frameCount, posX, posY, velX, velY, obstacleX1,
                 obstacleY1, obstacleX2, obstacleY2, times, timeDriven, waypointCount,
                 waypointRadius, waypointX, waypointY);
+    parser.fillPresence(presentFirst, presentLast, sampleBase);
+    const size_t P = pedestrianCount > 0 ? static_cast<size_t>(pedestrianCount) : 0;
+    // A format without presence: everybody on every frame, in the plain table layout.
+    if (presentFirst.size() != P || presentLast.size() != P || sampleBase.size() != P) {
+        presentFirst.assign(P, 0);
+        presentLast.assign(P, frameCount - 1);
+        sampleBase.resize(P);
+        for (size_t p = 0; p < P; ++p) {
+            sampleBase[p] = static_cast<std::ptrdiff_t>(p) * frameCount;
+        }
+    }
+    for (size_t p = 0; p < P; ++p) {
+        partialPresence = partialPresence || presentFirst[p] > 0 || presentLast[p] < frameCount - 1;
+    }
 }

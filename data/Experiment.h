@@ -1,13 +1,19 @@
 #pragma once
 
+#include <cstddef>
 #include <vector>
 
 class Parser;
 
 /// One recorded crowd experiment: the measured trajectories of the pedestrians at common frame
 /// times and the obstacle segments of the scene. Read-only after construction except for the
-/// display position. Arrays of positions and velocities are pedestrian-major: pedestrian p at
-/// frame k is at index p × frameCount + k.
+/// display position.
+///
+/// Pedestrians may come and go: pedestrian p is present (measured, and simulated) from frame
+/// presentFirst[p] to presentLast[p], and its samples are stored for those frames only, one
+/// after another, so memory follows the samples that exist. When everybody is present on every
+/// frame the arrays are the plain pedestrian-major table: pedestrian p at frame k is at index
+/// p × frameCount + k.
 class Experiment {
 public:
     /// Builds the experiment from a parser that has loaded its file.
@@ -16,8 +22,23 @@ public:
     Experiment(const Experiment&) = delete;
     Experiment& operator=(const Experiment&) = delete;
 
-    /// Index of pedestrian p at frame k in the position and velocity arrays.
-    int sampleIndex(int pedestrian, int frame) const { return pedestrian * frameCount + frame; }
+    /// Index of pedestrian p at frame k in the position and velocity arrays; only meaningful
+    /// while p is present at k.
+    std::ptrdiff_t sampleIndex(int pedestrian, int frame) const {
+        return sampleBase[static_cast<size_t>(pedestrian)] + frame;
+    }
+    /// True when pedestrian p was measured at frame k.
+    bool isPresent(int pedestrian, int frame) const {
+        return frame >= presentFirst[static_cast<size_t>(pedestrian)] &&
+               frame <= presentLast[static_cast<size_t>(pedestrian)];
+    }
+    /// Frames on which pedestrian p is present.
+    int presentFrames(int pedestrian) const {
+        return presentLast[static_cast<size_t>(pedestrian)] -
+               presentFirst[static_cast<size_t>(pedestrian)] + 1;
+    }
+    /// True when some pedestrian is missing from some frame.
+    bool hasPartialPresence() const { return partialPresence; }
 
     float displayPosition = 0.0f;  ///< fraction of the duration that the view shows
     int pedestrianCount = 0;
@@ -31,4 +52,12 @@ public:
     bool timeDriven = true;
     std::vector<int> waypointCount;  ///< empty when the experiment has no waypoints
     std::vector<std::vector<float>> waypointX, waypointY, waypointRadius;
+    /// First and last frame (inclusive) on which each pedestrian is present.
+    std::vector<int> presentFirst, presentLast;
+    /// Index of each pedestrian's frame 0 in the sample arrays (negative for one that enters
+    /// later): sample (p, k) is at sampleBase[p] + k.
+    std::vector<std::ptrdiff_t> sampleBase;
+
+private:
+    bool partialPresence = false;
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,12 @@ public:
                       std::vector<std::vector<float>>& waypointRadius,
                       std::vector<std::vector<float>>& waypointX,
                       std::vector<std::vector<float>>& waypointY) = 0;
+
+    /// Hands over when each pedestrian is present and where its samples start (see
+    /// Experiment::sampleIndex). A format that has every pedestrian on every frame leaves the
+    /// lists empty, and the experiment fills them in for the plain table layout.
+    virtual void fillPresence(std::vector<int>& /*presentFirst*/, std::vector<int>& /*presentLast*/,
+                              std::vector<std::ptrdiff_t>& /*sampleBase*/) {}
 
     /// File-name extension read by this parser, without the dot.
     std::string extension() const { return extensionText; }

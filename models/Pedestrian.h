@@ -34,6 +34,8 @@ public:
     void setParameterCount(int count) { parameters.assign(count > 0 ? count : 0, 0.0f); }
     int parameterCount() const { return static_cast<int>(parameters.size()); }
 
+    /// In the scene: an absent pedestrian is nobody's neighbour and is not stepped.
+    bool present = true;
     /// Distance to the point the pedestrian walks to, at its last computation.
     float distanceToGoal = 0.0f;
     /// The agent's parameter values, in the order its simulation declares them.

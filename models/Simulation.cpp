@@ -1,5 +1,6 @@
 #include "models/Simulation.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "core/NumberText.h"
@@ -111,6 +112,8 @@ void Simulation::initialise(int count) {
     currentY.assign(agents, 0.0f);
     currentVX.assign(agents, 0.0f);
     currentVY.assign(agents, 0.0f);
+    agentPresent.assign(agents, 1);
+    recordedFrom.clear();
     agentParameters.assign(agents * static_cast<size_t>(agentParameterCount), 0.0f);
     createAgents();
     const size_t rowLength = parameterDefaults.size();
@@ -174,7 +177,20 @@ void Simulation::recordSample(int agent, float x, float y, float vx, float vy) {
 
 const std::vector<std::vector<float>>& Simulation::finishRecords() {
     frameCount = agentCount > 0 ? static_cast<int>(recordedX[0].size()) : 0;
+    if (!recordedFrom.empty()) {
+        frameCount = 0;
+        for (int i = 0; i < agentCount; ++i) {
+            if (!recordedX[i].empty()) {
+                frameCount =
+                    std::max(frameCount, recordedFrom[i] + static_cast<int>(recordedX[i].size()));
+            }
+        }
+    }
     return recordedX;
+}
+
+void Simulation::setPresent(int agent, bool present) {
+    agentPresent[static_cast<size_t>(agent)] = present ? 1 : 0;
 }
 
 void Simulation::setAgentState(int agent, float x, float y, float vx, float vy) {
@@ -193,5 +209,7 @@ void Simulation::releaseArrays() {
     currentY.clear();
     currentVX.clear();
     currentVY.clear();
+    agentPresent.clear();
+    recordedFrom.clear();
     agentParameters.clear();
 }

@@ -40,6 +40,11 @@ public:
     virtual void setGoal(int agent, float x, float y) = 0;
     /// Advances every agent by `dt` seconds and stores each agent's new state.
     virtual void step(float dt) = 0;
+    /// Puts an agent into the scene or takes it out. An absent agent is nobody's neighbour, is
+    /// not stepped and does not move; its state stays as it was. Every agent is present after
+    /// initialise. A model overrides this to tell its engine, and calls this base.
+    virtual void setPresent(int agent, bool present);
+    bool isPresent(int agent) const { return agentPresent[static_cast<size_t>(agent)] != 0; }
 
     /// Sets the simulation up for `count` agents: arrays, agents, default parameter rows,
     /// obstacles handed to the model, parameters applied.
@@ -56,7 +61,8 @@ public:
     void clearRecords();
     /// Appends one sample to an agent's recorded trajectory.
     void recordSample(int agent, float x, float y, float vx, float vy);
-    /// Fixes frameCount from agent 0's trajectory and returns the recorded x lists.
+    /// Fixes frameCount from agent 0's trajectory (from the last recorded frame of any agent
+    /// when recordedFrom is set) and returns the recorded x lists.
     const std::vector<std::vector<float>>& finishRecords();
     /// Stores an agent's current state.
     void setAgentState(int agent, float x, float y, float vx, float vy);
@@ -73,6 +79,11 @@ public:
 
     /// Recorded trajectories: sample k of agent i is (recordedX[i][k], recordedY[i][k], ...).
     std::vector<std::vector<float>> recordedX, recordedY, recordedVX, recordedVY;
+    /// The frame of each agent's recorded sample 0, for runs in which pedestrians come and go;
+    /// empty when every trajectory starts at frame 0.
+    std::vector<int> recordedFrom;
+    /// Whether each agent is in the scene (1) or not (0).
+    std::vector<unsigned char> agentPresent;
     /// Obstacle segments of the scene, one entry per segment.
     std::vector<float> obstacleX1, obstacleY1, obstacleX2, obstacleY2;
     /// State of each agent after the last step.
