@@ -118,14 +118,19 @@ void Record::setInitialState() {
     const int F = experiment->frameCount;
     const int agents = std::min(experiment->pedestrianCount, simulation->agentCount);
     if (experiment->timeDriven) {
-        // Without frames there is no first or last sample to start from.
+        // Without frames there is no first or last sample to start from. A pedestrian who
+        // enters later waits out of the scene at its first measured position.
         if (F > 0) {
+            const Experiment& e = *experiment;
             for (int i = 0; i < agents; ++i) {
-                const int first = i * F;
-                const int last = first + F - 1;
-                simulation->setPosition(i, experiment->posX[first], experiment->posY[first]);
-                simulation->setVelocity(i, experiment->velX[first], experiment->velY[first]);
-                simulation->setGoal(i, experiment->posX[last], experiment->posY[last]);
+                const std::ptrdiff_t first = e.sampleIndex(i, e.presentFirst[i]);
+                const std::ptrdiff_t last = e.sampleIndex(i, e.presentLast[i]);
+                simulation->setPosition(i, e.posX[first], e.posY[first]);
+                simulation->setVelocity(i, e.velX[first], e.velY[first]);
+                simulation->setGoal(i, e.posX[last], e.posY[last]);
+                if (e.hasPartialPresence()) {
+                    simulation->setPresent(i, e.presentFirst[i] == 0);
+                }
             }
         }
         setDisplayPosition(0.0f);
@@ -156,7 +161,9 @@ void Record::run() {
     if (!experiment || !simulation) {
         return;
     }
-    if (experiment->timeDriven) {
+    if (experiment->timeDriven && experiment->hasPartialPresence()) {
+        runWithPresence();
+    } else if (experiment->timeDriven) {
         runTimeDriven();
     } else {
         runWaypoints();
@@ -181,6 +188,47 @@ void Record::runTimeDriven() {
         for (int p = 0; p < agents; ++p) {
             simulation->recordSample(p, simulation->currentX[p], simulation->currentY[p],
                                      simulation->currentVX[p], simulation->currentVY[p]);
+        }
+    }
+    simulation->finishRecords();
+}
+
+void Record::runWithPresence() {
+    const Experiment& e = *experiment;
+    const int F = e.frameCount;
+    const int agents = std::min(e.pedestrianCount, simulation->agentCount);
+    simulation->clearRecords();
+    simulation->recordedFrom.assign(e.presentFirst.begin(), e.presentFirst.begin() + agents);
+    // An agent enters at its first measured frame in its measured state, and is recorded from
+    // there on; before and after its presence it is out of the scene and records nothing.
+    const auto enter = [&](int p, int k) {
+        const std::ptrdiff_t i = e.sampleIndex(p, k);
+        simulation->setPresent(p, true);
+        simulation->setPosition(p, e.posX[i], e.posY[i]);
+        simulation->setVelocity(p, e.velX[i], e.velY[i]);
+        simulation->recordSample(p, e.posX[i], e.posY[i], e.velX[i], e.velY[i]);
+    };
+    for (int p = 0; p < agents; ++p) {
+        if (e.presentFirst[p] == 0 && F > 0) {
+            enter(p, 0);
+        } else {
+            simulation->setPresent(p, false);
+        }
+    }
+    for (int k = 0; k + 1 < F; ++k) {
+        for (int p = 0; p < agents; ++p) {
+            if (e.presentLast[p] == k) {
+                simulation->setPresent(p, false);
+            }
+        }
+        simulation->step(e.times[k + 1] - e.times[k]);
+        for (int p = 0; p < agents; ++p) {
+            if (e.presentFirst[p] == k + 1) {
+                enter(p, k + 1);
+            } else if (e.isPresent(p, k + 1)) {
+                simulation->recordSample(p, simulation->currentX[p], simulation->currentY[p],
+                                         simulation->currentVX[p], simulation->currentVY[p]);
+            }
         }
     }
     simulation->finishRecords();
@@ -351,11 +399,13 @@ bool Record::writeStatistics(const std::string& fileName) {
         }
         const int agents = std::min(e.pedestrianCount, simulation->agentCount);
         for (int i = 0; i < agents; ++i) {
-            const int samples =
-                std::min(simulation->frameCount, static_cast<int>(simulation->recordedX[i].size()));
-            lines += samples;
+            // Sample j of an agent that entered at frame `from` stands for frame from + j.
+            const int from = simulation->recordedFrom.empty() ? 0 : simulation->recordedFrom[i];
+            const int samples = std::min(simulation->frameCount - from,
+                                         static_cast<int>(simulation->recordedX[i].size()));
+            lines += std::max(samples, 0);
             for (int j = 0; j < samples; ++j) {
-                NumberText::print(f, "%d %d %f %f 175.0\n", i + 1, j,
+                NumberText::print(f, "%d %d %f %f 175.0\n", i + 1, from + j,
                                   simulation->recordedX[i][j] * 100.0,
                                   simulation->recordedY[i][j] * 100.0);
             }

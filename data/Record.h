@@ -72,6 +72,8 @@ private:
     /// Rows of the bound simulation's parameter matrix.
     int matrixRows() const;
     void runTimeDriven();
+    /// The time-driven run when pedestrians come and go.
+    void runWithPresence();
     void runWaypoints();
 
     Experiment* experiment = nullptr;

@@ -12,7 +12,7 @@ float Difference::evaluate(Record* record) {
     }
     float sum = 0.0f;
     for (int i = 0; i < data.n; ++i) {
-        for (int k = 0; k < data.F; ++k) {
+        for (int k = data.first(i); k <= data.last(i); ++k) {
             const float dx = data.xe(i, k) - data.xs(i, k);
             const float dy = data.ye(i, k) - data.ys(i, k);
             // (sum + dx²) + dy², left to right: rounding, and so ties between calibration
@@ -20,6 +20,9 @@ float Difference::evaluate(Record* record) {
             sum = sum + dx * dx + dy * dy;
         }
     }
-    // No agents or no frames give 0 / 0: not a number.
-    return sum / (static_cast<float>(data.n) * static_cast<float>(data.F));
+    // No agents or no frames give 0 / 0: not a number. With pedestrians coming and going, the
+    // mean is over the samples both measured and simulated.
+    const float samples = data.partial ? static_cast<float>(data.presentSamples())
+                                       : static_cast<float>(data.n) * static_cast<float>(data.F);
+    return sum / samples;
 }

@@ -1,5 +1,7 @@
 #include "metrics/InterPedDist.h"
 
+#include <algorithm>
+
 #include "metrics/TrajectoryAccess.h"
 
 float InterPedDist::evaluate(Record* record) {
@@ -10,14 +12,21 @@ float InterPedDist::evaluate(Record* record) {
     if (!data.hasFrames(data.F)) {
         return notANumber();
     }
-    const float frames = static_cast<float>(data.F);
     float sum = 0.0f;
     float pairs = 0.0f;
     for (int i = 0; i + 1 < data.n; ++i) {
         for (int j = i + 1; j < data.n; ++j) {
+            // A pair is compared over the frames on which both are present; a pair that never
+            // meets takes no part.
+            const int start = std::max(data.first(i), data.first(j));
+            const int end = std::min(data.last(i), data.last(j));
+            if (data.partial && end < start) {
+                continue;
+            }
+            const float frames = static_cast<float>(data.partial ? end - start + 1 : data.F);
             float measured = 0.0f;
             float simulated = 0.0f;
-            for (int k = 0; k < data.F; ++k) {
+            for (int k = start; k <= end; ++k) {
                 const float dxe = data.xe(i, k) - data.xe(j, k);
                 const float dye = data.ye(i, k) - data.ye(j, k);
                 measured += dxe * dxe + dye * dye;
@@ -32,6 +41,6 @@ float InterPedDist::evaluate(Record* record) {
             pairs += 1.0f;
         }
     }
-    // Fewer than two agents give 0 / 0: not a number.
+    // Fewer than two agents (or no pair present together) give 0 / 0: not a number.
     return sum / pairs;
 }

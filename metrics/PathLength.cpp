@@ -15,9 +15,13 @@ float PathLength::evaluate(Record* record) {
     }
     float total = 0.0f;
     for (int i = 0; i < data.n; ++i) {
+        // The first 80 % of each pedestrian's own presence, which is the whole run unless
+        // pedestrians come and go.
+        const int start = data.first(i);
+        const int end = data.partial ? start + static_cast<int>(data.presentFrames(i) * 0.8) : K;
         float measured = 0.0f;
         float simulated = 0.0f;
-        for (int l = 1; l < K; ++l) {
+        for (int l = start + 1; l < end; ++l) {
             const float dxe = data.xe(i, l) - data.xe(i, l - 1);
             const float dye = data.ye(i, l) - data.ye(i, l - 1);
             measured += dxe * dxe + dye * dye;

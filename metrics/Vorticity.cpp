@@ -43,7 +43,7 @@ float Vorticity::evaluate(Record* record) {
     std::vector<float> measured(static_cast<size_t>(P), 0.0f);
     std::vector<float> simulated(static_cast<size_t>(P), 0.0f);
     for (int p = 0; p < P; ++p) {
-        for (int k = 0; k < data.F; ++k) {
+        for (int k = data.first(p); k <= data.last(p); ++k) {
             // A sample that is not a number, or a point whose term overflows, is left out.
             const float a =
                 rotationTerm(data.xe(p, k), data.ye(p, k), data.vxe(p, k), data.vye(p, k));
@@ -63,7 +63,8 @@ float Vorticity::evaluate(Record* record) {
         measuredSum += measured[p];
         simulatedSum += simulated[p];
     }
-    const float samples = static_cast<float>(data.F) * static_cast<float>(P);
+    const float samples = data.partial ? static_cast<float>(data.presentSamples())
+                                       : static_cast<float>(data.F) * static_cast<float>(P);
     const float E = measuredSum / samples;
     const float S = simulatedSum / samples;
     if (save) {

@@ -53,12 +53,16 @@ void Pane3D::rebuild() {
     const int F = e.frameCount;
     xMin = xMax = zMin = zMax = 0.0f;
     if (P > 0 && F > 0) {
-        xMin = xMax = e.posX[0];
-        zMin = zMax = -e.posY[0];
+        const std::ptrdiff_t first = e.sampleIndex(0, e.presentFirst[0]);
+        xMin = xMax = e.posX[first];
+        zMin = zMax = -e.posY[first];
     }
     if (e.timeDriven) {
-        for (int i = 0; i < P * F; ++i) {
-            widenBounds(e.posX[i], -e.posY[i]);
+        for (int p = 0; p < P; ++p) {
+            for (int k = e.presentFirst[p]; k <= e.presentLast[p]; ++k) {
+                const std::ptrdiff_t i = e.sampleIndex(p, k);
+                widenBounds(e.posX[i], -e.posY[i]);
+            }
         }
     } else {
         for (size_t p = 0; p < e.waypointX.size(); ++p) {
@@ -182,13 +186,15 @@ void Pane3D::setTimePosition(int value) {
     resetFigures();
 }
 
-int Pane3D::experimentSample(int p) const {
+std::ptrdiff_t Pane3D::experimentSample(int p) const {
     const Experiment& e = *record->boundExperiment();
     if (e.frameCount < 1) {
         return -1;
     }
-    const int frame = static_cast<int>(static_cast<float>(e.frameCount - 1) * e.displayPosition);
-    return p * e.frameCount + std::min(std::max(frame, 0), e.frameCount - 1);
+    int frame = static_cast<int>(static_cast<float>(e.frameCount - 1) * e.displayPosition);
+    frame = std::min(std::max(frame, 0), e.frameCount - 1);
+    // A pedestrian who has not come yet, or has gone, is not drawn.
+    return e.isPresent(p, frame) ? e.sampleIndex(p, frame) : -1;
 }
 
 int Pane3D::simulationSample(int i) const {
@@ -198,6 +204,11 @@ int Pane3D::simulationSample(int i) const {
         return -1;
     }
     const int frame = static_cast<int>(static_cast<float>(s.frameCount - 1) * s.displayPosition);
+    if (!s.recordedFrom.empty()) {
+        // The agent's recording covers its presence only.
+        const int sample = frame - s.recordedFrom[i];
+        return sample >= 0 && sample < available ? sample : -1;
+    }
     return std::min(std::max(frame, 0), available - 1);
 }
 
@@ -205,7 +216,7 @@ void Pane3D::resetFigures() {
     const Experiment& e = *record->boundExperiment();
     const Simulation& s = *record->boundSimulation();
     for (size_t p = 0; p < experimentFigures.size(); ++p) {
-        const int k = experimentSample(static_cast<int>(p));
+        const std::ptrdiff_t k = experimentSample(static_cast<int>(p));
         if (k >= 0) {
             experimentFigures[p].reset(e.posX[k], -e.posY[k]);
         } else {
@@ -325,7 +336,7 @@ void Pane3D::drawExperiment() {
     const int P = static_cast<int>(experimentFigures.size());
     const float c = colors ? 1.0f : 0.0f;
     for (int j = 0; j < P; ++j) {
-        const int k = experimentSample(j);
+        const std::ptrdiff_t k = experimentSample(j);
         if (k < 0) {
             continue;
         }
@@ -344,7 +355,7 @@ void Pane3D::drawLinks() const {
     glBegin(GL_LINES);
     const int pairs = std::min(e.pedestrianCount, s.agentCount);
     for (int j = 0; j < pairs; ++j) {
-        const int k = experimentSample(j);
+        const std::ptrdiff_t k = experimentSample(j);
         const int m = simulationSample(j);
         if (k < 0 || m < 0) {
             continue;

@@ -91,8 +91,9 @@ private:
     void drawLinks() const;
     void drawSimulation();
     void drawObstacles() const;
-    /// Index of the shown sample of pedestrian p in the experiment's arrays, or -1.
-    int experimentSample(int p) const;
+    /// Index of the shown sample of pedestrian p in the experiment's arrays, or -1 when there
+    /// is none (the pedestrian is not present at the shown time).
+    std::ptrdiff_t experimentSample(int p) const;
     /// Index of the shown sample in agent i's recorded lists, or -1.
     int simulationSample(int i) const;
     void widenBounds(float x, float z);

@@ -18,6 +18,7 @@
 #include "data/Experiment.h"
 #include "data/Record.h"
 #include "models/Dummy.h"
+#include "models/Simulation.h"
 #include "models/SimulationGeneric.h"
 #include "tests/support/ExperimentTable.h"
 
@@ -662,3 +663,74 @@ TEST(RecordStatistics, UnboundRecordWritesNothing) {
 }
 
 }  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Pedestrians who come and go
+
+namespace {
+
+// Walks every present agent along its velocity and notes who was present at each step.
+class PresenceLog : public Simulation {
+public:
+    void createAgents() override {
+        x.assign(static_cast<size_t>(agentCount), 0.0f);
+        y = vx = vy = goalX = goalY = x;
+    }
+    void applyParameters() override {}
+    void registerObstacle(float, float, float, float) override {}
+    void setPosition(int i, float px, float py) override {
+        x[i] = px;
+        y[i] = py;
+    }
+    void setVelocity(int i, float pvx, float pvy) override {
+        vx[i] = pvx;
+        vy[i] = pvy;
+    }
+    void setGoal(int i, float gx, float gy) override {
+        goalX[i] = gx;
+        goalY[i] = gy;
+    }
+    void step(float dt) override {
+        std::vector<int> present;
+        for (int i = 0; i < agentCount; ++i) {
+            if (isPresent(i)) {
+                present.push_back(i);
+                x[i] += vx[i] * dt;
+                y[i] += vy[i] * dt;
+                setAgentState(i, x[i], y[i], vx[i], vy[i]);
+            }
+        }
+        steps.push_back(present);
+    }
+    std::vector<std::vector<int>> steps;
+    std::vector<float> x, y, vx, vy, goalX, goalY;
+};
+
+}  // namespace
+
+TEST(RecordPresence, AgentsEnterAtTheirFirstFrameAndLeaveAfterTheirLast) {
+    // Pedestrian 0 on frames 0-3, 1 on frames 1-2, 2 on frames 2-3; each walks 1 m/s along x.
+    ExperimentTable table;
+    table.addPresence(0, {{0, 0}, {1, 0}, {2, 0}, {3, 0}});
+    table.addPresence(1, {{5, 1}, {6, 1}});
+    table.addPresence(2, {{7, 2}, {8, 2}});
+    table.velX.assign(table.posX.size(), 1.0f);
+    table.times = {0.0f, 1.0f, 2.0f, 3.0f};
+    const auto experiment = makeExperiment(table);
+    PresenceLog simulation;
+    Record record;
+    record.setExperiment(experiment.get());
+    record.bindSimulation(&simulation);
+    record.prepare();
+    record.reset();
+    // Before the run only pedestrian 0 is in the scene; each agent heads for its last position.
+    EXPECT_EQ(simulation.agentPresent, (std::vector<unsigned char>{1, 0, 0}));
+    EXPECT_EQ(simulation.goalX, (std::vector<float>{3, 6, 8}));
+    record.run();
+
+    EXPECT_EQ(simulation.steps, (std::vector<std::vector<int>>{{0}, {0, 1}, {0, 2}}));
+    EXPECT_EQ(simulation.recordedFrom, (std::vector<int>{0, 1, 2}));
+    EXPECT_EQ(simulation.recordedX,
+              (std::vector<std::vector<float>>{{0, 1, 2, 3}, {5, 6}, {7, 8}}));
+    EXPECT_EQ(simulation.frameCount, 4);
+}

@@ -29,6 +29,7 @@ public:
         ++runs;
         Simulation* simulation = boundSimulation();
         simulation->clearRecords();
+        simulation->recordedFrom = recordedFrom;
         for (size_t i = 0; i < script.size(); ++i) {
             for (const auto& sample : script[i]) {
                 simulation->recordSample(static_cast<int>(i), sample.first, sample.second, 0, 0);
@@ -38,6 +39,7 @@ public:
     }
 
     std::vector<Path> script;
+    std::vector<int> recordedFrom;  ///< frame of each agent's first sample, when they come and go
     int runs = 0;
 };
 
@@ -456,3 +458,44 @@ TEST(ReferenceRun, DummyLaggingBehindScoresItsError) {
 }
 
 }  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Pedestrians who come and go
+
+TEST(PartialPresence, EachMetricComparesWhatWasMeasuredAndSimulated) {
+    // Four frames. Pedestrian 0 is present on all of them, standing at (0, 0); 1 on frames 1-2
+    // at (1, 0); 2 on frames 2-3 at (0, 2). The simulated walkers (recorded over the same
+    // frames):
+    //   0: (0, 1) (1, 1) (3, 1) (3, 1)   squared errors 1, 2, 10, 10
+    //   1: (1, 0) (1, 2)                 0, 4
+    //   2: (0, 2) (3, 2)                 0, 9
+    // Difference: (23 + 4 + 9) / 8 present samples = 4.5.
+    // Path Length: windows of 4, 2 and 2 frames compare trunc(0.8 × L) frames: 3, 1, 1; only
+    // agent 0 has steps (1 and 4 squared, measured 0): 5.
+    // Inter-pedestrian distance, over the frames each pair shares: (0, 1) frames 1-2, measured
+    // 1, 1, simulated 1, 5: (1 − 3)² = 4; (0, 2) frames 2-3, measured 4, 4, simulated 10, 1:
+    // (4 − 5.5)² = 2.25; (1, 2) frame 2, measured 5, simulated 1: 16. Mean over 3 pairs.
+    ExperimentTable table;
+    table.addPresence(0, {{0, 0}, {0, 0}, {0, 0}, {0, 0}});
+    table.addPresence(1, {{1, 0}, {1, 0}});
+    table.addPresence(2, {{0, 2}, {0, 2}});
+    table.times = {0.0f, 0.5f, 1.0f, 1.5f};
+    const auto experiment = makeExperiment(table);
+    ASSERT_TRUE(experiment->hasPartialPresence());
+    SimulationGeneric<Dummy> simulation;
+    ScriptedRecord record;
+    record.setExperiment(experiment.get());
+    record.bindSimulation(&simulation);
+    record.prepare();
+    record.script = {{{0, 1}, {1, 1}, {3, 1}, {3, 1}}, {{1, 0}, {1, 2}}, {{0, 2}, {3, 2}}};
+    record.recordedFrom = {0, 1, 2};
+
+    Difference difference;
+    PathLength pathLength;
+    InterPedDist interPedDist;
+    const std::pair<Metric*, float> cases[] = {
+        {&difference, 4.5f}, {&pathLength, 5.0f}, {&interPedDist, 22.25f / 3.0f}};
+    for (const auto& [metric, expected] : cases) {
+        EXPECT_FLOAT_EQ(metric->evaluate(&record), expected) << metric->name;
+    }
+}

@@ -112,6 +112,7 @@ public:
         }
         Simulation* simulation = boundSimulation();
         simulation->clearRecords();
+        simulation->recordedFrom = recordedFrom;
         for (size_t i = 0; i < script.size(); ++i) {
             for (const Sample& s : script[i]) {
                 simulation->recordSample(static_cast<int>(i), s.x, s.y, s.vx, s.vy);
@@ -122,6 +123,7 @@ public:
 
     bool scripted = false;
     std::vector<Track> script;
+    std::vector<int> recordedFrom;  ///< frame of each agent's first sample, when they come and go
     int runs = 0;
 };
 
@@ -450,4 +452,51 @@ TEST(Vorticity, ScoresTheRVO2Model) {
     const float value = metric.evaluate(&scene.record);
     EXPECT_TRUE(std::isfinite(value));
     EXPECT_GT(value, 0.0f);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Pedestrians who come and go
+
+TEST(PartialPresence, ProgressiveDifferencePredictsOnlyWhereBothFramesAreMeasured) {
+    // Pedestrian 0 on frames 0-2 with velocities (1, 0) (1, 1) (0, 1): changes 1 and 1.
+    // Pedestrian 1 on frames 1-2 with (2, 0) (2, 3): one prediction, change 9. A model keeping
+    // its velocity scores (1 + 1 + 9) / (3 + 2 present samples) = 2.2.
+    ExperimentTable table;
+    table.addPresence(0, {{0, 0}, {1, 0}, {2, 1}});
+    table.addPresence(1, {{5, 5}, {6, 5}});
+    table.velX = {1, 1, 0, 2, 2};
+    table.velY = {0, 1, 1, 0, 3};
+    table.times = {0.0f, 1.0f, 2.0f};
+    const auto experiment = makeExperiment(table);
+    Coaster simulation;
+    Record record;
+    record.setExperiment(experiment.get());
+    record.bindSimulation(&simulation);
+    record.prepare();
+    record.reset();
+    ProgressiveDifference metric;
+    EXPECT_FLOAT_EQ(metric.evaluate(&record), 2.2f);
+}
+
+TEST(PartialPresence, VorticityAveragesOverThePresentSamples) {
+    // Pedestrian 0 at (1, 0) moving (0, 1) on frames 0-1: term 1 each. Pedestrian 1 at (2, 0)
+    // moving (0, 2) on frame 1 only: every value divided by r² = 4 gives 0.5 · 0.5 = 0.25.
+    // Measured mean (1 + 1 + 0.25) / 3; the simulated walker 1 stands still: (1 + 1) / 3.
+    ExperimentTable table;
+    table.addPresence(0, {{1, 0}, {1, 0}});
+    table.addPresence(1, {{2, 0}});
+    table.velX = {0, 0, 0};
+    table.velY = {1, 1, 2};
+    table.times = {0.0f, 1.0f};
+    const auto experiment = makeExperiment(table);
+    Coaster simulation;
+    ScriptedRecord record;
+    record.setExperiment(experiment.get());
+    record.bindSimulation(&simulation);
+    record.prepare();
+    record.scripted = true;
+    record.script = {{{1, 0, 0, 1}, {1, 0, 0, 1}}, {{2, 0, 0, 0}}};
+    record.recordedFrom = {0, 1};
+    Vorticity metric;
+    EXPECT_FLOAT_EQ(metric.evaluate(&record), 2.25f / 3.0f - 2.0f / 3.0f);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <algorithm>
+#include <cstddef>
 #include <memory>
 #include <string>
 #include <utility>
@@ -19,6 +21,7 @@ struct ExperimentTable {
     bool timeDriven = true;
     std::vector<int> waypointCount;
     std::vector<std::vector<float>> waypointX, waypointY, waypointRadius;
+    std::vector<int> presentFirst, presentLast;  ///< empty: everybody on every frame
 
     // Appends one pedestrian's measured positions, one (x, y) per frame, with zero velocity.
     void addTrajectory(const std::vector<std::pair<float, float>>& samples) {
@@ -30,6 +33,21 @@ struct ExperimentTable {
         }
         ++pedestrianCount;
         frameCount = static_cast<int>(samples.size());
+    }
+
+    // Appends a pedestrian present from frame `firstFrame` on, one (x, y) per present frame
+    // with zero velocity; its samples follow the previous pedestrian's present samples.
+    void addPresence(int firstFrame, const std::vector<std::pair<float, float>>& samples) {
+        for (const auto& sample : samples) {
+            posX.push_back(sample.first);
+            posY.push_back(sample.second);
+            velX.push_back(0.0f);
+            velY.push_back(0.0f);
+        }
+        presentFirst.push_back(firstFrame);
+        presentLast.push_back(firstFrame + static_cast<int>(samples.size()) - 1);
+        ++pedestrianCount;
+        frameCount = std::max(frameCount, presentLast.back() + 1);
     }
 
     void addObstacle(float x1, float y1, float x2, float y2) {
@@ -88,6 +106,20 @@ public:
         waypointRadius = std::move(table.waypointRadius);
         waypointX = std::move(table.waypointX);
         waypointY = std::move(table.waypointY);
+    }
+
+    void fillPresence(std::vector<int>& first, std::vector<int>& last,
+                      std::vector<std::ptrdiff_t>& base) override {
+        if (table.presentFirst.empty()) {
+            return;
+        }
+        first = table.presentFirst;
+        last = table.presentLast;
+        std::ptrdiff_t offset = 0;
+        for (size_t p = 0; p < first.size(); ++p) {
+            base.push_back(offset - first[p]);
+            offset += last[p] - first[p] + 1;
+        }
     }
 
 private:
