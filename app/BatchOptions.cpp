@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include "core/NumberText.h"
+
 namespace {
 
 bool splitSetting(const std::string& option, const std::string& text,
@@ -29,17 +31,70 @@ bool parseSeed(const std::string& text, unsigned& seed, std::string& error) {
     return true;
 }
 
+// A number above `low` (a frame rate), or at least `low` when `inclusive` (a gap).
+bool parseNumber(const std::string& option, const std::string& text, double low, bool inclusive,
+                 double& value, std::string& error) {
+    const double parsed = NumberText::toDouble(text.c_str());
+    if (!NumberText::isCompleteNumber(text) || (inclusive ? parsed < low : !(parsed > low))) {
+        error = option + " needs a number " + (inclusive ? "of at least " : "above ") +
+                NumberText::format("%g", low) + ", got \"" + text + "\".";
+        return false;
+    }
+    value = parsed;
+    return true;
+}
+
+// One of the options that say how an experiment file is read.
+bool parseReadingOption(const std::string& option, const std::string& value,
+                        ReadingOptions& reading, std::string& error) {
+    if (option == "--format") {
+        reading.format = value;
+    } else if (option == "--fps") {
+        return parseNumber(option, value, 0.0, false, reading.framesPerSecond, error);
+    } else if (option == "--max-gap") {
+        return parseNumber(option, value, 0.0, true, reading.maxGap, error);
+    } else if (option == "--unit") {
+        const std::pair<const char*, double> units[] = {{"m", 1.0}, {"cm", 0.01}, {"mm", 0.001}};
+        for (const auto& [name, metres] : units) {
+            if (value == name) {
+                reading.metresPerUnit = metres;
+                return true;
+            }
+        }
+        error = "--unit needs m, cm or mm, got \"" + value + "\".";
+        return false;
+    } else if (option == "--stride") {
+        if (!NumberText::isCompleteInt(value) || std::atoi(value.c_str()) < 1) {
+            error = "--stride needs a whole number of at least 1, got \"" + value + "\".";
+            return false;
+        }
+        reading.stride = std::atoi(value.c_str());
+    } else if (option == "--from" || option == "--to") {
+        if (!NumberText::isCompleteNumber(value)) {
+            error = option + " needs a time in seconds, got \"" + value + "\".";
+            return false;
+        }
+        (option == "--from" ? reading.from : reading.to) = NumberText::toDouble(value.c_str());
+    } else {
+        reading.obstacles = value;
+    }
+    return true;
+}
+
 }  // namespace
 
 const char* batchUsage() {
     return "usage: vestra-batch list\n"
-           "       vestra-batch info FILE\n"
+           "       vestra-batch info FILE [reading options]\n"
            "       vestra-batch evaluate FILE --model NAME --metric NAME [--set \"Name=text\"]...\n"
-           "                [--metric-set \"Name=text\"]... [--load-params PRM]\n"
+           "                [--metric-set \"Name=text\"]... [--load-params PRM] [reading options]\n"
            "       vestra-batch calibrate FILE --model NAME --metric NAME --algorithm NAME\n"
            "                [--seed N] [--set \"Name=text\"]... [--metric-set \"Name=text\"]...\n"
            "                [--algorithm-set \"Name=text\"]... [--load-params PRM]\n"
-           "                [--save-params PRM] [--trace CSV]\n";
+           "                [--save-params PRM] [--trace CSV] [reading options]\n"
+           "       vestra-batch convert FILE [reading options] -o OUT.ana\n"
+           "reading options: --format ana|juelich|eth|csv|trajnet  --fps F  --unit m|cm|mm\n"
+           "                 --stride K  --from S  --to S  --max-gap S  --obstacles FILE\n";
 }
 
 bool parseBatchOptions(const std::vector<std::string>& arguments, BatchOptions& options,
@@ -50,10 +105,10 @@ bool parseBatchOptions(const std::vector<std::string>& arguments, BatchOptions& 
     }
     options.command = arguments[0];
     const bool takesFile = options.command == "info" || options.command == "evaluate" ||
-                           options.command == "calibrate";
+                           options.command == "calibrate" || options.command == "convert";
     if (options.command != "list" && !takesFile) {
         error = "Unknown command \"" + options.command +
-                "\"; the commands are list, info, evaluate and calibrate.";
+                "\"; the commands are list, info, evaluate, calibrate and convert.";
         return false;
     }
     size_t i = 1;
@@ -69,12 +124,17 @@ bool parseBatchOptions(const std::vector<std::string>& arguments, BatchOptions& 
     const bool calibrates = options.command == "calibrate";
     for (; i < arguments.size(); ++i) {
         const std::string& option = arguments[i];
+        const bool reads =
+            takesFile && (option == "--format" || option == "--fps" || option == "--unit" ||
+                          option == "--stride" || option == "--from" || option == "--to" ||
+                          option == "--max-gap" || option == "--obstacles");
         const bool known =
-            runs && (option == "--model" || option == "--metric" || option == "--set" ||
-                     option == "--metric-set" || option == "--load-params" ||
-                     (calibrates && (option == "--algorithm" || option == "--seed" ||
-                                     option == "--algorithm-set" || option == "--save-params" ||
-                                     option == "--trace")));
+            reads || (options.command == "convert" && option == "-o") ||
+            (runs && (option == "--model" || option == "--metric" || option == "--set" ||
+                      option == "--metric-set" || option == "--load-params" ||
+                      (calibrates && (option == "--algorithm" || option == "--seed" ||
+                                      option == "--algorithm-set" || option == "--save-params" ||
+                                      option == "--trace"))));
         if (!known) {
             error = "Unknown option \"" + option + "\" for " + options.command + ".";
             return false;
@@ -84,7 +144,13 @@ bool parseBatchOptions(const std::vector<std::string>& arguments, BatchOptions& 
             return false;
         }
         const std::string& value = arguments[++i];
-        if (option == "--model") {
+        if (reads) {
+            if (!parseReadingOption(option, value, options.reading, error)) {
+                return false;
+            }
+        } else if (option == "-o") {
+            options.output = value;
+        } else if (option == "--model") {
             options.model = value;
         } else if (option == "--metric") {
             options.metric = value;
@@ -121,6 +187,14 @@ bool parseBatchOptions(const std::vector<std::string>& arguments, BatchOptions& 
     }
     if (calibrates && options.algorithm.empty()) {
         error = "calibrate needs --algorithm.";
+        return false;
+    }
+    if (options.command == "convert" && options.output.empty()) {
+        error = "convert needs -o OUT.ana.";
+        return false;
+    }
+    if (options.reading.from > options.reading.to) {
+        error = "--from must not be after --to.";
         return false;
     }
     return true;

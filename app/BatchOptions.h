@@ -4,10 +4,14 @@
 #include <utility>
 #include <vector>
 
+#include "data/ReadingOptions.h"
+
 /// The command line of the batch tool, parsed but not yet checked against the registry.
 struct BatchOptions {
-    std::string command;  ///< list, info, evaluate or calibrate
-    std::string file;     ///< the experiment file
+    std::string command;     ///< list, info, evaluate, calibrate or convert
+    std::string file;        ///< the experiment file
+    ReadingOptions reading;  ///< how the file is read
+    std::string output;      ///< convert: the ANA file to write
     std::string model;
     std::string metric;
     std::string algorithm;

@@ -15,8 +15,10 @@
 #include "core/AtomicFile.h"
 #include "core/ComponentRegistry.h"
 #include "core/NumberText.h"
+#include "data/AnaWriter.h"
 #include "data/Experiment.h"
 #include "data/ExperimentLoader.h"
+#include "data/ExperimentSummary.h"
 #include "data/Record.h"
 #include "metrics/Evaluation.h"
 #include "models/Dummy.h"
@@ -127,7 +129,7 @@ int BatchTool::runCommand(const std::vector<std::string>& arguments) {
     std::unique_ptr<Simulation> model;
     std::unique_ptr<Metric> metric;
     std::unique_ptr<Calibration> calibration;
-    if (options.command != "info") {
+    if (options.command == "evaluate" || options.command == "calibrate") {
         model = createByName(registry.simulations, "model", options.model, err);
         metric = createByName(registry.metrics, "metric", options.metric, err);
         if (options.command == "calibrate") {
@@ -151,12 +153,20 @@ int BatchTool::runCommand(const std::vector<std::string>& arguments) {
         return unusableInput;
     }
     if (options.command == "info") {
-        const int F = experiment->frameCount;
-        const float duration = F > 0 ? experiment->times[F - 1] - experiment->times[0] : 0.0f;
-        out << "pedestrians " << experiment->pedestrianCount << "\n"
-            << "obstacles " << experiment->obstacleCount << "\n"
-            << "frames " << F << "\n"
-            << "duration " << duration << "\n";
+        const ExperimentSummary summary = summarize(*experiment);
+        out << "pedestrians " << summary.pedestrians << "\n"
+            << "obstacles " << summary.obstacles << "\n"
+            << "frames " << summary.frames << "\n"
+            << "duration " << summary.duration << "\n"
+            << "present max " << summary.mostPresent << "\n"
+            << "present mean " << summary.meanPresent << "\n";
+        return success;
+    }
+    if (options.command == "convert") {
+        if (!writeAna(*experiment, options.output, error)) {
+            err << "vestra-batch: " << error << "\n";
+            return unusableInput;
+        }
         return success;
     }
 

@@ -7,6 +7,11 @@ Experiment::Experiment(Parser& parser) {
                 obstacleY1, obstacleX2, obstacleY2, times, timeDriven, waypointCount,
                 waypointRadius, waypointX, waypointY);
     parser.fillPresence(presentFirst, presentLast, sampleBase);
+    parser.fillDirections(directions, speeds);
+    if (directions.size() != velX.size() || speeds.size() != velX.size()) {
+        directions.clear();
+        speeds.clear();
+    }
     const size_t P = pedestrianCount > 0 ? static_cast<size_t>(pedestrianCount) : 0;
     // A format without presence: everybody on every frame, in the plain table layout.
     if (presentFirst.size() != P || presentLast.size() != P || sampleBase.size() != P) {

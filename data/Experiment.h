@@ -52,6 +52,9 @@ public:
     bool timeDriven = true;
     std::vector<int> waypointCount;  ///< empty when the experiment has no waypoints
     std::vector<std::vector<float>> waypointX, waypointY, waypointRadius;
+    /// The measured velocities as direction (radians) and speed per sample, parallel to
+    /// velX/velY, when the reader had them; empty otherwise.
+    std::vector<float> directions, speeds;
     /// First and last frame (inclusive) on which each pedestrian is present.
     std::vector<int> presentFirst, presentLast;
     /// Index of each pedestrian's frame 0 in the sample arrays (negative for one that enters

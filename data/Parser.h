@@ -36,6 +36,12 @@ public:
     virtual void fillPresence(std::vector<int>& /*presentFirst*/, std::vector<int>& /*presentLast*/,
                               std::vector<std::ptrdiff_t>& /*sampleBase*/) {}
 
+    /// Hands over the measured velocities in the form the file holds them, a direction
+    /// (radians) and a speed per sample, parallel to velX/velY; a format without that form
+    /// leaves them empty. Writing an ANA file needs them to give back the velocities exactly.
+    virtual void fillDirections(std::vector<float>& /*directions*/,
+                                std::vector<float>& /*speeds*/) {}
+
     /// File-name extension read by this parser, without the dot.
     std::string extension() const { return extensionText; }
 

@@ -2,6 +2,7 @@
 
 #include "core/NumberText.h"
 #include "core/TokenScanner.h"
+#include "data/PolarVelocity.h"
 
 #include <cerrno>
 #include <climits>
@@ -255,13 +256,7 @@ void ParserANA::fill(int& pedestrianCount, int& obstacleCount, int& frameCount,
             const size_t i = p * F + k;
             posX[i] = real(center, 2 * k);
             posY[i] = real(center, 2 * k + 1);
-            // The measured velocity is speed × (cos θ, sin θ), the trigonometry in double.
-            const float theta = real(direction, k);
-            velX[i] = static_cast<float>(std::cos(static_cast<double>(theta)));
-            velY[i] = static_cast<float>(std::sin(static_cast<double>(theta)));
-            const float s = real(speed, k);
-            velX[i] *= s;
-            velY[i] *= s;
+            PolarVelocity::toVelocity(real(direction, k), real(speed, k), velX[i], velY[i]);
         }
     }
     const TokenList& timeList = *values(keyCode(Key::TIME));
@@ -280,4 +275,23 @@ void ParserANA::fill(int& pedestrianCount, int& obstacleCount, int& frameCount,
     pedestrianCount = pedestrians;
     obstacleCount = obstacles;
     frameCount = frames;
+}
+
+void ParserANA::fillDirections(std::vector<float>& directions, std::vector<float>& speeds) {
+    if (!valid) {
+        return;
+    }
+    const size_t P = static_cast<size_t>(pedestrians);
+    const size_t F = static_cast<size_t>(frames);
+    directions.assign(P * F, 0.0f);
+    speeds.assign(P * F, 0.0f);
+    for (size_t p = 0; p < P; ++p) {
+        const std::uint32_t number = static_cast<std::uint32_t>(p + 1);
+        const TokenList& direction = *values(keyCode(Key::DIRECTION, number));
+        const TokenList& speed = *values(keyCode(Key::SPEED, number));
+        for (size_t k = 0; k < F; ++k) {
+            directions[p * F + k] = real(direction, k);
+            speeds[p * F + k] = real(speed, k);
+        }
+    }
 }

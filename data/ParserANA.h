@@ -24,6 +24,8 @@ public:
               std::vector<std::vector<float>>& waypointX,
               std::vector<std::vector<float>>& waypointY) override;
 
+    void fillDirections(std::vector<float>& directions, std::vector<float>& speeds) override;
+
     /// Reads ANA text held in memory; the same as load without the file.
     bool loadText(std::string text);
 

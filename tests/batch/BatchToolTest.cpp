@@ -65,8 +65,10 @@ TEST(BatchTool, InfoDescribesEachExample) {
     ScratchFolder folder;
     const Result r = runBatch(folder, {"info", examples + "/bottleneck.ana"});
     EXPECT_EQ(r.status, 0) << r.err;
-    // 10 walkers, 4 walls, 200 frames sampled every 0.1 s from 0 to 19.9 s.
-    EXPECT_EQ(r.out, "pedestrians 10\nobstacles 4\nframes 200\nduration 19.9\n");
+    // 10 walkers, 4 walls, 200 frames sampled every 0.1 s from 0 to 19.9 s, all always there.
+    EXPECT_EQ(r.out,
+              "pedestrians 10\nobstacles 4\nframes 200\nduration 19.9\npresent max 10\n"
+              "present mean 10\n");
 }
 
 TEST(BatchTool, ListShowsEveryComponentInOrderWithItsParameters) {
@@ -179,6 +181,12 @@ TEST(BatchTool, ErrorsGiveTheirStatusAndSayWhat) {
         {{"calibrate", good, "--model", "Vision", "--metric", "Difference"},
          2,
          "calibrate needs --algorithm."},
+        {{"convert", good}, 2, "convert needs -o OUT.ana."},
+        {{"info", good, "--fps", "0"}, 2, "--fps needs a number above 0, got \"0\"."},
+        {{"info", good, "--unit", "km"}, 2, "--unit needs m, cm or mm, got \"km\"."},
+        {{"info", good, "--stride", "0"}, 2, "--stride needs a whole number of at least 1"},
+        {{"info", good, "--from", "5", "--to", "1"}, 2, "--from must not be after --to."},
+        {{"info", good, "--max-gap", "-1"}, 2, "--max-gap needs a number of at least 0"},
         {{"evaluate", good, "--model", "Boids", "--metric", "Difference", "--set", "Speed=banana"},
          2,
          "the model parameter \"Speed\" of \"Boids\" needs min max [UNIFORM|NORMAL [mean "
