@@ -1,0 +1,93 @@
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <memory>
+#include <vector>
+
+#include "BenchScenes.h"
+#include "core/Random.h"
+#include "data/Parser.h"
+#include "metrics/Difference.h"
+#include "models/Dummy.h"
+#include "models/SimulationGeneric.h"
+
+namespace {
+
+// A recording of pedestrians who come and go: 120 walkers cross a 20 m × 6 m corridor at
+// 1.2 m/s, one entering every 8 frames (0.1 s each) from alternating ends, each present for
+// its 167 frames, so about 20 are present at a time over 1,000 frames.
+class ComingAndGoing : public Parser {
+public:
+    static constexpr int walkers = 120;
+    static constexpr int frames = 1000;
+    static constexpr int entryInterval = 8;
+    static constexpr int presence = 167;
+    static constexpr float frameTime = 0.1f;  // s
+    static constexpr float speed = 1.2f;      // m/s
+
+    ComingAndGoing() : Parser("bench") {}
+    bool load(const std::string&) override { return true; }
+    void fill(int& P, int& O, int& F, std::vector<float>& posX, std::vector<float>& posY,
+              std::vector<float>& velX, std::vector<float>& velY, std::vector<float>& x1,
+              std::vector<float>& y1, std::vector<float>& x2, std::vector<float>& y2,
+              std::vector<float>& times, bool&, std::vector<int>&,
+              std::vector<std::vector<float>>&, std::vector<std::vector<float>>&,
+              std::vector<std::vector<float>>&) override {
+        P = walkers;
+        F = frames;
+        O = 2;
+        x1 = {0.0f, 0.0f};
+        y1 = {0.0f, 6.0f};
+        x2 = {20.0f, 20.0f};
+        y2 = {0.0f, 6.0f};
+        for (int k = 0; k < F; ++k) {
+            times.push_back(frameTime * static_cast<float>(k));
+        }
+        for (int p = 0; p < P; ++p) {
+            const float direction = p % 2 == 0 ? 1.0f : -1.0f;
+            const float lane = 0.5f + 5.0f * static_cast<float>((p * 7) % 11) / 10.0f;
+            for (int j = 0; j < presence; ++j) {
+                const float along = speed * frameTime * static_cast<float>(j);
+                posX.push_back(direction > 0 ? along : 20.0f - along);
+                // A gentle sway, so that the walkers do not stay in perfect lanes.
+                posY.push_back(lane + 0.2f * std::sin(0.05f * static_cast<float>(j + p)));
+                velX.push_back(direction * speed);
+                velY.push_back(0.0f);
+            }
+        }
+    }
+    void fillPresence(std::vector<int>& first, std::vector<int>& last,
+                      std::vector<std::ptrdiff_t>& base) override {
+        for (int p = 0; p < walkers; ++p) {
+            first.push_back(std::min(p * entryInterval, frames - presence));
+            last.push_back(first.back() + presence - 1);
+            base.push_back(static_cast<std::ptrdiff_t>(p) * presence - first.back());
+        }
+    }
+};
+
+// One evaluation (reset, run, score) of a model on the recording of walkers coming and going.
+void recordingEvaluation(benchmark::State& state, const char* model) {
+    ComingAndGoing recording;
+    Experiment experiment(recording);
+    ComponentRegistry registry;
+    registerStandardComponents(registry);
+    const auto simulation = registry.simulations.create(model);
+    SimulationGeneric<Dummy> reference;
+    Record record;
+    record.build(&experiment, &reference, simulation.get());
+    record.rebuildIndex();
+    Difference metric;
+    Random::seed(1);
+    for (auto _ : state) {
+        record.reset();
+        benchmark::DoNotOptimize(metric.evaluate(&record));
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK_CAPTURE(recordingEvaluation, boids, "Boids")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(recordingEvaluation, helbing, "Helbing")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(recordingEvaluation, rvo2, "RVO2")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(recordingEvaluation, vision, "Vision")->Unit(benchmark::kMillisecond);
+
+}  // namespace
