@@ -137,13 +137,21 @@ AgentTree::AgentTree(int agentCount)
 
 void AgentTree::build(const std::vector<CrowdAgent>& agents) {
     assert(agents.size() <= treeSlots.size());
-    steady = static_cast<int>(agents.size()) == slotCount;
-    slotCount = static_cast<int>(agents.size());
+    const int previousCount = slotCount;
+    const int agentCount = static_cast<int>(agents.size());
+    steady = true;
     largestRadius = 0.0f;
     drift = 0.0f;
-    for (int i = 0; i < slotCount; ++i) {
+    int count = 0;
+    for (int i = 0; i < agentCount; ++i) {
         const CrowdAgent& agent = agents[i];
-        treeSlots[i] = {agent.position, agent.radius, i};
+        if (!agent.present) {
+            // Forgotten, so that the build at which it comes back is not taken for steady: the
+            // bound of a query holds only among the agents that were there before.
+            lastRadius[i] = std::numeric_limits<float>::quiet_NaN();
+            continue;
+        }
+        treeSlots[count++] = {agent.position, agent.radius, i};
         largestRadius = std::max(largestRadius, agent.radius);
         const float moved = (agent.position - lastPosition[i]).length();
         drift = std::max(drift, moved);
@@ -153,6 +161,9 @@ void AgentTree::build(const std::vector<CrowdAgent>& agents) {
         lastPosition[i] = agent.position;
         lastRadius[i] = agent.radius;
     }
+    slotCount = count;
+    // One agent gone and none back leaves every remembered radius equal, but not the crowd.
+    steady = steady && slotCount == previousCount;
     ++generation;
     if (slotCount > 0) {
         buildNode(0, 0, 0, slotCount);
@@ -290,7 +301,7 @@ void AgentTree::searchFrom(int leaf, const Slot& query, Candidates& found) const
 
 void AgentTree::findNeighbours(CrowdAgent& agent) {
     Candidates found(agent.searchRange, agent.radius, largestRadius);
-    if (slotCount == 0) {
+    if (slotCount == 0 || !agent.present) {
         found.copyTo(agent);
         return;
     }
@@ -313,7 +324,7 @@ void AgentTree::findNeighbours(CrowdAgent& agent) {
 }
 
 void AgentTree::findAllNeighbours(std::vector<CrowdAgent>& agents) {
-    assert(static_cast<int>(agents.size()) == slotCount);
+    assert(static_cast<int>(agents.size()) >= slotCount);
     // In tree order, one query after another walks the same nodes and leaves while they are
     // still in cache.
     for (int i = 0; i < slotCount; ++i) {

@@ -7,12 +7,13 @@
 /// kd-tree over the agents of a crowd for k-nearest queries by surface distance. Sized once for
 /// a number of agents; rebuilding it and querying it allocate nothing.
 ///
-/// A query returns exactly what a scan over every agent in index order would: the up to
-/// CrowdAgent::maxNeighbours others with the smallest surface distance below the agent's search
-/// range, nearest first, equal distances in index order. Pruning uses the true bounding box of
-/// each node's agents and the largest radius of the crowd, with a margin above float rounding,
-/// so no subtree that could hold a neighbour is skipped; a query may also start from how far
-/// the agent's tenth neighbour was at the build before, widened by how far anyone has moved.
+/// Absent agents are left out of the tree. A query returns exactly what a scan over every
+/// present agent in index order would: the up to CrowdAgent::maxNeighbours others with the
+/// smallest surface distance below the agent's search range, nearest first, equal distances in
+/// index order. Pruning uses the true bounding box of each node's agents and the largest radius
+/// of the crowd, with a margin above float rounding, so no subtree that could hold a neighbour
+/// is skipped; a query may also start from how far the agent's tenth neighbour was at the build
+/// before, widened by how far anyone has moved, as long as the same agents were present.
 class AgentTree {
 public:
     /// Agents a node may hold without being split.
@@ -21,17 +22,17 @@ public:
     /// A tree for up to `agentCount` agents (2 × agentCount nodes).
     explicit AgentTree(int agentCount);
 
-    /// Rebuilds the tree over the agents' current positions and radii; `agents` may hold at
-    /// most the number of agents the tree was made for.
+    /// Rebuilds the tree over the present agents' current positions and radii; `agents` may
+    /// hold at most the number of agents the tree was made for.
     void build(const std::vector<CrowdAgent>& agents);
 
     /// Fills the agent's neighbour list and overlapping flag from the last build. When the
     /// nearest neighbour overlaps the agent, only the overlapping neighbours are kept. Also
     /// remembers how far the tenth neighbour was, to bound this agent's search after the next
-    /// build.
+    /// build. An agent that was absent at the last build gets an empty list.
     void findNeighbours(CrowdAgent& agent);
-    /// findNeighbours for every agent of the last build (`agents` is the table it was built
-    /// from, with unchanged positions).
+    /// findNeighbours for every present agent of the last build (`agents` is the table it was
+    /// built from, with unchanged positions); absent agents are not touched.
     void findAllNeighbours(std::vector<CrowdAgent>& agents);
 
 private:
@@ -65,20 +66,20 @@ private:
 
     std::vector<Node> nodes;
     std::vector<Slot> treeSlots;
-    std::vector<int> leafOfAgent;  ///< the leaf holding each agent, by table index
+    std::vector<int> leafOfAgent;  ///< the leaf holding each present agent, by table index
     /// The slots' coordinates on their own, padded, for scanning a leaf at once.
     std::vector<float> slotX, slotY;
-    int slotCount = 0;
+    int slotCount = 0;           ///< present agents at the last build
     float largestRadius = 0.0f;  ///< m, over the agents of the last build
 
     // What one build and its queries leave for the next ones.
     std::vector<Vec2> lastPosition;  ///< by agent, at the last build
-    std::vector<float> lastRadius;   ///< by agent, at the last build
+    std::vector<float> lastRadius;   ///< by agent, at the last build; NaN when it was absent
     std::vector<float> lastTenth;    ///< by agent: tenth surface distance found, or NaN
     std::vector<int> lastQuery;      ///< by agent: the build its lastTenth was found after
     int generation = 0;              ///< builds so far
     float drift = 0.0f;              ///< m, the farthest any agent moved between the last builds
-    /// The last two builds had the same agents with the same radii, all of them at finite
-    /// positions that moved a finite distance.
+    /// The last two builds had the same present agents with the same radii, all of them at
+    /// finite positions that moved a finite distance.
     bool steady = false;
 };

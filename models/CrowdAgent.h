@@ -25,6 +25,9 @@ struct CrowdAgent {
     float searchRange = defaultSearchRange;  ///< m, surface distance
     /// The nearest neighbour overlaps this agent; the list then holds overlapping ones only.
     bool overlapping = false;
+    /// In the scene. An absent agent is in no search and no neighbour list, gets no rule and
+    /// does not move; its lists are empty.
+    bool present = true;
     int neighbourCount = 0;  ///< entries in use at the front of the two neighbour arrays
     /// Table indices of the neighbours, nearest first; equal distances in index order.
     std::array<int, maxNeighbours> neighbours{};

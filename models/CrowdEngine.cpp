@@ -67,6 +67,16 @@ void CrowdEngine::addObstacle(float x1, float y1, float x2, float y2) {
     boxMaxY[s] = std::max(y1, y2) + margin;
 }
 
+void CrowdEngine::setPresent(int i, bool present) {
+    CrowdAgent& agent = agentTable[i];
+    agent.present = present;
+    if (!present) {
+        agent.neighbourCount = 0;
+        agent.obstacleCount = 0;
+        agent.overlapping = false;
+    }
+}
+
 void CrowdEngine::crowdStep(float dt) {
     timeStep = dt;
     searchNeighbours();
@@ -78,7 +88,9 @@ void CrowdEngine::searchNeighbours() {
     tree.build(agentTable);
     tree.findAllNeighbours(agentTable);
     for (CrowdAgent& agent : agentTable) {
-        findObstacles(agent);
+        if (agent.present) {
+            findObstacles(agent);
+        }
     }
 }
 
@@ -141,6 +153,9 @@ Vec2 limitedDirection(const Vec2& velocity) {
 
 void CrowdEngine::applyRule() {
     for (CrowdAgent& agent : agentTable) {
+        if (!agent.present) {
+            continue;
+        }
         Vec2 velocity = rule(*this, agent);
         if (!std::isfinite(velocity.x) || !std::isfinite(velocity.y)) {
             // A force too large for a float (hand-edited radii of metres make the exponential
@@ -157,7 +172,9 @@ void CrowdEngine::applyRule() {
 
 void CrowdEngine::move() {
     for (CrowdAgent& agent : agentTable) {
-        agent.velocity = agent.newVelocity;
-        agent.position += agent.velocity * timeStep;
+        if (agent.present) {
+            agent.velocity = agent.newVelocity;
+            agent.position += agent.velocity * timeStep;
+        }
     }
 }

@@ -41,12 +41,19 @@ public:
     /// Appends an obstacle segment from (x1, y1) to (x2, y2).
     void addObstacle(float x1, float y1, float x2, float y2);
 
-    /// Advances every agent by `dt` seconds: search, rule and speed limit, then move. Every agent
-    /// decides from the positions and velocities that all agents had before the step.
+    /// Puts agent i into the scene or takes it out. An absent agent is in no search and in
+    /// nobody's neighbour list, gets no rule and does not move; its position and velocity stay
+    /// as they were, and its own lists are emptied. Every agent starts present.
+    void setPresent(int i, bool present);
+
+    /// Advances every present agent by `dt` seconds: search, rule and speed limit, then move.
+    /// Every agent decides from the positions and velocities that all agents had before the
+    /// step.
     void crowdStep(float dt);
 
-    /// Rebuilds the tree and fills every agent's neighbour and obstacle lists from the current
-    /// positions; the first phase of crowdStep, callable alone to inspect or time the search.
+    /// Rebuilds the tree and fills every present agent's neighbour and obstacle lists from the
+    /// current positions; the first phase of crowdStep, callable alone to inspect or time the
+    /// search.
     void searchNeighbours();
 
     /// Agent i, to set its position, velocity, radius or desired velocity before a step.

@@ -37,6 +37,13 @@ void CrowdSimulation::setGoal(int agent, float x, float y) {
     goalY[agent] = y;
 }
 
+void CrowdSimulation::setPresent(int agent, bool present) {
+    Simulation::setPresent(agent, present);
+    if (crowd) {
+        crowd->setPresent(agent, present);
+    }
+}
+
 void CrowdSimulation::step(float dt) {
     if (!crowd) {
         return;
@@ -59,6 +66,9 @@ void CrowdSimulation::updateDesiredVelocities() {
 void CrowdSimulation::storeAgentStates() {
     for (int i = 0; i < agentCount; ++i) {
         const CrowdAgent& agent = crowd->agent(i);
-        setAgentState(i, agent.position.x, agent.position.y, agent.velocity.x, agent.velocity.y);
+        if (agent.present) {
+            setAgentState(i, agent.position.x, agent.position.y, agent.velocity.x,
+                          agent.velocity.y);
+        }
     }
 }

@@ -24,7 +24,10 @@ public:
     void setPosition(int agent, float x, float y) override;
     void setVelocity(int agent, float vx, float vy) override;
     void setGoal(int agent, float x, float y) override;
-    /// Desired velocities towards the goals, one engine step, then the new states stored.
+    /// Tells the engine, which leaves an absent agent out of every search, rule and move.
+    void setPresent(int agent, bool present) override;
+    /// Desired velocities towards the goals, one engine step, then the new states of the
+    /// present agents stored.
     void step(float dt) override;
 
     /// The engine of the current set-up; only valid after initialise.

@@ -138,6 +138,10 @@ int PedestrianV::perceive(float& minDistance, float& minTTI) {
     for (size_t i = 0; i < neighbours.size(); ++i) {
         Neighbour& n = neighbours[i];
         const PedestrianV& other = *n.other;
+        // An absent pedestrian is not seen at all; its record keeps what was last perceived.
+        if (!other.present) {
+            continue;
+        }
         const Vec2 relativePosition = toOwnFrame * (other.position - position);
         const Vec2 relativeVelocity = toOwnFrame * other.velocity - ownVelocity;
         n.timeToInteraction = notComputed;

@@ -56,14 +56,29 @@ public:
     void setVelocity(int agent, float vx, float vy) override { agents[agent].setVelocity(vx, vy); }
     void setGoal(int agent, float x, float y) override { agents[agent].setGoal(x, y); }
 
+    /// The pedestrian carries its own flag, so that the others can pass it over among their
+    /// neighbours.
+    void setPresent(int agent, bool present) override {
+        Simulation::setPresent(agent, present);
+        if (agents) {
+            agents[agent].present = present;
+        }
+    }
+
+    /// Every present pedestrian thinks, then every present pedestrian moves; an absent one is
+    /// left exactly as it was.
     void step(float dt) override {
         for (int i = 0; i < agentCount; ++i) {
-            agents[i].think(dt);
+            if (agents[i].present) {
+                agents[i].think(dt);
+            }
         }
         for (int i = 0; i < agentCount; ++i) {
             PedestrianType& agent = agents[i];
-            agent.move(dt);
-            setAgentState(i, agent.getX(), agent.getY(), agent.getVX(), agent.getVY());
+            if (agent.present) {
+                agent.move(dt);
+                setAgentState(i, agent.getX(), agent.getY(), agent.getVX(), agent.getVY());
+            }
         }
     }
 

@@ -85,6 +85,13 @@ void SimulationRVO2::setGoal(int agent, float x, float y) {
     goalY[static_cast<std::size_t>(agent)] = y;
 }
 
+void SimulationRVO2::setPresent(int agent, bool present) {
+    Simulation::setPresent(agent, present);
+    if (engine) {
+        engine->setPresent(static_cast<std::size_t>(agent), present);
+    }
+}
+
 float SimulationRVO2::preferredSpeed(int agent) const {
     const std::size_t entry =
         static_cast<std::size_t>(agent) * static_cast<std::size_t>(agentParameterCount) +
@@ -99,6 +106,9 @@ void SimulationRVO2::step(float dt) {
     engine->setTimeStep(dt);
     const std::size_t count = engine->agentCount();
     for (std::size_t i = 0; i < count; ++i) {
+        if (!engine->agent(i).isPresent()) {
+            continue;
+        }
         const Vec2 toGoal = Vec2(goalX[i], goalY[i]) - engine->position(i);
         const float speed = preferredSpeed(static_cast<int>(i));
         // Nearer than one second's walk the agent asks only for what is left, so it slows
@@ -107,6 +117,9 @@ void SimulationRVO2::step(float dt) {
     }
     engine->advance();
     for (std::size_t i = 0; i < count; ++i) {
+        if (!engine->agent(i).isPresent()) {
+            continue;
+        }
         const Vec2& p = engine->position(i);
         const Vec2& v = engine->velocity(i);
         setAgentState(static_cast<int>(i), p.x, p.y, v.x, v.y);

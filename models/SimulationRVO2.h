@@ -36,6 +36,9 @@ public:
     void setPosition(int agent, float x, float y) override;
     void setVelocity(int agent, float vx, float vy) override;
     void setGoal(int agent, float x, float y) override;
+    /// Tells the engine, which leaves an absent agent out of its tree, choice and move.
+    void setPresent(int agent, bool present) override;
+    /// Preferred velocities of the present agents, one engine step, their new states stored.
     void step(float dt) override;
 
     /// The engine of the current set-up; null before the first createAgents.

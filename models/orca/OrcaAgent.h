@@ -57,6 +57,8 @@ public:
     float obstacleHorizon() const { return obstacleTimeHorizon; }  ///< s
     const Vec2& velocity() const { return currentVelocity; }       ///< m/s
     std::size_t index() const { return place; }
+    /// In the scene: only present agents are in the agent tree, choose velocities and move.
+    bool isPresent() const { return inScene; }
 
 private:
     friend class OrcaEngine;
@@ -71,6 +73,7 @@ private:
     Vec2 location;
     Vec2 currentVelocity;
     float discRadius = 0.0f;
+    bool inScene = true;
     std::size_t place = 0;
 
     std::vector<AgentNeighbour> agentNeighbourList;

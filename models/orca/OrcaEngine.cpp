@@ -100,18 +100,36 @@ void OrcaEngine::indexObstacles() {
     index.buildObstacleTree();
 }
 
+void OrcaEngine::setPresent(std::size_t agent, bool present) {
+    OrcaAgent& member = *agents[agent];
+    if (member.inScene == present) {
+        return;
+    }
+    member.inScene = present;
+    if (!present) {
+        member.agentNeighbourList.clear();
+        member.obstacleNeighbourList.clear();
+    }
+    index.presenceChanged();
+}
+
 void OrcaEngine::advance() {
     // Decide: each agent writes only its own lists and new velocity, so all decide from the
     // state before the step.
     index.buildAgentTree();
     // Index order or any other gives the same velocities; tree order visits neighbours one
-    // after another, so their data is still in cache.
-    for (const AgentSlot& slot : index.agentOrder()) {
-        slot.agent->findNeighbours();
-        slot.agent->chooseVelocity();
+    // after another, so their data is still in cache. The tree holds the present agents only,
+    // at the front of the order.
+    const std::vector<AgentSlot>& order = index.agentOrder();
+    const std::size_t present = index.agentsInTree();
+    for (std::size_t i = 0; i < present; ++i) {
+        order[i].agent->findNeighbours();
+        order[i].agent->chooseVelocity();
     }
     // Move.
     for (const auto& agent : agents) {
-        agent->commit();
+        if (agent->inScene) {
+            agent->commit();
+        }
     }
 }

@@ -39,9 +39,13 @@ public:
     void indexObstacles();
     /// Duration of the next steps, in seconds.
     void setTimeStep(float dt) { step = dt; }
-    /// One step: every agent chooses its velocity from the state before the step, then all
-    /// agents move.
+    /// One step: every present agent chooses its velocity from the state before the step, then
+    /// they all move.
     void advance();
+    /// Puts an agent into the scene or takes it out. An absent agent is not in the agent tree
+    /// and so nobody's neighbour, chooses no velocity and does not move; its position and
+    /// velocity stay as they were, and its neighbour lists are emptied. Agents start present.
+    void setPresent(std::size_t agent, bool present);
 
     // Per-agent settings; the index must be below agentCount().
     void setMaxSpeed(std::size_t agent, float speed) { agents[agent]->speedLimit = speed; }

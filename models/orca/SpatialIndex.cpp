@@ -50,17 +50,42 @@ SpatialIndex::~SpatialIndex() = default;
 void SpatialIndex::buildAgentTree() {
     const std::size_t count = engine.agentCount();
     if (order.size() < count) {
+        // New agents join at the end, which is the end of the present ones only when nobody
+        // is absent.
+        membershipChanged = membershipChanged || treeSize < order.size();
         for (std::size_t i = order.size(); i < count; ++i) {
             order.push_back({&engine.agent(i), Vec2()});
         }
         nodes.resize(2 * count - 1);
+        absentSlots.reserve(count);
+        if (!membershipChanged) {
+            treeSize = count;
+        }
     }
-    for (AgentSlot& slot : order) {
-        slot.position = slot.agent->position();
+    if (membershipChanged) {
+        gatherPresentAgents();
+        membershipChanged = false;
     }
-    if (count > 0) {
-        buildAgentNode(0, count, 0);
+    for (std::size_t i = 0; i < treeSize; ++i) {
+        order[i].position = order[i].agent->position();
     }
+    if (treeSize > 0) {
+        buildAgentNode(0, treeSize, 0);
+    }
+}
+
+void SpatialIndex::gatherPresentAgents() {
+    absentSlots.clear();
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        if (order[i].agent->isPresent()) {
+            order[kept++] = order[i];
+        } else {
+            absentSlots.push_back(order[i]);
+        }
+    }
+    std::copy(absentSlots.begin(), absentSlots.end(), order.begin() + kept);
+    treeSize = kept;
 }
 
 void SpatialIndex::buildAgentNode(std::size_t begin, std::size_t end, std::size_t node) {
@@ -115,7 +140,7 @@ void SpatialIndex::buildAgentNode(std::size_t begin, std::size_t end, std::size_
 }
 
 void SpatialIndex::queryAgents(OrcaAgent& agent, float& range) const {
-    if (!order.empty()) {
+    if (treeSize > 0) {
         queryAgentNode(agent, range, 0);
     }
 }

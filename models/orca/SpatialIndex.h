@@ -55,8 +55,10 @@ public:
     SpatialIndex& operator=(const SpatialIndex&) = delete;
 
     /// Takes in agents spawned since the last build and rebuilds the kd-tree over the current
-    /// positions.
+    /// positions of the present agents.
     void buildAgentTree();
+    /// Some agent came or went: the next build gathers the present agents again.
+    void presenceChanged() { membershipChanged = true; }
     /// Rebuilds the obstacle tree from the engine's vertices; edges crossing a splitting line
     /// are cut in two, and the new vertices join the engine's list.
     void buildObstacleTree();
@@ -65,18 +67,28 @@ public:
     /// Offers `agent` every obstacle edge that faces it and may be nearer than `range` (m²).
     void queryObstacles(OrcaAgent& agent, float range) const;
 
-    /// The agents in tree order: each node covers a contiguous range of it.
+    /// Every agent, in tree order: the first agentsInTree() are the present ones, each node
+    /// covering a contiguous range of them; the absent ones follow.
     const std::vector<AgentSlot>& agentOrder() const { return order; }
+    /// How many agents the last build put into the tree.
+    std::size_t agentsInTree() const { return treeSize; }
     const std::vector<AgentNode>& agentNodes() const { return nodes; }
     const ObstacleNode* obstacleTree() const { return obstacleRoot.get(); }
 
 private:
+    /// Moves the present agents to the front of the order, keeping their order among
+    /// themselves: agents absent from the start leave the tree exactly as it would be without
+    /// them.
+    void gatherPresentAgents();
     void buildAgentNode(std::size_t begin, std::size_t end, std::size_t node);
     void queryAgentNode(OrcaAgent& agent, float& range, std::size_t node) const;
     std::unique_ptr<ObstacleNode> buildObstacleNode(const std::vector<ObstacleVertex*>& edges);
     void queryObstacleNode(OrcaAgent& agent, float range, const ObstacleNode* node) const;
 
     std::vector<AgentSlot> order;  ///< permuted in place by each build
+    std::size_t treeSize = 0;      ///< present agents, at the front of the order
+    bool membershipChanged = false;
+    std::vector<AgentSlot> absentSlots;  ///< scratch of gatherPresentAgents, sized up front
     std::vector<AgentNode> nodes;
     std::unique_ptr<ObstacleNode> obstacleRoot;
     OrcaEngine& engine;

@@ -42,10 +42,10 @@ std::vector<float> distancesOf(const CrowdAgent& agent) {
                               agent.neighbourDistances.begin() + agent.neighbourCount);
 }
 
-// The neighbour search written out the slow way: every other agent in index order, kept in a
-// list sorted by surface distance where an equal distance goes after the ones already there;
-// the range starts at 10 m and shrinks to the tenth distance once ten are found; an overlapping
-// nearest neighbour cuts the list to the overlapping ones.
+// The neighbour search written out the slow way: every other present agent in index order
+// (an absent agent has none), kept in a list sorted by surface distance where an equal distance
+// goes after the ones already there; the range starts at 10 m and shrinks to the tenth distance
+// once ten are found; an overlapping nearest neighbour cuts the list to the overlapping ones.
 struct Expected {
     std::vector<int> ids;
     std::vector<float> distances;
@@ -57,10 +57,10 @@ Expected bruteForce(const std::vector<CrowdAgent>& agents, int i) {
     std::vector<std::pair<float, int>> list;
     float range = 10.0f;
     for (size_t j = 0; j < agents.size(); ++j) {
-        if (static_cast<int>(j) == i) {
+        const CrowdAgent& other = agents[j];
+        if (static_cast<int>(j) == i || !other.present || !self.present) {
             continue;
         }
-        const CrowdAgent& other = agents[j];
         const float d = (other.position - self.position).length() - self.radius - other.radius;
         if (!(d < range)) {
             continue;
@@ -330,9 +330,10 @@ TEST(AgentTreeSearch, NoAgentIsItsOwnNeighbourAndALoneAgentHasNone) {
 }
 
 // The search may start from what the previous one found, so it is checked step after step
-// while the crowd walks, some agents jump and the radii change.
+// while the crowd walks, some agents jump and the radii change, and, when they come and go,
+// agents leave and enter (in two of every three steps).
 template <class Model>
-void checkSearchesWhileWalking() {
+void checkSearchesWhileWalking(bool comeAndGo = false) {
     Random::seed(23);
     Model simulation;
     std::vector<CrowdWalker> walkers;
@@ -355,6 +356,9 @@ void checkSearchesWhileWalking() {
             }
             simulation.applyParameters();
         }
+        for (int i = k % 5; comeAndGo && k % 3 != 2 && i < 600; i += 37) {
+            simulation.setPresent(i, !simulation.isPresent(i));
+        }
         // The lists found in a step belong to the positions before it.
         const std::vector<CrowdAgent> before = simulation.engine().agents();
         simulation.step(0.1f);
@@ -373,6 +377,10 @@ TEST(AgentTreeSearch, StaysExactStepAfterStepWithBoids) {
 
 TEST(AgentTreeSearch, StaysExactStepAfterStepWithHelbing) {
     checkSearchesWhileWalking<SimulationHelbing>();
+}
+
+TEST(AgentTreeSearch, StaysExactWhileAgentsComeAndGo) {
+    checkSearchesWhileWalking<SimulationBoids>(true);
 }
 
 TEST(AgentTreeSearch, AnAgentLeftOutOfSomeSearchesStillGetsExactNeighbours) {

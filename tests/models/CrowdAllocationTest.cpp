@@ -111,12 +111,16 @@ void placeCrowd(Model& simulation, int n) {
     placeWalkers(simulation, walkers);
 }
 
+// With `comeAndGo`, every seventh agent leaves or comes back before each step.
 template <class Model>
-long allocationsOverSteps(int agents, int steps) {
+long allocationsOverSteps(int agents, int steps, bool comeAndGo = false) {
     Model simulation;
     placeCrowd(simulation, agents);
     const long before = allocations.load();
     for (int k = 0; k < steps; ++k) {
+        for (int i = k; comeAndGo && i < agents; i += 7) {
+            simulation.setPresent(i, !simulation.isPresent(i));
+        }
         simulation.step(0.1f);
     }
     return allocations.load() - before;
@@ -146,4 +150,8 @@ TEST_F(CrowdAllocation, BoidsStepsAllocateNothing) {
 
 TEST_F(CrowdAllocation, HelbingStepsAllocateNothing) {
     EXPECT_EQ(allocationsOverSteps<SimulationHelbing>(1500, 10), 0);
+}
+
+TEST_F(CrowdAllocation, StepsWhileAgentsComeAndGoAllocateNothing) {
+    EXPECT_EQ(allocationsOverSteps<SimulationHelbing>(1500, 10, true), 0);
 }
