@@ -139,7 +139,12 @@ void ParserCsv::numberIds(const std::string& text, std::vector<TrajectoryRow>& r
     std::sort(rows.begin(), rows.end(), [&](const TrajectoryRow& a, const TrajectoryRow& b) {
         return unpackText(text, a.id) < unpackText(text, b.id);
     });
+    size_t distinct = 0;
+    for (size_t i = 0; i < rows.size(); ++i) {
+        distinct += i == 0 || unpackText(text, rows[i].id) != unpackText(text, rows[i - 1].id);
+    }
     idTexts.clear();
+    idTexts.reserve(distinct);
     for (TrajectoryRow& row : rows) {
         const std::string_view id = unpackText(text, row.id);
         if (idTexts.empty() || idTexts.back() != id) {

@@ -66,6 +66,9 @@ bool ParserTrajnet::Scan::number(std::string_view& text) {
     }
     if (at < line.size() && line[at] == '0') {
         ++at;
+        if (at < line.size() && isDigit(line[at])) {
+            return false;  // no leading zeros
+        }
     } else if (!digits()) {
         return false;
     }

@@ -35,17 +35,26 @@ std::string number(double value) {
     return NumberText::format("%.6g", value);
 }
 
-/// "id 3 (line 12), id 7 (line 40) and 4 more" from a list of named items.
-std::string listOf(const std::vector<std::string>& items) {
-    std::string text;
-    for (size_t i = 0; i < items.size() && i < namedInNote; ++i) {
-        text += (i == 0 ? "" : ", ") + items[i];
+/// Items of a note: how many, and the first few named ("id 3 (line 12), id 7 (line 40) and 4
+/// more"), so that a file of a million of them costs no more than a few.
+class Listing {
+public:
+    template <class Name>
+    void add(Name name) {
+        if (count++ < namedInNote) {
+            named += (named.empty() ? "" : ", ") + name();
+        }
     }
-    if (items.size() > namedInNote) {
-        text += " and " + std::to_string(items.size() - namedInNote) + " more";
+    size_t size() const { return count; }
+    std::string text() const {
+        return count > namedInNote ? named + " and " + std::to_string(count - namedInNote) + " more"
+                                   : named;
     }
-    return text;
-}
+
+private:
+    size_t count = 0;
+    std::string named;
+};
 
 }  // namespace
 
@@ -95,6 +104,14 @@ bool TrajectoryBuilder::build(std::vector<TrajectoryRow>& rows, TrajectoryTable&
         return false;
     }
     fill(rows, table);
+    for (size_t i = 0; i < table.velX.size(); ++i) {
+        if (!std::isfinite(table.velX[i]) || !std::isfinite(table.velY[i])) {
+            table = TrajectoryTable();
+            return fail("At " + number(framesPerSecond) +
+                        " frames per second the velocities are too large for a float; check the "
+                        "frame rate (--fps).");
+        }
+    }
     table.metresPerUnit = metresPerUnit;
     noteSpeed(table);
     error.clear();
@@ -276,7 +293,7 @@ bool TrajectoryBuilder::placeOnGrid(std::vector<TrajectoryRow>& rows) {
 
 void TrajectoryBuilder::cutSegments(const std::vector<TrajectoryRow>& rows) {
     const double frameSeconds = seconds(step * options.stride);
-    std::vector<std::string> single, splits;
+    Listing single, splits;
     size_t filled = 0;
     size_t begin = 0;
     for (size_t i = 1; i <= rows.size(); ++i) {
@@ -286,8 +303,9 @@ void TrajectoryBuilder::cutSegments(const std::vector<TrajectoryRow>& rows) {
             if (missing > 1 &&
                 static_cast<double>(missing) * frameSeconds > options.maxGap + windowSlack) {
                 cut = true;
-                splits.push_back("id " + idText(rows[i].id) + " at line " +
-                                 std::to_string(rows[i].line));
+                splits.add([&] {
+                    return "id " + idText(rows[i].id) + " at line " + std::to_string(rows[i].line);
+                });
             } else if (missing > 1) {
                 ++filled;
             }
@@ -296,33 +314,38 @@ void TrajectoryBuilder::cutSegments(const std::vector<TrajectoryRow>& rows) {
             continue;
         }
         if (i - begin == 1) {
-            single.push_back("id " + idText(rows[begin].id) + " (line " +
-                             std::to_string(rows[begin].line) + ")");
+            single.add([&] {
+                return "id " + idText(rows[begin].id) + " (line " +
+                       std::to_string(rows[begin].line) + ")";
+            });
         } else {
             segments.push_back({rows[begin].frame, rows[i - 1].frame,
                                 static_cast<std::uint32_t>(begin), static_cast<std::uint32_t>(i)});
         }
         begin = i;
     }
-    // Rows are sorted by id, so segments of equal first frames are already in id order and a
-    // stable sort keeps it.
-    std::stable_sort(segments.begin(), segments.end(),
-                     [](const Segment& a, const Segment& b) { return a.first < b.first; });
+    std::sort(segments.begin(), segments.end(), [&](const Segment& a, const Segment& b) {
+        if (a.first != b.first) {
+            return a.first < b.first;
+        }
+        const std::int64_t idA = rows[a.rowBegin].id, idB = rows[b.rowBegin].id;
+        return idA != idB ? idA < idB : a.rowBegin < b.rowBegin;
+    });
 
     const std::string gap = number(options.maxGap) + " s (--max-gap)";
     if (filled > 0) {
         notesOut->push_back("Filled " + std::to_string(filled) + " tracking gaps of at most " +
                             gap + " by linear interpolation.");
     }
-    if (!splits.empty()) {
+    if (splits.size() > 0) {
         notesOut->push_back(
             "Split " + std::to_string(splits.size()) + " tracks at gaps longer than " + gap +
-            "; the rows after each gap are a new pedestrian: " + listOf(splits) + ".");
+            "; the rows after each gap are a new pedestrian: " + splits.text() + ".");
     }
-    if (!single.empty()) {
+    if (single.size() > 0) {
         notesOut->push_back(
             "Skipped " + std::to_string(single.size()) +
-            " pedestrians with a single row, which have no velocity: " + listOf(single) + ".");
+            " pedestrians with a single row, which have no velocity: " + single.text() + ".");
     }
 }
 
