@@ -26,6 +26,9 @@ constexpr double fallbackMemoryBytes = 8.0 * (1u << 30);
 constexpr double bytesPerSample = 4 * sizeof(float);
 constexpr double bytesPerFrame = sizeof(float);
 constexpr double bytesPerPedestrian = 2 * sizeof(int) + sizeof(std::ptrdiff_t);
+/// Frames that an experiment may have beyond its samples: stretches in which nobody is present
+/// cost a frame time each, which is cheap until a few far-apart rows ask for billions of them.
+constexpr int emptyFrameAllowance = 1 << 20;
 /// Median walking speed (m/s) above which the length unit is probably not metres.
 constexpr double implausibleSpeed = 5.0;
 /// Ids named in one note at most.
@@ -33,6 +36,10 @@ constexpr size_t namedInNote = 5;
 
 std::string number(double value) {
     return NumberText::format("%.6g", value);
+}
+
+std::string count(double value) {
+    return NumberText::format("%.0f", value);
 }
 
 /// Items of a note: how many, and the first few named ("id 3 (line 12), id 7 (line 40) and 4
@@ -100,6 +107,7 @@ bool TrajectoryBuilder::build(std::vector<TrajectoryRow>& rows, TrajectoryTable&
     if (segments.empty()) {
         return fail("No pedestrian has rows on two frames, so no velocity can be measured.");
     }
+    trimToSegments(rows);
     if (!checkMemory()) {
         return false;
     }
@@ -175,9 +183,8 @@ bool TrajectoryBuilder::chooseRateAndUnit(const std::vector<TrajectoryRow>& rows
     }
     framesPerSecond = 1.0;
     if (facts.stampsAreSeconds) {
-        return true;
-    }
-    if (options.framesPerSecond > 0.0) {
+        // Times in seconds need no frame rate.
+    } else if (options.framesPerSecond > 0.0) {
         framesPerSecond = options.framesPerSecond;
     } else if (facts.framesPerSecond > 0.0) {
         framesPerSecond = facts.framesPerSecond;
@@ -194,7 +201,7 @@ bool TrajectoryBuilder::chooseRateAndUnit(const std::vector<TrajectoryRow>& rows
             "The file does not state its frame rate: give it with --fps (frame numbers per "
             "second)";
         if (smallest > 0.0) {
-            message += "; its frame numbers step by " + number(smallest);
+            message += "; its frame numbers step by " + count(smallest);
         }
         return fail(message + "." + facts.frameRateHint);
     }
@@ -222,9 +229,12 @@ bool TrajectoryBuilder::keepWindow(std::vector<TrajectoryRow>& rows) {
     }
     rows.resize(kept);
     if (rows.empty()) {
-        return fail("No row lies in the time window from " + number(options.from) + " s to " +
-                    number(options.to) + " s; the recording runs from " + number(earliest) +
-                    " s to " + number(latest) + " s.");
+        const auto end = [](double t, const char* open) {
+            return std::isnan(t) ? std::string(open) : number(t) + " s";
+        };
+        return fail("No row lies in the time window from " + end(options.from, "the start") +
+                    " to " + end(options.to, "the end") + "; the recording runs from " +
+                    number(earliest) + " s to " + number(latest) + " s.");
     }
     return true;
 }
@@ -250,14 +260,13 @@ bool TrajectoryBuilder::placeOnGrid(std::vector<TrajectoryRow>& rows) {
     }
     const double lastStep = facts.stampsAreSeconds ? std::round(span / step) : span / step;
     if (!(std::floor(lastStep / options.stride) < INT_MAX)) {
-        return fail("The recording spans " + number(std::floor(lastStep / options.stride) + 1) +
+        return fail("The recording spans " + count(std::floor(lastStep / options.stride) + 1) +
                     " frames, more than an experiment can hold; read fewer with --stride or a "
                     "time window with --from/--to.");
     }
 
     size_t kept = 0;
     size_t offGrid = 0;
-    std::int32_t lastFrame = 0;
     for (const TrajectoryRow& row : rows) {
         const double steps = (row.stamp - origin) / step;
         const double whole = std::round(steps);
@@ -277,16 +286,14 @@ bool TrajectoryBuilder::placeOnGrid(std::vector<TrajectoryRow>& rows) {
         if (kept > 0 && rows[kept - 1].id == placed.id && rows[kept - 1].frame == placed.frame) {
             continue;
         }
-        lastFrame = std::max(lastFrame, placed.frame);
         rows[kept++] = placed;
     }
-    frames = std::int64_t{lastFrame} + 1;
     rows.resize(kept);
     if (offGrid > 0) {
-        notesOut->push_back("Dropped " + std::to_string(offGrid) +
-                            " rows that are not on the frame grid (every " + number(step) +
-                            (facts.stampsAreSeconds ? " s" : " frames") + " from " +
-                            stampText(origin) + ").");
+        notesOut->push_back(
+            "Dropped " + std::to_string(offGrid) + " rows that are not on the frame grid (every " +
+            (facts.stampsAreSeconds ? number(step) : count(step)) +
+            (facts.stampsAreSeconds ? " s" : " frames") + " from " + stampText(origin) + ").");
     }
     return true;
 }
@@ -349,10 +356,34 @@ void TrajectoryBuilder::cutSegments(const std::vector<TrajectoryRow>& rows) {
     }
 }
 
+void TrajectoryBuilder::trimToSegments(std::vector<TrajectoryRow>& rows) {
+    int first = segments.front().first;
+    int last = segments.front().last;
+    for (const Segment& segment : segments) {
+        last = std::max(last, segment.last);
+    }
+    for (TrajectoryRow& row : rows) {
+        row.frame -= first;
+    }
+    for (Segment& segment : segments) {
+        segment.first -= first;
+        segment.last -= first;
+    }
+    origin += static_cast<double>(first) * step * options.stride;
+    frames = std::int64_t{last} - first + 1;
+}
+
 bool TrajectoryBuilder::checkMemory() const {
     double samples = 0.0;
     for (const Segment& segment : segments) {
         samples += segment.last - segment.first + 1;
+    }
+    if (static_cast<double>(frames) > std::max(samples, double{emptyFrameAllowance})) {
+        *errorOut = "The recording spans " + count(static_cast<double>(frames)) +
+                    " frames, but its pedestrians are present on only " + count(samples) +
+                    " samples, so most frames would be empty; read a time window with "
+                    "--from/--to or fewer frames with --stride.";
+        return false;
     }
     const double needed = samples * bytesPerSample + static_cast<double>(frames) * bytesPerFrame +
                           static_cast<double>(segments.size()) * bytesPerPedestrian;
@@ -360,10 +391,10 @@ bool TrajectoryBuilder::checkMemory() const {
                                                      : fallbackMemoryBytes;
     if (needed > memoryShare * machine) {
         const double megabyte = 1 << 20;
-        *errorOut = "The experiment would need " + number(std::ceil(needed / megabyte)) +
-                    " MB for " + number(static_cast<double>(frames)) + " frames and " +
-                    number(samples) + " samples, more than this machine can spare (" +
-                    number(std::floor(memoryShare * machine / megabyte)) +
+        *errorOut = "The experiment would need " + count(std::ceil(needed / megabyte)) +
+                    " MB for " + count(static_cast<double>(frames)) + " frames and " +
+                    count(samples) + " samples, more than this machine can spare (" +
+                    count(std::floor(memoryShare * machine / megabyte)) +
                     " MB); read fewer frames with --stride or a time window with --from/--to.";
         return false;
     }

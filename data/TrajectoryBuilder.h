@@ -48,9 +48,10 @@ struct TrajectoryTable {
 /// arrays:
 /// - lengths are multiplied by the options' metres per unit, else the file's, else taken as
 ///   metres; time is frame / frames per second (options, else file, else the file is refused);
-/// - the frames run from the first to the last row inside the time window, in steps of the
-///   smallest step between two rows of one pedestrian times the stride; rows off that grid are
-///   dropped;
+/// - the frames run from the first to the last row of the pedestrians kept inside the time
+///   window, in steps of the smallest step between two rows of one pedestrian times the stride;
+///   rows off that grid are dropped; a span of mostly empty frames (more frames than samples,
+///   beyond about a million) is refused;
 /// - a gap in one pedestrian's rows of at most maxGap seconds (from the row before it to the
 ///   row after it) is filled by linear interpolation; a longer gap ends the pedestrian, and its
 ///   later rows become a new pedestrian;
@@ -85,6 +86,7 @@ private:
     bool keepWindow(std::vector<TrajectoryRow>& rows);
     bool placeOnGrid(std::vector<TrajectoryRow>& rows);
     void cutSegments(const std::vector<TrajectoryRow>& rows);
+    void trimToSegments(std::vector<TrajectoryRow>& rows);
     bool checkMemory() const;
     void fill(const std::vector<TrajectoryRow>& rows, TrajectoryTable& table) const;
     void noteSpeed(const TrajectoryTable& table);

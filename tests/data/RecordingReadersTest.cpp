@@ -131,10 +131,13 @@ TEST(RecordingReaders, CsvFindsItsColumnsByName) {
     const Read r = read("csv",
                         "\xEF\xBB\xBF# recorded at 10 fps\n"
                         " \"Frame\" , note,Y [cm], ID ,X [cm]\n"
-                        "0,\"a, b\",0,7,100\n1,,0,7,200\n0,x,50,\"3\",0\n1,x,50,3,10\n");
+                        "0,\"a, b\",0,7,100\n1,,0,7,110\n0,x,50,\"3\",0\n1,x,50,3,10\n");
     ASSERT_TRUE(r.ok) << r.error;
     EXPECT_EQ(track(*r.experiment, 0), "0,0.5 0.1,0.5");  // id 3 before id 7
-    EXPECT_EQ(track(*r.experiment, 1), "1,0 2,0");
+    EXPECT_EQ(track(*r.experiment, 1), "1,0 1.1,0");
+    EXPECT_EQ(r.notes, (std::vector<std::string>{
+                           "Read with 10 frames per second and lengths in 0.01 m, as the file "
+                           "states."}));
 }
 
 TEST(RecordingReaders, CsvTimeColumnAndTextIds) {

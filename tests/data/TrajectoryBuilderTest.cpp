@@ -173,10 +173,11 @@ TEST(TrajectoryBuilder, PedestriansAreNumberedByFirstFrameThenIdWhateverTheRowOr
     EXPECT_EQ(b.table.sampleBase, (std::vector<std::ptrdiff_t>{0, 2, 3, 4}));
 }
 
-TEST(TrajectoryBuilder, SingleRowsAreSkippedWithANote) {
-    const Built b = build({{1, 0, 0, 0}, {1, 1, 1, 0}, {2, 1, 5, 5}}, atFps(1));
+TEST(TrajectoryBuilder, SingleRowsAreSkippedWithANoteAndTakeNoFrames) {
+    const Built b = build({{1, 1, 0, 0}, {1, 2, 1, 0}, {2, 0, 5, 5}}, atFps(1));
     ASSERT_TRUE(b.ok) << b.error;
     EXPECT_EQ(b.table.pedestrianCount, 1);
+    EXPECT_EQ(b.table.times, (std::vector<float>{1, 2}));
     EXPECT_TRUE(b.noted("Skipped 1 pedestrians with a single row")) << b.notes.back();
     EXPECT_TRUE(b.noted("id 2 (line 3)"));
 }
@@ -223,6 +224,9 @@ TEST(TrajectoryBuilder, RefusalsSayWhatToDo) {
         {{{1, 0, 0, 0}, {1, 1, 0, 0}, {2, 4e12, 0, 0}, {2, 4e12 + 1, 0, 0}},
          atFps(1),
          "read fewer with --stride or a time window with --from/--to"},
+        {{{1, 0, 0, 0}, {1, 1, 0, 0}, {2, 2e6, 0, 0}, {2, 2e6 + 1, 0, 0}},
+         atFps(1),
+         "spans 2000002 frames, but its pedestrians are present on only 4 samples"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.fragment);
