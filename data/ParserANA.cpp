@@ -4,6 +4,7 @@
 #include "core/TokenScanner.h"
 #include "data/ReadingOptions.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <climits>
@@ -267,6 +268,8 @@ bool ParserANA::readPresence() {
     if (given.empty()) {
         return true;
     }
+    // The table's order is arbitrary; the first bad key named must not be.
+    std::sort(given.begin(), given.end());
     presentFirst.assign(static_cast<size_t>(pedestrians), 0);
     presentLast.assign(static_cast<size_t>(pedestrians), frames - 1);
     for (const auto& [pedestrian, list] : given) {
