@@ -3,6 +3,10 @@
 #include "calibration/GeneticAnnealing.h"
 #include "calibration/GeneticGreedy.h"
 #include "data/ParserANA.h"
+#include "data/ParserCsv.h"
+#include "data/ParserEth.h"
+#include "data/ParserJuelich.h"
+#include "data/ParserTrajnet.h"
 #include "metrics/Difference.h"
 #include "metrics/InterPedDist.h"
 #include "metrics/PathLength.h"
@@ -20,6 +24,11 @@
 template <class Registrar>
 void registerStandardComponents(Registrar& registrar) {
     registrar.template addParser<ParserANA>();
+    // Juelich before eth: the first reader of an extension reads it unless a format is named.
+    registrar.template addParser<ParserJuelich>();
+    registrar.template addParser<ParserEth>();
+    registrar.template addParser<ParserCsv>();
+    registrar.template addParser<ParserTrajnet>();
     registrar.template addSimulation<SimulationBoids>();
     registrar.template addSimulation<SimulationHelbing>();
     registrar.template addSimulation<SimulationRVO2>();

@@ -70,15 +70,29 @@ public:
     const std::string& addCalibration() {
         return add<T>(calibrations);
     }
-    /// Appends a factory of parser T, named by its file extension.
+    /// Appends a factory of parser T, named by its file extension; its format name goes to
+    /// parserFormats at the same index.
     template <class T>
     void addParser() {
+        const T parser;
         parsers.factories.push_back(std::make_unique<ComponentFactoryOf<Parser, T>>());
-        parsers.names.push_back(T().extension());
+        parsers.names.push_back(parser.extension());
+        parserFormats.push_back(parser.formatName());
+    }
+
+    /// Index of the parser with this format name ("ana", "csv", ...), or -1.
+    int parserIndexForFormat(const std::string& format) const {
+        for (size_t i = 0; i < parserFormats.size(); ++i) {
+            if (parserFormats[i] == format) {
+                return static_cast<int>(i);
+            }
+        }
+        return -1;
     }
 
     /// Index of the parser that reads the file at `path`, chosen by the file name's own
-    /// extension (the text after its last dot), or -1 when no parser reads it.
+    /// extension (the text after its last dot), or -1 when no parser reads it. Several parsers
+    /// may share an extension; the first registered one is chosen.
     int parserIndexForPath(const std::string& path) const {
         const size_t slash = path.find_last_of('/');
         const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
@@ -91,6 +105,7 @@ public:
 
     Kind<Simulation> simulations;
     Kind<Parser> parsers;
+    std::vector<std::string> parserFormats;  ///< format name of each parser, as in parsers
     Kind<Metric> metrics;
     Kind<Calibration> calibrations;
 

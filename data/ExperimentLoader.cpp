@@ -2,24 +2,79 @@
 
 #include "core/ComponentRegistry.h"
 #include "data/Experiment.h"
+#include "data/ObstacleFile.h"
 #include "data/Parser.h"
+#include "data/ReadingOptions.h"
+
+namespace {
+
+/// "a, b, c" of the distinct entries of a list, each with a prefix.
+std::string distinctList(const std::vector<std::string>& entries, const std::string& prefix) {
+    std::string text;
+    for (size_t i = 0; i < entries.size(); ++i) {
+        bool repeated = false;
+        for (size_t j = 0; j < i; ++j) {
+            repeated = repeated || entries[j] == entries[i];
+        }
+        if (!repeated) {
+            text += (text.empty() ? "" : ", ") + prefix + entries[i];
+        }
+    }
+    return text;
+}
+
+}  // namespace
 
 std::unique_ptr<Experiment> loadExperimentFile(const ComponentRegistry& registry,
                                                const std::string& path, std::string& error) {
-    const int index = registry.parserIndexForPath(path);
+    return loadExperimentFile(registry, path, ReadingOptions(), error);
+}
+
+std::unique_ptr<Experiment> loadExperimentFile(const ComponentRegistry& registry,
+                                               const std::string& path,
+                                               const ReadingOptions& options, std::string& error,
+                                               std::vector<std::string>* notes) {
+    if (notes) {
+        notes->clear();
+    }
+    const bool named = !options.format.empty();
+    const int index =
+        named ? registry.parserIndexForFormat(options.format) : registry.parserIndexForPath(path);
     std::unique_ptr<Parser> parser = registry.parsers.create(index);
     if (!parser) {
-        std::string known;
-        for (const std::string& extension : registry.parsers.names) {
-            known += (known.empty() ? "*." : ", *.") + extension;
-        }
-        error = "No reader for \"" + path + "\": experiment files are " + known + ".";
+        error = named ? "Unknown format \"" + options.format + "\": the formats are " +
+                            distinctList(registry.parserFormats, "") + "."
+                      : "No reader for \"" + path + "\": experiment files are " +
+                            distinctList(registry.parsers.names, "*.") + ".";
         return nullptr;
     }
+    parser->setReadingOptions(options);
     if (!parser->load(path)) {
         error = parser->errorMessage();
         return nullptr;
     }
+    ObstacleFile obstacles;
+    if (!options.obstacles.empty() &&
+        !obstacles.load(options.obstacles, parser->appliedMetresPerUnit(), error)) {
+        return nullptr;
+    }
+    auto experiment = std::make_unique<Experiment>(*parser);
+    experiment->obstacleX1.insert(experiment->obstacleX1.end(), obstacles.x1.begin(),
+                                  obstacles.x1.end());
+    experiment->obstacleY1.insert(experiment->obstacleY1.end(), obstacles.y1.begin(),
+                                  obstacles.y1.end());
+    experiment->obstacleX2.insert(experiment->obstacleX2.end(), obstacles.x2.begin(),
+                                  obstacles.x2.end());
+    experiment->obstacleY2.insert(experiment->obstacleY2.end(), obstacles.y2.begin(),
+                                  obstacles.y2.end());
+    experiment->obstacleCount = static_cast<int>(experiment->obstacleX1.size());
+    if (notes) {
+        *notes = parser->notes();
+        if (!obstacles.x1.empty()) {
+            notes->push_back("Added " + std::to_string(obstacles.x1.size()) +
+                             " obstacle segments from \"" + options.obstacles + "\".");
+        }
+    }
     error.clear();
-    return std::make_unique<Experiment>(*parser);
+    return experiment;
 }

@@ -3,7 +3,10 @@
 #include "core/NumberText.h"
 #include "core/TokenScanner.h"
 #include "data/PolarVelocity.h"
+#include "data/ReadingOptions.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <climits>
 #include <cmath>
@@ -24,9 +27,9 @@ struct KeyName {
 };
 
 // Indexed by ParserANA::Key.
-const KeyName keyNames[] = {{"nped", false},       {"nobs", false},      {"nrow", false},
-                            {"time(s)", false},    {"obstacles", false}, {"center_", true},
-                            {"ori_center_", true}, {"spd_center_", true}};
+const KeyName keyNames[] = {{"nped", false},       {"nobs", false},       {"nrow", false},
+                            {"time(s)", false},    {"obstacles", false},  {"center_", true},
+                            {"ori_center_", true}, {"spd_center_", true}, {"present_", true}};
 
 std::string keyText(size_t key, int pedestrian) {
     return keyNames[key].numbered ? keyNames[key].text + std::to_string(pedestrian + 1)
@@ -75,7 +78,25 @@ bool ParserANA::fail(std::string message) {
     valid = false;
     keys.clear();
     text.clear();
+    presentFirst.clear();
+    presentLast.clear();
     return false;
+}
+
+void ParserANA::setReadingOptions(const ReadingOptions& options) {
+    ignoredOptions.clear();
+    if (options.framesPerSecond > 0.0) {
+        ignoredOptions.push_back("--fps");
+    }
+    if (options.metresPerUnit > 0.0) {
+        ignoredOptions.push_back("--unit");
+    }
+    if (options.stride != 1) {
+        ignoredOptions.push_back("--stride");
+    }
+    if (!std::isnan(options.from) || !std::isnan(options.to)) {
+        ignoredOptions.push_back("--from/--to");
+    }
 }
 
 bool ParserANA::load(const std::string& path) {
@@ -216,7 +237,71 @@ bool ParserANA::validate() {
                                         "x1 y1 x2 y2 each")) {
         return false;
     }
+    if (!readPresence()) {
+        return false;
+    }
+    remarks.clear();
+    if (!ignoredOptions.empty()) {
+        std::string list;
+        for (const std::string& option : ignoredOptions) {
+            list += (list.empty() ? "" : ", ") + option;
+        }
+        remarks.push_back("ANA files state their own frame times and lengths, so " + list +
+                          " did not change them.");
+    }
     valid = true;
+    return true;
+}
+
+bool ParserANA::readPresence() {
+    presentFirst.clear();
+    presentLast.clear();
+    // Only the keys present in the file are looked at, so a huge pedestrian count costs nothing
+    // here, and a key beyond the count is ignored like any other unused key.
+    std::vector<std::pair<int, const TokenList*>> given;
+    for (const auto& entry : keys) {
+        const std::uint32_t number = static_cast<std::uint32_t>(entry.first & 0xFFFFFFFFu);
+        if (entry.first >> 32 == static_cast<std::uint64_t>(Key::PRESENT) && number >= 1 &&
+            number <= static_cast<std::uint32_t>(pedestrians)) {
+            given.emplace_back(static_cast<int>(number) - 1, &entry.second);
+        }
+    }
+    if (given.empty()) {
+        return true;
+    }
+    // The table's order is arbitrary; the first bad key named must not be.
+    std::sort(given.begin(), given.end());
+    presentFirst.assign(static_cast<size_t>(pedestrians), 0);
+    presentLast.assign(static_cast<size_t>(pedestrians), frames - 1);
+    for (const auto& [pedestrian, list] : given) {
+        const std::string name = keyText(static_cast<size_t>(Key::PRESENT), pedestrian);
+        if (list->size() < 2) {
+            return fail("The key \"" + name + "\" holds " + std::to_string(list->size()) +
+                        " values, but 2 are required (first and last frame).");
+        }
+        long long bounds[2] = {};
+        for (int i = 0; i < 2; ++i) {
+            const char* token = text.c_str() + (*list)[static_cast<size_t>(i)];
+            size_t length = 0;
+            while (token[length] != '\0' &&
+                   !std::isspace(static_cast<unsigned char>(token[length]))) {
+                ++length;
+            }
+            const std::string value(token, length);
+            if (!NumberText::isCompleteInt(value)) {
+                return fail("The key \"" + name + "\" holds \"" + value.substr(0, 40) +
+                            "\", which is not a frame index.");
+            }
+            bounds[i] = std::strtoll(value.c_str(), nullptr, 10);
+        }
+        if (bounds[0] < 0 || bounds[0] > bounds[1] || bounds[1] >= frames) {
+            return fail("The key \"" + name + "\" gives frames " + std::to_string(bounds[0]) +
+                        " to " + std::to_string(bounds[1]) + ", but they must satisfy 0 <= " +
+                        "first <= last < nrow (" + std::to_string(frames) + ").");
+        }
+        presentFirst[static_cast<size_t>(pedestrian)] = static_cast<int>(bounds[0]);
+        presentLast[static_cast<size_t>(pedestrian)] = static_cast<int>(bounds[1]);
+    }
     return true;
 }
 
@@ -275,6 +360,19 @@ void ParserANA::fill(int& pedestrianCount, int& obstacleCount, int& frameCount,
     pedestrianCount = pedestrians;
     obstacleCount = obstacles;
     frameCount = frames;
+}
+
+void ParserANA::fillPresence(std::vector<int>& first, std::vector<int>& last,
+                             std::vector<std::ptrdiff_t>& sampleBase) {
+    if (!valid || presentFirst.empty()) {
+        return;
+    }
+    first = presentFirst;
+    last = presentLast;
+    sampleBase.resize(presentFirst.size());
+    for (size_t p = 0; p < sampleBase.size(); ++p) {
+        sampleBase[p] = static_cast<std::ptrdiff_t>(p) * frames;
+    }
 }
 
 void ParserANA::fillDirections(std::vector<float>& directions, std::vector<float>& speeds) {

@@ -10,10 +10,18 @@
 /// Reader of ANA trajectory files: free-form text of keys, each followed by its values (counts,
 /// per-pedestrian position, direction and speed series, frame times, obstacle segments).
 /// A file is accepted only when every key that its counts require is present with enough values.
+///
+/// An optional key "present_%d FIRST LAST" (frame indices, pedestrian numbers from 1 as for
+/// "center_%d") says that the pedestrian is present on those frames only. Its series keep a
+/// value for every frame, so that readers that do not know the key still accept the file, and
+/// the samples keep the plain layout (pedestrian p at frame k at p × frames + k).
 class ParserANA : public Parser {
 public:
     ParserANA() : Parser("ana") {}
 
+    /// ANA files state their own frame times and lengths; options that would change them are
+    /// not applied, and a note says so.
+    void setReadingOptions(const ReadingOptions& options) override;
     bool load(const std::string& path) override;
     void fill(int& pedestrianCount, int& obstacleCount, int& frameCount, std::vector<float>& posX,
               std::vector<float>& posY, std::vector<float>& velX, std::vector<float>& velY,
@@ -23,6 +31,8 @@ public:
               std::vector<std::vector<float>>& waypointRadius,
               std::vector<std::vector<float>>& waypointX,
               std::vector<std::vector<float>>& waypointY) override;
+    void fillPresence(std::vector<int>& presentFirst, std::vector<int>& presentLast,
+                      std::vector<std::ptrdiff_t>& sampleBase) override;
 
     void fillDirections(std::vector<float>& directions, std::vector<float>& speeds) override;
 
@@ -35,7 +45,17 @@ public:
 private:
     /// The keys the reader uses; every other key and its values are skipped while reading, so
     /// a hostile file of many unknown keys costs no memory beyond its text.
-    enum class Key : std::uint64_t { NPED, NOBS, NROW, TIME, OBSTACLES, CENTER, DIRECTION, SPEED };
+    enum class Key : std::uint64_t {
+        NPED,
+        NOBS,
+        NROW,
+        TIME,
+        OBSTACLES,
+        CENTER,
+        DIRECTION,
+        SPEED,
+        PRESENT
+    };
     /// A value token, by its offset in the text; it ends at the next white space.
     using TokenList = std::vector<std::uint32_t>;
 
@@ -50,6 +70,7 @@ private:
     const TokenList* values(std::uint64_t code) const;
     bool requireCount(Key key, const char* keyName, bool optional, int& count);
     bool requireValues(Key key, int pedestrian, std::int64_t needed, const char* what);
+    bool readPresence();
     float real(const TokenList& list, std::int64_t index) const;
     bool fail(std::string message);
 
@@ -59,4 +80,7 @@ private:
     int pedestrians = 0;
     int obstacles = 0;
     int frames = 0;
+    /// Frames on which each pedestrian is present; empty when no "present_%d" key was given.
+    std::vector<int> presentFirst, presentLast;
+    std::vector<std::string> ignoredOptions;
 };

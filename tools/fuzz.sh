@@ -12,7 +12,8 @@ CC=clang CXX=clang++ cmake -S . -B build-fuzz -DVESTRA_FUZZ=ON -DCMAKE_BUILD_TYP
 cmake --build build-fuzz -j"$(nproc)"
 
 for pair in FuzzAnaReader:ana FuzzParameterFile:parameters FuzzDistributionText:distribution \
-            FuzzParameterText:parameter-text; do
+            FuzzParameterText:parameter-text FuzzJuelichReader:juelich FuzzEthReader:eth \
+            FuzzCsvReader:csv FuzzTrajnetReader:trajnet; do
   target=${pair%%:*}
   seeds=tests/fuzz/corpus/${pair#*:}
   mkdir -p "build-fuzz/corpus/$target" "build-fuzz/findings/$target"

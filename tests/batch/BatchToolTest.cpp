@@ -206,7 +206,7 @@ TEST(BatchTool, ErrorsGiveTheirStatusAndSayWhat) {
          "The genetic algorithm cannot run: N = 2000000000 genomes of 16 values need"},
         {{"info", broken}, 1, "\"center_1\" is missing"},
         {{"info", folder.file("missing.ana")}, 1, "Cannot open"},
-        {{"info", folder.file("notes.txt")}, 1, "No reader for"},
+        {{"info", folder.file("notes.doc")}, 1, "No reader for"},
         {{"evaluate", good, "--model", "Vision", "--metric", "Difference", "--load-params",
           folder.file("missing.prm")},
          1,

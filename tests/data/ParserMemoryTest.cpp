@@ -3,13 +3,18 @@
 #include <malloc.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <new>
 #include <string>
 
 #include "data/Experiment.h"
 #include "data/ParserANA.h"
+#include "data/ParserCsv.h"
+#include "data/ParserJuelich.h"
+#include "data/ParserTrajnet.h"
 #include "tests/support/ScratchFolder.h"
 
 // Every allocation of this test program goes through these, so a test can see the peak of live
@@ -101,3 +106,100 @@ INSTANTIATE_TEST_SUITE_P(
                                                  repeat(" ori_center_1", " 0", 100000 * 2 + 13) +
                                                  repeat(" spd_center_1", " 1", 100000 * 2 + 13) +
                                                  repeat(" time(s)", " 1", 100000 * 2 + 8))));
+
+namespace {
+
+// Lines made by a pattern of the line number, until the text has the given size.
+template <class Line>
+std::string lines(const std::string& head, size_t size, Line line) {
+    std::string text = head;
+    for (size_t i = 0; text.size() < size; ++i) {
+        text += line(i);
+    }
+    return text;
+}
+
+struct Recording {
+    const char* name;
+    const char* format;
+    std::string text;
+};
+
+class HostileRecording : public testing::TestWithParam<Recording> {};
+
+}  // namespace
+
+// Rows cost a fixed record each, a few times the shortest line that holds one; the text is let go
+// before the experiment is built, so the peak stays a small multiple of the file.
+TEST_P(HostileRecording, ReadingAMegabyteStaysWithinASmallMultipleOfItsSize) {
+    const Recording& recording = GetParam();
+    ScratchFolder folder;
+    const std::string path = folder.write("hostile.rec", recording.text);
+    ReadingOptions options;
+    options.framesPerSecond = 25;
+    const size_t before = liveBytes;
+    peakBytes = liveBytes;
+    {
+        std::unique_ptr<RecordingParser> parser;
+        const std::string format = recording.format;
+        if (format == "csv") {
+            parser = std::make_unique<ParserCsv>();
+        } else if (format == "trajnet") {
+            parser = std::make_unique<ParserTrajnet>();
+        } else {
+            parser = std::make_unique<ParserJuelich>();
+        }
+        parser->setReadingOptions(options);
+        parser->load(path);
+        Experiment experiment(*parser);
+    }
+    const size_t used = peakBytes - before;
+    std::printf("%s: peak %zu bytes for %zu bytes of text\n", recording.name, used,
+                recording.text.size());
+    EXPECT_LE(used, 8 * recording.text.size()) << recording.name;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, HostileRecording,
+    testing::Values(
+        Recording{
+            "one id on every frame", "juelich",
+            lines("", megabyte, [](size_t i) { return "1 " + std::to_string(i) + " 0 0\n"; })},
+        Recording{"an id per row", "juelich",
+                  lines("", megabyte, [](size_t i) { return std::to_string(i) + " 0 0 0\n"; })},
+        Recording{"an id per two rows", "juelich",
+                  lines("", megabyte,
+                        [](size_t i) {
+                            return std::to_string(i / 2) + " " + std::to_string(i % 2) + " 0 0\n";
+                        })},
+        Recording{"frames far apart", "juelich",
+                  lines("", megabyte,
+                        [](size_t i) {
+                            return std::to_string(i % 2) + " " + std::to_string(i * 1000000000) +
+                                   " 0 0\n";
+                        })},
+        Recording{"comments only", "juelich", repeat("", "# fps 25 in cm\n", megabyte)},
+        Recording{"a text id per row", "csv",
+                  lines("id,frame,x,y\n", megabyte,
+                        [](size_t i) { return "p" + std::to_string(i) + ",0,0,0\n"; })},
+        Recording{"a text id per two rows", "csv",
+                  lines("id,frame,x,y\n", megabyte,
+                        [](size_t i) {
+                            return "p" + std::to_string(i / 2) + "," + std::to_string(i % 2) +
+                                   ",0,0\n";
+                        })},
+        Recording{"tracks", "trajnet",
+                  lines("", megabyte,
+                        [](size_t i) {
+                            return "{\"track\":{\"f\":" + std::to_string(i % 7) +
+                                   ",\"p\":" + std::to_string(i / 7) + ",\"x\":0,\"y\":0}}\n";
+                        })},
+        Recording{"nested scenes", "trajnet",
+                  repeat("", "{\"scene\":[[[[[[[[[[[[[]]]]]]]]]]]]]}\n", megabyte)}),
+    [](const testing::TestParamInfo<Recording>& info) {
+        std::string name = info.param.name;
+        for (char& c : name) {
+            c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+        }
+        return name;
+    });

@@ -140,7 +140,7 @@ TEST(MainWindow, RefusedAndUnknownFilesAreReportedAndKeepThePreviousExperiment) 
     const QString broken = scratch.path + "/with.dot/broken.ana";
     std::ofstream(broken.toStdString()) << "nped 2 nrow 3 center_1 0 0\n";
     EXPECT_FALSE(w.window.loadExperimentFile(broken));
-    EXPECT_FALSE(w.window.loadExperimentFile(scratch.path + "/with.dot/notes.txt"));
+    EXPECT_FALSE(w.window.loadExperimentFile(scratch.path + "/with.dot/notes.doc"));
     EXPECT_FALSE(w.window.loadExperimentFile(scratch.path + "/no-extension"));
     ASSERT_EQ(catcher.texts.size(), 3);
     EXPECT_TRUE(catcher.texts[0].contains("center_1")) << catcher.texts[0].toStdString();

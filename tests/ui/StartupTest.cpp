@@ -103,11 +103,12 @@ TEST(Startup, SelectingAnotherItemReplacesTheComponent) {
     EXPECT_EQ(CountedModel<4>::alive, 0);
 }
 
-TEST(Startup, StandardRegistrationKnowsTheAnaParser) {
+TEST(Startup, StandardRegistrationKnowsTheAnaParserFirst) {
     ComponentRegistry registry;
     registerStandardComponents(registry);
-    ASSERT_EQ(registry.parsers.names.size(), 1u);
+    ASSERT_EQ(registry.parsers.names.size(), 5u);
     EXPECT_EQ(registry.parsers.names[0], "ana");
+    EXPECT_EQ(registry.parserFormats[0], "ana");
     auto parser = registry.parsers.create(0);
     ASSERT_TRUE(parser);
     EXPECT_EQ(parser->extension(), "ana");
@@ -119,7 +120,8 @@ TEST(Startup, ParserIsChosenByTheFileNamesOwnExtension) {
     EXPECT_EQ(registry.parserIndexForPath("/data/run.v2/walk.ana"), 0);
     EXPECT_EQ(registry.parserIndexForPath("walk.ana"), 0);
     EXPECT_EQ(registry.parserIndexForPath("/data/run.ana/walk"), -1);
-    EXPECT_EQ(registry.parserIndexForPath("/data/walk.txt"), -1);
+    EXPECT_EQ(registry.parserIndexForPath("/data/walk.txt"), 1);  // the first .txt reader
+    EXPECT_EQ(registry.parserIndexForPath("/data/walk.doc"), -1);
     EXPECT_EQ(registry.parserIndexForPath("no-extension"), -1);
     EXPECT_EQ(registry.parserIndexForPath("walk.ANA"), -1);
 }

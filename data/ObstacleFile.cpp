@@ -1,0 +1,81 @@
+#include "data/ObstacleFile.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "core/NumberText.h"
+#include "data/TextFile.h"
+
+namespace {
+
+bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
+}
+
+}  // namespace
+
+bool ObstacleFile::load(const std::string& path, double metresPerUnit, std::string& error) {
+    std::string text;
+    if (!TextFile::read(path, "obstacle file", text, error)) {
+        return false;
+    }
+    if (!loadText(text, metresPerUnit, error)) {
+        error = "\"" + path + "\": " + error;
+        return false;
+    }
+    return true;
+}
+
+bool ObstacleFile::loadText(const std::string& text, double metresPerUnit, std::string& error) {
+    x1.clear();
+    y1.clear();
+    x2.clear();
+    y2.clear();
+    std::vector<float>* const columns[] = {&x1, &y1, &x2, &y2};
+    const auto refuse = [&](size_t line, const std::string& message) {
+        for (std::vector<float>* column : columns) {
+            column->clear();
+        }
+        error = "Line " + std::to_string(line) + ": " + message;
+        return false;
+    };
+    size_t line = 0;
+    for (size_t start = 0; start < text.size();) {
+        ++line;
+        const size_t newline = std::min(text.find('\n', start), text.size());
+        const size_t end = std::min(text.find('#', start), newline);
+        double values[4] = {};
+        size_t count = 0;
+        for (size_t at = start; at < end;) {
+            if (isBlank(text[at])) {
+                ++at;
+                continue;
+            }
+            size_t stop = at;
+            while (stop < end && !isBlank(text[stop])) {
+                ++stop;
+            }
+            // The token is followed by a blank, "#" or a line break, where a number stops.
+            const char* after = nullptr;
+            const double value = NumberText::toDouble(text.c_str() + at, &after);
+            if (after != text.c_str() + stop || !std::isfinite(static_cast<float>(value))) {
+                return refuse(line, "\"" + text.substr(at, std::min<size_t>(stop - at, 40)) +
+                                        "\" is not a finite number.");
+            }
+            if (count < 4) {
+                values[count] = value * metresPerUnit;
+            }
+            ++count;
+            at = stop;
+        }
+        if (count != 0 && count != 4) {
+            return refuse(line, std::to_string(count) + (count == 1 ? " value" : " values") +
+                                    ", but an obstacle segment is x1 y1 x2 y2.");
+        }
+        for (size_t i = 0; i < count; ++i) {
+            columns[i]->push_back(static_cast<float>(values[i]));
+        }
+        start = newline + 1;
+    }
+    return true;
+}

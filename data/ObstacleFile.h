@@ -1,0 +1,17 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+/// Obstacle segments kept beside a recording that has none of its own: one "x1 y1 x2 y2" per
+/// line (blanks or tabs between) in the recording's length unit, "#" starting a comment to the
+/// end of its line.
+struct ObstacleFile {
+    std::vector<float> x1, y1, x2, y2;  ///< in metres when read with the recording's unit
+
+    /// Reads the file at `path`, multiplying every length by `metresPerUnit`. Returns false,
+    /// with `error` naming the file, the line and what is wrong, and keeps nothing.
+    bool load(const std::string& path, double metresPerUnit, std::string& error);
+    /// The same for text held in memory; messages name the line only.
+    bool loadText(const std::string& text, double metresPerUnit, std::string& error);
+};

@@ -1,0 +1,9 @@
+#include <cstddef>
+#include <cstdint>
+
+#include "FuzzRecording.h"
+#include "data/ParserEth.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    return fuzzRecording<ParserEth>(data, size);
+}
