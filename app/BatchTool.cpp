@@ -145,9 +145,10 @@ int BatchTool::runCommand(const std::vector<std::string>& arguments) {
             return usageError;
         }
     }
+    std::vector<std::string> notes;
 
     const std::unique_ptr<Experiment> experiment =
-        loadExperimentFile(registry, options.file, error);
+        loadExperimentFile(registry, options.file, options.reading, error, &notes);
     if (!experiment) {
         err << "vestra-batch: " << error << "\n";
         return unusableInput;
@@ -160,7 +161,15 @@ int BatchTool::runCommand(const std::vector<std::string>& arguments) {
             << "duration " << summary.duration << "\n"
             << "present max " << summary.mostPresent << "\n"
             << "present mean " << summary.meanPresent << "\n";
+        // What reading decided or left out (a frame rate taken from a comment, a pedestrian
+        // of one row) belongs to the description.
+        for (const std::string& note : notes) {
+            out << "note " << note << "\n";
+        }
         return success;
+    }
+    for (const std::string& note : notes) {
+        err << "vestra-batch: note: " << note << "\n";
     }
     if (options.command == "convert") {
         if (!writeAna(*experiment, options.output, error)) {

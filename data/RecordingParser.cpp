@@ -201,3 +201,8 @@ void RecordingParser::fillPresence(std::vector<int>& presentFirst, std::vector<i
     sampleBase = std::move(table.sampleBase);
     valid = false;  // the arrays have been handed over
 }
+
+void RecordingParser::fillDirections(std::vector<float>& directions, std::vector<float>& speeds) {
+    directions = std::move(table.directions);
+    speeds = std::move(table.speeds);
+}

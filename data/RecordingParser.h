@@ -39,6 +39,7 @@ public:
               std::vector<std::vector<float>>& waypointY) override;
     void fillPresence(std::vector<int>& presentFirst, std::vector<int>& presentLast,
                       std::vector<std::ptrdiff_t>& sampleBase) override;
+    void fillDirections(std::vector<float>& directions, std::vector<float>& speeds) override;
 
 protected:
     /// Reads the rows of `text` (whole, NUL-terminated) and what the file states about itself.

@@ -6,6 +6,7 @@
 
 #include "core/NumberText.h"
 #include "core/SystemMemory.h"
+#include "data/PolarVelocity.h"
 
 namespace {
 
@@ -179,7 +180,12 @@ bool TrajectoryBuilder::chooseRateAndUnit(const std::vector<TrajectoryRow>& rows
         metresPerUnit = options.metresPerUnit;
     } else if (facts.metresPerUnit > 0.0) {
         metresPerUnit = facts.metresPerUnit;
-        stated.push_back("lengths in " + number(metresPerUnit) + " m");
+        const char* unitName = metresPerUnit == 0.01    ? "centimetres"
+                               : metresPerUnit == 0.001 ? "millimetres"
+                               : metresPerUnit == 1.0   ? "metres"
+                                                        : nullptr;
+        stated.push_back(unitName ? std::string("lengths in ") + unitName
+                                  : "lengths in units of " + number(metresPerUnit) + " m");
     }
     framesPerSecond = 1.0;
     if (facts.stampsAreSeconds) {
@@ -341,18 +347,18 @@ void TrajectoryBuilder::cutSegments(const std::vector<TrajectoryRow>& rows) {
 
     const std::string gap = number(options.maxGap) + " s (--max-gap)";
     if (filled > 0) {
-        notesOut->push_back("Filled " + std::to_string(filled) + " tracking gaps of at most " +
-                            gap + " by linear interpolation.");
+        notesOut->push_back("Filled tracking gaps of at most " + gap +
+                            " by linear interpolation: " + std::to_string(filled) + ".");
     }
     if (splits.size() > 0) {
-        notesOut->push_back(
-            "Split " + std::to_string(splits.size()) + " tracks at gaps longer than " + gap +
-            "; the rows after each gap are a new pedestrian: " + splits.text() + ".");
+        notesOut->push_back("Split tracks at gaps longer than " + gap +
+                            ", the rows after each gap a new "
+                            "pedestrian: " +
+                            splits.text() + ".");
     }
     if (single.size() > 0) {
-        notesOut->push_back(
-            "Skipped " + std::to_string(single.size()) +
-            " pedestrians with a single row, which have no velocity: " + single.text() + ".");
+        notesOut->push_back("Skipped pedestrians with a single row, which have no velocity: " +
+                            single.text() + ".");
     }
 }
 
@@ -413,6 +419,8 @@ void TrajectoryBuilder::fill(const std::vector<TrajectoryRow>& rows, TrajectoryT
     table.posY.resize(samples);
     table.velX.resize(samples);
     table.velY.resize(samples);
+    table.directions.resize(samples);
+    table.speeds.resize(samples);
     table.times.resize(static_cast<size_t>(frames));
     table.presentFirst.resize(P);
     table.presentLast.resize(P);
@@ -454,8 +462,16 @@ void TrajectoryBuilder::fill(const std::vector<TrajectoryRow>& rows, TrajectoryT
             const size_t a = k == 0 ? 0 : k - 1;
             const size_t b = k + 1 == n ? k : k + 1;
             const double dt = static_cast<double>(b - a) * frameSeconds;
-            table.velX[offset + k] = static_cast<float>((double{x[b]} - x[a]) / dt);
-            table.velY[offset + k] = static_cast<float>((double{y[b]} - y[a]) / dt);
+            const double vx = (double{x[b]} - x[a]) / dt;
+            const double vy = (double{y[b]} - y[a]) / dt;
+            // Kept as the direction and speed an ANA file holds, so that a converted file
+            // gives back exactly these velocities.
+            float& direction = table.directions[offset + k];
+            float& speed = table.speeds[offset + k];
+            direction = static_cast<float>(std::atan2(vy, vx));
+            speed = static_cast<float>(std::hypot(vx, vy));
+            PolarVelocity::toVelocity(direction, speed, table.velX[offset + k],
+                                      table.velY[offset + k]);
         }
         offset += n;
     }

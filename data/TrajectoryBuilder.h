@@ -38,7 +38,9 @@ struct TrajectoryTable {
     int pedestrianCount = 0;
     int frameCount = 0;
     std::vector<float> posX, posY, velX, velY;  ///< metres, metres per second
-    std::vector<float> times;                   ///< seconds
+    /// The velocities as direction (radians) and speed (m/s), from which velX/velY are made.
+    std::vector<float> directions, speeds;
+    std::vector<float> times;  ///< seconds
     std::vector<int> presentFirst, presentLast;
     std::vector<std::ptrdiff_t> sampleBase;
     double metresPerUnit = 1.0;  ///< the factor that was applied to the file's lengths

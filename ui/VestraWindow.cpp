@@ -25,6 +25,7 @@
 #include "models/Dummy.h"
 #include "models/SimulationGeneric.h"
 #include "ui/ConfigurationWindow.h"
+#include "ui/ImportDialog.h"
 #include "view3d/Pane3D.h"
 
 void VestraWindow::EvaluationThread::run() {
@@ -121,17 +122,34 @@ std::vector<ConfigurationWindow*> VestraWindow::openDialogs() const {
 void VestraWindow::loadExperiment() {
     // The current experiment stays until another one has been read successfully, so a refused
     // file leaves the previous experiment usable.
-    QString filter = "Files (";
+    QStringList patterns;
     for (const std::string& extension : registry.parsers.names) {
-        filter += QString(" *.") + QString::fromLatin1(extension.c_str());
+        const QString pattern = "*." + QString::fromLatin1(extension.c_str());
+        if (!patterns.contains(pattern)) {
+            patterns << pattern;
+        }
     }
-    filter += ")";
+    const QString filter = "Files ( " + patterns.join(' ') + ")";
     const QString path = QFileDialog::getOpenFileName(this, tr("Open File"), QString(), filter,
                                                       nullptr, QFileDialog::DontUseNativeDialog);
     if (path.isEmpty()) {
         return;
     }
-    loadExperimentFile(path);
+    openExperimentFile(path);
+}
+
+bool VestraWindow::openExperimentFile(const QString& path) {
+    const int reader = registry.parserIndexForPath(path.toUtf8().toStdString());
+    if (reader < 0 || registry.parserFormats[static_cast<size_t>(reader)] == "ana") {
+        return loadExperimentFile(path);
+    }
+    // A recording has options to choose (frame rate, unit, window) before it is an experiment.
+    ImportDialog import(registry, path, this);
+    if (import.exec() != QDialog::Accepted) {
+        return false;
+    }
+    std::unique_ptr<Experiment> loaded = import.takeExperiment();
+    return loaded && adoptExperiment(std::move(loaded), path);
 }
 
 bool VestraWindow::loadExperimentFile(const QString& path) {
@@ -142,6 +160,10 @@ bool VestraWindow::loadExperimentFile(const QString& path) {
         showError(QString::fromUtf8(error.c_str()));
         return false;
     }
+    return adoptExperiment(std::move(loaded), path);
+}
+
+bool VestraWindow::adoptExperiment(std::unique_ptr<Experiment> loaded, const QString& path) {
     // The experiment being replaced stays alive inside a record that still uses it.
     if (experiment && (!record || record->boundExperiment() != experiment)) {
         delete experiment;

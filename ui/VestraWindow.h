@@ -4,6 +4,7 @@
 #include <QPointer>
 #include <QString>
 #include <QThread>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -88,8 +89,11 @@ public:
         appendItem(ui.comboBox_3, registry.addCalibration<T>());
     }
 
-    /// Reads an experiment file exactly as "Browse" does after its dialog. A file that no
-    /// parser reads, or that its parser refuses, is reported and leaves the current experiment.
+    /// Opens an experiment file as "Browse" does after its dialog: an ANA file at once, a
+    /// recording of another format through the import dialog (modal).
+    bool openExperimentFile(const QString& path);
+    /// Reads an experiment file with the default options of its reader. A file that no reader
+    /// reads, or that its reader refuses, is reported and leaves the current experiment.
     bool loadExperimentFile(const QString& path);
 
     const ComponentRegistry& components() const { return registry; }
@@ -135,6 +139,8 @@ private:
     };
 
     static void appendItem(QComboBox* box, const std::string& text);
+    /// Makes a read experiment the current one, shown with its path.
+    bool adoptExperiment(std::unique_ptr<Experiment> loaded, const QString& path);
     void showError(const QString& text);
     void discardRecord();
     void connectControls();

@@ -266,6 +266,7 @@ void Pane3D::paintGL() {
         return;
     }
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    figuresDrawn = 0;
     if (trailsRestart) {
         // The state of a freshly switched-on "Paths": a white picture, the grid drawn again.
         trails.setClearColour(1.0f, 1.0f, 1.0f, 1.0f);
@@ -345,6 +346,7 @@ void Pane3D::drawExperiment() {
         figure.setPosition(e.posX[k], -e.posY[k]);
         figure.setHeading(e.velX[k], -e.velY[k]);
         figure.draw();
+        ++figuresDrawn;
     }
 }
 
@@ -382,6 +384,7 @@ void Pane3D::drawSimulation() {
         figure.setPosition(s.recordedX[i][m], -s.recordedY[i][m]);
         figure.setHeading(s.recordedVX[i][m], -s.recordedVY[i][m]);
         figure.draw();
+        ++figuresDrawn;
     }
 }
 

@@ -40,6 +40,8 @@ public:
     float cameraPositionX() const { return cameraX; }
     float cameraPositionZ() const { return cameraZ; }
     float cameraAltitude() const { return cameraHeight; }
+    /// Figures (measured and simulated) drawn by the last paint: those present at its time.
+    int figuresShown() const { return figuresDrawn; }
 
     /// Keeps a copy of every painted frame, read before the buffers are swapped (grabbing the
     /// front buffer of a child GL window is not reliable on every X server).
@@ -124,5 +126,6 @@ private:
     bool colors = false;
     TrailBuffer trails;
     bool captureFrames = false;
+    int figuresDrawn = 0;
     QImage lastFrame;
 };

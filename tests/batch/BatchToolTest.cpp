@@ -253,3 +253,21 @@ TEST(CostTrace, BestIsTheLowestNumberSoFarAndNotANumberNeverSticks) {
     EXPECT_EQ(readFile(folder.file("trace.csv")),
               "evaluation,cost,best\n1,nan,nan\n2,3,3\n3,nan,3\n4,2,2\n5,5,2\n");
 }
+
+TEST(BatchTool, AConvertedRecordingScoresAsTheRecordingItself) {
+    ScratchFolder folder;
+    const std::string source = examples + "/corridor-juelich.txt";
+    const std::string converted = folder.file("corridor.ana");
+    const Result convert = runBatch(folder, {"convert", source, "-o", converted});
+    ASSERT_EQ(convert.status, 0) << convert.err;
+    const Result info = runBatch(folder, {"info", converted});
+    EXPECT_NE(info.out.find("pedestrians 9\n"), std::string::npos) << info.out;
+    for (const char* metric : {"Difference", "Progressive Difference", "Vorticity"}) {
+        const Result direct =
+            runBatch(folder, {"evaluate", source, "--model", "RVO2", "--metric", metric});
+        const Result again =
+            runBatch(folder, {"evaluate", converted, "--model", "RVO2", "--metric", metric});
+        ASSERT_EQ(direct.status, 0) << direct.err;
+        EXPECT_EQ(lastLine(direct.out), lastLine(again.out)) << metric;
+    }
+}

@@ -120,7 +120,7 @@ TEST(ExperimentLoader, NotesReachTheCaller) {
     ASSERT_TRUE(loaded.experiment) << loaded.error;
     ASSERT_EQ(loaded.notes.size(), 1u);
     EXPECT_EQ(loaded.notes[0],
-              "Skipped 1 pedestrians with a single row, which have no velocity: id 2 (line 4).");
+              "Skipped pedestrians with a single row, which have no velocity: id 2 (line 4).");
 
     options.stride = 2;
     const Loaded ana = load(std::string(VESTRA_EXAMPLES_DIR) + "/bottleneck.ana", options);
@@ -139,8 +139,10 @@ TEST(ExperimentLoader, ShippedRecordingsLoadWithPedestriansComingAndGoing) {
         const char* note;
     } cases[] = {
         // Eight walkers, one split in two by its two-second gap.
-        {"corridor-juelich.txt", "", 0, 9, "Filled 1 tracking gaps"},
-        {"street-eth.txt", "eth", 25, 7, "Filled 1 tracking gaps"},
+        {"corridor-juelich.txt", "", 0, 9,
+         "Filled tracking gaps of at most 1 s (--max-gap) by linear interpolation: 1."},
+        {"street-eth.txt", "eth", 25, 7,
+         "Filled tracking gaps of at most 1 s (--max-gap) by linear interpolation: 1."},
         {"plaza-csv.csv", "", 0, 6, nullptr},
         {"crossing-trajnet.ndjson", "", 25, 5, nullptr},
         {"corridor-presence.ana", "", 0, 6, nullptr},

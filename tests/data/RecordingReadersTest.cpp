@@ -136,7 +136,7 @@ TEST(RecordingReaders, CsvFindsItsColumnsByName) {
     EXPECT_EQ(track(*r.experiment, 0), "0,0.5 0.1,0.5");  // id 3 before id 7
     EXPECT_EQ(track(*r.experiment, 1), "1,0 1.1,0");
     EXPECT_EQ(r.notes, (std::vector<std::string>{
-                           "Read with 10 frames per second and lengths in 0.01 m, as the file "
+                           "Read with 10 frames per second and lengths in centimetres, as the file "
                            "states."}));
 }
 

@@ -149,8 +149,8 @@ TEST(TrajectoryBuilder, ShortGapsAreFilledAndLongOnesStartANewPedestrian) {
     expectNear(b.xs(2), {6, 7});
     EXPECT_EQ(b.table.presentFirst, (std::vector<int>{0, 0, 6}));
     EXPECT_EQ(b.table.posX.size(), 10u);  // 6 + 2 + 2 samples present
-    EXPECT_TRUE(b.noted("Filled 1 tracking gaps"));
-    EXPECT_TRUE(b.noted("Split 1 tracks"));
+    EXPECT_TRUE(b.noted("Filled tracking gaps of at most 0.3 s"));
+    EXPECT_TRUE(b.noted("Split tracks at gaps longer than"));
 }
 
 TEST(TrajectoryBuilder, PedestriansAreNumberedByFirstFrameThenIdWhateverTheRowOrder) {
@@ -178,7 +178,7 @@ TEST(TrajectoryBuilder, SingleRowsAreSkippedWithANoteAndTakeNoFrames) {
     ASSERT_TRUE(b.ok) << b.error;
     EXPECT_EQ(b.table.pedestrianCount, 1);
     EXPECT_EQ(b.table.times, (std::vector<float>{1, 2}));
-    EXPECT_TRUE(b.noted("Skipped 1 pedestrians with a single row")) << b.notes.back();
+    EXPECT_TRUE(b.noted("Skipped pedestrians with a single row")) << b.notes.back();
     EXPECT_TRUE(b.noted("id 2 (line 3)"));
 }
 

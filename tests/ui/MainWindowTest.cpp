@@ -27,6 +27,7 @@
 #include "models/SimulationBoids.h"
 #include "models/SimulationGeneric.h"
 #include "ui/ConfigurationWindow.h"
+#include "ui/ImportDialog.h"
 #include "ui/VestraWindow.h"
 #include "view3d/Character.h"
 #include "view3d/Pane3D.h"
@@ -425,4 +426,33 @@ TEST(MainWindow, TheCameraFramesASmallSceneByItsSize) {
     ASSERT_TRUE(w.window.loadExperimentFile(scratch.path + "/small.ana"));
     w.press("pushButton_15");
     EXPECT_FLOAT_EQ(w.window.view3D()->cameraAltitude(), 0.8660254f);
+}
+
+TEST(MainWindow, ARecordingOpensThroughTheImportDialog) {
+    Window w;
+    const QString recording = examples + "/corridor-juelich.txt";
+    ImportDialog import(w.window.components(), recording);
+    // The file states 16 frames per second and centimetres.
+    EXPECT_TRUE(import.summary().startsWith("9 pedestrians, 203 frames, 12.6 s; at most 8 present"))
+        << import.summary().toStdString();
+    // At 8 frames per second every frame lasts twice as long, and one more tracking gap is
+    // longer than the 1 s that is filled in: it splits its walker in two.
+    import.findChildren<QLineEdit*>()[0]->setText("8");
+    import.refresh();
+    EXPECT_TRUE(import.summary().startsWith("10 pedestrians, 203 frames, 25.2 s"))
+        << import.summary().toStdString();
+    import.findChildren<QLineEdit*>()[0]->setText("fast");
+    import.refresh();
+    EXPECT_EQ(import.summary(), "The frame rate is not a number: \"fast\".");
+    EXPECT_FALSE(import.takeExperiment());
+
+    // "Browse" on a recording: the dialog, opened as it is, gives the experiment.
+    QTimer::singleShot(50, [] {
+        if (auto* dialog = qobject_cast<ImportDialog*>(QApplication::activeModalWidget())) {
+            dialog->accept();
+        }
+    });
+    ASSERT_TRUE(w.window.openExperimentFile(recording));
+    EXPECT_EQ(w.window.currentExperiment()->pedestrianCount, 9);
+    EXPECT_EQ(w.find<QLineEdit>("lineEdit")->text(), QDir::toNativeSeparators(recording));
 }

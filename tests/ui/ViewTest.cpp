@@ -270,3 +270,15 @@ TEST(View, PanningWithPathsOnMovesTheWholePicture) {
     w.tick();
     EXPECT_EQ(withPaths, greyColumns(w.view->capturedFrame(), 2));
 }
+
+TEST(View, OnlyThePedestriansPresentAtTheShownTimeAreDrawn) {
+    // Presence in frames: 21-90, 21-99, 27-111, 20-94, 27-112, 48-123 of 124. Slider v shows
+    // frame trunc(123 × v / 99): 0 → nobody yet; 41 → frame 50, all six; 81 → frame 100, three.
+    LoadedWindow w("corridor-presence.ana");
+    ASSERT_TRUE(w.view);
+    for (const auto& [slider, present] : {std::pair{0, 0}, std::pair{41, 6}, std::pair{81, 3}}) {
+        w.view->setTimePosition(slider);
+        w.tick();
+        EXPECT_EQ(w.view->figuresShown(), 2 * present) << "slider " << slider;
+    }
+}
