@@ -4,6 +4,7 @@
 #include "core/TokenScanner.h"
 #include "data/PolarVelocity.h"
 #include "data/ReadingOptions.h"
+#include "data/TextFile.h"
 
 #include <algorithm>
 #include <cctype>
@@ -16,10 +17,6 @@
 #include <memory>
 
 namespace {
-
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
 
 struct KeyName {
     const char* text;
@@ -100,35 +97,10 @@ void ParserANA::setReadingOptions(const ReadingOptions& options) {
 }
 
 bool ParserANA::load(const std::string& path) {
-    const std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-    if (!file) {
-        return fail("Cannot open \"" + path + "\": " + std::strerror(errno) + ".");
-    }
     std::string content;
-    // Reserving the file's size keeps the peak memory at the size of the text itself.
-    if (std::fseek(file.get(), 0, SEEK_END) == 0) {
-        const long size = std::ftell(file.get());
-        if (size > static_cast<long>(maxFileSize)) {
-            return fail("\"" + path + "\" is larger than 1 GiB; it is not an ANA file.");
-        }
-        if (size > 0) {
-            content.reserve(static_cast<size_t>(size));
-        }
-        std::rewind(file.get());
-    }
-    char chunk[65536];
-    for (;;) {
-        const size_t got = std::fread(chunk, 1, sizeof chunk, file.get());
-        content.append(chunk, got);
-        if (content.size() > maxFileSize) {
-            return fail("\"" + path + "\" is larger than 1 GiB; it is not an ANA file.");
-        }
-        if (got < sizeof chunk) {
-            break;
-        }
-    }
-    if (std::ferror(file.get())) {
-        return fail("Cannot read \"" + path + "\": " + std::strerror(errno) + ".");
+    std::string message;
+    if (!TextFile::read(path, "ANA file", content, message)) {
+        return fail(std::move(message));
     }
     if (!loadText(std::move(content))) {
         error = "\"" + path + "\": " + error;

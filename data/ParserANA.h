@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "data/Parser.h"
+#include "data/TextFile.h"
 
 /// Reader of ANA trajectory files: free-form text of keys, each followed by its values (counts,
 /// per-pedestrian position, direction and speed series, frame times, obstacle segments).
@@ -40,7 +41,7 @@ public:
     bool loadText(std::string text);
 
     /// Largest file that load accepts, in bytes.
-    static constexpr std::uint64_t maxFileSize = 1u << 30;
+    static constexpr std::uint64_t maxFileSize = TextFile::maxSize;
 
 private:
     /// The keys the reader uses; every other key and its values are skipped while reading, so
