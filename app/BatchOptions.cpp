@@ -91,7 +91,7 @@ const char* batchUsage() {
            "       vestra-batch calibrate FILE --model NAME --metric NAME --algorithm NAME\n"
            "                [--seed N] [--set \"Name=text\"]... [--metric-set \"Name=text\"]...\n"
            "                [--algorithm-set \"Name=text\"]... [--load-params PRM]\n"
-           "                [--save-params PRM] [--trace CSV] [reading options]\n"
+           "                [--save-params PRM] [--trace CSV] [--jobs N] [reading options]\n"
            "       vestra-batch convert FILE [reading options] -o OUT.ana\n"
            "reading options: --format ana|juelich|eth|csv|trajnet  --fps F  --unit m|cm|mm\n"
            "                 --stride K  --from S  --to S  --max-gap S  --obstacles FILE\n";
@@ -133,6 +133,7 @@ bool parseBatchOptions(const std::vector<std::string>& arguments, BatchOptions& 
             (runs && (option == "--model" || option == "--metric" || option == "--set" ||
                       option == "--metric-set" || option == "--load-params" ||
                       (calibrates && (option == "--algorithm" || option == "--seed" ||
+                                     option == "--jobs" ||
                                       option == "--algorithm-set" || option == "--save-params" ||
                                       option == "--trace"))));
         if (!known) {
@@ -156,6 +157,13 @@ bool parseBatchOptions(const std::vector<std::string>& arguments, BatchOptions& 
             options.metric = value;
         } else if (option == "--algorithm") {
             options.algorithm = value;
+        } else if (option == "--jobs") {
+            if (!NumberText::isCompleteInt(value) || std::atoi(value.c_str()) < 0) {
+                error = "--jobs needs a whole number of threads (0: one per core), got \"" +
+                        value + "\".";
+                return false;
+            }
+            options.jobs = std::atoi(value.c_str());
         } else if (option == "--seed") {
             if (!parseSeed(value, options.seed, error)) {
                 return false;

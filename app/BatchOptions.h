@@ -17,6 +17,8 @@ struct BatchOptions {
     std::string algorithm;
     bool hasSeed = false;
     unsigned seed = 0;
+    /// Threads that evaluate at once in a calibration; 0: one per core.
+    int jobs = 1;
     /// "Parameter name=text" settings, split at the first "=".
     std::vector<std::pair<std::string, std::string>> modelSettings;
     std::vector<std::pair<std::string, std::string>> metricSettings;
