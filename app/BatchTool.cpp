@@ -1,5 +1,6 @@
 #include "app/BatchTool.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -7,11 +8,13 @@
 #include <iostream>
 #include <memory>
 #include <new>
+#include <thread>
 
 #include "app/BatchOptions.h"
 #include "app/CostTrace.h"
 #include "app/StandardComponents.h"
 #include "calibration/CalibrationRun.h"
+#include "calibration/EvaluationPool.h"
 #include "core/AtomicFile.h"
 #include "core/ComponentRegistry.h"
 #include "core/NumberText.h"
@@ -218,7 +221,11 @@ int BatchTool::runCommand(const std::vector<std::string>& arguments) {
         err << "\r  evaluations " << trace.size() << "  best " << trace.bestCost() << "  elapsed "
             << static_cast<int>(elapsed) << " s   " << std::flush;
     };
-    const bool completed = runCalibration(record, reference, *metric, *calibration, out);
+    const int jobs = options.jobs > 0
+                         ? options.jobs
+                         : std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+    const bool completed = runCalibration(record, reference, *metric, *calibration, out, jobs,
+                                          EvaluationPool::sameAs(registry, *model, *metric));
     if (showProgress) {
         err << "\n";
     }

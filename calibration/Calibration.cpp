@@ -3,6 +3,7 @@
 #include <ctime>
 #include <iostream>
 
+#include "calibration/EvaluationPool.h"
 #include "core/Random.h"
 #include "data/Record.h"
 #include "metrics/Metric.h"
@@ -12,6 +13,7 @@ Calibration::Calibration() : console(&std::cout) {}
 
 void Calibration::setRecord(Record* bound) {
     record = bound;
+    evaluations = 0;
     entries.clear();
     count = 0;
     if (!record || !record->boundSimulation()) {
@@ -38,11 +40,47 @@ int Calibration::pedestrians() const {
 
 float Calibration::evaluationCost() {
     record->reset();
-    const float value = metric->evaluate(record);
+    float value = 0.0f;
+    if (pool) {
+        // The algorithm's own sequence is set aside while the run draws from its stream.
+        const unsigned algorithmState = Random::currentState();
+        Random::seed(nextStreamSeed());
+        value = metric->evaluate(record);
+        Random::seed(algorithmState);
+    } else {
+        value = metric->evaluate(record);
+    }
     if (onEvaluation) {
         onEvaluation(value);
     }
     return value;
+}
+
+void Calibration::evaluationCosts(int trials, const std::function<void(int, float*)>& fill,
+                                  std::vector<float>& costs) {
+    if (!pool) {
+        costs.resize(static_cast<size_t>(trials));
+        for (int i = 0; i < trials; ++i) {
+            fill(i, record->parameterMatrix);
+            costs[static_cast<size_t>(i)] = evaluationCost();
+        }
+        return;
+    }
+    std::vector<unsigned> seeds(static_cast<size_t>(trials));
+    for (unsigned& seed : seeds) {
+        seed = nextStreamSeed();
+    }
+    pool->evaluate(
+        trials, fill, [&seeds](int i) { return seeds[static_cast<size_t>(i)]; }, costs);
+    if (onEvaluation) {
+        for (const float value : costs) {
+            onEvaluation(value);
+        }
+    }
+}
+
+unsigned Calibration::nextStreamSeed() {
+    return Random::streamSeed(usedSeed, ++evaluations);
 }
 
 void Calibration::seedGenerator() {

@@ -8,6 +8,7 @@
 #include "core/Configurable.h"
 #include "core/PDF.h"
 
+class EvaluationPool;
 class Metric;
 class Record;
 
@@ -58,6 +59,14 @@ public:
     /// Called with the cost of every evaluation, in order (progress displays, traces).
     std::function<void(float)> onEvaluation;
 
+    /// Worker threads for the evaluations that do not depend on each other, or null to evaluate
+    /// everything on the calling thread. With workers, every evaluation draws from a stream of
+    /// its own, seeded from the run's seed and the evaluation's number, so the result is the
+    /// same whatever the number of workers. Not owned.
+    EvaluationPool* pool = nullptr;
+    /// Whether the algorithm has evaluations that can run at once (a pool is worth building).
+    virtual bool evaluatesInParallel() const { return false; }
+
     std::vector<ParameterEntry> entries;
     Record* record = nullptr;
     int count = 0;       ///< distributed parameters taken from the model
@@ -72,6 +81,12 @@ protected:
     /// Resets the record (the matrix values go to the agents) and lets the metric run and score
     /// it once.
     float evaluationCost();
+    /// The costs of `count` trials that do not depend on each other: trial i's whole parameter
+    /// matrix is what fill(i, matrix) writes. With a pool they run at once; without one, one
+    /// after another in the record's own matrix, exactly as evaluationCost does. Either way
+    /// onEvaluation sees them in trial order.
+    void evaluationCosts(int count, const std::function<void(int, float*)>& fill,
+                         std::vector<float>& costs);
     /// Seeds the shared generator at the start of a run.
     void seedGenerator();
     /// Writes the start banner when verbose.
@@ -85,7 +100,11 @@ protected:
     std::ostream& out() { return *console; }
 
 private:
+    /// The seed of the stream of the next evaluation when a pool is in use.
+    unsigned nextStreamSeed();
+
     std::ostream* console;
+    unsigned long long evaluations = 0;  ///< evaluations of the current run so far
     unsigned fixedSeed = 0;
     unsigned usedSeed = 0;
     bool seedIsFixed = false;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <memory>
 #include <new>
 #include <ostream>
 #include <vector>
@@ -12,8 +13,9 @@
 #include "metrics/Metric.h"
 
 bool runCalibration(Record& record, Simulation& reference, Metric& metric, Calibration& calibration,
-                    std::ostream& reportOut) {
+                    std::ostream& reportOut, int jobs, const EvaluationPool::Factory& instances) {
     calibration.failure.clear();
+    std::unique_ptr<EvaluationPool> pool;
     const std::vector<float> before(
         record.parameterMatrix,
         record.parameterMatrix + record.simulatedCount * record.parameterCount);
@@ -24,10 +26,16 @@ bool runCalibration(Record& record, Simulation& reference, Metric& metric, Calib
         calibration.count = 0;
         calibration.setRecord(&record);
         calibration.setMetric(&metric);
+        if (jobs >= 2 && instances && calibration.evaluatesInParallel() &&
+            record.boundExperiment()) {
+            pool = std::make_unique<EvaluationPool>(jobs, instances, *record.boundExperiment());
+        }
+        calibration.pool = pool.get();
         calibration.calibrate();
     } catch (const std::bad_alloc&) {
         calibration.failure = "The calibration ran out of memory and was stopped.";
     }
+    calibration.pool = nullptr;
     if (!calibration.failure.empty()) {
         std::copy(before.begin(), before.end(), record.parameterMatrix);
         calibration.cost = std::numeric_limits<float>::quiet_NaN();

@@ -2,6 +2,8 @@
 
 #include <iosfwd>
 
+#include "calibration/EvaluationPool.h"
+
 class Calibration;
 class Metric;
 class Record;
@@ -13,5 +15,9 @@ class Simulation;
 /// cost is in calibration.cost. Returns false, with calibration.failure saying why, when the
 /// algorithm refused the run or memory ran out during it: the parameter matrix then holds the
 /// values it had before, and no report is written.
+///
+/// With `jobs` of 2 or more, and an algorithm that has evaluations to run at once, `jobs` worker
+/// threads with instances from `instances` evaluate them (see Calibration::pool).
 bool runCalibration(Record& record, Simulation& reference, Metric& metric, Calibration& calibration,
-                    std::ostream& reportOut);
+                    std::ostream& reportOut, int jobs = 1,
+                    const EvaluationPool::Factory& instances = {});

@@ -131,14 +131,24 @@ void Genetic::calibrate() {
     float previous = evaluationCost();
     int stall = 0;
     for (;;) {
+        // Elites keep their cost; the other genomes of a generation are independent trials.
+        std::vector<int> pending;
         for (int i = 0; i < N; ++i) {
-            if (run.evaluated[i]) {
-                continue;  // elites keep their cost
+            if (!run.evaluated[i]) {
+                pending.push_back(i);
             }
-            std::copy(run.genome(i), run.genome(i) + run.G, matrix);
-            const float value = evaluationCost();
-            run.costs[i] = std::isnan(value) ? failedCost : value;
-            run.evaluated[i] = true;
+        }
+        std::vector<float> values;
+        evaluationCosts(
+            static_cast<int>(pending.size()),
+            [&](int trial, float* target) {
+                const float* genes = run.genome(pending[static_cast<size_t>(trial)]);
+                std::copy(genes, genes + run.G, target);
+            },
+            values);
+        for (size_t t = 0; t < pending.size(); ++t) {
+            run.costs[pending[t]] = std::isnan(values[t]) ? failedCost : values[t];
+            run.evaluated[pending[t]] = true;
         }
         for (int i = 0; i < N; ++i) {
             run.order[i] = i;

@@ -12,6 +12,7 @@ class Genetic : public virtual Calibration {
 public:
     Genetic();
     void calibrate() override;
+    bool evaluatesInParallel() const override { return true; }
 
     /// Sorts order[lo..hi] by ascending cost. The partition scheme decides which of several
     /// equal costs rank first, and so which genomes become elites.

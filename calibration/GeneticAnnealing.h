@@ -7,6 +7,8 @@
 class GeneticAnnealing : public Genetic, public SimulatedAnnealing {
 public:
     GeneticAnnealing() { name = "GeneticAnnealing"; }
+    /// The genetic stage evaluates a generation at once; annealing stays one step after another.
+    bool evaluatesInParallel() const override { return true; }
     void calibrate() override {
         Genetic::calibrate();
         if (failure.empty()) {

@@ -7,6 +7,8 @@
 class GeneticGreedy : public Genetic, public Greedy {
 public:
     GeneticGreedy() { name = "GeneticGreedy"; }
+    /// The genetic stage evaluates a generation at once, the greedy stage an entry's trials.
+    bool evaluatesInParallel() const override { return true; }
     void calibrate() override {
         Genetic::calibrate();
         if (failure.empty()) {

@@ -1,6 +1,10 @@
 #include "calibration/Greedy.h"
 
+#include "data/Record.h"
+
+#include <algorithm>
 #include <iostream>
+#include <vector>
 
 void Greedy::calibrate() {
     banner();
@@ -17,13 +21,17 @@ void Greedy::calibrate() {
                 out() << "\r    Parameter: " << e + 1 << " / " << E;
             }
             out().flush();
-            for (int s = 0; s < entry.samples; ++s) {
-                *entry.target = entry.distribution.sample();
-                const float trial = evaluationCost();
-                // A NaN trial never counts as better.
-                if (best > trial) {
-                    best = trial;
-                    entry.best = *entry.target;
+            if (pool) {
+                tryAtOnce(entry, best);
+            } else {
+                for (int s = 0; s < entry.samples; ++s) {
+                    *entry.target = entry.distribution.sample();
+                    const float trial = evaluationCost();
+                    // A NaN trial never counts as better.
+                    if (best > trial) {
+                        best = trial;
+                        entry.best = *entry.target;
+                    }
                 }
             }
             *entry.target = entry.best;
@@ -35,6 +43,32 @@ void Greedy::calibrate() {
         cost = current;
         if (!(start - current > 0.0f)) {
             break;
+        }
+    }
+}
+
+void Greedy::tryAtOnce(ParameterEntry& entry, float& best) {
+    // The samples are drawn first, in the order the trials would draw them one by one; then
+    // the kept value is chosen by the same rule, in the same order.
+    std::vector<float> values(static_cast<size_t>(std::max(entry.samples, 0)));
+    for (float& value : values) {
+        value = entry.distribution.sample();
+    }
+    const float* const base = record->parameterMatrix;
+    const size_t cells = static_cast<size_t>(record->simulatedCount) * record->parameterCount;
+    const std::ptrdiff_t cell = entry.target - base;
+    std::vector<float> costs;
+    evaluationCosts(
+        static_cast<int>(values.size()),
+        [&](int i, float* matrix) {
+            std::copy(base, base + cells, matrix);
+            matrix[cell] = values[static_cast<size_t>(i)];
+        },
+        costs);
+    for (size_t i = 0; i < values.size(); ++i) {
+        if (best > costs[i]) {
+            best = costs[i];
+            entry.best = values[i];
         }
     }
 }

@@ -9,4 +9,9 @@ class Greedy : public virtual Calibration {
 public:
     Greedy() { name = "Greedy"; }
     void calibrate() override;
+    bool evaluatesInParallel() const override { return true; }
+
+private:
+    /// An entry's trials, evaluated at once by the pool.
+    void tryAtOnce(ParameterEntry& entry, float& best);
 };

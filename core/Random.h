@@ -1,7 +1,7 @@
 #pragma once
 
-/// The one process-wide random generator. It has the interface of the standard `rand`: integer
-/// draws uniform on 0 to 32767 (15 bits), seeded by the calibration algorithms. It is the
+/// The random generator, one sequence per thread. It has the interface of the standard `rand`:
+/// integer draws uniform on 0 to 32767 (15 bits), seeded by the calibration algorithms. It is the
 /// classic linear congruential generator of the C standard's example `rand`, so a seeded
 /// sequence is the same on every platform and every calibration can be repeated exactly.
 namespace Random {
@@ -9,8 +9,16 @@ namespace Random {
 /// Largest value of a draw.
 constexpr int maxDraw = 32767;
 
-/// Restarts the sequence from `seed`.
+/// Restarts the calling thread's sequence from `seed`. Every thread has a sequence of its own,
+/// which starts as if seeded with 1.
 void seed(unsigned seedValue);
+
+/// The calling thread's state, to continue its sequence later with seed().
+unsigned currentState();
+
+/// The seed of the stream of evaluation `index` of a run seeded with `runSeed`, for evaluations
+/// that run at once on several threads and each draw from their own stream.
+unsigned streamSeed(unsigned runSeed, unsigned long long index);
 
 /// Next draw, uniform on 0 to maxDraw.
 int draw();

@@ -296,7 +296,9 @@ void Record::stepOnce() {
 }
 
 void Record::setDisplayPosition(float position) {
-    if (experiment) {
+    // Records evaluating at once on several threads share their experiment; every reset sets
+    // the position it already has, and leaving it untouched keeps that a read.
+    if (experiment && experiment->displayPosition != position) {
         experiment->displayPosition = position;
     }
     if (simulation) {

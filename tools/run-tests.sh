@@ -19,3 +19,9 @@ export ASAN_OPTIONS=detect_leaks=1
 export LSAN_OPTIONS=suppressions=$PWD/tools/lsan.supp:print_suppressions=0
 export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 xvfb-run -a ctest --test-dir build-sanitize --output-on-failure -j"$jobs"
+
+# The threads of parallel calibrations under ThreadSanitizer: any data race fails the run.
+cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVESTRA_TSAN=ON
+cmake --build build-tsan -j"$jobs"
+TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 ctest --test-dir build-tsan --output-on-failure \
+  -j"$jobs"

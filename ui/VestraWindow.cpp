@@ -37,7 +37,7 @@ void VestraWindow::EvaluationThread::run() {
 }
 
 void VestraWindow::CalibrationThread::run() {
-    runCalibration(*record, *reference, *metric, *calibration, std::cout);
+    runCalibration(*record, *reference, *metric, *calibration, std::cout, jobs, instances);
     result = calibration->cost;
     failure = calibration->failure;
 }
@@ -408,6 +408,8 @@ void VestraWindow::calibrate() {
         return;
     }
     CalibrationThread worker(record, reference, metric, calibration);
+    worker.jobs = ui.jobsBox->value();
+    worker.instances = EvaluationPool::sameAs(registry, *simulation, *metric);
     runWorker(worker, "Calibrating...");
     view->rebuild();
     if (!worker.failure.empty()) {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "calibration/EvaluationPool.h"
 #include "core/ComponentRegistry.h"
 #include "ui/VestraWindowUi.h"
 
@@ -63,6 +64,8 @@ public:
         Simulation* reference;
         Metric* metric;
         Calibration* calibration;
+        int jobs = 1;  ///< threads that evaluate at once
+        EvaluationPool::Factory instances;
         float result = 0.0f;
         std::string failure;  ///< why the calibration was refused or stopped
     };

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <algorithm>
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFrame>
@@ -10,6 +12,8 @@
 #include <QMetaObject>
 #include <QPushButton>
 #include <QSlider>
+#include <QSpinBox>
+#include <QThread>
 #include <QWidget>
 
 /// The widget set of the main window: a fixed-layout control panel on the left (SETUP,
@@ -32,6 +36,8 @@ public:
         *pushButton_12, *pushButton_13, *pushButton_14, *pushButton_15;
     QCheckBox *checkBox, *checkBox_2, *checkBox_3, *checkBox_4, *checkBox_5, *checkBox_6;
     QSlider* horizontalSlider;
+    /// Threads that evaluate at once during a calibration.
+    QSpinBox* jobsBox;
 
     void setupUi(QMainWindow* window) {
         window->setObjectName("VestraWindow");
@@ -86,6 +92,12 @@ public:
         place(label_10, "label_10", 120, 271, 100, 20);
         pushButton_7 = makeButton("pushButton_7", 230, 269, 70, 26);
         pushButton_8 = makeButton("pushButton_8", 330, 269, 70, 26);
+        jobsBox = new QSpinBox(widget);
+        place(jobsBox, "jobsBox", 415, 269, 70, 26);
+        jobsBox->setRange(1, 256);
+        jobsBox->setValue(std::max(1, QThread::idealThreadCount()));
+        jobsBox->setSuffix(" jobs");
+        jobsBox->setToolTip("Threads that evaluate at once during a calibration");
 
         label_4 = makeTitle("label_4", 0, 300);
         label_13 = makeTitle("label_13", 75, 340);

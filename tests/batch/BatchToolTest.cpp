@@ -271,3 +271,31 @@ TEST(BatchTool, AConvertedRecordingScoresAsTheRecordingItself) {
         EXPECT_EQ(lastLine(direct.out), lastLine(again.out)) << metric;
     }
 }
+
+TEST(BatchTool, ThreadCountsGiveByteIdenticalCalibrations) {
+    // Boids draws nothing while it runs: report, parameter file and trace are the same for one
+    // thread, two, and one per core.
+    ScratchFolder folder;
+    std::string first;
+    for (const char* jobs : {"1", "2", "0"}) {
+        SCOPED_TRACE(jobs);
+        const std::string name = std::string("jobs") + jobs;
+        const Result r = runBatch(folder, {"calibrate",       examples + "/crossing-flows.ana",
+                                           "--model",         "Boids",
+                                           "--metric",        "Difference",
+                                           "--algorithm",     "GeneticGreedy",
+                                           "--algorithm-set", "N=6",
+                                           "--algorithm-set", "loops=2",
+                                           "--seed",          "5",
+                                           "--jobs",          jobs,
+                                           "--save-params",   folder.file(name + ".prm"),
+                                           "--trace",         folder.file(name + ".csv")});
+        ASSERT_EQ(r.status, 0) << r.err;
+        const std::string all =
+            r.out + readFile(folder.file(name + ".prm")) + readFile(folder.file(name + ".csv"));
+        if (first.empty()) {
+            first = all;
+        }
+        EXPECT_EQ(all, first);
+    }
+}

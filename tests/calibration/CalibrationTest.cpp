@@ -4,9 +4,14 @@
 #include <memory>
 #include <new>
 #include <sstream>
+#include <string>
+#include <thread>
+#include <type_traits>
+#include <vector>
 
 #include "CalibrationFixture.h"
 #include "calibration/CalibrationRun.h"
+#include "calibration/EvaluationPool.h"
 #include "calibration/Genetic.h"
 #include "calibration/GeneticAnnealing.h"
 #include "calibration/GeneticGreedy.h"
@@ -347,4 +352,94 @@ TEST(CalibrationRun, MemoryRunningOutIsReportedAndTheStartingValuesReturn) {
     EXPECT_EQ(scene.record.parameterMatrix[1], 0.75f);
     EXPECT_TRUE(report.str().empty());
     EXPECT_TRUE(std::isnan(greedy.cost));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Evaluations at once
+
+namespace {
+
+// The speed model, jittered by the generator during every run, as a model whose runs draw
+// random numbers (Vision's waiting time) is.
+class JitteryModel : public SpeedModel {
+public:
+    void step(float dt) override {
+        SpeedModel::step(dt);
+        for (int i = 0; i < agentCount; ++i) {
+            currentX[i] += 0.001f * static_cast<float>(Random::draw() % 100);
+        }
+    }
+};
+
+struct Outcome {
+    std::vector<float> matrix;
+    std::vector<float> costs;  ///< every evaluation, in order
+    std::string report;
+    bool operator==(const Outcome& o) const {
+        return matrix == o.matrix && costs == o.costs && report == o.report;
+    }
+};
+
+template <class Model, class Algorithm>
+Outcome calibrateWith(int jobs) {
+    SpeedScene scene({0.8f, 1.2f, 1.6f});
+    Model model;
+    scene.record.bindSimulation(&model);
+    scene.record.prepare();
+    scene.record.rebuildIndex();
+    SpeedModel reference;
+    Algorithm algorithm;
+    algorithm.setSeed(9);
+    std::ostringstream console;
+    std::ostringstream report;
+    algorithm.setConsole(console);
+    if constexpr (std::is_base_of_v<Genetic, Algorithm>) {
+        algorithm.N = 10;
+        algorithm.n = 3;
+        algorithm.loops = 2;
+    }
+    Outcome outcome;
+    algorithm.onEvaluation = [&](float cost) { outcome.costs.push_back(cost); };
+    const auto instances = [] {
+        return EvaluationPool::Instances{std::make_unique<Model>(), std::make_unique<Difference>()};
+    };
+    EXPECT_TRUE(
+        runCalibration(scene.record, reference, scene.metric, algorithm, report, jobs, instances));
+    outcome.matrix = model.agentParameters;
+    outcome.report = console.str() + report.str();
+    return outcome;
+}
+
+}  // namespace
+
+TEST(EvaluationsAtOnce, ModelsWithoutRandomRunsGiveTheSameResultForEveryThreadCount) {
+    for (const int jobs : {2, 3}) {
+        SCOPED_TRACE(jobs);
+        EXPECT_EQ((calibrateWith<SpeedModel, Greedy>(jobs)),
+                  (calibrateWith<SpeedModel, Greedy>(1)));
+        EXPECT_EQ((calibrateWith<SpeedModel, Genetic>(jobs)),
+                  (calibrateWith<SpeedModel, Genetic>(1)));
+        EXPECT_EQ((calibrateWith<SpeedModel, GeneticGreedy>(jobs)),
+                  (calibrateWith<SpeedModel, GeneticGreedy>(1)));
+    }
+}
+
+TEST(EvaluationsAtOnce, RandomRunsDrawFromOneStreamPerEvaluation) {
+    // With workers every evaluation has its own stream, so 2 and 3 threads agree, and repeat;
+    // one thread keeps the single sequence, which the runs' draws interleave with.
+    const Outcome two = calibrateWith<JitteryModel, Greedy>(2);
+    EXPECT_EQ((calibrateWith<JitteryModel, Greedy>(3)), two);
+    EXPECT_EQ((calibrateWith<JitteryModel, Greedy>(2)), two);
+    EXPECT_FALSE((calibrateWith<JitteryModel, Greedy>(1)) == two);
+}
+
+TEST(RandomStreams, EveryThreadHasItsOwnSequence) {
+    Random::seed(4);
+    const int first = Random::draw();
+    Random::seed(4);
+    int other = -1;
+    std::thread([&other] { other = Random::draw(); }).join();  // starts from seed 1
+    EXPECT_EQ(Random::draw(), first);
+    Random::seed(1);
+    EXPECT_EQ(Random::draw(), other);
 }

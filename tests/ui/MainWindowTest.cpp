@@ -8,8 +8,11 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSlider>
+#include <QSpinBox>
 #include <QStatusBar>
 #include <QTest>
+#include <QThread>
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <functional>
@@ -17,6 +20,7 @@
 
 #include "GuiTestSupport.h"
 #include "app/StandardComponents.h"
+#include "calibration/Calibration.h"
 #include "data/Experiment.h"
 #include "data/ParserANA.h"
 #include "data/Record.h"
@@ -455,4 +459,21 @@ TEST(MainWindow, ARecordingOpensThroughTheImportDialog) {
     ASSERT_TRUE(w.window.openExperimentFile(recording));
     EXPECT_EQ(w.window.currentExperiment()->pedestrianCount, 9);
     EXPECT_EQ(w.find<QLineEdit>("lineEdit")->text(), QDir::toNativeSeparators(recording));
+}
+
+TEST(MainWindow, CalibrationsUseTheChosenThreadsWithTheSameResult) {
+    Window w;
+    auto* jobs = w.find<QSpinBox>("jobsBox");
+    EXPECT_EQ(jobs->value(), std::max(1, QThread::idealThreadCount()));
+    ASSERT_TRUE(w.window.loadExperimentFile(examples + "/crossing-flows.ana"));
+    QStringList scores;
+    for (const int threads : {1, 2}) {
+        w.press("pushButton_15");  // Load: the model's parameters start from their defaults
+        jobs->setValue(threads);
+        w.window.currentCalibration()->setSeed(7);
+        w.press("pushButton_7");
+        scores << w.find<QLabel>("label_10")->text();
+    }
+    EXPECT_EQ(scores[0], scores[1]);
+    EXPECT_NE(scores[0], "none");
 }

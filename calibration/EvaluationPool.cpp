@@ -1,0 +1,112 @@
+#include "calibration/EvaluationPool.h"
+
+#include <cassert>
+
+#include "core/ComponentRegistry.h"
+#include "core/Random.h"
+#include "data/Record.h"
+#include "metrics/Metric.h"
+#include "models/Simulation.h"
+
+struct EvaluationPool::Worker {
+    Instances instances;
+    Record record;
+};
+
+EvaluationPool::EvaluationPool(int threadCount, const Factory& make, Experiment& experiment) {
+    assert(threadCount >= 2);
+    for (int i = 0; i < threadCount; ++i) {
+        auto worker = std::make_unique<Worker>();
+        worker->instances = make();
+        worker->record.setExperiment(&experiment);
+        worker->record.bindSimulation(worker->instances.model.get());
+        worker->record.prepare();
+        worker->record.rebuildIndex();
+        workers.push_back(std::move(worker));
+    }
+    for (auto& worker : workers) {
+        threadsRunning.emplace_back([this, w = worker.get()] { work(*w); });
+    }
+}
+
+EvaluationPool::~EvaluationPool() {
+    {
+        const std::lock_guard<std::mutex> guard(lock);
+        stopping = true;
+    }
+    workArrived.notify_all();
+    for (std::thread& thread : threadsRunning) {
+        thread.join();
+    }
+}
+
+void EvaluationPool::evaluate(int trials, const Fill& fillTrial,
+                              const std::function<unsigned(int)>& seedOf,
+                              std::vector<float>& costsOut) {
+    costsOut.assign(static_cast<size_t>(trials), 0.0f);
+    if (trials == 0) {
+        return;
+    }
+    std::unique_lock<std::mutex> guard(lock);
+    count = trials;
+    nextTrial = 0;
+    finished = 0;
+    fill = &fillTrial;
+    seeds = &seedOf;
+    costs = &costsOut;
+    ++batch;
+    workArrived.notify_all();
+    workDone.wait(guard, [this] { return finished == count; });
+    fill = nullptr;
+    seeds = nullptr;
+    costs = nullptr;
+}
+
+void EvaluationPool::work(Worker& worker) {
+    int seenBatch = 0;
+    std::unique_lock<std::mutex> guard(lock);
+    for (;;) {
+        workArrived.wait(guard, [&] { return stopping || batch != seenBatch; });
+        if (stopping) {
+            return;
+        }
+        seenBatch = batch;
+        // Trials are taken one at a time under the lock; the evaluation itself, which takes
+        // milliseconds, runs without it.
+        while (nextTrial < count) {
+            const int trial = nextTrial++;
+            const Fill& fillTrial = *fill;
+            const unsigned seed = (*seeds)(trial);
+            guard.unlock();
+            Record& record = worker.record;
+            fillTrial(trial, record.parameterMatrix);
+            record.reset();
+            Random::seed(seed);
+            const float cost = worker.instances.metric->evaluate(&record);
+            guard.lock();
+            (*costs)[static_cast<size_t>(trial)] = cost;
+            if (++finished == count) {
+                workDone.notify_one();
+            }
+        }
+    }
+}
+
+EvaluationPool::Factory EvaluationPool::sameAs(const ComponentRegistry& registry,
+                                               const Simulation& model, const Metric& metric) {
+    return [&registry, &model, &metric]() {
+        const auto copySettings = [](const Configurable& from, Configurable& to) {
+            for (const std::string& name : from.parameterNames()) {
+                to.setParameter(name, from.getParameter(name));
+            }
+            to.commitParameters();
+        };
+        Instances made;
+        made.model = registry.simulations.create(model.name);
+        made.metric = registry.metrics.create(metric.name);
+        assert(made.model && made.metric);
+        copySettings(model, *made.model);
+        copySettings(metric, *made.metric);
+        return made;
+    };
+}
