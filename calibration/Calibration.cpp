@@ -2,6 +2,7 @@
 
 #include <ctime>
 #include <iostream>
+#include <limits>
 
 #include "calibration/EvaluationPool.h"
 #include "core/Random.h"
@@ -56,26 +57,40 @@ float Calibration::evaluationCost() {
     return value;
 }
 
-void Calibration::evaluationCosts(int trials, const std::function<void(int, float*)>& fill,
-                                  std::vector<float>& costs) {
+int Calibration::evaluationCosts(int trials, const std::function<void(int, float*)>& fill,
+                                 std::vector<float>& costs) {
+    costs.assign(static_cast<size_t>(trials), std::numeric_limits<float>::quiet_NaN());
     if (!pool) {
-        costs.resize(static_cast<size_t>(trials));
         for (int i = 0; i < trials; ++i) {
+            if (cancelled()) {
+                return i;
+            }
             fill(i, record->parameterMatrix);
             costs[static_cast<size_t>(i)] = evaluationCost();
         }
-        return;
+        return trials;
     }
-    std::vector<unsigned> seeds(static_cast<size_t>(trials));
-    for (unsigned& seed : seeds) {
-        seed = nextStreamSeed();
-    }
-    pool->evaluate(
-        trials, fill, [&seeds](int i) { return seeds[static_cast<size_t>(i)]; }, costs);
+    // Stream seeds are numbered by evaluation, as if the trials ran one after another.
+    const unsigned long long first = evaluations;
+    const unsigned runSeed = usedSeed;
+    const int done = pool->evaluate(
+        trials, fill,
+        [first, runSeed](int i) {
+            return Random::streamSeed(runSeed, first + static_cast<unsigned long long>(i) + 1);
+        },
+        costs, &cancelRequest);
+    evaluations += static_cast<unsigned long long>(done);
     if (onEvaluation) {
-        for (const float value : costs) {
-            onEvaluation(value);
+        for (int i = 0; i < done; ++i) {
+            onEvaluation(costs[static_cast<size_t>(i)]);
         }
+    }
+    return done;
+}
+
+void Calibration::position(const std::string& text) const {
+    if (onPosition) {
+        onPosition(text);
     }
 }
 

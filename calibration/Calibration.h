@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <functional>
 #include <iosfwd>
 #include <string>
@@ -59,6 +60,17 @@ public:
     /// Called with the cost of every evaluation, in order (progress displays, traces).
     std::function<void(float)> onEvaluation;
 
+    /// Called when the algorithm moves on ("pass 2, entry 5 of 24"), for progress displays.
+    std::function<void(const std::string&)> onPosition;
+
+    /// Asks the run to stop after the evaluation in progress and end as a finished run does,
+    /// with the best values found so far. Safe from any thread and from a signal handler.
+    void requestCancel() { cancelRequest.store(true, std::memory_order_relaxed); }
+    /// True once a cancel has been requested (until the next run starts).
+    bool cancelled() const { return cancelRequest.load(std::memory_order_relaxed); }
+    /// Forgets a cancel request, before a new run.
+    void clearCancel() { cancelRequest.store(false, std::memory_order_relaxed); }
+
     /// Worker threads for the evaluations that do not depend on each other, or null to evaluate
     /// everything on the calling thread. With workers, every evaluation draws from a stream of
     /// its own, seeded from the run's seed and the evaluation's number, so the result is the
@@ -85,8 +97,12 @@ protected:
     /// matrix is what fill(i, matrix) writes. With a pool they run at once; without one, one
     /// after another in the record's own matrix, exactly as evaluationCost does. Either way
     /// onEvaluation sees them in trial order.
-    void evaluationCosts(int count, const std::function<void(int, float*)>& fill,
-                         std::vector<float>& costs);
+    /// After a cancel request no further trial starts: the trials evaluated are always the
+    /// first ones, and their number is returned.
+    int evaluationCosts(int count, const std::function<void(int, float*)>& fill,
+                        std::vector<float>& costs);
+    /// Reports the algorithm's position through onPosition.
+    void position(const std::string& text) const;
     /// Seeds the shared generator at the start of a run.
     void seedGenerator();
     /// Writes the start banner when verbose.
@@ -105,6 +121,7 @@ private:
 
     std::ostream* console;
     unsigned long long evaluations = 0;  ///< evaluations of the current run so far
+    std::atomic<bool> cancelRequest{false};
     unsigned fixedSeed = 0;
     unsigned usedSeed = 0;
     bool seedIsFixed = false;

@@ -40,12 +40,12 @@ EvaluationPool::~EvaluationPool() {
     }
 }
 
-void EvaluationPool::evaluate(int trials, const Fill& fillTrial,
-                              const std::function<unsigned(int)>& seedOf,
-                              std::vector<float>& costsOut) {
-    costsOut.assign(static_cast<size_t>(trials), 0.0f);
+int EvaluationPool::evaluate(int trials, const Fill& fillTrial,
+                             const std::function<unsigned(int)>& seedOf,
+                             std::vector<float>& costsOut, const std::atomic<bool>* stop) {
+    costsOut.resize(static_cast<size_t>(trials));
     if (trials == 0) {
-        return;
+        return 0;
     }
     std::unique_lock<std::mutex> guard(lock);
     count = trials;
@@ -54,12 +54,17 @@ void EvaluationPool::evaluate(int trials, const Fill& fillTrial,
     fill = &fillTrial;
     seeds = &seedOf;
     costs = &costsOut;
+    stopRequest = stop;
     ++batch;
     workArrived.notify_all();
-    workDone.wait(guard, [this] { return finished == count; });
+    // Done when every trial that was started has finished and no more will start.
+    workDone.wait(guard, [this] { return finished == nextTrial && nextTrial == count; });
+    const int done = finished;
     fill = nullptr;
     seeds = nullptr;
     costs = nullptr;
+    stopRequest = nullptr;
+    return done;
 }
 
 void EvaluationPool::work(Worker& worker) {
@@ -74,6 +79,14 @@ void EvaluationPool::work(Worker& worker) {
         // Trials are taken one at a time under the lock; the evaluation itself, which takes
         // milliseconds, runs without it.
         while (nextTrial < count) {
+            if (stopRequest && stopRequest->load(std::memory_order_relaxed)) {
+                // No further trial starts; the batch ends when those running have finished.
+                count = nextTrial;
+                if (finished == count) {
+                    workDone.notify_one();
+                }
+                break;
+            }
             const int trial = nextTrial++;
             const Fill& fillTrial = *fill;
             const unsigned seed = (*seeds)(trial);
@@ -85,7 +98,7 @@ void EvaluationPool::work(Worker& worker) {
             const float cost = worker.instances.metric->evaluate(&record);
             guard.lock();
             (*costs)[static_cast<size_t>(trial)] = cost;
-            if (++finished == count) {
+            if (++finished == count && nextTrial == count) {
                 workDone.notify_one();
             }
         }

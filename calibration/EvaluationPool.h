@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <functional>
 #include <memory>
@@ -34,11 +35,13 @@ public:
     EvaluationPool(const EvaluationPool&) = delete;
     EvaluationPool& operator=(const EvaluationPool&) = delete;
 
-    /// Evaluates `count` trials and returns when all are done: a worker fills its matrix with
+    /// Evaluates `count` trials and returns when they are done: a worker fills its matrix with
     /// trial i, resets its record, seeds its thread's generator with seeds(i) and lets its
-    /// metric run and score the record; costs[i] is the score.
-    void evaluate(int count, const Fill& fill, const std::function<unsigned(int)>& seeds,
-                  std::vector<float>& costs);
+    /// metric run and score the record; costs[i] is the score. Trials are started in order;
+    /// once `stop` is set no further trial starts. Returns the number evaluated (the first
+    /// ones); the others' costs are left as they were.
+    int evaluate(int count, const Fill& fill, const std::function<unsigned(int)>& seeds,
+                 std::vector<float>& costs, const std::atomic<bool>* stop = nullptr);
 
     int threads() const { return static_cast<int>(workers.size()); }
 
@@ -62,6 +65,7 @@ private:
     int count = 0;      ///< trials of the batch
     int nextTrial = 0;  ///< the next trial to take
     int finished = 0;   ///< trials done
+    const std::atomic<bool>* stopRequest = nullptr;
     bool stopping = false;
     const Fill* fill = nullptr;
     const std::function<unsigned(int)>* seeds = nullptr;
