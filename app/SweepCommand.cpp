@@ -1,12 +1,16 @@
 #include "app/SweepCommand.h"
 
+#include <fcntl.h>
 #include <sched.h>
+#include <sys/file.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
-#include <cmath>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <ostream>
 #include <sstream>
@@ -33,6 +37,11 @@ constexpr int usageError = 2;
 const char* const planCopyName = "plan.csv";
 const char* const resultsName = "results.csv";
 const char* const jobScriptName = "sweep.sbatch";
+
+// "1 row", "3 rows".
+std::string counted(size_t count, const std::string& noun) {
+    return std::to_string(count) + " " + noun + (count == 1 ? "" : "s");
+}
 
 double secondsSince(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -71,15 +80,16 @@ std::string absolute(const std::string& path) {
     return std::filesystem::absolute(path).lexically_normal().string();
 }
 
-// The last line that holds anything, without the tool's own prefix.
+// The last line that holds anything, without the tool's own prefix. A progress display ends its
+// lines with a carriage return, so that counts as a line end too.
 std::string lastLine(const std::string& text) {
-    const size_t end = text.find_last_not_of("\r\n");
+    const size_t end = text.find_last_not_of(" \r\n");
     if (end == std::string::npos) {
         return std::string();
     }
-    const size_t start = text.rfind('\n', end);
-    std::string line = text.substr(start == std::string::npos ? 0 : start + 1,
-                                   end - (start == std::string::npos ? 0 : start + 1) + 1);
+    const size_t before = text.find_last_of("\r\n", end);
+    const size_t start = text.find_first_not_of(' ', before == std::string::npos ? 0 : before + 1);
+    const std::string line = text.substr(start, end - start + 1);
     const std::string prefix = "vestra-batch: ";
     return line.rfind(prefix, 0) == 0 ? line.substr(prefix.size()) : line;
 }
@@ -129,18 +139,18 @@ bool readTrace(const std::string& path, SweepResult& result, std::string& error)
 }
 
 // "1-3,5,7-8" for rows 1, 2, 3, 5, 7, 8.
-std::string arraySpec(const std::vector<int>& rows) {
-    std::string spec;
+std::string arrayRanges(const std::vector<int>& rows) {
+    std::string ranges;
     for (size_t i = 0; i < rows.size();) {
         size_t j = i;
         while (j + 1 < rows.size() && rows[j + 1] == rows[j] + 1) {
             ++j;
         }
-        spec += (spec.empty() ? "" : ",") + std::to_string(rows[i]) +
-                (j > i ? "-" + std::to_string(rows[j]) : std::string());
+        ranges += (ranges.empty() ? "" : ",") + std::to_string(rows[i]) +
+                  (j > i ? "-" + std::to_string(rows[j]) : std::string());
         i = j + 1;
     }
-    return spec;
+    return ranges;
 }
 
 bool copyFile(const std::string& from, const std::string& to, std::string& error) {
@@ -157,6 +167,27 @@ bool copyFile(const std::string& from, const std::string& to, std::string& error
     }
     return true;
 }
+
+// Holds the sweep folder's lock file while this process runs rows into it: two sweeps into one
+// folder would run the same rows at once and mix their logs.
+class FolderLock {
+public:
+    explicit FolderLock(const std::string& folder)
+        : descriptor(open(SweepFiles::in(folder, "sweep.lock").c_str(),
+                          O_RDWR | O_CREAT | O_CLOEXEC, 0666)) {}
+    ~FolderLock() {
+        if (descriptor >= 0) {
+            close(descriptor);
+        }
+    }
+    FolderLock(const FolderLock&) = delete;
+    FolderLock& operator=(const FolderLock&) = delete;
+
+    bool acquired() const { return descriptor >= 0 && flock(descriptor, LOCK_EX | LOCK_NB) == 0; }
+
+private:
+    int descriptor;
+};
 
 }  // namespace
 
@@ -182,7 +213,7 @@ int SweepCommand::sweep(const SweepOptions& options) {
     }
     if (options.row > static_cast<int>(plan.rows.size())) {
         err << "vestra-batch: --row " << options.row << " is not in " << plan.path << ", which has "
-            << plan.rows.size() << " rows.\n";
+            << counted(plan.rows.size(), "row") << ".\n";
         return usageError;
     }
     // A cluster task checks its own row only; every other row is its own task's business.
@@ -206,7 +237,7 @@ int SweepCommand::sweep(const SweepOptions& options) {
         return failedOrUnusable;
     }
     std::vector<int> pending;
-    if (!findPending(plan, options.out, pending)) {
+    if (!findPending(plan, options.out, options.row, pending)) {
         return usageError;
     }
     // Tasks of one sweep write the same copy; each rename is whole, so any of them may win.
@@ -224,10 +255,13 @@ int SweepCommand::sweep(const SweepOptions& options) {
                          : runLocally(plan, pending, options);
 }
 
-bool SweepCommand::findPending(const SweepPlan& plan, const std::string& folder,
+bool SweepCommand::findPending(const SweepPlan& plan, const std::string& folder, int only,
                                std::vector<int>& pending) {
     bool consistent = true;
     for (const SweepRow& row : plan.rows) {
+        if (only != 0 && row.number != only) {
+            continue;
+        }
         const std::string path =
             SweepFiles::in(folder, SweepFiles::rowFile(row.number, ".result.csv"));
         SweepResult result;
@@ -308,8 +342,14 @@ void SweepCommand::recordFailure(const SweepRow& row, const std::string& folder,
 
 int SweepCommand::runLocally(const SweepPlan& plan, const std::vector<int>& pending,
                              const SweepOptions& options) {
+    const FolderLock lock(options.out);
+    if (!lock.acquired()) {
+        err << "vestra-batch: another sweep is running into " << options.out
+            << "; let it finish or stop it first.\n";
+        return failedOrUnusable;
+    }
     const size_t slots = static_cast<size_t>(options.jobs == 0 ? coreCount() : options.jobs);
-    out << "sweep of " << plan.path << ": " << plan.rows.size() << " rows, "
+    out << "sweep of " << plan.path << ": " << counted(plan.rows.size(), "row") << ", "
         << plan.rows.size() - pending.size() << " done before, " << pending.size() << " to run, "
         << std::min(slots, std::max<size_t>(pending.size(), 1)) << " at a time, into "
         << options.out << "\n"
@@ -424,7 +464,7 @@ int SweepCommand::writeSlurmJob(const SweepPlan& plan, const std::vector<int>& p
     script += "# Written by vestra-batch: one array task per unfinished row of " +
               absolute(plan.path) + ".\n";
     script += "#SBATCH --job-name=vestra-sweep\n";
-    script += "#SBATCH --array=" + arraySpec(pending) + "\n";
+    script += "#SBATCH --array=" + arrayRanges(pending) + "\n";
     script += "#SBATCH --ntasks=1\n";
     script += "#SBATCH --cpus-per-task=" + std::to_string(options.cpusPerTask) + "\n";
     if (!options.partition.empty()) {
@@ -450,8 +490,8 @@ int SweepCommand::writeSlurmJob(const SweepPlan& plan, const std::vector<int>& p
         err << "vestra-batch: " << file.errorMessage() << "\n";
         return failedOrUnusable;
     }
-    out << "Wrote " << scriptPath << ": an array job of " << pending.size() << " tasks (rows "
-        << arraySpec(pending) << ")\n"
+    out << "Wrote " << scriptPath << ": an array job of " << counted(pending.size(), "task")
+        << " (rows " << arrayRanges(pending) << ")\n"
         << "sbatch " << commandLine({scriptPath}) << "\n"
         << std::flush;
     if (!options.submit) {
@@ -501,7 +541,10 @@ int SweepCommand::collect(const std::string& folder) {
         const std::string path =
             SweepFiles::in(folder, SweepFiles::rowFile(row.number, ".result.csv"));
         if (!std::filesystem::exists(path)) {
-            missing.push_back("row " + std::to_string(row.number) + " has no result yet");
+            missing.push_back("row " + std::to_string(row.number) +
+                              " has no result (not run yet, still running, or stopped without "
+                              "one: see " +
+                              SweepFiles::rowFile(row.number, ".log") + ")");
         } else if (!result.read(path, error)) {
             missing.push_back("row " + std::to_string(row.number) + ": " + error);
         } else if (!result.isRunOf(row)) {

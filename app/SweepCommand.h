@@ -37,9 +37,11 @@ private:
                       const SweepOptions& options);
     int collect(const std::string& folder);
 
-    /// The rows of `plan` whose result in `folder` is not done; false after reporting a row
-    /// whose finished result belongs to another row (a different plan in the same folder).
-    bool findPending(const SweepPlan& plan, const std::string& folder, std::vector<int>& pending);
+    /// The rows of `plan` (only row `only` when it is not 0) whose result in `folder` is not
+    /// done; false after reporting a row whose finished result belongs to another row (a
+    /// different plan in the same folder).
+    bool findPending(const SweepPlan& plan, const std::string& folder, int only,
+                     std::vector<int>& pending);
     /// Records a row that ended without writing its own result.
     void recordFailure(const SweepRow& row, const std::string& folder, const std::string& message,
                        double seconds);

@@ -37,20 +37,26 @@ die() {
   exit 1
 }
 
-# Sends SIGTERM to the process whose id is in the pid file, and waits until it is gone.
-stop_pid_file() {
-  local pid_file=$1
-  [ -f "$pid_file" ] || return 0
-  local pid
-  pid=$(cat "$pid_file")
-  if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then
-    kill "$pid"
-    for _ in $(seq 50); do
+# Asks the processes whose ids are in the given pid files to stop, waits until they are gone (a
+# daemon that has not ended after 10 s is killed), and removes the pid files.
+stop_pid_files() {
+  local pids=() pid_file pid
+  for pid_file in "$@"; do
+    [ -f "$pid_file" ] || continue
+    pid=$(cat "$pid_file")
+    if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then
+      kill "$pid"
+      pids+=("$pid")
+    fi
+  done
+  for pid in "${pids[@]}"; do
+    for _ in $(seq 100); do
       kill -0 "$pid" 2>/dev/null || break
       sleep 0.1
     done
-  fi
-  rm -f "$pid_file"
+    kill -0 "$pid" 2>/dev/null && kill -9 "$pid"
+  done
+  rm -f "$@"
 }
 
 munge_works() {
@@ -154,10 +160,9 @@ start() {
 }
 
 stop() {
-  stop_pid_file "$folder/slurmd.pid"
-  stop_pid_file "$folder/slurmctld.pid"
+  stop_pid_files "$folder/slurmd.pid" "$folder/slurmctld.pid"
   # munged is stopped only when this script started it.
-  stop_pid_file "$folder/munged.pid"
+  stop_pid_files "$folder/munged.pid"
   echo "Stopped the cluster of $folder"
 }
 
