@@ -24,7 +24,7 @@
 # VESTRA_SLURMCTLD_PORT (default 6817) and VESTRA_SLURMD_PORT (default 6818).
 set -euo pipefail
 
-command=${1:-}
+action=${1:-}
 folder=${2:-/tmp/vestra-slurm}
 conf=$folder/slurm.conf
 controller_port=${VESTRA_SLURMCTLD_PORT:-6817}
@@ -96,9 +96,10 @@ write_conf() {
   node=$(hostname -s)
   cpus=$(nproc)
   cat >"$conf" <<EOF
-# One node: this machine ($node, $cpus CPUs), controller and compute node at once.
+# One node: this machine ($node, $cpus CPUs), controller and compute node at once. Daemons and
+# commands talk over the loopback address, whatever the host name resolves to.
 ClusterName=vestra-one-node
-SlurmctldHost=$node
+SlurmctldHost=$node(127.0.0.1)
 SlurmUser=root
 SlurmdUser=root
 SlurmctldPort=$controller_port
@@ -121,7 +122,7 @@ MpiDefault=none
 SelectType=select/cons_tres
 SelectTypeParameters=CR_CPU
 ReturnToService=2
-NodeName=$node CPUs=$cpus State=UNKNOWN
+NodeName=$node NodeAddr=127.0.0.1 CPUs=$cpus State=UNKNOWN
 PartitionName=debug Nodes=$node Default=YES MaxTime=INFINITE State=UP
 EOF
 }
@@ -166,7 +167,7 @@ stop() {
   echo "Stopped the cluster of $folder"
 }
 
-case "$command" in
+case "$action" in
   start) start ;;
   stop) stop ;;
   *)
