@@ -93,6 +93,11 @@ const char* batchUsage() {
            "                [--algorithm-set \"Name=text\"]... [--load-params PRM]\n"
            "                [--save-params PRM] [--trace CSV] [--jobs N] [reading options]\n"
            "       vestra-batch convert FILE [reading options] -o OUT.ana\n"
+           "       vestra-batch sweep PLAN --out DIR [--jobs N]\n"
+           "       vestra-batch sweep PLAN --out DIR --row K [--jobs C]\n"
+           "       vestra-batch sweep PLAN --out DIR --slurm [--partition P] [--time HH:MM:SS]\n"
+           "                [--cpus-per-task C] [--submit]\n"
+           "       vestra-batch collect DIR\n"
            "reading options: --format ana|juelich|eth|csv|trajnet  --fps F  --unit m|cm|mm\n"
            "                 --stride K  --from S  --to S  --max-gap S  --obstacles FILE\n";
 }
@@ -108,7 +113,7 @@ bool parseBatchOptions(const std::vector<std::string>& arguments, BatchOptions& 
                            options.command == "calibrate" || options.command == "convert";
     if (options.command != "list" && !takesFile) {
         error = "Unknown command \"" + options.command +
-                "\"; the commands are list, info, evaluate, calibrate and convert.";
+                "\"; the commands are list, info, evaluate, calibrate, convert, sweep and collect.";
         return false;
     }
     size_t i = 1;

@@ -10,9 +10,11 @@
 #include <new>
 #include <thread>
 
+#include "app/BatchComponents.h"
 #include "app/BatchOptions.h"
 #include "app/CostTrace.h"
 #include "app/StandardComponents.h"
+#include "app/SweepCommand.h"
 #include "calibration/CalibrationRun.h"
 #include "calibration/EvaluationPool.h"
 #include "core/AtomicFile.h"
@@ -33,14 +35,6 @@ constexpr int success = 0;
 constexpr int unusableInput = 1;
 constexpr int usageError = 2;
 
-std::string choices(const std::vector<std::string>& names) {
-    std::string text;
-    for (const std::string& name : names) {
-        text += (text.empty() ? "\"" : ", \"") + name + "\"";
-    }
-    return text;
-}
-
 template <class Create>
 void listKind(std::ostream& out, const char* title, const std::vector<std::string>& names,
               const Create& create) {
@@ -53,44 +47,6 @@ void listKind(std::ostream& out, const char* title, const std::vector<std::strin
                 << ") = " << component->getParameter(parameter) << "\n";
         }
     }
-}
-
-/// Creates the component of that display name, or reports the valid choices.
-template <class Base>
-std::unique_ptr<Base> createByName(const ComponentRegistry::Kind<Base>& kind, const char* what,
-                                   const std::string& name, std::ostream& err) {
-    std::unique_ptr<Base> component = kind.create(name);
-    if (!component) {
-        err << "vestra-batch: unknown " << what << " \"" << name << "\"; the " << what << "s are "
-            << choices(kind.names) << ".\n";
-    }
-    return component;
-}
-
-/// Applies "Name=text" settings as one batch; false (after reporting) for an unknown name or a
-/// text that is not wholly a value of the parameter's type.
-bool applySettings(Configurable& component, const char* what,
-                   const std::vector<std::pair<std::string, std::string>>& settings,
-                   std::ostream& err) {
-    for (const auto& [parameter, text] : settings) {
-        if (!component.hasParameter(parameter)) {
-            err << "vestra-batch: the " << what << " \"" << component.name
-                << "\" has no parameter \"" << parameter << "\"; its parameters are "
-                << (component.parameterNames().empty() ? std::string("none")
-                                                       : choices(component.parameterNames()))
-                << ".\n";
-            return false;
-        }
-        if (!component.acceptsParameterText(parameter, text)) {
-            err << "vestra-batch: the " << what << " parameter \"" << parameter << "\" of \""
-                << component.name << "\" needs " << component.expectedParameterForm(parameter)
-                << ", got \"" << text << "\".\n";
-            return false;
-        }
-        component.setParameter(parameter, text);
-    }
-    component.commitParameters();
-    return true;
 }
 
 std::string formatScore(float score) {
@@ -109,6 +65,9 @@ int BatchTool::run(const std::vector<std::string>& arguments) {
 }
 
 int BatchTool::runCommand(const std::vector<std::string>& arguments) {
+    if (!arguments.empty() && SweepCommand::handles(arguments[0])) {
+        return SweepCommand(out, err).run(arguments);
+    }
     BatchOptions options;
     std::string error;
     if (!parseBatchOptions(arguments, options, error)) {
@@ -129,22 +88,16 @@ int BatchTool::runCommand(const std::vector<std::string>& arguments) {
     }
 
     // Names are checked before the file is read, so a typo is reported at once.
-    std::unique_ptr<Simulation> model;
-    std::unique_ptr<Metric> metric;
-    std::unique_ptr<Calibration> calibration;
+    BatchComponents components;
+    std::unique_ptr<Simulation>& model = components.model;
+    std::unique_ptr<Metric>& metric = components.metric;
+    std::unique_ptr<Calibration>& calibration = components.calibration;
     if (options.command == "evaluate" || options.command == "calibrate") {
-        model = createByName(registry.simulations, "model", options.model, err);
-        metric = createByName(registry.metrics, "metric", options.metric, err);
-        if (options.command == "calibrate") {
-            calibration = createByName(registry.calibrations, "algorithm", options.algorithm, err);
-        }
-        if (!model || !metric || (options.command == "calibrate" && !calibration)) {
-            return usageError;
-        }
-        if (!applySettings(*model, "model", options.modelSettings, err) ||
-            !applySettings(*metric, "metric", options.metricSettings, err) ||
-            (calibration &&
-             !applySettings(*calibration, "algorithm", options.algorithmSettings, err))) {
+        std::vector<std::string> problems;
+        if (!components.create(registry, options, problems)) {
+            for (const std::string& problem : problems) {
+                err << "vestra-batch: " << problem << "\n";
+            }
             return usageError;
         }
     }

@@ -9,6 +9,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth
   locales
+  # The one-node cluster of tools/slurm-one-node.sh, for the Slurm sweep test.
+  slurm-wlm slurm-client munge
 )
 
 missing=()

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <map>
+#include <string>
+
+#include "core/ComponentRegistry.h"
+
+struct SweepRow;
+
+/// Checks rows of a plan before anything runs, with the checks of the calibrate command itself:
+/// the reading options, seed and settings parsed as its command line, the components created
+/// and set up through BatchComponents, and the experiment file read with its options. Each
+/// distinct file and options pair is read once.
+class SweepChecker {
+public:
+    SweepChecker();
+
+    /// False, with `error` (prefixed with the row's place in the plan), when the calibrate
+    /// command would refuse the row.
+    bool check(const SweepRow& row, std::string& error);
+
+private:
+    ComponentRegistry registry;
+    std::map<std::string, std::string> readErrors;  ///< file and options → why unreadable
+};

@@ -1,0 +1,598 @@
+#include "app/SweepCommand.h"
+
+#include <fcntl.h>
+#include <sched.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <ostream>
+#include <sstream>
+#include <thread>
+
+#include "app/BatchOptions.h"
+#include "app/BatchTool.h"
+#include "app/ChildProcess.h"
+#include "app/CsvReader.h"
+#include "app/SweepChecker.h"
+#include "app/SweepOptions.h"
+#include "app/SweepPlan.h"
+#include "app/SweepResult.h"
+#include "app/SweepSummary.h"
+#include "core/AtomicFile.h"
+#include "core/NumberText.h"
+
+namespace {
+
+constexpr int success = 0;
+constexpr int failedOrUnusable = 1;
+constexpr int usageError = 2;
+
+const char* const planCopyName = "plan.csv";
+const char* const resultsName = "results.csv";
+const char* const jobScriptName = "sweep.sbatch";
+
+// "1 row", "3 rows".
+std::string counted(size_t count, const std::string& noun) {
+    return std::to_string(count) + " " + noun + (count == 1 ? "" : "s");
+}
+
+double secondsSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+int coreCount() {
+    cpu_set_t cpus;
+    if (sched_getaffinity(0, sizeof cpus, &cpus) == 0) {
+        return CPU_COUNT(&cpus);
+    }
+    return std::max(1u, std::thread::hardware_concurrency());
+}
+
+std::string shellQuoted(const std::string& text) {
+    std::string quoted = "'";
+    for (const char c : text) {
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    }
+    return quoted + "'";
+}
+
+// Quotes only what a shell would split, so that logs show plain commands plainly.
+std::string commandLine(const std::vector<std::string>& arguments) {
+    std::string line;
+    for (const std::string& argument : arguments) {
+        const bool plain =
+            !argument.empty() && argument.find_first_not_of(
+                                     "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQ"
+                                     "RSTUVWXYZ0123456789_-./=:,+%@") == std::string::npos;
+        line += (line.empty() ? "" : " ") + (plain ? argument : shellQuoted(argument));
+    }
+    return line;
+}
+
+std::string absolute(const std::string& path) {
+    return std::filesystem::absolute(path).lexically_normal().string();
+}
+
+// The last line that holds anything, without the tool's own prefix. A progress display ends its
+// lines with a carriage return, so that counts as a line end too.
+std::string lastLine(const std::string& text) {
+    const size_t end = text.find_last_not_of(" \r\n");
+    if (end == std::string::npos) {
+        return std::string();
+    }
+    const size_t before = text.find_last_of("\r\n", end);
+    const size_t start = text.find_first_not_of(' ', before == std::string::npos ? 0 : before + 1);
+    const std::string line = text.substr(start, end - start + 1);
+    const std::string prefix = "vestra-batch: ";
+    return line.rfind(prefix, 0) == 0 ? line.substr(prefix.size()) : line;
+}
+
+// The end of a log, enough for its last line.
+std::string logTail(const std::string& path) {
+    constexpr std::streamoff tailBytes = 4096;
+    std::ifstream log(path, std::ios::binary | std::ios::ate);
+    if (!log) {
+        return std::string();
+    }
+    const std::streamoff size = log.tellg();
+    log.seekg(std::max<std::streamoff>(0, size - tailBytes));
+    return std::string(std::istreambuf_iterator<char>(log), std::istreambuf_iterator<char>());
+}
+
+// The first cost, the last cost (the calibrated one: every algorithm ends with one evaluation
+// of the best values) and the number of evaluations of a trace file.
+bool readTrace(const std::string& path, SweepResult& result, std::string& error) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file) {
+        error = "Cannot open the trace \"" + path + "\".";
+        return false;
+    }
+    CsvReader reader{
+        std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>())};
+    std::vector<std::string> fields;
+    reader.next(fields);  // the header
+    result.evaluations = 0;
+    while (reader.next(fields)) {
+        if (fields.size() != 3) {
+            error = path + " line " + std::to_string(reader.line()) + " is not a trace row.";
+            return false;
+        }
+        const double cost = NumberText::toDouble(fields[1].c_str());
+        if (result.evaluations == 0) {
+            result.initialCost = cost;
+        }
+        result.bestCost = cost;
+        ++result.evaluations;
+    }
+    if (!reader.error().empty() || result.evaluations == 0) {
+        error = path + " holds no evaluations.";
+        return false;
+    }
+    return true;
+}
+
+// "1-3,5,7-8" for rows 1, 2, 3, 5, 7, 8.
+std::string arrayRanges(const std::vector<int>& rows) {
+    std::string ranges;
+    for (size_t i = 0; i < rows.size();) {
+        size_t j = i;
+        while (j + 1 < rows.size() && rows[j + 1] == rows[j] + 1) {
+            ++j;
+        }
+        ranges += (ranges.empty() ? "" : ",") + std::to_string(rows[i]) +
+                  (j > i ? "-" + std::to_string(rows[j]) : std::string());
+        i = j + 1;
+    }
+    return ranges;
+}
+
+bool copyFile(const std::string& from, const std::string& to, std::string& error) {
+    std::ifstream in(from, std::ios::binary);
+    const std::string content((std::istreambuf_iterator<char>(in)),
+                              std::istreambuf_iterator<char>());
+    AtomicFile file(to);
+    if (std::FILE* f = file.stream()) {
+        std::fwrite(content.data(), 1, content.size(), f);
+    }
+    if (!in.is_open() || in.bad() || !file.commit()) {
+        error = in.is_open() && !in.bad() ? file.errorMessage() : "Cannot read \"" + from + "\".";
+        return false;
+    }
+    return true;
+}
+
+// Holds the sweep folder's lock file while this process runs rows into it: two sweeps into one
+// folder would run the same rows at once and mix their logs.
+class FolderLock {
+public:
+    explicit FolderLock(const std::string& folder)
+        : descriptor(open(SweepFiles::in(folder, "sweep.lock").c_str(),
+                          O_RDWR | O_CREAT | O_CLOEXEC, 0666)) {}
+    ~FolderLock() {
+        if (descriptor >= 0) {
+            close(descriptor);
+        }
+    }
+    FolderLock(const FolderLock&) = delete;
+    FolderLock& operator=(const FolderLock&) = delete;
+
+    bool acquired() const { return descriptor >= 0 && flock(descriptor, LOCK_EX | LOCK_NB) == 0; }
+
+private:
+    int descriptor;
+};
+
+}  // namespace
+
+int SweepCommand::run(const std::vector<std::string>& arguments) {
+    SweepOptions options;
+    std::string error;
+    if (!parseSweepOptions(arguments, options, error)) {
+        err << "vestra-batch: " << error << "\n" << batchUsage();
+        return usageError;
+    }
+    return options.command == "collect" ? collect(options.out) : sweep(options);
+}
+
+int SweepCommand::sweep(const SweepOptions& options) {
+    SweepPlan plan;
+    std::vector<std::string> problems;
+    bool usable = plan.read(options.plan, problems);
+    for (const std::string& problem : problems) {
+        err << "vestra-batch: " << problem << "\n";
+    }
+    if (plan.rows.empty()) {
+        return usageError;
+    }
+    if (options.row > static_cast<int>(plan.rows.size())) {
+        err << "vestra-batch: --row " << options.row << " is not in " << plan.path << ", which has "
+            << counted(plan.rows.size(), "row") << ".\n";
+        return usageError;
+    }
+    // A cluster task checks its own row only; every other row is its own task's business.
+    SweepChecker checker;
+    for (const SweepRow& row : plan.rows) {
+        std::string error;
+        if ((options.row == 0 || row.number == options.row) && row.wellFormed &&
+            !checker.check(row, error)) {
+            err << "vestra-batch: " << error << "\n";
+            usable = false;
+        }
+    }
+    if (!usable) {
+        return usageError;
+    }
+    std::error_code folderError;
+    std::filesystem::create_directories(options.out, folderError);
+    if (folderError) {
+        err << "vestra-batch: Cannot make the folder \"" << options.out
+            << "\": " << folderError.message() << ".\n";
+        return failedOrUnusable;
+    }
+    std::vector<int> pending;
+    if (!findPending(plan, options.out, options.row, pending)) {
+        return usageError;
+    }
+    // Tasks of one sweep write the same copy; each rename is whole, so any of them may win.
+    const std::string planCopy = SweepFiles::in(options.out, planCopyName);
+    std::string error;
+    if ((options.row == 0 || !std::filesystem::exists(planCopy)) &&
+        !copyFile(plan.path, planCopy, error)) {
+        err << "vestra-batch: " << error << "\n";
+        return failedOrUnusable;
+    }
+    if (options.row != 0) {
+        return runRow(plan.rows[options.row - 1], options);
+    }
+    return options.slurm ? writeSlurmJob(plan, pending, options)
+                         : runLocally(plan, pending, options);
+}
+
+bool SweepCommand::findPending(const SweepPlan& plan, const std::string& folder, int only,
+                               std::vector<int>& pending) {
+    bool consistent = true;
+    for (const SweepRow& row : plan.rows) {
+        if (only != 0 && row.number != only) {
+            continue;
+        }
+        const std::string path =
+            SweepFiles::in(folder, SweepFiles::rowFile(row.number, ".result.csv"));
+        SweepResult result;
+        std::string ignored;
+        if (!result.read(path, ignored) || result.status != "done") {
+            pending.push_back(row.number);
+        } else if (!result.isRunOf(row)) {
+            err << "vestra-batch: " << row.where << path << " is a finished run of another row ("
+                << result.differenceFrom(row)
+                << "); use another --out folder or remove that row's files.\n";
+            consistent = false;
+        }
+    }
+    return consistent;
+}
+
+int SweepCommand::runRow(const SweepRow& row, const SweepOptions& options) {
+    const std::string resultPath =
+        SweepFiles::in(options.out, SweepFiles::rowFile(row.number, ".result.csv"));
+    SweepResult previous;
+    std::string error;
+    if (previous.read(resultPath, error) && previous.status == "done") {
+        out << "row " << row.number << " is already done\n";
+        return success;
+    }
+    std::remove(resultPath.c_str());
+    const std::string params = SweepFiles::rowFile(row.number, ".prm");
+    std::vector<std::string> arguments = row.calibrateArguments();
+    for (const std::string& argument :
+         {std::string("--save-params"), SweepFiles::in(options.out, params), std::string("--trace"),
+          SweepFiles::in(options.out, SweepFiles::rowFile(row.number, ".trace.csv")),
+          std::string("--jobs"), std::to_string(options.jobs)}) {
+        arguments.push_back(argument);
+    }
+    out << "== row " << row.number << ": vestra-batch " << commandLine(arguments) << "\n"
+        << std::flush;
+
+    std::ostringstream messages;
+    const auto started = std::chrono::steady_clock::now();
+    const int status = BatchTool(out, messages, false).run(arguments);
+    err << messages.str() << std::flush;
+    SweepResult result = SweepResult::of(row, status == success ? "done" : "failed");
+    result.seconds = secondsSince(started);
+    if (status == success &&
+        readTrace(SweepFiles::in(options.out, SweepFiles::rowFile(row.number, ".trace.csv")),
+                  result, error)) {
+        result.params = params;
+    } else {
+        result.status = "failed";
+        result.message = status == success ? error : lastLine(messages.str());
+    }
+    if (!result.write(resultPath, error)) {
+        err << "vestra-batch: " << error << "\n";
+        return failedOrUnusable;
+    }
+    if (result.status == "done") {
+        out << "row " << row.number << " done in " << NumberText::format("%.1f", result.seconds)
+            << " s: cost " << NumberText::format("%.9g", result.initialCost) << " -> "
+            << NumberText::format("%.9g", result.bestCost) << " after " << result.evaluations
+            << " evaluations\n";
+        return success;
+    }
+    out << "row " << row.number << " failed: " << result.message << "\n";
+    return failedOrUnusable;
+}
+
+void SweepCommand::recordFailure(const SweepRow& row, const std::string& folder,
+                                 const std::string& message, double seconds) {
+    SweepResult result = SweepResult::of(row, "failed");
+    result.message = message;
+    result.seconds = seconds;
+    std::string error;
+    if (!result.write(SweepFiles::in(folder, SweepFiles::rowFile(row.number, ".result.csv")),
+                      error)) {
+        err << "vestra-batch: " << error << "\n";
+    }
+}
+
+int SweepCommand::runLocally(const SweepPlan& plan, const std::vector<int>& pending,
+                             const SweepOptions& options) {
+    const FolderLock lock(options.out);
+    if (!lock.acquired()) {
+        err << "vestra-batch: another sweep is running into " << options.out
+            << "; let it finish or stop it first.\n";
+        return failedOrUnusable;
+    }
+    const size_t slots = static_cast<size_t>(options.jobs == 0 ? coreCount() : options.jobs);
+    out << "sweep of " << plan.path << ": " << counted(plan.rows.size(), "row") << ", "
+        << plan.rows.size() - pending.size() << " done before, " << pending.size() << " to run, "
+        << std::min(slots, std::max<size_t>(pending.size(), 1)) << " at a time, into "
+        << options.out << "\n"
+        << std::flush;
+
+    struct Running {
+        const SweepRow* row;
+        std::chrono::steady_clock::time_point started;
+    };
+    std::map<pid_t, Running> running;
+    size_t next = 0;
+    int failed = 0;
+    while (next < pending.size() || !running.empty()) {
+        while (running.size() < slots && next < pending.size()) {
+            const SweepRow& row = plan.rows[pending[next++] - 1];
+            const std::string resultPath =
+                SweepFiles::in(options.out, SweepFiles::rowFile(row.number, ".result.csv"));
+            // A result found after the child has ended is then surely its own.
+            std::remove(resultPath.c_str());
+            // A child of this very executable, so that a crash or the memory killer ends one
+            // row only.
+            const std::vector<std::string> arguments = {
+                "/proc/self/exe",           "sweep",  plan.path, "--out", options.out, "--row",
+                std::to_string(row.number), "--jobs", "1"};
+            std::string error;
+            const pid_t id = ChildProcess::start(
+                arguments, SweepFiles::in(options.out, SweepFiles::rowFile(row.number, ".log")),
+                error);
+            if (id < 0) {
+                recordFailure(row, options.out, error, 0.0);
+                out << "row " << row.number << " failed: " << error << "\n" << std::flush;
+                ++failed;
+                continue;
+            }
+            running[id] = {&row, std::chrono::steady_clock::now()};
+        }
+        if (running.empty()) {
+            continue;
+        }
+        const ChildProcess::Ending ending = ChildProcess::waitForAny();
+        if (ending.id < 0) {
+            // Nothing left to wait for although rows are running: someone else took their ends.
+            for (const auto& [id, child] : running) {
+                recordFailure(*child.row, options.out, "its end could not be observed", 0.0);
+                ++failed;
+            }
+            break;
+        }
+        const auto found = running.find(ending.id);
+        if (found == running.end()) {
+            continue;
+        }
+        const SweepRow& row = *found->second.row;
+        const double seconds = secondsSince(found->second.started);
+        running.erase(found);
+        const std::string log =
+            SweepFiles::in(options.out, SweepFiles::rowFile(row.number, ".log"));
+        SweepResult result;
+        std::string error;
+        if (!result.read(
+                SweepFiles::in(options.out, SweepFiles::rowFile(row.number, ".result.csv")),
+                error)) {
+            const std::string last = lastLine(logTail(log));
+            result.status = "failed";
+            result.message = "the run ended by " + ending.describe() + " without a result" +
+                             (last.empty() ? std::string() : "; its last output: " + last);
+            recordFailure(row, options.out, result.message, seconds);
+        }
+        if (result.status == "done") {
+            out << "row " << row.number << " done in " << NumberText::format("%.1f", seconds)
+                << " s: best cost " << NumberText::format("%.9g", result.bestCost) << "\n";
+        } else {
+            ++failed;
+            out << "row " << row.number << " " << result.status << ": " << result.message
+                << " (see " << log << ")\n";
+        }
+        out << std::flush;
+    }
+    const size_t done = plan.rows.size() - static_cast<size_t>(failed);
+    out << done << " of " << plan.rows.size() << " rows done";
+    if (failed > 0) {
+        out << ", " << failed << " failed (run the same command again to retry them)";
+    }
+    out << "; merge them with: vestra-batch collect " << commandLine({options.out}) << "\n";
+    return failed == 0 ? success : failedOrUnusable;
+}
+
+int SweepCommand::writeSlurmJob(const SweepPlan& plan, const std::vector<int>& pending,
+                                const SweepOptions& options) {
+    if (pending.empty()) {
+        out << "Every row of " << plan.path << " is done in " << options.out
+            << "; nothing to submit. Merge them with: vestra-batch collect "
+            << commandLine({options.out}) << "\n";
+        return success;
+    }
+    char executable[4096];
+    const ssize_t length = readlink("/proc/self/exe", executable, sizeof executable - 1);
+    if (length <= 0) {
+        err << "vestra-batch: cannot find this program's own path.\n";
+        return failedOrUnusable;
+    }
+    const std::string program(executable, static_cast<size_t>(length));
+    const std::string folder = absolute(options.out);
+    // sbatch splits its #SBATCH lines at blanks and expands % in file names.
+    if (folder.find_first_of(" \t\n\"'%\\") != std::string::npos) {
+        err << "vestra-batch: --slurm needs an --out folder whose path has no blanks, quotes or "
+               "%, got \""
+            << folder << "\".\n";
+        return usageError;
+    }
+    std::string script = "#!/bin/bash\n";
+    script += "# Written by vestra-batch: one array task per unfinished row of " +
+              absolute(plan.path) + ".\n";
+    script += "#SBATCH --job-name=vestra-sweep\n";
+    script += "#SBATCH --array=" + arrayRanges(pending) + "\n";
+    script += "#SBATCH --ntasks=1\n";
+    script += "#SBATCH --cpus-per-task=" + std::to_string(options.cpusPerTask) + "\n";
+    if (!options.partition.empty()) {
+        script += "#SBATCH --partition=" + options.partition + "\n";
+    }
+    if (!options.time.empty()) {
+        script += "#SBATCH --time=" + options.time + "\n";
+    }
+    script += "#SBATCH --chdir=" + folder + "\n";
+    // A row that runs again (after a failure) adds to its log instead of replacing it.
+    script += "#SBATCH --output=" + folder + "/row-%a.log\n";
+    script += "#SBATCH --open-mode=append\n";
+    script += "exec " +
+              commandLine({program, "sweep", absolute(plan.path), "--out", folder, "--row"}) +
+              " \"$SLURM_ARRAY_TASK_ID\" --jobs " + std::to_string(options.cpusPerTask) + "\n";
+
+    const std::string scriptPath = SweepFiles::in(folder, jobScriptName);
+    AtomicFile file(scriptPath);
+    if (std::FILE* f = file.stream()) {
+        std::fputs(script.c_str(), f);
+    }
+    if (!file.commit()) {
+        err << "vestra-batch: " << file.errorMessage() << "\n";
+        return failedOrUnusable;
+    }
+    out << "Wrote " << scriptPath << ": an array job of " << counted(pending.size(), "task")
+        << " (rows " << arrayRanges(pending) << ")\n"
+        << "sbatch " << commandLine({scriptPath}) << "\n"
+        << std::flush;
+    if (!options.submit) {
+        return success;
+    }
+    std::string output;
+    std::string error;
+    ChildProcess::Ending ending;
+    if (!ChildProcess::run({"sbatch", "--parsable", scriptPath}, output, ending, error)) {
+        err << "vestra-batch: " << error << "\n";
+        return failedOrUnusable;
+    }
+    // --parsable prints "ID" or "ID;CLUSTER" as its last line.
+    const std::string last = lastLine(output);
+    const std::string id = last.substr(0, last.find(';'));
+    if (ending.exitStatus != 0 || id.empty() ||
+        id.find_first_not_of("0123456789") != std::string::npos) {
+        err << "vestra-batch: sbatch failed (" << ending.describe() << "): " << output
+            << (output.empty() || output.back() == '\n' ? "" : "\n");
+        return failedOrUnusable;
+    }
+    out << "Submitted job " << id << "; when it has finished: vestra-batch collect "
+        << commandLine({folder}) << "\n";
+    return success;
+}
+
+int SweepCommand::collect(const std::string& folder) {
+    SweepPlan plan;
+    std::vector<std::string> problems;
+    const std::string planCopy = SweepFiles::in(folder, planCopyName);
+    if (!std::filesystem::exists(planCopy)) {
+        err << "vestra-batch: " << folder << " holds no sweep (it has no " << planCopyName
+            << ").\n";
+        return failedOrUnusable;
+    }
+    if (!plan.read(planCopy, problems)) {
+        for (const std::string& problem : problems) {
+            err << "vestra-batch: " << problem << "\n";
+        }
+        return failedOrUnusable;
+    }
+    std::vector<SweepResult> results;
+    std::vector<std::string> missing;
+    for (const SweepRow& row : plan.rows) {
+        SweepResult result;
+        std::string error;
+        const std::string path =
+            SweepFiles::in(folder, SweepFiles::rowFile(row.number, ".result.csv"));
+        if (!std::filesystem::exists(path)) {
+            missing.push_back("row " + std::to_string(row.number) +
+                              " has no result (not run yet, still running, or stopped without "
+                              "one: see " +
+                              SweepFiles::rowFile(row.number, ".log") + ")");
+        } else if (!result.read(path, error)) {
+            missing.push_back("row " + std::to_string(row.number) + ": " + error);
+        } else if (!result.isRunOf(row)) {
+            missing.push_back("row " + std::to_string(row.number) + ": " + path +
+                              " is a run of another row (" + result.differenceFrom(row) + ")");
+        } else {
+            results.push_back(result);
+        }
+    }
+
+    std::string table =
+        "row,experiment,model,metric,algorithm,seed,status,initial_cost,best_cost,evaluations,"
+        "seconds,params\n";
+    int done = 0;
+    for (const SweepResult& result : results) {
+        const bool finished = result.status == "done";
+        done += finished ? 1 : 0;
+        const auto cost = [&](double value) {
+            return finished ? NumberText::format("%.9g", value) : std::string();
+        };
+        table += std::to_string(result.row) + "," + csvField(result.experiment) + "," +
+                 csvField(result.model) + "," + csvField(result.metric) + "," +
+                 csvField(result.algorithm) + "," + csvField(result.seed) + "," + result.status +
+                 "," + cost(result.initialCost) + "," + cost(result.bestCost) + "," +
+                 (finished ? std::to_string(result.evaluations) : std::string()) + "," +
+                 NumberText::format("%.3f", result.seconds) + "," + csvField(result.params) + "\n";
+    }
+    const std::string resultsPath = SweepFiles::in(folder, resultsName);
+    AtomicFile file(resultsPath);
+    if (std::FILE* f = file.stream()) {
+        std::fputs(table.c_str(), f);
+    }
+    if (!file.commit()) {
+        err << "vestra-batch: " << file.errorMessage() << "\n";
+        return failedOrUnusable;
+    }
+    out << "Wrote " << resultsPath << ": " << done << " of " << plan.rows.size()
+        << " rows done\n\n";
+    SweepSummary::of(results).print(out);
+    bool complete = missing.empty();
+    for (const SweepResult& result : results) {
+        if (result.status != "done") {
+            out << "row " << result.row << " " << result.status << ": " << result.message << "\n";
+            complete = false;
+        }
+    }
+    for (const std::string& line : missing) {
+        out << line << "\n";
+    }
+    return complete ? success : failedOrUnusable;
+}

@@ -1,0 +1,242 @@
+#include "app/SweepPlan.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+#include "app/CsvReader.h"
+
+namespace {
+
+// A plan lists runs, not data: anything this large is a wrong file.
+constexpr std::uintmax_t largestPlanBytes = 64u << 20;
+
+struct Column {
+    const char* name;
+    bool required;
+    std::string SweepRow::*field;
+};
+
+const Column columns[] = {
+    {"experiment", true, &SweepRow::experiment},
+    {"model", true, &SweepRow::model},
+    {"metric", true, &SweepRow::metric},
+    {"algorithm", true, &SweepRow::algorithm},
+    {"seed", true, &SweepRow::seed},
+    {"options", false, &SweepRow::options},
+    {"set", false, &SweepRow::set},
+    {"metric_set", false, &SweepRow::metricSet},
+    {"algorithm_set", false, &SweepRow::algorithmSet},
+};
+
+std::string columnList() {
+    std::string list;
+    for (const Column& column : columns) {
+        list += (list.empty() ? "" : ", ") + std::string(column.name);
+    }
+    return list;
+}
+
+std::string resolved(const std::filesystem::path& folder, const std::string& path) {
+    const std::filesystem::path given(path);
+    return given.is_absolute() ? path : (folder / given).string();
+}
+
+// Splits the options at blanks; single or double quotes keep a value with blanks together.
+bool splitOptions(const std::string& text, std::vector<std::string>& words, std::string& error) {
+    std::string word;
+    bool inWord = false;
+    char quote = 0;
+    for (const char c : text) {
+        if (quote) {
+            if (c == quote) {
+                quote = 0;
+            } else {
+                word += c;
+            }
+        } else if (c == '"' || c == '\'') {
+            quote = c;
+            inWord = true;
+        } else if (c == ' ' || c == '\t' || c == '\n' || c == '\r') {
+            if (inWord) {
+                words.push_back(word);
+                word.clear();
+                inWord = false;
+            }
+        } else {
+            word += c;
+            inWord = true;
+        }
+    }
+    if (quote) {
+        error = std::string("the options have an unclosed ") + quote;
+        return false;
+    }
+    if (inWord) {
+        words.push_back(word);
+    }
+    return true;
+}
+
+// "Name=text; Name=text" into option, "Name=text" argument pairs.
+bool splitSettings(const char* column, const char* option, const std::string& text,
+                   std::vector<std::string>& arguments, std::string& error) {
+    std::istringstream pairs(text);
+    std::string pair;
+    while (std::getline(pairs, pair, ';')) {
+        const size_t first = pair.find_first_not_of(" \t\r\n");
+        if (first == std::string::npos) {
+            continue;
+        }
+        pair = pair.substr(first, pair.find_last_not_of(" \t\r\n") - first + 1);
+        if (pair.find('=') == std::string::npos || pair[0] == '=') {
+            error = std::string(column) + " needs \"Name=text\" pairs separated by \";\", got \"" +
+                    pair + "\"";
+            return false;
+        }
+        arguments.push_back(option);
+        arguments.push_back(pair);
+    }
+    return true;
+}
+
+// Fills the derived fields of a row whose text fields are set; false, with `error`, for options
+// or settings that cannot be split.
+bool completeRow(SweepRow& row, const std::filesystem::path& folder, std::string& error) {
+    for (const Column& column : columns) {
+        if (column.required && (row.*column.field).empty()) {
+            error = std::string("the ") + column.name + " is empty";
+            return false;
+        }
+    }
+    row.experimentPath = resolved(folder, row.experiment);
+    if (!splitOptions(row.options, row.readingArguments, error)) {
+        return false;
+    }
+    for (size_t i = 0; i + 1 < row.readingArguments.size(); ++i) {
+        if (row.readingArguments[i] == "--obstacles") {
+            row.readingArguments[i + 1] = resolved(folder, row.readingArguments[i + 1]);
+        }
+    }
+    return splitSettings("set", "--set", row.set, row.settingArguments, error) &&
+           splitSettings("metric_set", "--metric-set", row.metricSet, row.settingArguments,
+                         error) &&
+           splitSettings("algorithm_set", "--algorithm-set", row.algorithmSet, row.settingArguments,
+                         error);
+}
+
+}  // namespace
+
+std::vector<std::string> SweepRow::calibrateArguments() const {
+    std::vector<std::string> arguments = {"calibrate", experimentPath};
+    arguments.insert(arguments.end(), readingArguments.begin(), readingArguments.end());
+    for (const std::string& argument :
+         {std::string("--model"), model, std::string("--metric"), metric,
+          std::string("--algorithm"), algorithm, std::string("--seed"), seed}) {
+        arguments.push_back(argument);
+    }
+    arguments.insert(arguments.end(), settingArguments.begin(), settingArguments.end());
+    return arguments;
+}
+
+bool SweepPlan::read(const std::string& planPath, std::vector<std::string>& problems) {
+    path = planPath;
+    rows.clear();
+    std::error_code sizeError;
+    const std::uintmax_t bytes = std::filesystem::file_size(path, sizeError);
+    if (!sizeError && bytes > largestPlanBytes) {
+        problems.push_back(path + " is larger than 64 MiB; a plan lists one run per row.");
+        return false;
+    }
+    std::ifstream file(path, std::ios::binary);
+    std::string content;
+    if (file) {
+        content.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    }
+    if (!file.is_open() || file.bad()) {
+        problems.push_back("Cannot read the plan \"" + path + "\".");
+        return false;
+    }
+    CsvReader reader(std::move(content));
+    std::vector<std::string> fields;
+    if (!reader.next(fields)) {
+        problems.push_back(
+            path + (reader.error().empty()
+                        ? std::string(" has no header line.")
+                        : " line " + std::to_string(reader.line()) + ": " + reader.error() + "."));
+        return false;
+    }
+    const int headerLine = reader.line();
+    std::vector<const Column*> order;
+    for (size_t i = 0; i < fields.size(); ++i) {
+        const Column* match = nullptr;
+        for (const Column& column : columns) {
+            if (fields[i] == column.name) {
+                match = &column;
+            }
+        }
+        const std::string where = path + " line " + std::to_string(headerLine) + ": ";
+        if (!match) {
+            problems.push_back(where + "unknown column \"" + fields[i] + "\"; the columns are " +
+                               columnList() + ".");
+            return false;
+        }
+        for (const Column* seen : order) {
+            if (seen == match) {
+                problems.push_back(where + "the column \"" + fields[i] + "\" appears twice.");
+                return false;
+            }
+        }
+        order.push_back(match);
+    }
+    for (const Column& column : columns) {
+        bool present = false;
+        for (const Column* seen : order) {
+            present = present || seen == &column;
+        }
+        if (column.required && !present) {
+            problems.push_back(path + ": the header has no column \"" + column.name +
+                               "\"; a plan needs experiment, model, metric, algorithm and seed.");
+            return false;
+        }
+    }
+
+    std::filesystem::path folder = std::filesystem::path(path).parent_path();
+    if (folder.empty()) {
+        folder = ".";
+    }
+    const size_t problemsBefore = problems.size();
+    while (reader.next(fields)) {
+        SweepRow row;
+        row.number = static_cast<int>(rows.size()) + 1;
+        row.line = reader.line();
+        row.where = path + " row " + std::to_string(row.number) + " (line " +
+                    std::to_string(row.line) + "): ";
+        std::string error;
+        if (fields.size() != order.size()) {
+            error = std::to_string(fields.size()) + " fields, but the header names " +
+                    std::to_string(order.size()) + " columns";
+        } else {
+            for (size_t i = 0; i < fields.size(); ++i) {
+                row.*(order[i]->field) = fields[i];
+            }
+            row.wellFormed = completeRow(row, folder, error);
+        }
+        if (!error.empty()) {
+            problems.push_back(row.where + error + ".");
+        }
+        rows.push_back(std::move(row));
+    }
+    if (!reader.error().empty()) {
+        problems.push_back(path + " line " + std::to_string(reader.line()) + ": " + reader.error() +
+                           ".");
+        return false;
+    }
+    if (rows.empty()) {
+        problems.push_back(path + " lists no runs: it has a header but no rows.");
+        return false;
+    }
+    return problems.size() == problemsBefore;
+}

@@ -1,0 +1,159 @@
+#include "app/SweepResult.h"
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+#include "app/CsvReader.h"
+#include "app/SweepPlan.h"
+#include "core/AtomicFile.h"
+#include "core/NumberText.h"
+
+namespace {
+
+const char* const header =
+    "row,experiment,model,metric,algorithm,seed,options,set,metric_set,algorithm_set,status,"
+    "initial_cost,best_cost,evaluations,seconds,params,message";
+constexpr size_t fieldCount = 17;
+
+struct PlanField {
+    const char* name;
+    std::string SweepResult::*result;
+    std::string SweepRow::*row;
+};
+
+const PlanField planFields[] = {
+    {"experiment", &SweepResult::experiment, &SweepRow::experiment},
+    {"model", &SweepResult::model, &SweepRow::model},
+    {"metric", &SweepResult::metric, &SweepRow::metric},
+    {"algorithm", &SweepResult::algorithm, &SweepRow::algorithm},
+    {"seed", &SweepResult::seed, &SweepRow::seed},
+    {"options", &SweepResult::options, &SweepRow::options},
+    {"set", &SweepResult::set, &SweepRow::set},
+    {"metric_set", &SweepResult::metricSet, &SweepRow::metricSet},
+    {"algorithm_set", &SweepResult::algorithmSet, &SweepRow::algorithmSet},
+};
+
+std::string cost(const SweepResult& result, double value) {
+    return result.status == "done" ? NumberText::format("%.9g", value) : std::string();
+}
+
+bool readNumber(const std::string& text, double& value) {
+    const char* end = nullptr;
+    value = NumberText::toDouble(text.c_str(), &end);
+    return !text.empty() && *end == '\0';
+}
+
+}  // namespace
+
+SweepResult SweepResult::of(const SweepRow& row, const std::string& status) {
+    SweepResult result;
+    result.row = row.number;
+    for (const PlanField& field : planFields) {
+        result.*field.result = row.*field.row;
+    }
+    result.status = status;
+    return result;
+}
+
+bool SweepResult::isRunOf(const SweepRow& plan) const {
+    return row == plan.number && differenceFrom(plan).empty();
+}
+
+std::string SweepResult::differenceFrom(const SweepRow& plan) const {
+    for (const PlanField& field : planFields) {
+        if (this->*field.result != plan.*field.row) {
+            return std::string(field.name) + " \"" + this->*field.result + "\", not \"" +
+                   plan.*field.row + "\"";
+        }
+    }
+    return std::string();
+}
+
+bool SweepResult::write(const std::string& path, std::string& error) const {
+    std::string line = std::to_string(row);
+    for (const PlanField& field : planFields) {
+        line += "," + csvField(this->*field.result);
+    }
+    line += "," + status + "," + cost(*this, initialCost) + "," + cost(*this, bestCost) + "," +
+            (status == "done" ? std::to_string(evaluations) : std::string()) + "," +
+            NumberText::format("%.3f", seconds) + "," + csvField(params) + "," + csvField(message);
+    AtomicFile file(path);
+    if (std::FILE* f = file.stream()) {
+        std::fputs((std::string(header) + "\n" + line + "\n").c_str(), f);
+    }
+    if (!file.commit()) {
+        error = file.errorMessage();
+        return false;
+    }
+    return true;
+}
+
+bool SweepResult::read(const std::string& path, std::string& error) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file) {
+        error = "Cannot open \"" + path + "\".";
+        return false;
+    }
+    // A result is one short line; more than this is not a result file.
+    constexpr std::streamsize largestResultBytes = 1 << 20;
+    std::string content(largestResultBytes + 1, '\0');
+    file.read(content.data(), largestResultBytes + 1);
+    content.resize(static_cast<size_t>(file.gcount()));
+    if (static_cast<std::streamsize>(content.size()) > largestResultBytes) {
+        error = path + " is too large for a row result.";
+        return false;
+    }
+    CsvReader reader(std::move(content));
+    std::vector<std::string> names;
+    std::vector<std::string> fields;
+    const bool complete = reader.next(names) && reader.next(fields);
+    const auto malformed = [&](const std::string& what) {
+        error = path + ": " + what + ".";
+        return false;
+    };
+    if (!complete || !reader.error().empty()) {
+        return malformed(reader.error().empty() ? "not a row result" : reader.error());
+    }
+    std::string expected;
+    for (size_t i = 0; i < names.size(); ++i) {
+        expected += (i ? "," : "") + names[i];
+    }
+    if (expected != header || fields.size() != fieldCount) {
+        return malformed("not a row result (its header or field count differs)");
+    }
+    if (!NumberText::isCompleteInt(fields[0]) || std::stoi(fields[0]) < 1) {
+        return malformed("the row number \"" + fields[0] + "\" is not a whole number from 1");
+    }
+    row = std::stoi(fields[0]);
+    for (size_t i = 0; i < std::size(planFields); ++i) {
+        this->*planFields[i].result = fields[1 + i];
+    }
+    status = fields[10];
+    if (status != "done" && status != "failed" && status != "cancelled") {
+        return malformed("the status \"" + status + "\" is none of done, failed, cancelled");
+    }
+    double count = 0.0;
+    if (status == "done" &&
+        (!readNumber(fields[11], initialCost) || !readNumber(fields[12], bestCost) ||
+         !readNumber(fields[13], count) || count < 0.0 || count != std::floor(count))) {
+        return malformed("a done row needs its costs and its number of evaluations");
+    }
+    evaluations = static_cast<long long>(count);
+    if (!readNumber(fields[14], seconds)) {
+        return malformed("the seconds \"" + fields[14] + "\" are not a number");
+    }
+    params = fields[15];
+    message = fields[16];
+    return true;
+}
+
+std::string SweepFiles::rowFile(int row, const char* suffix) {
+    return "row-" + std::to_string(row) + suffix;
+}
+
+std::string SweepFiles::in(const std::string& folder, const std::string& name) {
+    return (std::filesystem::path(folder) / name).string();
+}

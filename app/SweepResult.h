@@ -1,0 +1,47 @@
+#pragma once
+
+#include <string>
+
+struct SweepRow;
+
+/// What became of one row of a sweep, kept in the sweep's folder as "row-N.result.csv" (a header
+/// and one line, written atomically): the row as the plan stated it, and how its run ended.
+struct SweepResult {
+    int row = 0;
+    std::string experiment;
+    std::string model;
+    std::string metric;
+    std::string algorithm;
+    std::string seed;
+    std::string options;
+    std::string set;
+    std::string metricSet;
+    std::string algorithmSet;
+    /// "done", "failed" or "cancelled" (a run stopped before its end).
+    std::string status;
+    double initialCost = 0.0;  ///< the first evaluation of the calibration (done runs)
+    double bestCost = 0.0;     ///< the calibrated cost (done runs)
+    long long evaluations = 0;
+    double seconds = 0.0;  ///< wall time of the run
+    std::string params;    ///< the parameter file, relative to the sweep's folder (done runs)
+    std::string message;   ///< why a run failed or was cancelled
+
+    /// A result for `row`, with its plan fields and the given status.
+    static SweepResult of(const SweepRow& row, const std::string& status);
+    /// True when the result belongs to a run of exactly this row of the plan.
+    bool isRunOf(const SweepRow& row) const;
+    /// The first field in which the result differs from the row, as "model \"A\", not \"B\"".
+    std::string differenceFrom(const SweepRow& row) const;
+
+    bool write(const std::string& path, std::string& error) const;
+    /// False, with `error` naming the file and what is wrong, for a missing or malformed file.
+    bool read(const std::string& path, std::string& error);
+};
+
+/// The files of one sweep folder.
+namespace SweepFiles {
+/// "row-N" followed by `suffix` (".prm", ".trace.csv", ".result.csv", ".log").
+std::string rowFile(int row, const char* suffix);
+/// `name` inside `folder`.
+std::string in(const std::string& folder, const std::string& name);
+}  // namespace SweepFiles

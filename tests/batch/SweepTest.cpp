@@ -1,0 +1,295 @@
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/ChildProcess.h"
+#include "app/SweepCommand.h"
+#include "tests/support/ScratchFolder.h"
+
+namespace {
+
+const std::string examples = VESTRA_EXAMPLES_DIR;
+const std::string header = "experiment,model,metric,algorithm,seed,algorithm_set\n";
+// A calibration of a few dozen evaluations.
+const std::string quickRow =
+    examples + "/crossing-flows.ana,RVO2,Difference,Genetic,1,N=6;n=2;loops=2\n";
+
+struct ToolRun {
+    int status = -1;
+    std::string output;  ///< standard output and error together
+};
+
+// Runs the built tool; `shell` may set limits or PATH for it first.
+ToolRun runTool(const std::vector<std::string>& arguments, const std::string& shell = "") {
+    std::vector<std::string> command = {"/bin/sh", "-c", shell + "exec \"$0\" \"$@\"",
+                                        VESTRA_BATCH_EXECUTABLE};
+    command.insert(command.end(), arguments.begin(), arguments.end());
+    ToolRun run;
+    ChildProcess::Ending ending;
+    std::string error;
+    EXPECT_TRUE(ChildProcess::run(command, run.output, ending, error)) << error;
+    run.status = ending.exitStatus;
+    return run;
+}
+
+int count(const std::string& text, const std::string& part) {
+    int found = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
+        ++found;
+    }
+    return found;
+}
+
+}  // namespace
+
+TEST(Sweep, BadRowsAreRefusedAsCalibrateRefusesThemBeforeAnythingRuns) {
+    ScratchFolder folder;
+    const std::string good = examples + "/crossing-flows.ana";
+    struct Case {
+        std::string row;  ///< experiment,model,metric,algorithm,seed,options,set,algorithm_set
+        std::vector<std::string> calibrate;  ///< the same run as a calibrate command line
+    };
+    const std::vector<std::string> named = {"--model",    "RVO2",        "--metric",
+                                            "Difference", "--algorithm", "Greedy"};
+    auto with = [&](std::vector<std::string> start, const std::vector<std::string>& more) {
+        start.insert(start.end(), more.begin(), more.end());
+        return start;
+    };
+    const Case cases[] = {
+        {good + ",Boidz,Difference,Greedy,1,,,",
+         {"calibrate", good, "--model", "Boidz", "--metric", "Difference", "--algorithm",
+          "Greedy"}},
+        {folder.file("none.ana") + ",RVO2,Difference,Greedy,1,,,",
+         with({"calibrate", folder.file("none.ana")}, named)},
+        {good + ",RVO2,Difference,Greedy,1,,Speed=fast,",
+         with({"calibrate", good, "--set", "Speed=fast"}, named)},
+        {good + ",RVO2,Difference,Genetic,1,,,N=2.5",
+         {"calibrate", good, "--model", "RVO2", "--metric", "Difference", "--algorithm", "Genetic",
+          "--algorithm-set", "N=2.5"}},
+        {good + ",RVO2,Difference,Greedy,1,--unit km,,",
+         with({"calibrate", good, "--unit", "km"}, named)},
+        {good + ",RVO2,Difference,Greedy,1,--format nope,,",
+         with({"calibrate", good, "--format", "nope"}, named)},
+        {good + ",RVO2,Difference,Greedy,-1,,,", with({"calibrate", good, "--seed", "-1"}, named)},
+    };
+    std::string plan = "experiment,model,metric,algorithm,seed,options,set,algorithm_set\n";
+    for (const Case& c : cases) {
+        plan += c.row + "\n";
+    }
+    plan += good + ",RVO2,Difference,Greedy,1,--seed 2,,\n";
+    const ToolRun sweep =
+        runTool({"sweep", folder.write("plan.csv", plan), "--out", folder.file("out")});
+    EXPECT_EQ(sweep.status, 2);
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        SCOPED_TRACE(cases[i].row);
+        const ToolRun calibrate = runTool(cases[i].calibrate);
+        EXPECT_NE(calibrate.status, 0);
+        const std::string message = calibrate.output.substr(calibrate.output.find(": ") + 2);
+        const std::string expected = "vestra-batch: " + folder.file("plan.csv") + " row " +
+                                     std::to_string(i + 1) + " (line " + std::to_string(i + 2) +
+                                     "): " + message.substr(0, message.find('\n') + 1);
+        EXPECT_NE(sweep.output.find(expected), std::string::npos) << sweep.output;
+    }
+    EXPECT_NE(sweep.output.find("row 8 (line 9): the options column takes only reading options "
+                                "(--format --fps --unit --stride --from --to --max-gap "
+                                "--obstacles), not \"--seed\"."),
+              std::string::npos)
+        << sweep.output;
+    EXPECT_FALSE(std::filesystem::exists(folder.file("out")));
+}
+
+TEST(Sweep, ARowDoesExactlyWhatCalibrateDoes) {
+    ScratchFolder folder;
+    const ToolRun sweep = runTool(
+        {"sweep", folder.write("plan.csv", header + quickRow), "--out", folder.file("out")});
+    ASSERT_EQ(sweep.status, 0) << sweep.output;
+    const ToolRun calibrate = runTool({"calibrate",       examples + "/crossing-flows.ana",
+                                       "--model",         "RVO2",
+                                       "--metric",        "Difference",
+                                       "--algorithm",     "Genetic",
+                                       "--seed",          "1",
+                                       "--algorithm-set", "N=6",
+                                       "--algorithm-set", "n=2",
+                                       "--algorithm-set", "loops=2",
+                                       "--save-params",   folder.file("direct.prm"),
+                                       "--trace",         folder.file("direct.csv")});
+    ASSERT_EQ(calibrate.status, 0) << calibrate.output;
+    EXPECT_EQ(readFile(folder.file("out/row-1.prm")), readFile(folder.file("direct.prm")));
+    EXPECT_EQ(readFile(folder.file("out/row-1.trace.csv")), readFile(folder.file("direct.csv")));
+    // The log holds the calibrate command's own output after the line naming the row.
+    EXPECT_NE(readFile(folder.file("out/row-1.log")).find("\n" + calibrate.output),
+              std::string::npos);
+}
+
+TEST(Sweep, AFailedRowIsRecordedWhileTheOthersGoOn) {
+    ScratchFolder folder;
+    // Row 2 asks for more memory than any machine has; the calibrate command refuses it.
+    const std::string plan = header + quickRow + examples +
+                             "/crossing-flows.ana,RVO2,Difference,Genetic,1,N=2000000000\n" +
+                             quickRow;
+    const ToolRun sweep = runTool(
+        {"sweep", folder.write("plan.csv", plan), "--out", folder.file("out"), "--jobs", "2"});
+    EXPECT_EQ(sweep.status, 1) << sweep.output;
+    EXPECT_NE(sweep.output.find("row 2 failed: The genetic algorithm cannot run: N = 2000000000"),
+              std::string::npos)
+        << sweep.output;
+    EXPECT_NE(sweep.output.find("2 of 3 rows done, 1 failed"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(folder.file("out/row-2.prm")));
+    EXPECT_EQ(readFile(folder.file("out/row-1.prm")), readFile(folder.file("out/row-3.prm")));
+
+    const ToolRun collect = runTool({"collect", folder.file("out")});
+    EXPECT_EQ(collect.status, 1);
+    const std::string results = readFile(folder.file("out/results.csv"));
+    EXPECT_EQ(count(results, ",done,"), 2) << results;
+    EXPECT_NE(results.find("\n2," + examples +
+                           "/crossing-flows.ana,RVO2,Difference,Genetic,1,failed,,,,"),
+              std::string::npos)
+        << results;
+}
+
+TEST(Sweep, ARowEndedBySignalIsRecordedAsFailed) {
+    ScratchFolder folder;
+    // A Greedy calibration of the bottleneck takes seconds; one second of processor time each
+    // ends it by SIGXCPU, while the quick row finishes.
+    const std::string plan =
+        header + examples + "/bottleneck.ana,RVO2,Difference,Greedy,1,\n" + quickRow;
+    const ToolRun sweep = runTool(
+        {"sweep", folder.write("plan.csv", plan), "--out", folder.file("out"), "--jobs", "2"},
+        "ulimit -S -t 1; ");
+    EXPECT_EQ(sweep.status, 1) << sweep.output;
+    EXPECT_NE(sweep.output.find("row 1 failed: the run ended by signal 24 (CPU time limit "
+                                "exceeded) without a result; its last output: Parameter: "),
+              std::string::npos)
+        << sweep.output;
+    EXPECT_NE(sweep.output.find("row 2 done"), std::string::npos);
+    EXPECT_NE(readFile(folder.file("out/row-1.result.csv")).find(",failed,"), std::string::npos);
+}
+
+TEST(Sweep, AStoppedSweepResumesWithoutRunningFinishedRowsAgain) {
+    ScratchFolder folder;
+    const std::string plan = folder.write("plan.csv", header + quickRow + quickRow);
+    const std::string out = folder.file("out");
+    ASSERT_EQ(runTool({"sweep", plan, "--out", out}).status, 0);
+    const std::string firstLog = readFile(folder.file("out/row-1.log"));
+    const std::string secondParams = readFile(folder.file("out/row-2.prm"));
+    // As if the sweep had been stopped while row 2 ran.
+    std::filesystem::remove(folder.file("out/row-2.result.csv"));
+
+    const ToolRun again = runTool({"sweep", plan, "--out", out});
+    EXPECT_EQ(again.status, 0) << again.output;
+    EXPECT_NE(again.output.find("2 rows, 1 done before, 1 to run"), std::string::npos)
+        << again.output;
+    EXPECT_EQ(readFile(folder.file("out/row-1.log")), firstLog);
+    EXPECT_EQ(count(readFile(folder.file("out/row-2.log")), "== row 2: "), 2);
+    EXPECT_EQ(readFile(folder.file("out/row-2.prm")), secondParams);
+
+    const ToolRun row = runTool({"sweep", plan, "--out", out, "--row", "1"});
+    EXPECT_EQ(row.status, 0);
+    EXPECT_EQ(row.output, "row 1 is already done\n");
+
+    // The folder's finished rows belong to this plan; another plan is sent elsewhere.
+    const std::string other = folder.write(
+        "other.csv", header + examples + "/crossing-flows.ana,Boids,Difference,Genetic,1,\n");
+    const ToolRun mixed = runTool({"sweep", other, "--out", out});
+    EXPECT_EQ(mixed.status, 2);
+    EXPECT_NE(mixed.output.find("row 1 (line 2): " + out +
+                                "/row-1.result.csv is a finished run of another row (model "
+                                "\"RVO2\", not \"Boids\"); use another --out folder"),
+              std::string::npos)
+        << mixed.output;
+}
+
+TEST(Sweep, CollectMergesTheRowsAndSummarizesTheSeeds) {
+    ScratchFolder folder;
+    folder.write("plan.csv",
+                 header + "x.ana,Boids,Difference,Genetic,1,\n" +
+                     "x.ana,Boids,Difference,Genetic,2,\n" + "x.ana,Boids,Difference,Greedy,1,\n" +
+                     "x.ana,Boids,Difference,Greedy,2,\n" + "x.ana,Boids,Difference,Greedy,3,\n");
+    const std::string resultHeader =
+        "row,experiment,model,metric,algorithm,seed,options,set,metric_set,algorithm_set,status,"
+        "initial_cost,best_cost,evaluations,seconds,params,message\n";
+    folder.write("row-1.result.csv", resultHeader +
+                                         "1,x.ana,Boids,Difference,Genetic,1,,,,,"
+                                         "done,0.9,0.5,40,1.250,row-1.prm,\n");
+    folder.write("row-2.result.csv", resultHeader +
+                                         "2,x.ana,Boids,Difference,Genetic,2,,,,,"
+                                         "done,0.8,0.75,30,2.000,row-2.prm,\n");
+    folder.write("row-3.result.csv", resultHeader +
+                                         "3,x.ana,Boids,Difference,Greedy,1,,,,,"
+                                         "done,0.8,0.25,12,0.500,row-3.prm,\n");
+    folder.write("row-4.result.csv", resultHeader +
+                                         "4,x.ana,Boids,Difference,Greedy,2,,,,,"
+                                         "cancelled,,,,3.000,,\"stopped, by hand\"\n");
+    std::ostringstream out;
+    std::ostringstream err;
+    const std::string dir = folder.file("");
+    EXPECT_EQ(SweepCommand(out, err).run({"collect", dir}), 1);
+    EXPECT_EQ(err.str(), "");
+    EXPECT_EQ(readFile(folder.file("results.csv")),
+              "row,experiment,model,metric,algorithm,seed,status,initial_cost,best_cost,"
+              "evaluations,seconds,params\n"
+              "1,x.ana,Boids,Difference,Genetic,1,done,0.9,0.5,40,1.250,row-1.prm\n"
+              "2,x.ana,Boids,Difference,Genetic,2,done,0.8,0.75,30,2.000,row-2.prm\n"
+              "3,x.ana,Boids,Difference,Greedy,1,done,0.8,0.25,12,0.500,row-3.prm\n"
+              "4,x.ana,Boids,Difference,Greedy,2,cancelled,,,,3.000,\n");
+    // Genetic: best 0.5; mean (0.5 + 0.75) / 2 = 0.625; spread over the two seeds
+    // sqrt((0.125² + 0.125²) / (2 − 1)) = 0.125 × sqrt(2) = 0.176776695.
+    // Greedy: one finished run, so no spread.
+    EXPECT_EQ(out.str(),
+              "Wrote " + folder.file("results.csv") +
+                  ": 3 of 5 rows done\n\n"
+                  "experiment  model  metric      algorithm  runs  best  mean   spread\n"
+                  "x.ana       Boids  Difference  Genetic    2     0.5   0.625  0.176776695\n"
+                  "x.ana       Boids  Difference  Greedy     1     0.25  0.25   -\n"
+                  "row 4 cancelled: stopped, by hand\n"
+                  "row 5 has no result (not run yet, still running, or stopped without one: "
+                  "see row-5.log)\n");
+}
+
+TEST(Sweep, TheSlurmJobRunsTheUnfinishedRowsAndSubmitsThroughSbatch) {
+    ScratchFolder folder;
+    const std::string plan = folder.write("plan.csv", header + quickRow + quickRow + quickRow);
+    const std::string out = folder.file("out");
+    ASSERT_EQ(runTool({"sweep", plan, "--out", out, "--row", "1"}).status, 0);
+    const std::vector<std::string> slurm = {
+        "sweep",       plan,    "--out",           out, "--slurm", "--time", "0:30:00",
+        "--partition", "short", "--cpus-per-task", "2"};
+    const ToolRun written = runTool(slurm);
+    ASSERT_EQ(written.status, 0) << written.output;
+    EXPECT_EQ(written.output, "Wrote " + out +
+                                  "/sweep.sbatch: an array job of 2 tasks (rows 2-3)\n"
+                                  "sbatch " +
+                                  out + "/sweep.sbatch\n");
+    const std::string script = readFile(out + "/sweep.sbatch");
+    for (const std::string& line :
+         {std::string("\n#SBATCH --array=2-3\n"), std::string("\n#SBATCH --cpus-per-task=2\n"),
+          std::string("\n#SBATCH --partition=short\n"), std::string("\n#SBATCH --time=0:30:00\n"),
+          std::string("\n#SBATCH --output=" + out + "/row-%a.log\n"),
+          "\nexec " + std::string(VESTRA_BATCH_EXECUTABLE) + " sweep " + plan + " --out " + out +
+              " --row \"$SLURM_ARRAY_TASK_ID\" --jobs 2\n"}) {
+        EXPECT_NE(script.find(line), std::string::npos) << line << "\nin\n" << script;
+    }
+
+    // Stand-ins for sbatch: one that accepts the job, one that refuses it.
+    const std::string bin = folder.file("bin");
+    std::filesystem::create_directory(bin);
+    folder.write("bin/sbatch", "#!/bin/sh\necho \"$@\" > " + folder.file("submitted") +
+                                   "\necho '4242;cluster'\n");
+    std::filesystem::permissions(bin + "/sbatch", std::filesystem::perms::owner_all);
+    std::vector<std::string> submit = slurm;
+    submit.push_back("--submit");
+    const ToolRun accepted = runTool(submit, "PATH=" + bin + ":$PATH; ");
+    EXPECT_EQ(accepted.status, 0) << accepted.output;
+    EXPECT_NE(accepted.output.find("\nSubmitted job 4242;"), std::string::npos) << accepted.output;
+    EXPECT_EQ(readFile(folder.file("submitted")), "--parsable " + out + "/sweep.sbatch\n");
+
+    folder.write("bin/sbatch", "#!/bin/sh\necho 'sbatch: error: invalid partition' >&2\nexit 1\n");
+    const ToolRun refused = runTool(submit, "PATH=" + bin + ":$PATH; ");
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.output.find("sbatch failed (exit status 1): sbatch: error: invalid "
+                                  "partition\n"),
+              std::string::npos)
+        << refused.output;
+}
