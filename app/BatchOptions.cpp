@@ -138,9 +138,8 @@ bool parseBatchOptions(const std::vector<std::string>& arguments, BatchOptions& 
             (runs && (option == "--model" || option == "--metric" || option == "--set" ||
                       option == "--metric-set" || option == "--load-params" ||
                       (calibrates && (option == "--algorithm" || option == "--seed" ||
-                                     option == "--jobs" ||
-                                      option == "--algorithm-set" || option == "--save-params" ||
-                                      option == "--trace"))));
+                                      option == "--jobs" || option == "--algorithm-set" ||
+                                      option == "--save-params" || option == "--trace"))));
         if (!known) {
             error = "Unknown option \"" + option + "\" for " + options.command + ".";
             return false;
@@ -164,8 +163,8 @@ bool parseBatchOptions(const std::vector<std::string>& arguments, BatchOptions& 
             options.algorithm = value;
         } else if (option == "--jobs") {
             if (!NumberText::isCompleteInt(value) || std::atoi(value.c_str()) < 0) {
-                error = "--jobs needs a whole number of threads (0: one per core), got \"" +
-                        value + "\".";
+                error = "--jobs needs a whole number of threads (0: one per core), got \"" + value +
+                        "\".";
                 return false;
             }
             options.jobs = std::atoi(value.c_str());

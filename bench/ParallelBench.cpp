@@ -11,11 +11,11 @@
 
 namespace {
 
-// A whole seeded calibration on the crossing example with 1 or 2 threads evaluating at once;
+// A whole seeded calibration on the bottleneck example with 1 or 2 threads evaluating at once;
 // the items are evaluations.
 void parallelCalibration(benchmark::State& state, const char* model, const char* algorithm) {
     const int jobs = static_cast<int>(state.range(0));
-    const auto experiment = loadExample("crossing-flows.ana");
+    const auto experiment = loadExample("bottleneck.ana");
     ComponentRegistry registry;
     registerStandardComponents(registry);
     long long evaluations = 0;
@@ -23,8 +23,8 @@ void parallelCalibration(benchmark::State& state, const char* model, const char*
         state.PauseTiming();
         const auto simulation = registry.simulations.create(model);
         const auto calibration = registry.calibrations.create(algorithm);
-        calibration->setParameter("N", "24");
-        calibration->setParameter("loops", "4");
+        calibration->setParameter("N", "100");
+        calibration->setParameter("loops", "5");
         calibration->commitParameters();
         calibration->setSeed(3);
         calibration->onEvaluation = [&evaluations](float) { ++evaluations; };
