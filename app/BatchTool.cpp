@@ -12,7 +12,7 @@
 
 #include "app/BatchComponents.h"
 #include "app/BatchOptions.h"
-#include "app/CostTrace.h"
+#include "calibration/CostTrace.h"
 #include "app/StandardComponents.h"
 #include "app/SweepCommand.h"
 #include "calibration/CalibrationRun.h"

@@ -41,11 +41,12 @@ int Calibration::pedestrians() const {
 
 float Calibration::evaluationCost() {
     record->reset();
+    ++evaluations;
     float value = 0.0f;
     if (pool) {
         // The algorithm's own sequence is set aside while the run draws from its stream.
         const unsigned algorithmState = Random::currentState();
-        Random::seed(nextStreamSeed());
+        Random::seed(Random::streamSeed(usedSeed, evaluations));
         value = metric->evaluate(record);
         Random::seed(algorithmState);
     } else {
@@ -92,10 +93,6 @@ void Calibration::position(const std::string& text) const {
     if (onPosition) {
         onPosition(text);
     }
-}
-
-unsigned Calibration::nextStreamSeed() {
-    return Random::streamSeed(usedSeed, ++evaluations);
 }
 
 void Calibration::seedGenerator() {

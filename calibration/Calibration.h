@@ -54,6 +54,8 @@ public:
     void clearSeed() { seedIsFixed = false; }
     /// The seed of the last run.
     unsigned lastSeed() const { return usedSeed; }
+    /// Evaluations of the current (or last) run.
+    unsigned long long evaluationCount() const { return evaluations; }
 
     /// Where the progress text goes when verbose (standard output unless changed).
     void setConsole(std::ostream& out) { console = &out; }
@@ -116,9 +118,6 @@ protected:
     std::ostream& out() { return *console; }
 
 private:
-    /// The seed of the stream of the next evaluation when a pool is in use.
-    unsigned nextStreamSeed();
-
     std::ostream* console;
     unsigned long long evaluations = 0;  ///< evaluations of the current run so far
     std::atomic<bool> cancelRequest{false};

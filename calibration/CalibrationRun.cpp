@@ -41,6 +41,10 @@ bool runCalibration(Record& record, Simulation& reference, Metric& metric, Calib
         calibration.cost = std::numeric_limits<float>::quiet_NaN();
         return false;
     }
+    if (calibration.cancelled()) {
+        reportOut << "\n# Cancelled after " << calibration.evaluationCount()
+                  << " evaluations; the best values found follow.\n";
+    }
     calibration.report(reportOut);
     reportOut.flush();
     return true;

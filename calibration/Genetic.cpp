@@ -130,7 +130,9 @@ void Genetic::calibrate() {
 
     float previous = evaluationCost();
     int stall = 0;
-    for (;;) {
+    for (int generation = 1;; ++generation) {
+        position(
+            NumberText::format("generation %d, %d of %d without change", generation, stall, loops));
         // Elites keep their cost; the other genomes of a generation are independent trials.
         std::vector<int> pending;
         for (int i = 0; i < N; ++i) {
@@ -139,22 +141,32 @@ void Genetic::calibrate() {
             }
         }
         std::vector<float> values;
-        evaluationCosts(
+        const size_t done = static_cast<size_t>(evaluationCosts(
             static_cast<int>(pending.size()),
             [&](int trial, float* target) {
                 const float* genes = run.genome(pending[static_cast<size_t>(trial)]);
                 std::copy(genes, genes + run.G, target);
             },
-            values);
-        for (size_t t = 0; t < pending.size(); ++t) {
+            values));
+        for (size_t t = 0; t < done; ++t) {
             run.costs[pending[t]] = std::isnan(values[t]) ? failedCost : values[t];
             run.evaluated[pending[t]] = true;
+        }
+        // Cancelled before every genome was evaluated: those left over rank last, except the
+        // starting values of the first generation, whose cost is known.
+        for (size_t t = done; t < pending.size(); ++t) {
+            const bool start = generation == 1 && pending[t] == 0;
+            run.costs[pending[t]] =
+                start && !std::isnan(previous) ? previous : std::numeric_limits<float>::infinity();
         }
         for (int i = 0; i < N; ++i) {
             run.order[i] = i;
         }
         if (N > 1) {
             rankSort(run.order, run.costs, 0, N - 1);
+        }
+        if (cancelled()) {
+            break;  // ends like a finished run, with the best genome found
         }
         const float best = run.costs[run.order[0]];
         costLine(previous);

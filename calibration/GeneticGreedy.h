@@ -11,7 +11,7 @@ public:
     bool evaluatesInParallel() const override { return true; }
     void calibrate() override {
         Genetic::calibrate();
-        if (failure.empty()) {
+        if (failure.empty() && !cancelled()) {
             Greedy::calibrate();
         }
     }

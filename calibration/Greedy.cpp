@@ -1,5 +1,6 @@
 #include "calibration/Greedy.h"
 
+#include "core/NumberText.h"
 #include "data/Record.h"
 
 #include <algorithm>
@@ -11,20 +12,21 @@ void Greedy::calibrate() {
     seedGenerator();
     const size_t E = entries.size();
     float current = evaluationCost();
-    for (;;) {
+    for (int pass = 1;; ++pass) {
         costLine(current);
         const float start = current;
         float best = current;
-        for (size_t e = 0; e < E; ++e) {
+        for (size_t e = 0; e < E && !cancelled(); ++e) {
             ParameterEntry& entry = entries[e];
             if (verbose) {
                 out() << "\r    Parameter: " << e + 1 << " / " << E;
             }
             out().flush();
+            position(NumberText::format("pass %d, entry %zu of %zu", pass, e + 1, E));
             if (pool) {
                 tryAtOnce(entry, best);
             } else {
-                for (int s = 0; s < entry.samples; ++s) {
+                for (int s = 0; s < entry.samples && !cancelled(); ++s) {
                     *entry.target = entry.distribution.sample();
                     const float trial = evaluationCost();
                     // A NaN trial never counts as better.
@@ -39,9 +41,10 @@ void Greedy::calibrate() {
         if (verbose) {
             out() << "\n";
         }
+        // A cancelled run ends like a finished one: best values in place, one last evaluation.
         current = evaluationCost();
         cost = current;
-        if (!(start - current > 0.0f)) {
+        if (cancelled() || !(start - current > 0.0f)) {
             break;
         }
     }
@@ -58,14 +61,14 @@ void Greedy::tryAtOnce(ParameterEntry& entry, float& best) {
     const size_t cells = static_cast<size_t>(record->simulatedCount) * record->parameterCount;
     const std::ptrdiff_t cell = entry.target - base;
     std::vector<float> costs;
-    evaluationCosts(
+    const int done = evaluationCosts(
         static_cast<int>(values.size()),
         [&](int i, float* matrix) {
             std::copy(base, base + cells, matrix);
             matrix[cell] = values[static_cast<size_t>(i)];
         },
         costs);
-    for (size_t i = 0; i < values.size(); ++i) {
+    for (size_t i = 0; i < static_cast<size_t>(done); ++i) {
         if (best > costs[i]) {
             best = costs[i];
             entry.best = values[i];

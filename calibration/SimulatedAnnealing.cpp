@@ -4,6 +4,7 @@
 #include <iostream>
 #include <vector>
 
+#include "core/NumberText.h"
 #include "core/Random.h"
 #include "data/Record.h"
 
@@ -43,12 +44,14 @@ void SimulatedAnnealing::calibrate() {
     float best = current;
     float passStart = current;
     int stall = 0;
-    for (;;) {
+    for (int pass = 1;; ++pass) {
         costLine(best);
         const float temperature = static_cast<float>(K - stall) / static_cast<float>(K);
-        for (size_t e = 0; e < E; ++e) {
+        for (size_t e = 0; e < E && !cancelled(); ++e) {
             ParameterEntry& entry = entries[e];
-            for (int trial = 0; trial < K; ++trial) {
+            position(NumberText::format("pass %d, temperature %g, entry %zu of %zu", pass,
+                                        static_cast<double>(temperature), e + 1, E));
+            for (int trial = 0; trial < K && !cancelled(); ++trial) {
                 std::copy(matrix, matrix + E, saved.begin());
                 *entry.target = entry.distribution.sample();
                 const float c = evaluationCost();
@@ -64,6 +67,9 @@ void SimulatedAnnealing::calibrate() {
                     best = current;
                 }
             }
+        }
+        if (cancelled()) {
+            break;  // ends like a finished run, from the best values found
         }
         if (passStart > best) {
             stall = 0;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
 #include <memory>
 #include <new>
@@ -442,4 +443,77 @@ TEST(RandomStreams, EveryThreadHasItsOwnSequence) {
     EXPECT_EQ(Random::draw(), first);
     Random::seed(1);
     EXPECT_EQ(Random::draw(), other);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Cancelling
+
+namespace {
+
+// Asks for the cancel itself after a number of evaluations (on whichever thread makes them), as
+// a user pressing "Cancel" between two of them would.
+struct Cancelling : Difference {
+    Cancelling(Calibration& c, std::atomic<int>& left) : calibration(c), left(left) {}
+    float evaluate(Record* record) override {
+        if (--left == 0) {
+            calibration.requestCancel();
+        }
+        return Difference::evaluate(record);
+    }
+    Calibration& calibration;
+    std::atomic<int>& left;
+};
+
+}  // namespace
+
+TEST(Cancel, ARunStoppedMidwayEndsLikeAFinishedOneWithTheBestFound) {
+    struct Case {
+        const char* what;
+        std::function<std::unique_ptr<Calibration>()> make;
+        int cancelAfter;
+        int jobs;
+    };
+    const auto genetic = [] {
+        auto g = std::make_unique<Genetic>();
+        g->N = 8;
+        g->n = 2;
+        return std::unique_ptr<Calibration>(std::move(g));
+    };
+    const Case cases[] = {
+        {"Greedy", [] { return std::make_unique<Greedy>(); }, 30, 1},
+        {"Greedy with workers", [] { return std::make_unique<Greedy>(); }, 30, 2},
+        {"Simulated Annealing", [] { return std::make_unique<SimulatedAnnealing>(); }, 30, 1},
+        {"Genetic in its first generation", genetic, 3, 1},
+        {"Genetic with workers", genetic, 20, 2},
+        {"GeneticGreedy", [] { return std::make_unique<GeneticGreedy>(); }, 50, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        SpeedScene scene({0.8f, 1.2f, 1.6f});
+        const float initial = scene.evaluate();
+        SpeedModel reference;
+        std::unique_ptr<Calibration> algorithm = c.make();
+        std::atomic<int> left(c.cancelAfter + 1);  // the reference walker's run comes first
+        Cancelling metric(*algorithm, left);
+        algorithm->setSeed(2);
+        std::ostringstream console;
+        std::ostringstream report;
+        algorithm->setConsole(console);
+        const auto instances = [&] {
+            return EvaluationPool::Instances{std::make_unique<SpeedModel>(),
+                                             std::make_unique<Cancelling>(*algorithm, left)};
+        };
+        ASSERT_TRUE(
+            runCalibration(scene.record, reference, metric, *algorithm, report, c.jobs, instances));
+        // No trial starts after the request; the ones running finish, then one last evaluation.
+        EXPECT_LE(algorithm->evaluationCount(), static_cast<unsigned long long>(c.cancelAfter) + 3);
+        EXPECT_EQ(report.str().rfind("\n# Cancelled after ", 0), 0u) << report.str();
+        for (const ParameterEntry& entry : algorithm->entries) {
+            EXPECT_EQ(*entry.target, entry.best);
+        }
+        Difference fresh;
+        scene.record.reset();
+        EXPECT_EQ(algorithm->cost, fresh.evaluate(&scene.record));
+        EXPECT_LE(algorithm->cost, initial);
+    }
 }

@@ -12,6 +12,8 @@ public:
     void add(float cost);
     std::size_t size() const { return rows.size(); }
     float bestCost() const { return best; }
+    /// Evaluation i's cost and the best cost up to it.
+    const std::pair<float, float>& row(std::size_t i) const { return rows[i]; }
     /// Writes the CSV file atomically; false, with `error`, on failure.
     bool write(const std::string& path, std::string& error) const;
 

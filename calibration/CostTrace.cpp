@@ -1,4 +1,4 @@
-#include "app/CostTrace.h"
+#include "calibration/CostTrace.h"
 
 #include <cmath>
 

@@ -1,0 +1,58 @@
+#include "calibration/CalibrationProgress.h"
+
+#include "calibration/Calibration.h"
+#include "core/NumberText.h"
+
+void CalibrationProgress::attach(Calibration& calibration) {
+    {
+        const std::lock_guard<std::mutex> guard(lock);
+        trace = CostTrace();
+        position.clear();
+        start = std::chrono::steady_clock::now();
+    }
+    calibration.onEvaluation = [this](float cost) {
+        const std::lock_guard<std::mutex> guard(lock);
+        trace.add(cost);
+    };
+    calibration.onPosition = [this](const std::string& text) {
+        const std::lock_guard<std::mutex> guard(lock);
+        position = text;
+    };
+}
+
+CalibrationProgress::Figures CalibrationProgress::figures() const {
+    const std::lock_guard<std::mutex> guard(lock);
+    Figures f;
+    f.evaluations = trace.size();
+    if (f.evaluations > 0) {
+        f.initialCost = trace.row(0).first;
+        f.bestCost = trace.bestCost();
+    }
+    f.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    f.position = position;
+    return f;
+}
+
+std::vector<std::pair<float, float>> CalibrationProgress::rowsFrom(std::size_t from) const {
+    const std::lock_guard<std::mutex> guard(lock);
+    std::vector<std::pair<float, float>> rows;
+    for (std::size_t i = from; i < trace.size(); ++i) {
+        rows.push_back(trace.row(i));
+    }
+    return rows;
+}
+
+bool CalibrationProgress::writeTrace(const std::string& path, std::string& error) const {
+    const std::lock_guard<std::mutex> guard(lock);
+    return trace.write(path, error);
+}
+
+std::string CalibrationProgress::describe(const Figures& f) {
+    if (f.evaluations == 0) {
+        return NumberText::format("starting, %.0f s", f.seconds);
+    }
+    return NumberText::format("%zu evaluations, best %g (initial %g), %.0f s", f.evaluations,
+                              static_cast<double>(f.bestCost), static_cast<double>(f.initialCost),
+                              f.seconds) +
+           (f.position.empty() ? "" : "; " + f.position);
+}
