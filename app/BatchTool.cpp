@@ -12,9 +12,10 @@
 
 #include "app/BatchComponents.h"
 #include "app/BatchOptions.h"
-#include "calibration/CostTrace.h"
+#include "app/CancelSignals.h"
 #include "app/StandardComponents.h"
 #include "app/SweepCommand.h"
+#include "calibration/CalibrationProgress.h"
 #include "calibration/CalibrationRun.h"
 #include "calibration/EvaluationPool.h"
 #include "core/AtomicFile.h"
@@ -157,28 +158,31 @@ int BatchTool::runCommand(const std::vector<std::string>& arguments) {
     }
     calibration->setSeed(seed);
     calibration->setConsole(out);
-    CostTrace trace;
-    const auto started = std::chrono::steady_clock::now();
-    auto lastShown = started;
-    calibration->onEvaluation = [&](float cost) {
-        trace.add(cost);
-        if (!showProgress) {
-            return;
-        }
-        const auto now = std::chrono::steady_clock::now();
-        if (now - lastShown < std::chrono::milliseconds(200)) {
-            return;
-        }
-        lastShown = now;
-        const double elapsed = std::chrono::duration<double>(now - started).count();
-        err << "\r  evaluations " << trace.size() << "  best " << trace.bestCost() << "  elapsed "
-            << static_cast<int>(elapsed) << " s   " << std::flush;
-    };
+    CalibrationProgress progress;
+    progress.attach(*calibration);
+    if (showProgress) {
+        // The terminal line shows what the desktop's progress dialog shows, a few times a second.
+        const auto addToProgress = calibration->onEvaluation;
+        auto lastShown = std::chrono::steady_clock::now();
+        calibration->onEvaluation = [&, addToProgress](float cost) {
+            addToProgress(cost);
+            const auto now = std::chrono::steady_clock::now();
+            if (now - lastShown >= std::chrono::milliseconds(200)) {
+                lastShown = now;
+                err << "\r  " << CalibrationProgress::describe(progress.figures()) << "    "
+                    << std::flush;
+            }
+        };
+    }
     const int jobs = options.jobs > 0
                          ? options.jobs
                          : std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
-    const bool completed = runCalibration(record, reference, *metric, *calibration, out, jobs,
-                                          EvaluationPool::sameAs(registry, *model, *metric));
+    bool completed = false;
+    {
+        const CancelSignals signals(*calibration);
+        completed = runCalibration(record, reference, *metric, *calibration, out, jobs,
+                                   EvaluationPool::sameAs(registry, *model, *metric));
+    }
     if (showProgress) {
         err << "\n";
     }
@@ -190,9 +194,10 @@ int BatchTool::runCommand(const std::vector<std::string>& arguments) {
         err << "vestra-batch: " << record.lastError() << "\n";
         return unusableInput;
     }
-    if (!options.trace.empty() && !trace.write(options.trace, error)) {
+    if (!options.trace.empty() && !progress.writeTrace(options.trace, error)) {
         err << "vestra-batch: " << error << "\n";
         return unusableInput;
     }
-    return success;
+    // A run stopped by a signal kept and wrote what it found, and says so by its status.
+    return calibration->cancelled() ? CancelSignals::exitStatus() : success;
 }

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -303,12 +304,20 @@ int SweepCommand::runRow(const SweepRow& row, const SweepOptions& options) {
     const auto started = std::chrono::steady_clock::now();
     const int status = BatchTool(out, messages, false).run(arguments);
     err << messages.str() << std::flush;
-    SweepResult result = SweepResult::of(row, status == success ? "done" : "failed");
+    // A calibration stopped by SIGINT or SIGTERM (a scheduler's time limit) kept what it found.
+    const bool cancelled = status == 128 + SIGINT || status == 128 + SIGTERM;
+    SweepResult result = SweepResult::of(row, status == success ? "done"
+                                              : cancelled       ? "cancelled"
+                                                                : "failed");
     result.seconds = secondsSince(started);
-    if (status == success &&
+    if ((status == success || cancelled) &&
         readTrace(SweepFiles::in(options.out, SweepFiles::rowFile(row.number, ".trace.csv")),
                   result, error)) {
         result.params = params;
+        if (cancelled) {
+            result.message = "stopped by signal " + std::to_string(status - 128) + " after " +
+                             std::to_string(result.evaluations) + " evaluations";
+        }
     } else {
         result.status = "failed";
         result.message = status == success ? error : lastLine(messages.str());
@@ -324,8 +333,8 @@ int SweepCommand::runRow(const SweepRow& row, const SweepOptions& options) {
             << " evaluations\n";
         return success;
     }
-    out << "row " << row.number << " failed: " << result.message << "\n";
-    return failedOrUnusable;
+    out << "row " << row.number << " " << result.status << ": " << result.message << "\n";
+    return cancelled ? status : failedOrUnusable;
 }
 
 void SweepCommand::recordFailure(const SweepRow& row, const std::string& folder,

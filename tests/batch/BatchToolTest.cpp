@@ -239,7 +239,6 @@ TEST(BatchTool, AFailedRunWritesNoOutputFiles) {
     EXPECT_EQ(readFile(target), "previous");
 }
 
-
 TEST(BatchTool, AConvertedRecordingScoresAsTheRecordingItself) {
     ScratchFolder folder;
     const std::string source = examples + "/corridor-juelich.txt";
@@ -283,5 +282,33 @@ TEST(BatchTool, ThreadCountsGiveByteIdenticalCalibrations) {
             first = all;
         }
         EXPECT_EQ(all, first);
+    }
+}
+
+TEST(BatchTool, ASignalStopsACalibrationThatKeepsAndWritesWhatItFound) {
+    // A Greedy search of Vision on the bottleneck takes about ten seconds; it gets the signal
+    // after half a second.
+    ScratchFolder folder;
+    const std::string experiment = examples + "/bottleneck.ana";
+    for (const auto& [signal, status] : {std::pair{"INT", 130}, std::pair{"TERM", 143}}) {
+        SCOPED_TRACE(signal);
+        const std::string params = folder.file(std::string(signal) + ".prm");
+        std::string command = quoted(VESTRA_BATCH_EXECUTABLE) + " calibrate " + quoted(experiment) +
+                              " --model Vision --metric Difference --algorithm Greedy --seed 1" +
+                              " --save-params " + quoted(params) + " >" +
+                              quoted(folder.file("out")) + " 2>/dev/null & sleep 0.5; kill -" +
+                              signal + " $!; wait $!";
+        const int raw = std::system((std::string("sh -c ") + (quoted)(command)).c_str());
+        ASSERT_TRUE(WIFEXITED(raw));
+        EXPECT_EQ(WEXITSTATUS(raw), status);
+        const std::string report = readFile(folder.file("out"));
+        EXPECT_NE(report.find("\n# Cancelled after "), std::string::npos) << report;
+        // The parameter file loads and scores what the report says, to its six digits.
+        const Result again = runBatch(folder, {"evaluate", experiment, "--model", "Vision",
+                                               "--metric", "Difference", "--load-params", params});
+        ASSERT_EQ(again.status, 0) << again.err;
+        const size_t cost = report.find("%%cost\n") + 7;
+        EXPECT_NEAR(std::stod(again.out), std::stod(report.substr(cost)),
+                    1e-5 * std::stod(report.substr(cost)));
     }
 }

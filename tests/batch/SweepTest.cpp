@@ -293,3 +293,21 @@ TEST(Sweep, TheSlurmJobRunsTheUnfinishedRowsAndSubmitsThroughSbatch) {
               std::string::npos)
         << refused.output;
 }
+
+TEST(Sweep, ARowStoppedByTheSchedulersSignalIsRecordedAsCancelledWithWhatItFound) {
+    // SIGTERM is what a scheduler sends at a task's time limit; the row keeps its best values.
+    ScratchFolder folder;
+    const std::string plan = folder.write(
+        "plan.csv", header + examples + "/bottleneck.ana,Vision,Difference,Greedy,1,\n");
+    const std::string out = folder.file("out");
+    const std::string script =
+        "\"$0\" sweep \"$1\" --out \"$2\" --row 1 >/dev/null 2>&1 & "
+        "sleep 0.5; kill -TERM $!; wait $!";
+    const ToolRun row =
+        runTool({}, "sh -c '" + script + "' \"$0\" '" + plan + "' '" + out + "'; exit $?; ");
+    EXPECT_EQ(row.status, 143) << row.output;
+    const std::string result = readFile(out + "/row-1.result.csv");
+    EXPECT_NE(result.find(",cancelled,"), std::string::npos) << result;
+    EXPECT_NE(result.find("stopped by signal 15 after "), std::string::npos) << result;
+    EXPECT_TRUE(std::filesystem::exists(out + "/row-1.prm"));
+}
