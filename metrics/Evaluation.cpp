@@ -12,7 +12,8 @@ void scoreReferenceFirst(Record& record, Simulation& reference, Metric& metric) 
     record.reset();
 }
 
-float evaluateModel(Record& record, Simulation& reference, Metric& metric) {
+float evaluateModel(Record& record, Simulation& reference, Metric& metric,
+                    std::vector<float>* parts) {
     scoreReferenceFirst(record, reference, metric);
-    return metric.evaluate(&record);
+    return parts ? metric.evaluateParts(&record, *parts) : metric.evaluate(&record);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vector>
+
 class Metric;
 class Record;
 class Simulation;
@@ -12,4 +14,7 @@ void scoreReferenceFirst(Record& record, Simulation& reference, Metric& metric);
 /// One evaluation of the record's bound model, as the desktop program and the command-line tool
 /// both run it: scoreReferenceFirst, then a run of the model, whose score is returned. The
 /// record is left bound to the model.
-float evaluateModel(Record& record, Simulation& reference, Metric& metric);
+/// With `parts`, also each pedestrian's part of the score, for a metric that is a sum over
+/// pedestrians (Metric::evaluateParts).
+float evaluateModel(Record& record, Simulation& reference, Metric& metric,
+                    std::vector<float>* parts = nullptr);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vector>
+
 #include "core/Configurable.h"
 
 class Record;
@@ -12,6 +14,13 @@ public:
     ~Metric() override = default;
     /// Runs the record once and scores it. The caller has reset the record before.
     virtual float evaluate(Record* record) = 0;
+    /// Scores as evaluate does and, for a metric that is a sum over pedestrians, gives each
+    /// pedestrian's part of the score in `parts` (one per simulated pedestrian; they add up to
+    /// the score); other metrics leave `parts` empty.
+    virtual float evaluateParts(Record* record, std::vector<float>& parts) {
+        parts.clear();
+        return evaluate(record);
+    }
 
 protected:
     /// Runs the record once; false when it is not bound to an experiment and a simulation.

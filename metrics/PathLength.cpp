@@ -4,7 +4,14 @@
 
 #include "metrics/TrajectoryAccess.h"
 
-float PathLength::evaluate(Record* record) {
+float PathLength::evaluateParts(Record* record, std::vector<float>& parts) {
+    return score(record, &parts);
+}
+
+float PathLength::score(Record* record, std::vector<float>* parts) {
+    if (parts) {
+        parts->clear();
+    }
     if (!runRecord(record)) {
         return notANumber();
     }
@@ -12,6 +19,9 @@ float PathLength::evaluate(Record* record) {
     const int K = static_cast<int>(data.F * 0.8);
     if (!data.hasFrames(K)) {
         return notANumber();
+    }
+    if (parts) {
+        parts->assign(static_cast<size_t>(data.n), 0.0f);
     }
     float total = 0.0f;
     for (int i = 0; i < data.n; ++i) {
@@ -30,7 +40,11 @@ float PathLength::evaluate(Record* record) {
             simulated += dxs * dxs + dys * dys;
         }
         const float difference = measured - simulated;
-        total += static_cast<float>(std::fabs(static_cast<double>(difference)));
+        const float part = static_cast<float>(std::fabs(static_cast<double>(difference)));
+        total += part;
+        if (parts) {
+            (*parts)[static_cast<size_t>(i)] = part;
+        }
     }
     return total;
 }

@@ -10,7 +10,14 @@ ProgressiveDifference::ProgressiveDifference() {
     addParameter("Window", std::make_unique<Type_int>(), &window);
 }
 
-float ProgressiveDifference::evaluate(Record* record) {
+float ProgressiveDifference::evaluateParts(Record* record, std::vector<float>& parts) {
+    return score(record, &parts);
+}
+
+float ProgressiveDifference::score(Record* record, std::vector<float>* parts) {
+    if (parts) {
+        parts->clear();
+    }
     if (!record || !record->boundExperiment() || !record->boundSimulation()) {
         return notANumber();
     }
@@ -26,6 +33,9 @@ float ProgressiveDifference::evaluate(Record* record) {
     const auto predicted = [&data](int j, int k) {
         return !data.partial || (data.first(j) <= k - 1 && k <= data.last(j));
     };
+    if (parts) {
+        parts->assign(static_cast<size_t>(data.n), 0.0f);
+    }
     float sum = 0.0f;
     if (data.F > 1) {
         // The first frame interval stands for all of them, as the model is stepped once per
@@ -49,6 +59,9 @@ float ProgressiveDifference::evaluate(Record* record) {
                 const float dvx = data.vxe(j, k) - simulation.currentVX[j];
                 const float dvy = data.vye(j, k) - simulation.currentVY[j];
                 sum = sum + dvx * dvx + dvy * dvy;  // left to right, as in Difference
+                if (parts) {
+                    (*parts)[static_cast<size_t>(j)] += dvx * dvx + dvy * dvy;
+                }
             }
         }
     }
@@ -56,5 +69,10 @@ float ProgressiveDifference::evaluate(Record* record) {
     // frames compared. No agents or no frames give 0 / 0.
     const float samples = data.partial ? static_cast<float>(data.presentSamples())
                                        : static_cast<float>(data.F) * static_cast<float>(data.n);
+    if (parts) {
+        for (float& part : *parts) {
+            part /= samples;
+        }
+    }
     return sum / samples;
 }

@@ -9,10 +9,15 @@ class ProgressiveDifference : public virtual Metric {
 public:
     ProgressiveDifference();
     /// Drives the record's simulation itself, frame by frame; does not run the record.
-    float evaluate(Record* record) override;
+    float evaluate(Record* record) override { return score(record, nullptr); }
+    float evaluateParts(Record* record, std::vector<float>& parts) override;
 
     /// Declared and editable, but no part of the value.
     int step = 30;
     /// Declared and editable, but no part of the value.
     int window = 50;
+
+private:
+    /// The score; with `parts`, also each pedestrian's part of it.
+    float score(Record* record, std::vector<float>* parts);
 };

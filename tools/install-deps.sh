@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth
   locales
+  libqt5charts5-dev
   # The one-node cluster of tools/slurm-one-node.sh, for the Slurm sweep test.
   slurm-wlm slurm-client munge
 )

@@ -498,4 +498,13 @@ TEST(PartialPresence, EachMetricComparesWhatWasMeasuredAndSimulated) {
     for (const auto& [metric, expected] : cases) {
         EXPECT_FLOAT_EQ(metric->evaluate(&record), expected) << metric->name;
     }
+    // Each pedestrian's part of the score, for the metrics that are sums over pedestrians; the
+    // distance between pairs is not.
+    std::vector<float> parts;
+    difference.evaluateParts(&record, parts);
+    EXPECT_EQ(parts, (std::vector<float>{23.0f / 8, 4.0f / 8, 9.0f / 8}));
+    pathLength.evaluateParts(&record, parts);
+    EXPECT_EQ(parts, (std::vector<float>{5, 0, 0}));
+    interPedDist.evaluateParts(&record, parts);
+    EXPECT_TRUE(parts.empty());
 }

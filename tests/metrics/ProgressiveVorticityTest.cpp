@@ -476,6 +476,10 @@ TEST(PartialPresence, ProgressiveDifferencePredictsOnlyWhereBothFramesAreMeasure
     record.reset();
     ProgressiveDifference metric;
     EXPECT_FLOAT_EQ(metric.evaluate(&record), 2.2f);
+    std::vector<float> parts;
+    record.reset();
+    metric.evaluateParts(&record, parts);
+    EXPECT_EQ(parts, (std::vector<float>{2.0f / 5, 9.0f / 5}));
 }
 
 TEST(PartialPresence, VorticityAveragesOverThePresentSamples) {
