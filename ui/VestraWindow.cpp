@@ -15,6 +15,7 @@
 #include <new>
 
 #include "calibration/Calibration.h"
+#include "calibration/CalibrationProgress.h"
 #include "calibration/CalibrationRun.h"
 #include "data/Experiment.h"
 #include "data/ExperimentLoader.h"
@@ -24,13 +25,16 @@
 #include "metrics/Metric.h"
 #include "models/Dummy.h"
 #include "models/SimulationGeneric.h"
+#include "ui/CalibrationProgressDialog.h"
 #include "ui/ConfigurationWindow.h"
+#include "ui/CostChartWindow.h"
 #include "ui/ImportDialog.h"
+#include "ui/ScorePartsWindow.h"
 #include "view3d/Pane3D.h"
 
 void VestraWindow::EvaluationThread::run() {
     try {
-        result = evaluateModel(*record, *reference, *metric);
+        result = evaluateModel(*record, *reference, *metric, &parts);
     } catch (const std::bad_alloc&) {
         failure = "The evaluation ran out of memory and was stopped.";
     }
@@ -57,6 +61,7 @@ VestraWindow::VestraWindow(QApplication* app) : application(app) {
     connect(ui.pushButton_7, SIGNAL(released()), this, SLOT(calibrate()));
     connect(ui.pushButton_8, SIGNAL(released()), this, SLOT(save()));
     connect(ui.horizontalSlider, SIGNAL(sliderReleased()), this, SLOT(seekToSlider()));
+    connect(ui.chartButton, SIGNAL(released()), this, SLOT(showCostChart()));
     // The control panel and the view have fixed geometry; the status line sits below them.
     statusBar()->setSizeGripEnabled(false);
     setFixedSize(1000, 500 + statusBar()->sizeHint().height());
@@ -67,6 +72,11 @@ void VestraWindow::closeEvent(QCloseEvent* event) {
         delete dialog.window.data();
     }
     dialogs.clear();
+    delete partsWindow.data();
+    for (const QPointer<QWidget>& window : chartWindows) {
+        delete window.data();
+    }
+    chartWindows.clear();
     QMainWindow::closeEvent(event);
 }
 
@@ -347,22 +357,21 @@ void VestraWindow::configureRecord() {
     configure(recordDialog, record, "record");
 }
 
-void VestraWindow::runWorker(QThread& worker, const QString& label) {
-    view->busy = true;
+void VestraWindow::runWorker(QThread& worker, QDialog& busy) {
+    view->pause();
     record->rebuildIndex();
     // The parameter dialogs would otherwise let this thread write into components the worker
     // is using.
     setDialogsEnabled(false);
-    QProgressDialog progress(label, QString(), 0, 0, this);
-    progress.setWindowModality(Qt::WindowModal);
-    progress.setValue(0);
-    progress.setCancelButton(nullptr);
-    progress.show();
+    busy.setWindowModality(Qt::WindowModal);
+    busy.show();
     worker.start(QThread::InheritPriority);
-    while (!worker.isFinished()) {
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    // The user interface is served every few milliseconds; in between this thread sleeps, so
+    // that the worker threads have every core.
+    while (!worker.wait(15)) {
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
     }
-    worker.wait();
+    busy.hide();
     setDialogsEnabled(true);
 }
 
@@ -390,13 +399,44 @@ void VestraWindow::evaluate() {
         return;
     }
     EvaluationThread worker(record, reference, metric);
-    runWorker(worker, "Evaluating...");
+    QProgressDialog busy("Evaluating...", QString(), 0, 0, this);
+    busy.setCancelButton(nullptr);
+    busy.setValue(0);
+    runWorker(worker, busy);
     view->rebuild();
     if (!worker.failure.empty()) {
         showError(QString::fromStdString(worker.failure));
         return;
     }
     ui.label_9->setText(QString::number(worker.result, 'g', 6));
+    if (!worker.parts.empty()) {
+        showScoreParts(worker.parts);
+    }
+}
+
+void VestraWindow::showScoreParts(const std::vector<float>& parts) {
+    if (!partsWindow) {
+        partsWindow = new ScorePartsWindow;
+        partsWindow->setAttribute(Qt::WA_DeleteOnClose);
+        connect(partsWindow.data(), &ScorePartsWindow::pedestrianPicked, this,
+                [this](int pedestrian) {
+                    if (view) {
+                        view->setHighlight(pedestrian);
+                    }
+                });
+    }
+    partsWindow->showParts(parts, QString::fromUtf8(metric->name.c_str()));
+    partsWindow->show();
+}
+
+void VestraWindow::showCostChart() {
+    if (!lastRun) {
+        showError("No calibration has run yet.");
+        return;
+    }
+    auto* window = new CostChartWindow(lastRun, "Cost of the last calibration");
+    chartWindows.push_back(window);
+    window->show();
 }
 
 void VestraWindow::calibrate() {
@@ -410,12 +450,21 @@ void VestraWindow::calibrate() {
     CalibrationThread worker(record, reference, metric, calibration);
     worker.jobs = ui.jobsBox->value();
     worker.instances = EvaluationPool::sameAs(registry, *simulation, *metric);
-    runWorker(worker, "Calibrating...");
+    auto progress = std::make_shared<CalibrationProgress>();
+    calibration->clearCancel();
+    progress->attach(*calibration);
+    CalibrationProgressDialog busy(*calibration, *progress, this);
+    runWorker(worker, busy);
+    calibration->onEvaluation = nullptr;
+    calibration->onPosition = nullptr;
     view->rebuild();
     if (!worker.failure.empty()) {
         showError(QString::fromStdString(worker.failure));
         return;
     }
+    // A cancelled run ended like a finished one; its score is shown the same way.
+    lastRun = progress;
+    ui.chartButton->setEnabled(true);
     ui.label_10->setText(QString::number(worker.result, 'g', 6));
 }
 

@@ -10,9 +10,12 @@
 
 #include "calibration/EvaluationPool.h"
 #include "core/ComponentRegistry.h"
+#include "ui/ScorePartsWindow.h"
 #include "ui/VestraWindowUi.h"
 
+class CalibrationProgress;
 class ConfigurationWindow;
+
 class Configurable;
 class Experiment;
 class Pane3D;
@@ -51,7 +54,8 @@ public:
         Simulation* reference;
         Metric* metric;
         float result = 0.0f;
-        std::string failure;  ///< why the evaluation stopped; empty when it completed
+        std::string failure;       ///< why the evaluation stopped; empty when it completed
+        std::vector<float> parts;  ///< each pedestrian's part of the score, when it has parts
     };
 
     /// Calibrates the model on a worker thread.
@@ -108,6 +112,10 @@ public:
     Pane3D* view3D() const { return view; }
     /// The dialogs open on components, for inspection.
     std::vector<ConfigurationWindow*> openDialogs() const;
+    /// The window of each pedestrian's part of the last score, or null.
+    ScorePartsWindow* scoreParts() const { return partsWindow.data(); }
+    /// What the last calibration went through, for its chart; null before the first.
+    std::shared_ptr<const CalibrationProgress> lastCalibration() const { return lastRun; }
 
 public slots:
     void loadExperiment();
@@ -130,6 +138,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private slots:
+    /// Opens the cost curve of the last calibration again.
+    void showCostChart();
     /// Moves the slider along with playback without seeking the view again.
     void followPlayback(int value);
     /// Seeks to the slider's value when it is let go, even if the value did not change.
@@ -161,7 +171,9 @@ private:
     /// what is selected and what is loaded, and that "Load" brings them together.
     bool recordHoldsSelection();
     /// Shows the modal busy dialog and processes events until the worker has finished.
-    void runWorker(QThread& worker, const QString& label);
+    void runWorker(QThread& worker, QDialog& busy);
+    /// The window of each pedestrian's part of the score, opened or refreshed.
+    void showScoreParts(const std::vector<float>& parts);
 
     Ui_VestraWindow ui;
     ComponentRegistry registry;
@@ -180,4 +192,7 @@ private:
     QPointer<ConfigurationWindow> calibrationDialog;
     QPointer<ConfigurationWindow> recordDialog;
     std::vector<Dialog> dialogs;
+    std::shared_ptr<const CalibrationProgress> lastRun;  ///< the last calibration, for its chart
+    QPointer<ScorePartsWindow> partsWindow;
+    std::vector<QPointer<QWidget>> chartWindows;
 };

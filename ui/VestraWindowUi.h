@@ -38,6 +38,8 @@ public:
     QSlider* horizontalSlider;
     /// Threads that evaluate at once during a calibration.
     QSpinBox* jobsBox;
+    /// Opens the cost curve of the last calibration.
+    QPushButton* chartButton;
 
     void setupUi(QMainWindow* window) {
         window->setObjectName("VestraWindow");
@@ -92,6 +94,10 @@ public:
         place(label_10, "label_10", 120, 271, 100, 20);
         pushButton_7 = makeButton("pushButton_7", 230, 269, 70, 26);
         pushButton_8 = makeButton("pushButton_8", 330, 269, 70, 26);
+        chartButton = makeButton("chartButton", 415, 236, 70, 26);
+        chartButton->setText("Chart");
+        chartButton->setEnabled(false);
+        chartButton->setToolTip("The cost curve of the last calibration");
         jobsBox = new QSpinBox(widget);
         place(jobsBox, "jobsBox", 415, 269, 70, 26);
         jobsBox->setRange(1, 256);

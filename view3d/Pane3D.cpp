@@ -17,6 +17,8 @@ namespace {
 constexpr float defaultSpeed = 0.025f;  // time units per 25 ms tick: real time
 constexpr float tanThirty = 0.577350269f;
 constexpr float degrees = 3.14159265f / 180.0f;
+// A picked pedestrian: amber, unlike any shade of the measured red or the simulated blue.
+constexpr float highlightColour[3] = {1.0f, 0.7f, 0.0f};
 
 QGLFormat formatWithAccumulation() {
     QGLFormat format;
@@ -81,6 +83,16 @@ void Pane3D::rebuild() {
     showTime();
     resetFigures();
     busy = false;
+    if (paused) {
+        paused = false;
+        timer->start();
+    }
+}
+
+void Pane3D::pause() {
+    busy = true;
+    paused = true;
+    timer->stop();
 }
 
 void Pane3D::resetCamera() {
@@ -343,6 +355,9 @@ void Pane3D::drawExperiment() {
         }
         Character& figure = experimentFigures[j];
         figure.setColor(0.75f, static_cast<float>(j + 1) * c / static_cast<float>(P) / 1.5f, 0.0f);
+        if (j == highlight) {
+            figure.setColor(highlightColour[0], highlightColour[1], highlightColour[2]);
+        }
         figure.setPosition(e.posX[k], -e.posY[k]);
         figure.setHeading(e.velX[k], -e.velY[k]);
         figure.draw();
@@ -381,6 +396,9 @@ void Pane3D::drawSimulation() {
         }
         Character& figure = simulationFigures[i];
         figure.setColor(0.0f, static_cast<float>(i + 1) * c / static_cast<float>(A) / 1.5f, 0.75f);
+        if (i == highlight) {
+            figure.setColor(highlightColour[0], highlightColour[1], highlightColour[2]);
+        }
         figure.setPosition(s.recordedX[i][m], -s.recordedY[i][m]);
         figure.setHeading(s.recordedVX[i][m], -s.recordedVY[i][m]);
         figure.draw();

@@ -25,6 +25,9 @@ public:
 
     /// While set, painting and playback do nothing (a worker thread uses the record).
     bool busy = false;
+    /// Marks the view busy and stops its clock, so that a long run gets every core; rebuild()
+    /// starts it again.
+    void pause();
 
     // Read-only state, for the window and the tests.
     float playbackTime() const { return time; }
@@ -40,6 +43,10 @@ public:
     float cameraPositionX() const { return cameraX; }
     float cameraPositionZ() const { return cameraZ; }
     float cameraAltitude() const { return cameraHeight; }
+    /// Draws pedestrian `index`'s measured and simulated figures in amber, so that it can be
+    /// found; -1 for none.
+    void setHighlight(int index) { highlight = index; }
+    int highlighted() const { return highlight; }
     /// Figures (measured and simulated) drawn by the last paint: those present at its time.
     int figuresShown() const { return figuresDrawn; }
 
@@ -127,5 +134,7 @@ private:
     TrailBuffer trails;
     bool captureFrames = false;
     int figuresDrawn = 0;
+    int highlight = -1;
+    bool paused = false;  ///< the clock was stopped by pause()
     QImage lastFrame;
 };

@@ -4,14 +4,17 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSlider>
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QTest>
 #include <QThread>
+#include <QTimer>
 #include <algorithm>
 #include <cmath>
 #include <fstream>
@@ -30,8 +33,12 @@
 #include "models/Simulation.h"
 #include "models/SimulationBoids.h"
 #include "models/SimulationGeneric.h"
+#include "ui/CalibrationProgressDialog.h"
 #include "ui/ConfigurationWindow.h"
+#include "ui/CostChart.h"
+#include "ui/CostChartWindow.h"
 #include "ui/ImportDialog.h"
+#include "ui/ScorePartsWindow.h"
 #include "ui/VestraWindow.h"
 #include "view3d/Character.h"
 #include "view3d/Pane3D.h"
@@ -476,4 +483,74 @@ TEST(MainWindow, CalibrationsUseTheChosenThreadsWithTheSameResult) {
     }
     EXPECT_EQ(scores[0], scores[1]);
     EXPECT_NE(scores[0], "none");
+}
+
+TEST(MainWindow, ACalibrationShowsItsProgressAndCancelKeepsTheBestFound) {
+    ScratchDirectory scratch;
+    Window w;
+    MessageBoxCatcher catcher;
+    // Greedy on Vision and the bottleneck takes about ten seconds on one thread.
+    w.find<QComboBox>("comboBox")->setCurrentIndex(3);
+    ASSERT_TRUE(w.window.loadExperimentFile(examples + "/bottleneck.ana"));
+    w.press("pushButton_15");
+    w.find<QSpinBox>("jobsBox")->setValue(1);
+    QStringList seen;
+    int charted = 0;
+    QTimer watch;
+    watch.setInterval(300);
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<CalibrationProgressDialog*>(QApplication::activeModalWidget());
+        if (!dialog) {
+            return;
+        }
+        dialog->refresh();
+        seen << dialog->figuresText();
+        charted = dialog->chart().evaluations();
+        if (seen.size() == 3) {
+            dialog->findChild<QPushButton*>()->click();  // Cancel
+        }
+    });
+    watch.start();
+    w.press("pushButton_7");
+    watch.stop();
+
+    ASSERT_GE(seen.size(), 3);
+    EXPECT_TRUE(seen[2].contains(" evaluations, best ")) << seen[2].toStdString();
+    // Vision has 4 parameters for 10 pedestrians: 40 entries per pass.
+    EXPECT_TRUE(seen[2].contains(QRegularExpression("; pass \\d+, entry \\d+ of 40$")))
+        << seen[2].toStdString();
+    EXPECT_NE(seen[0], seen[2]);
+    EXPECT_GT(charted, 0);
+    Calibration* calibration = w.window.currentCalibration();
+    EXPECT_TRUE(calibration->cancelled());
+    for (const ParameterEntry& entry : calibration->entries) {
+        EXPECT_EQ(*entry.target, entry.best);
+    }
+    EXPECT_EQ(w.find<QLabel>("label_10")->text(), QString::number(calibration->cost, 'g', 6));
+    EXPECT_TRUE(catcher.texts.isEmpty());
+
+    // The chart of the run holds one point per evaluation, and is kept as PNG and CSV.
+    ASSERT_TRUE(w.find<QPushButton>("chartButton")->isEnabled());
+    CostChartWindow chart(w.window.lastCalibration(), "chart");
+    EXPECT_EQ(chart.chart().evaluations(), static_cast<int>(calibration->evaluationCount()));
+    QString error;
+    ASSERT_TRUE(chart.saveData("trace.csv", error)) << error.toStdString();
+    EXPECT_TRUE(chart.saveImage("cost.png"));
+    QFile trace("trace.csv");
+    ASSERT_TRUE(trace.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString(trace.readAll()).count('\n'),
+              static_cast<int>(calibration->evaluationCount()) + 1);
+    EXPECT_FALSE(QImage("cost.png").isNull());
+}
+
+TEST(MainWindow, EvaluateShowsEachPedestriansPartAndABarPicksItInTheView) {
+    Window w;
+    ASSERT_TRUE(w.window.loadExperimentFile(examples + "/crossing-flows.ana"));
+    w.press("pushButton_15");
+    w.press("pushButton_4");  // Difference: a sum over pedestrians
+    ScorePartsWindow* parts = w.window.scoreParts();
+    ASSERT_TRUE(parts);
+    EXPECT_EQ(parts->bars(), 8);
+    emit parts->pedestrianPicked(3);
+    EXPECT_EQ(w.window.view3D()->highlighted(), 3);
 }
