@@ -113,7 +113,8 @@ bool parseBatchOptions(const std::vector<std::string>& arguments, BatchOptions& 
                            options.command == "calibrate" || options.command == "convert";
     if (options.command != "list" && !takesFile) {
         error = "Unknown command \"" + options.command +
-                "\"; the commands are list, info, evaluate, calibrate, convert, sweep and collect.";
+                "\"; the commands are list, info, evaluate, calibrate, convert, sweep, collect and "
+                "help.";
         return false;
     }
     size_t i = 1;

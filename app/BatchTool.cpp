@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "app/BatchComponents.h"
+#include "app/BatchHelp.h"
 #include "app/BatchOptions.h"
 #include "app/CancelSignals.h"
 #include "app/StandardComponents.h"
@@ -66,6 +67,24 @@ int BatchTool::run(const std::vector<std::string>& arguments) {
 }
 
 int BatchTool::runCommand(const std::vector<std::string>& arguments) {
+    if (arguments.size() == 1 && arguments[0] == "--version") {
+        out << "vestra-batch " << VESTRA_VERSION << "\n";
+        return success;
+    }
+    if (arguments.size() == 1 && (arguments[0] == "--help" || arguments[0] == "help")) {
+        out << BatchHelp::all();
+        return success;
+    }
+    if (arguments.size() == 2 && arguments[0] == "help") {
+        const std::string help = BatchHelp::of(arguments[1]);
+        if (help.empty()) {
+            err << "vestra-batch: no command \"" << arguments[1] << "\"; the commands are "
+                << BatchHelp::commandNames() << ".\n";
+            return usageError;
+        }
+        out << help;
+        return success;
+    }
     if (!arguments.empty() && SweepCommand::handles(arguments[0])) {
         return SweepCommand(out, err).run(arguments);
     }

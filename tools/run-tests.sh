@@ -9,6 +9,8 @@ jobs=$(nproc)
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j"$jobs"
 xvfb-run -a ctest --test-dir build --output-on-failure -j"$jobs"
+# The Debian package, installed into a scratch root, and lintian.
+bash tools/package-test.sh
 
 cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVESTRA_SANITIZE=ON \
   -DVESTRA_BUILD_BENCH=OFF

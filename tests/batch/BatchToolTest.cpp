@@ -312,3 +312,23 @@ TEST(BatchTool, ASignalStopsACalibrationThatKeepsAndWritesWhatItFound) {
                     1e-5 * std::stod(report.substr(cost)));
     }
 }
+
+TEST(BatchTool, HelpAndVersion) {
+    ScratchFolder folder;
+    const Result version = runBatch(folder, {"--version"});
+    EXPECT_EQ(version.out, std::string("vestra-batch ") + VESTRA_VERSION + "\n");
+    const Result all = runBatch(folder, {"--help"});
+    EXPECT_EQ(all.status, 0);
+    for (const char* text :
+         {"vestra-batch list", "vestra-batch info FILE", "vestra-batch evaluate FILE",
+          "vestra-batch calibrate FILE", "vestra-batch convert FILE", "vestra-batch sweep PLAN",
+          "vestra-batch collect DIR", "--max-gap S", "--save-params PRM"}) {
+        EXPECT_NE(all.out.find(text), std::string::npos) << text;
+    }
+    const Result one = runBatch(folder, {"help", "calibrate"});
+    EXPECT_NE(one.out.find("--jobs N"), std::string::npos) << one.out;
+    EXPECT_EQ(one.out.find("vestra-batch sweep"), std::string::npos);
+    const Result unknown = runBatch(folder, {"help", "frobnicate"});
+    EXPECT_EQ(unknown.status, 2);
+    EXPECT_NE(unknown.err.find("the commands are list, info"), std::string::npos);
+}

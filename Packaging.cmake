@@ -1,0 +1,67 @@
+# Installation and the Debian package: the two programs, the examples, a desktop entry with its
+# icon, the manual pages, and the documents a Debian package carries.
+include(GNUInstallDirs)
+
+set(VESTRA_DATA_DIR ${CMAKE_INSTALL_FULL_DATADIR}/vestra)
+# Debian's folder of the package's documents, named after the package.
+set(VESTRA_DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/vestra)
+
+if(TARGET vestra)
+  install(TARGETS vestra RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  install(FILES share/vestra.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+  install(FILES share/icons/vestra.svg
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+  install(FILES share/icons/vestra.png
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/256x256/apps)
+endif()
+install(TARGETS vestra-batch RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(DIRECTORY examples/ DESTINATION ${CMAKE_INSTALL_DATADIR}/vestra/examples
+        FILES_MATCHING PATTERN "*.ana" PATTERN "*.txt" PATTERN "*.csv" PATTERN "*.ndjson")
+
+# Manual pages and the changelog are compressed reproducibly (no name or time in the gzip
+# header), as Debian wants them.
+find_program(GZIP gzip REQUIRED)
+set(VESTRA_COMPRESSED "")
+function(vestra_compressed source destination)
+  get_filename_component(name ${source} NAME)
+  set(configured ${CMAKE_CURRENT_BINARY_DIR}/packaging/${name})
+  set(VERSION ${PROJECT_VERSION})
+  set(DATADIR ${VESTRA_DATA_DIR})
+  configure_file(${source} ${configured} @ONLY)
+  add_custom_command(OUTPUT ${configured}.gz
+    COMMAND ${GZIP} -9nf -k ${configured}
+    DEPENDS ${configured}
+    COMMENT "Compressing ${name}")
+  set(VESTRA_COMPRESSED ${VESTRA_COMPRESSED} ${configured}.gz PARENT_SCOPE)
+  install(FILES ${configured}.gz DESTINATION ${destination})
+endfunction()
+if(TARGET vestra)
+  vestra_compressed(${PROJECT_SOURCE_DIR}/docs/man/vestra.1 ${CMAKE_INSTALL_MANDIR}/man1)
+endif()
+vestra_compressed(${PROJECT_SOURCE_DIR}/docs/man/vestra-batch.1 ${CMAKE_INSTALL_MANDIR}/man1)
+vestra_compressed(${PROJECT_SOURCE_DIR}/share/changelog ${VESTRA_DOC_DIR})
+add_custom_target(vestra_documents ALL DEPENDS ${VESTRA_COMPRESSED})
+install(FILES share/copyright DESTINATION ${VESTRA_DOC_DIR})
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME vestra)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "calibrate pedestrian crowd models against experiments")
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
+  "Vestra loads measured pedestrian trajectories (ANA files, and laboratory or
+street recordings in which pedestrians come and go), binds them to a crowd
+model (Boids, Helbing social force, RVO2 collision avoidance or Vision), scores
+the model with a metric and calibrates its per-pedestrian parameters with
+greedy search, simulated annealing or a genetic algorithm. The desktop program
+plays experiment and simulation back side by side; vestra-batch runs the same
+evaluations and calibrations from the command line, on every core, and as
+sweeps on a Slurm cluster.")
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Vestra developers <vestra@example.org>")
+set(CPACK_DEBIAN_PACKAGE_SECTION science)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+include(CPack)
