@@ -164,49 +164,43 @@ bool ParserCsv::readRows(const std::string& text, std::vector<TrajectoryRow>& ro
     CommentStatements comments;
     bool header = false;
     bool seconds = false;
-    const bool complete = forEachLine(text, [&](std::string_view whole, std::uint32_t line) {
-        const std::string_view content = trim(whole);
-        if (content.empty()) {
+    const bool complete =
+        forEachDataLine(text, comments, [&](std::string_view content, std::uint32_t line) {
+            size_t count = 0;
+            if (!header) {
+                header = true;
+                return split(content, line, static_cast<size_t>(-1), count) &&
+                       readHeader(line, comments, seconds);
+            }
+            if (!split(content, line, widest, count)) {
+                return false;
+            }
+            if (count < widest) {
+                return failAt(line,
+                              std::to_string(count) + (count == 1 ? " field" : " fields") +
+                                  ", but the header puts the columns id, frame, x and y within "
+                                  "the first " +
+                                  std::to_string(widest) + ".");
+            }
+            TrajectoryRow row;
+            double x = 0.0, y = 0.0;
+            const std::string_view id = fields[column[ID]];
+            if (id.empty()) {
+                return failAt(line, "the id is empty.");
+            }
+            if (!(seconds ? readReal(fields[column[STAMP]], "time", line, row.stamp)
+                          : readWhole(fields[column[STAMP]], "frame", line, row.stamp)) ||
+                !readReal(fields[column[X]], "x", line, x) ||
+                !readReal(fields[column[Y]], "y", line, y)) {
+                return false;
+            }
+            row.id = packText(text, id);
+            row.x = static_cast<float>(x);
+            row.y = static_cast<float>(y);
+            row.line = line;
+            rows.push_back(row);
             return true;
-        }
-        if (content.front() == '#') {
-            comments.read(content.substr(1), line);
-            return true;
-        }
-        size_t count = 0;
-        if (!header) {
-            header = true;
-            return split(content, line, static_cast<size_t>(-1), count) &&
-                   readHeader(line, comments, seconds);
-        }
-        if (!split(content, line, widest, count)) {
-            return false;
-        }
-        if (count < widest) {
-            return failAt(line, std::to_string(count) + (count == 1 ? " field" : " fields") +
-                                    ", but the header puts the columns id, frame, x and y within "
-                                    "the first " +
-                                    std::to_string(widest) + ".");
-        }
-        TrajectoryRow row;
-        double x = 0.0, y = 0.0;
-        const std::string_view id = fields[column[ID]];
-        if (id.empty()) {
-            return failAt(line, "the id is empty.");
-        }
-        if (!(seconds ? readReal(fields[column[STAMP]], "time", line, row.stamp)
-                      : readWhole(fields[column[STAMP]], "frame", line, row.stamp)) ||
-            !readReal(fields[column[X]], "x", line, x) ||
-            !readReal(fields[column[Y]], "y", line, y)) {
-            return false;
-        }
-        row.id = packText(text, id);
-        row.x = static_cast<float>(x);
-        row.y = static_cast<float>(y);
-        row.line = line;
-        rows.push_back(row);
-        return true;
-    });
+        });
     if (!complete) {
         return false;
     }

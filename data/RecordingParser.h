@@ -51,6 +51,10 @@ protected:
     /// before it), numbered from 1, until visit returns false; returns whether all were visited.
     template <class Visit>
     static bool forEachLine(const std::string& text, Visit visit);
+    /// forEachLine for the lines that hold data: blank lines are skipped, "#" comments go to
+    /// `comments`, and visit(content, number) gets the others without their outer blanks.
+    template <class Visit>
+    static bool forEachDataLine(const std::string& text, CommentStatements& comments, Visit visit);
     /// Lines that hold something other than blanks and are not "#" comments: an upper bound of
     /// the rows, so that their storage is reserved once.
     static size_t countDataLines(const std::string& text);
@@ -100,4 +104,20 @@ bool RecordingParser::forEachLine(const std::string& text, Visit visit) {
         start = next;
     }
     return true;
+}
+
+template <class Visit>
+bool RecordingParser::forEachDataLine(const std::string& text, CommentStatements& comments,
+                                      Visit visit) {
+    return forEachLine(text, [&](std::string_view whole, std::uint32_t line) {
+        const std::string_view content = trim(whole);
+        if (content.empty()) {
+            return true;
+        }
+        if (content.front() == '#') {
+            comments.read(content.substr(1), line);
+            return true;
+        }
+        return visit(content, line);
+    });
 }
