@@ -51,10 +51,24 @@ private:
     std::uint64_t hash = 14695981039346656037ull;
 };
 
+// Draws every agent's parameter values from their distributions and applies them.
+inline void drawParameters(Simulation& simulation) {
+    const size_t columns = simulation.parameterDistributions.size();
+    for (size_t row = 0; row < static_cast<size_t>(simulation.agentCount); ++row) {
+        for (size_t k = 0; k < columns; ++k) {
+            simulation.agentParameters[row * columns + k] =
+                simulation.parameterDistributions[k].sample();
+        }
+    }
+    simulation.applyParameters();
+}
+
 // A square crowd of n agents on a 0.9 m grid, each walking to the point mirrored through the
 // centre, among a few short walls. The grid makes many neighbours exactly equally far, so the
 // order of ties shows in the run.
-inline void placeGridCrowd(Simulation& simulation, int n) {
+// With `drawn`, every agent's parameters are drawn from their distributions first, as a
+// calibration does.
+inline void placeGridCrowd(Simulation& simulation, int n, bool drawn = false) {
     int side = 1;
     while (side * side < n) {
         ++side;
@@ -67,6 +81,9 @@ inline void placeGridCrowd(Simulation& simulation, int n) {
         simulation.addObstacle(at, 0.3f * extent, at + 0.7f, 0.3f * extent + 0.4f);
     }
     simulation.initialise(n);
+    if (drawn) {
+        drawParameters(simulation);
+    }
     for (int i = 0; i < n; ++i) {
         const float x = spacing * static_cast<float>(i % side);
         const float y = spacing * static_cast<float>(i / side);
