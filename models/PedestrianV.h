@@ -49,11 +49,19 @@ public:
     /// What this pedestrian perceives of one other pedestrian, in its own frame.
     struct Neighbour {
         PedestrianV* other = nullptr;
-        float bearingRate = 0.0f;  ///< kept from the last step in which it was computed
+        /// Of the last step in which the neighbour closed in; valid while rateKnown.
+        float bearingRate = 0.0f;
+        /// Up to date while the neighbour closes in or is a threat; kept from before otherwise.
         float bearing = 0.0f;
         float surfaceDistance = 0.0f;
         float timeToInteraction = 1e9f;
         float timeToInteractionClamped = 1e9f;
+        /// Relative position and velocity when the neighbour last closed in. The bearing rate
+        /// costs two arc tangents, and most are never compared with a threshold above zero, so
+        /// it is worked out from these only when a threat test needs it.
+        Vec2 closingPosition;
+        Vec2 closingVelocity;
+        bool rateKnown = true;
     };
     const std::vector<Neighbour>& neighbourRecords() const { return neighbours; }
 
@@ -63,6 +71,8 @@ private:
     /// Looks at every neighbour; fills the threat list and returns the imminent one (or -1).
     int perceive(float& minDistance, float& minTTI);
     float goalBearingChange(float& timeToGoal);
+    /// The neighbour's bearing rate, worked out now if it is not known yet.
+    static float bearingRateOf(Neighbour& n);
     void react(int imminent, float minTTI, float timeToGoal);
 
     std::vector<Neighbour> neighbours;
