@@ -35,6 +35,12 @@ public:
     /// built from, with unchanged positions); absent agents are not touched.
     void findAllNeighbours(std::vector<CrowdAgent>& agents);
 
+    /// Present agents at the last build.
+    int size() const { return slotCount; }
+    /// The table index of the agent in place `slot` (below size()) of the tree order, in which
+    /// agents near each other follow each other.
+    int agentAt(int slot) const { return treeSlots[slot].id; }
+
 private:
     /// Slots a leaf scan computes at once: the leaf size rounded up to whole vector registers.
     static constexpr int scanWidth = 16;

@@ -23,6 +23,10 @@ public:
     virtual void setGoal(float x, float y) = 0;
     /// Decides the next velocity from the current state of itself and all others.
     virtual void think(float dt) = 0;
+    /// Makes the random draws that the last think() asked for. Pedestrians may think on
+    /// several threads at once; the simulation then calls this for each of them in order on
+    /// one thread, so that the sequence of draws is the same for any number of threads.
+    virtual void finishThinking() {}
     /// Makes the decided velocity and position current.
     virtual void move(float dt) = 0;
     virtual float getX() const = 0;

@@ -43,6 +43,7 @@ void PedestrianV::reset() {
     waitTimer = 0.0f;
     smoothedTurn = 0.0f;
     stuck = false;
+    waitToDraw = false;
     radius = bodyRadius;
     if (static_cast<int>(parameters.size()) > SPEED) {
         parameters[SPEED] = 1.5f;
@@ -121,6 +122,13 @@ void PedestrianV::think(float stepTime) {
         }
     }
     newPosition = position + newVelocity * dt;
+}
+
+void PedestrianV::finishThinking() {
+    if (waitToDraw) {
+        waitTimer = 0.1f * static_cast<float>(Random::draw() % 6) + 0.1f;
+        waitToDraw = false;
+    }
 }
 
 void PedestrianV::move(float) {
@@ -315,7 +323,7 @@ void PedestrianV::react(int imminent, float minTTI, float timeToGoal) {
         }
         if (speed == 0.0f && velocity.length() == 0.0f) {
             stuck = true;
-            waitTimer = 0.1f * static_cast<float>(Random::draw() % 6) + 0.1f;
+            waitToDraw = true;
         } else {
             smoothedTurn += limit(angle - smoothedTurn, -maxTurnChange, maxTurnChange);
             angle = smoothedTurn;

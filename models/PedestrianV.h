@@ -31,6 +31,7 @@ public:
     void setVelocity(float vx, float vy) override { velocity = {vx, vy}; }
     void setGoal(float x, float y) override;
     void think(float dt) override;
+    void finishThinking() override;
     void move(float dt) override;
     float getX() const override { return position.x; }
     float getY() const override { return position.y; }
@@ -93,5 +94,7 @@ private:
     Vec2 newVelocity;
     float waitTimer = 0.0f;
     bool stuck = false;
+    /// Stuck in the last think: finishThinking draws the waiting time.
+    bool waitToDraw = false;
     float smoothedTurn = 0.0f;
 };

@@ -1,5 +1,7 @@
 #include "models/orca/OrcaEngine.h"
 
+#include "models/StepThreads.h"
+
 namespace {
 
 // With repeated points a polygon has edges of zero length. Its corners are then judged
@@ -113,23 +115,35 @@ void OrcaEngine::setPresent(std::size_t agent, bool present) {
     index.presenceChanged();
 }
 
-void OrcaEngine::advance() {
+void OrcaEngine::advance(StepThreads* threads) {
     // Decide: each agent writes only its own lists and new velocity, so all decide from the
-    // state before the step.
+    // state before the step, in any order and on any thread.
     index.buildAgentTree();
-    // Index order or any other gives the same velocities; tree order visits neighbours one
-    // after another, so their data is still in cache. The tree holds the present agents only,
-    // at the front of the order.
-    const std::vector<AgentSlot>& order = index.agentOrder();
     const std::size_t present = index.agentsInTree();
-    for (std::size_t i = 0; i < present; ++i) {
-        order[i].agent->findNeighbours();
-        order[i].agent->chooseVelocity();
+    if (threads) {
+        struct Decide : StepThreads::Task {
+            explicit Decide(OrcaEngine& owner) : engine(owner) {}
+            void decide(std::size_t begin, std::size_t end) override { engine.decide(begin, end); }
+            OrcaEngine& engine;
+        } task(*this);
+        threads->run(present, task);
+    } else {
+        decide(0, present);
     }
     // Move.
     for (const auto& agent : agents) {
         if (agent->inScene) {
             agent->commit();
         }
+    }
+}
+
+void OrcaEngine::decide(std::size_t begin, std::size_t end) {
+    // Tree order visits neighbours one after another, so their data is still in cache. The
+    // tree holds the present agents only, at the front of the order.
+    const std::vector<AgentSlot>& order = index.agentOrder();
+    for (std::size_t i = begin; i < end; ++i) {
+        order[i].agent->findNeighbours();
+        order[i].agent->chooseVelocity();
     }
 }
