@@ -218,7 +218,8 @@ void AgentTree::buildNode(int index, int parent, int begin, int end) {
     buildNode(right, index, begin + leftCount, end);
 }
 
-float AgentTree::squaredGap(const Node& node, const Vec2& p) const {
+// Inline: every step of a search computes two of these.
+inline float AgentTree::squaredGap(const Node& node, const Vec2& p) {
     // Each step rounds monotonically, so for any agent inside the box this stays at or below
     // the squared centre distance that the exact surface distance starts from.
     const float outsideX = std::max(node.minX - p.x, p.x - node.maxX);

@@ -68,7 +68,7 @@ private:
     void searchFrom(int leaf, const Slot& query, Candidates& found) const;
     void scanLeaf(const Node& leaf, const Slot& query, Candidates& found) const;
     /// A lower bound of the squared distance from p to any agent of `node`.
-    float squaredGap(const Node& node, const Vec2& p) const;
+    static float squaredGap(const Node& node, const Vec2& p);
 
     std::vector<Node> nodes;
     std::vector<Slot> treeSlots;

@@ -89,6 +89,8 @@ private:
     float obstacleTimeHorizon = 0.0f;
 
     std::size_t obstaclePlanes = 0;
+    /// The agent tree build after which the neighbour list was last found.
+    unsigned listBuild = 0;
     /// Scratch list of solveProjected, kept so that a step does not allocate.
     std::vector<HalfPlane> projectedPlanes;
 };
