@@ -67,6 +67,13 @@ void OrcaAgent::findNeighbours() {
     }
 }
 
+void OrcaAgent::reserveLists(std::size_t obstacleEdges) {
+    agentNeighbourList.reserve(maxNeighbourCount);
+    obstacleNeighbourList.reserve(obstacleEdges);
+    planes.reserve(obstacleEdges + maxNeighbourCount);
+    projectedPlanes.reserve(obstacleEdges + maxNeighbourCount);
+}
+
 void OrcaAgent::considerAgent(const OrcaAgent& other, float& range) {
     keepIfNearer(other, (location - other.location).squaredLength(), range);
 }

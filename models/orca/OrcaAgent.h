@@ -64,6 +64,9 @@ private:
     friend class OrcaEngine;
     friend class SpatialIndex;
 
+    /// Room in the lists of a velocity choice for `obstacleEdges` obstacle neighbours besides
+    /// a full list of agent neighbours.
+    void reserveLists(std::size_t obstacleEdges);
     /// considerAgent with the squared distance `d` (m²) already known.
     void keepIfNearer(const OrcaAgent& other, float d, float& range);
     void addObstaclePlane(const ObstacleVertex& near, float inverseHorizon);

@@ -1,5 +1,7 @@
 #include "models/orca/OrcaEngine.h"
 
+#include <algorithm>
+
 #include "models/StepThreads.h"
 
 namespace {
@@ -22,6 +24,11 @@ const Vec2* distinctNeighbour(const std::vector<Vec2>& polygon, std::size_t i, i
 // Direction of an edge whose ends coincide everywhere in the polygon: any fixed unit vector
 // keeps the neighbouring edges' tests finite, and the edge itself is never used.
 constexpr Vec2 pointPolygonDirection(1.0f, 0.0f);
+
+// Obstacle edges an agent has room for in its lists from the start. Scenes of a few walls
+// then never allocate in a step; in larger ones an agent's lists grow the first times it
+// meets more edges at once, and keep their size.
+constexpr std::size_t obstacleEdgesReserved = 24;
 
 }  // namespace
 
@@ -58,9 +65,10 @@ int OrcaEngine::spawnAgent(const Vec2& position) {
     agent->obstacleTimeHorizon = agentTemplate->obstacleTimeHorizon;
     agent->currentVelocity = agentTemplate->currentVelocity;
     agent->place = agents.size();
-    // Room for a full list up front, so that the first steps do not allocate either.
-    agent->agentNeighbourList.reserve(agent->maxNeighbourCount);
+    // Room up front, so that the first steps do not allocate either.
+    agent->reserveLists(obstacleRoom());
     agents.push_back(std::move(agent));
+    index.reserveAgents(agents.size());
     return static_cast<int>(agents.size() - 1);
 }
 
@@ -100,6 +108,13 @@ ObstacleVertex* OrcaEngine::appendVertex(const Vec2& point) {
 
 void OrcaEngine::indexObstacles() {
     index.buildObstacleTree();
+    for (const auto& agent : agents) {
+        agent->reserveLists(obstacleRoom());
+    }
+}
+
+std::size_t OrcaEngine::obstacleRoom() const {
+    return std::min(vertexList.size(), obstacleEdgesReserved);
 }
 
 void OrcaEngine::setPresent(std::size_t agent, bool present) {

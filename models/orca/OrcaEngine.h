@@ -89,6 +89,8 @@ private:
     /// Neighbour search and velocity choice for the agents in places [begin, end) of the tree
     /// order.
     void decide(std::size_t begin, std::size_t end);
+    /// Obstacle edges to make room for in each agent's lists.
+    std::size_t obstacleRoom() const;
     /// Appends a vertex at `point` to the vertex list and returns it; index set, links empty.
     ObstacleVertex* appendVertex(const Vec2& point);
 

@@ -49,6 +49,19 @@ std::pair<std::size_t, std::size_t> balance(std::size_t left, std::size_t right)
 
 SpatialIndex::~SpatialIndex() = default;
 
+void SpatialIndex::reserveAgents(std::size_t count) {
+    if (order.capacity() >= count) {
+        return;
+    }
+    // Doubling keeps spawning one agent after another linear in time.
+    const std::size_t room = std::max(count, 2 * order.capacity());
+    order.reserve(room);
+    absentSlots.reserve(room);
+    nodes.reserve(2 * room);
+    slotX.reserve(room + scanWidth);
+    slotY.reserve(room + scanWidth);
+}
+
 void SpatialIndex::buildAgentTree() {
     const std::size_t count = engine.agentCount();
     // The slots still hold the positions of the last build, so that the bound of a query

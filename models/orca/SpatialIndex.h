@@ -57,6 +57,8 @@ public:
     /// Takes in agents spawned since the last build and rebuilds the kd-tree over the current
     /// positions of the present agents.
     void buildAgentTree();
+    /// Makes room for `count` agents, so that the build that takes them in allocates nothing.
+    void reserveAgents(std::size_t count);
     /// Some agent came or went: the next build gathers the present agents again.
     void presenceChanged() { membershipChanged = true; }
     /// Rebuilds the obstacle tree from the engine's vertices; edges crossing a splitting line
