@@ -28,6 +28,7 @@ constexpr float roundingMargin = 1e-5f;
 /// comparison and no square root.
 class AgentTree::Candidates {
 public:
+    Candidates() = default;
     Candidates(float range, float queryRadius, float largestRadius)
         : searchRange(range),
           radii(queryRadius + largestRadius),
@@ -54,19 +55,20 @@ public:
             return;
         }
         const std::uint64_t key = orderKey(distance, id);
-        int position = count;
-        if (count == k) {
-            if (!(key < keys[k - 1])) {
-                return;
-            }
-            position = k - 1;
-        } else {
-            ++count;
+        // Unused entries hold the largest key, so a full list and one still filling are
+        // treated alike; the worst key drops out at the end.
+        if (!(key < keys[k - 1])) {
+            return;
         }
-        for (; position > 0 && key < keys[position - 1]; --position) {
-            keys[position] = keys[position - 1];
+        // Insertion without a data-dependent branch, which would mispredict for about every
+        // candidate: from the end down, each entry takes its left neighbour, the new key or
+        // itself.
+        for (int i = k - 1; i > 0; --i) {
+            const std::uint64_t own = key < keys[i] ? key : keys[i];
+            keys[i] = key < keys[i - 1] ? keys[i - 1] : own;
         }
-        keys[position] = key;
+        keys[0] = key < keys[0] ? key : keys[0];
+        count += count < k ? 1 : 0;
         if (count == k) {
             updateReach();
         }
@@ -108,6 +110,12 @@ private:
         return distance;
     }
 
+    static std::array<std::uint64_t, k> unusedKeys() {
+        std::array<std::uint64_t, k> unused;
+        unused.fill(std::numeric_limits<std::uint64_t>::max());
+        return unused;
+    }
+
     void updateReach() {
         const float range = count == k ? distanceOf(keys[k - 1]) : searchRange;
         const float reach = range + radii + roundingMargin * std::fabs(range) + radiiMargin;
@@ -115,13 +123,13 @@ private:
         reachSquared = reach >= 0.0f ? std::min(reach * reach, ceilingSquared) : -1.0f;
     }
 
-    float searchRange;
-    float radii;        ///< radius of the query plus the largest radius (m)
-    float radiiMargin;  ///< the rounding margin for those (m)
+    float searchRange = 0.0f;
+    float radii = 0.0f;        ///< radius of the query plus the largest radius (m)
+    float radiiMargin = 0.0f;  ///< the rounding margin for those (m)
     float reachSquared = 0.0f;
     float ceilingSquared = std::numeric_limits<float>::infinity();
     int count = 0;
-    std::array<std::uint64_t, k> keys{};
+    std::array<std::uint64_t, k> keys = unusedKeys();
 };
 
 AgentTree::AgentTree(int agentCount)
@@ -133,7 +141,9 @@ AgentTree::AgentTree(int agentCount)
       lastPosition(treeSlots.size()),
       lastRadius(treeSlots.size(), std::numeric_limits<float>::quiet_NaN()),
       lastTenth(treeSlots.size(), std::numeric_limits<float>::quiet_NaN()),
-      lastQuery(treeSlots.size(), 0) {}
+      lastQuery(treeSlots.size(), 0) {
+    leafNodes.reserve(treeSlots.size());
+}
 
 void AgentTree::build(const std::vector<CrowdAgent>& agents) {
     assert(agents.size() <= treeSlots.size());
@@ -165,6 +175,7 @@ void AgentTree::build(const std::vector<CrowdAgent>& agents) {
     // One agent gone and none back leaves every remembered radius equal, but not the crowd.
     steady = steady && slotCount == previousCount;
     ++generation;
+    leafNodes.clear();
     if (slotCount > 0) {
         buildNode(0, 0, 0, slotCount);
     }
@@ -192,6 +203,7 @@ void AgentTree::buildNode(int index, int parent, int begin, int end) {
     }
     node.leaf = end - begin <= maxLeafSize;
     if (node.leaf) {
+        leafNodes.push_back(index);
         for (int i = begin; i < end; ++i) {
             leafOfAgent[treeSlots[i].id] = index;
         }
@@ -300,12 +312,8 @@ void AgentTree::searchFrom(int leaf, const Slot& query, Candidates& found) const
     }
 }
 
-void AgentTree::findNeighbours(CrowdAgent& agent) {
+AgentTree::Candidates AgentTree::startQuery(const CrowdAgent& agent) const {
     Candidates found(agent.searchRange, agent.radius, largestRadius);
-    if (slotCount == 0 || !agent.present) {
-        found.copyTo(agent);
-        return;
-    }
     const int id = agent.id;
     const float tenth = lastTenth[id];
     // Ten agents were within `tenth` (surface distance) of this one at the build before, with
@@ -318,17 +326,91 @@ void AgentTree::findNeighbours(CrowdAgent& agent) {
                                                std::fabs(agent.radius) + std::fabs(largestRadius));
         found.limitReach(reach + margin);
     }
-    searchFrom(leafOfAgent[id], {agent.position, agent.radius, id}, found);
+    return found;
+}
+
+void AgentTree::finishQuery(CrowdAgent& agent, const Candidates& found) {
     found.copyTo(agent);
-    lastTenth[id] = found.tenthDistance();
-    lastQuery[id] = generation;
+    lastTenth[agent.id] = found.tenthDistance();
+    lastQuery[agent.id] = generation;
+}
+
+void AgentTree::findNeighbours(CrowdAgent& agent) {
+    if (slotCount == 0 || !agent.present) {
+        Candidates(agent.searchRange, agent.radius, largestRadius).copyTo(agent);
+        return;
+    }
+    Candidates found = startQuery(agent);
+    searchFrom(leafOfAgent[agent.id], {agent.position, agent.radius, agent.id}, found);
+    finishQuery(agent, found);
+}
+
+void AgentTree::findLeafNeighbours(int leafIndex, std::vector<CrowdAgent>& agents) {
+    const Node& leaf = nodes[static_cast<size_t>(leafNodes[leafIndex])];
+    const int count = leaf.end - leaf.begin;
+    std::array<Candidates, maxLeafSize> found;
+    // Each agent's own leaf first: it shrinks the reach most.
+    for (int q = 0; q < count; ++q) {
+        const Slot& query = treeSlots[leaf.begin + q];
+        found[q] = startQuery(agents[query.id]);
+        scanLeaf(leaf, query, found[q]);
+    }
+    searchForLeaf(0, leafNodes[leafIndex], found.data());
+    for (int q = 0; q < count; ++q) {
+        finishQuery(agents[treeSlots[leaf.begin + q].id], found[q]);
+    }
+}
+
+float AgentTree::squaredGap(const Node& node, const Node& other) {
+    // For any agent a of one box and b of the other, each difference below rounds to at most
+    // |a − b| along its axis, so the sum stays at or below their squared centre distance.
+    const float outsideX = std::max(node.minX - other.maxX, other.minX - node.maxX);
+    const float outsideY = std::max(node.minY - other.maxY, other.minY - node.maxY);
+    const float gapX = outsideX > 0.0f ? outsideX : 0.0f;
+    const float gapY = outsideY > 0.0f ? outsideY : 0.0f;
+    return gapX * gapX + gapY * gapY;
+}
+
+void AgentTree::searchForLeaf(int index, int queryLeaf, Candidates* found) const {
+    const Node& leaf = nodes[static_cast<size_t>(queryLeaf)];
+    const int count = leaf.end - leaf.begin;
+    const Node& node = nodes[static_cast<size_t>(index)];
+    if (node.leaf) {
+        if (index == queryLeaf) {
+            return;  // scanned first
+        }
+        for (int q = 0; q < count; ++q) {
+            const Slot& query = treeSlots[leaf.begin + q];
+            if (squaredGap(node, query.position) <= found[q].squaredReach()) {
+                scanLeaf(node, query, found[q]);
+            }
+        }
+        return;
+    }
+    // The farthest reach among the leaf's agents bounds what any of them can still use.
+    float reach = -1.0f;
+    for (int q = 0; q < count; ++q) {
+        reach = std::max(reach, found[q].squaredReach());
+    }
+    int near = index + 1;
+    int far = node.right;
+    float nearGap = squaredGap(nodes[near], leaf);
+    float farGap = squaredGap(nodes[far], leaf);
+    if (farGap < nearGap) {
+        std::swap(near, far);
+        std::swap(nearGap, farGap);
+    }
+    if (nearGap <= reach) {
+        searchForLeaf(near, queryLeaf, found);
+    }
+    if (farGap <= reach) {
+        searchForLeaf(far, queryLeaf, found);
+    }
 }
 
 void AgentTree::findAllNeighbours(std::vector<CrowdAgent>& agents) {
     assert(static_cast<int>(agents.size()) >= slotCount);
-    // In tree order, one query after another walks the same nodes and leaves while they are
-    // still in cache.
-    for (int i = 0; i < slotCount; ++i) {
-        findNeighbours(agents[treeSlots[i].id]);
+    for (int leaf = 0; leaf < leafCount(); ++leaf) {
+        findLeafNeighbours(leaf, agents);
     }
 }

@@ -107,12 +107,21 @@ inline void OrcaAgent::keepIfNearer(const OrcaAgent& other, float d, float& rang
     if (agentNeighbourList.size() < maxNeighbourCount) {
         agentNeighbourList.emplace_back(d, &other);
     }
-    std::size_t slot = agentNeighbourList.size() - 1;
-    while (slot != 0 && d < agentNeighbourList[slot - 1].first) {
-        agentNeighbourList[slot] = agentNeighbourList[slot - 1];
-        --slot;
+    // Sorted insertion without a data-dependent branch, which would mispredict for about
+    // every neighbour: from the end down, each entry takes its left neighbour, the new one or
+    // itself; an equal distance goes after the ones already there, and the farthest of a full
+    // list drops out.
+    AgentNeighbour* const list = agentNeighbourList.data();
+    for (std::size_t slot = agentNeighbourList.size() - 1; slot != 0; --slot) {
+        const float own = list[slot].first;
+        const float left = list[slot - 1].first;
+        const OrcaAgent* kept = d < own ? &other : list[slot].second;
+        kept = d < left ? list[slot - 1].second : kept;
+        list[slot] = {d < left ? left : (d < own ? d : own), kept};
     }
-    agentNeighbourList[slot] = {d, &other};
+    if (d < list[0].first) {
+        list[0] = {d, &other};
+    }
     if (agentNeighbourList.size() == maxNeighbourCount) {
         range = agentNeighbourList.back().first;
     }
