@@ -40,8 +40,9 @@ public:
 
     /// In the scene: an absent pedestrian is nobody's neighbour and is not stepped.
     bool present = true;
-    /// Distance to the point the pedestrian walks to, at its last computation.
-    float distanceToGoal = 0.0f;
+    /// Distance to the point the pedestrian walks to, at its last computation. Written while
+    /// thinking, so kept off the cache line of `present`, which the others read meanwhile.
+    alignas(64) float distanceToGoal = 0.0f;
     /// The agent's parameter values, in the order its simulation declares them.
     std::vector<float> parameters;
     /// The model name shown for the simulation.

@@ -76,7 +76,14 @@ private:
     static float bearingRateOf(Neighbour& n);
     void react(int imminent, float minTTI, float timeToGoal);
 
-    std::vector<Neighbour> neighbours;
+    // What the others read while they think, on a cache line of its own: pedestrians may
+    // think on several threads, and a line that one writes while another reads it would pass
+    // back and forth between the cores.
+    alignas(64) Vec2 position;
+    Vec2 velocity;
+    float radius = bodyRadius;
+
+    alignas(64) std::vector<Neighbour> neighbours;
     std::vector<int> threats;  ///< indices into neighbours; reused from step to step
     Vec2 goalDirection;
     float turnAngle = 0.0f;
@@ -85,10 +92,7 @@ private:
     Vec2 goal;
     Vec2 heading;
     Vec2 newHeading;
-    float radius = bodyRadius;
-    Vec2 position;
     Vec2 newPosition;
-    Vec2 velocity;
     Vec2 desiredVelocity;
     Vec2 steeringVelocity;
     Vec2 newVelocity;
