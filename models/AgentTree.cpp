@@ -355,7 +355,12 @@ void AgentTree::findLeafNeighbours(int leafIndex, std::vector<CrowdAgent>& agent
         found[q] = startQuery(agents[query.id]);
         scanLeaf(leaf, query, found[q]);
     }
-    searchForLeaf(0, leafNodes[leafIndex], found.data());
+    // The farthest reach among the leaf's agents bounds what any of them can still use.
+    float reach = -1.0f;
+    for (int q = 0; q < count; ++q) {
+        reach = std::max(reach, found[q].squaredReach());
+    }
+    searchForLeaf(0, leafNodes[leafIndex], found.data(), reach);
     for (int q = 0; q < count; ++q) {
         finishQuery(agents[treeSlots[leaf.begin + q].id], found[q]);
     }
@@ -371,27 +376,25 @@ float AgentTree::squaredGap(const Node& node, const Node& other) {
     return gapX * gapX + gapY * gapY;
 }
 
-void AgentTree::searchForLeaf(int index, int queryLeaf, Candidates* found) const {
-    const Node& leaf = nodes[static_cast<size_t>(queryLeaf)];
-    const int count = leaf.end - leaf.begin;
+void AgentTree::searchForLeaf(int index, int queryLeaf, Candidates* found, float& reach) const {
     const Node& node = nodes[static_cast<size_t>(index)];
     if (node.leaf) {
         if (index == queryLeaf) {
             return;  // scanned first
         }
+        const Node& leaf = nodes[static_cast<size_t>(queryLeaf)];
+        const int count = leaf.end - leaf.begin;
+        reach = -1.0f;
         for (int q = 0; q < count; ++q) {
             const Slot& query = treeSlots[leaf.begin + q];
             if (squaredGap(node, query.position) <= found[q].squaredReach()) {
                 scanLeaf(node, query, found[q]);
             }
+            reach = std::max(reach, found[q].squaredReach());
         }
         return;
     }
-    // The farthest reach among the leaf's agents bounds what any of them can still use.
-    float reach = -1.0f;
-    for (int q = 0; q < count; ++q) {
-        reach = std::max(reach, found[q].squaredReach());
-    }
+    const Node& leaf = nodes[static_cast<size_t>(queryLeaf)];
     int near = index + 1;
     int far = node.right;
     float nearGap = squaredGap(nodes[near], leaf);
@@ -401,10 +404,10 @@ void AgentTree::searchForLeaf(int index, int queryLeaf, Candidates* found) const
         std::swap(nearGap, farGap);
     }
     if (nearGap <= reach) {
-        searchForLeaf(near, queryLeaf, found);
+        searchForLeaf(near, queryLeaf, found, reach);
     }
     if (farGap <= reach) {
-        searchForLeaf(far, queryLeaf, found);
+        searchForLeaf(far, queryLeaf, found, reach);
     }
 }
 

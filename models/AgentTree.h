@@ -85,8 +85,9 @@ private:
     /// Hands the candidates to the agent and remembers its tenth distance.
     void finishQuery(CrowdAgent& agent, const Candidates& found);
     /// The leaves of the subtree at `node` that may hold candidates of the agents of leaf
-    /// `queryLeaf` (a node index), scanned for them, nearest subtree first.
-    void searchForLeaf(int node, int queryLeaf, Candidates* found) const;
+    /// `queryLeaf` (a node index), scanned for them, nearest subtree first. `reach` is the
+    /// largest squared reach of those agents, kept up to date as it shrinks.
+    void searchForLeaf(int node, int queryLeaf, Candidates* found, float& reach) const;
 
     std::vector<Node> nodes;
     std::vector<Slot> treeSlots;
