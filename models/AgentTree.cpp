@@ -17,6 +17,18 @@ constexpr int k = CrowdAgent::maxNeighbours;  // neighbours kept per agent
 // hundred times that never turns away an agent that the exact comparison would keep.
 constexpr float roundingMargin = 1e-5f;
 
+// Sorts a handful of keys in place; a plain insertion sort beats a general one at this size.
+void sortKeys(std::uint64_t* keys, int count) {
+    for (int i = 1; i < count; ++i) {
+        const std::uint64_t key = keys[i];
+        int j = i;
+        for (; j > 0 && key < keys[j - 1]; --j) {
+            keys[j] = keys[j - 1];
+        }
+        keys[j] = key;
+    }
+}
+
 }  // namespace
 
 /// The k best candidates so far, ordered by (surface distance, index). Ordering ties by index
@@ -28,7 +40,6 @@ constexpr float roundingMargin = 1e-5f;
 /// comparison and no square root.
 class AgentTree::Candidates {
 public:
-    Candidates() = default;
     Candidates(float range, float queryRadius, float largestRadius)
         : searchRange(range),
           radii(queryRadius + largestRadius),
@@ -55,36 +66,45 @@ public:
             return;
         }
         const std::uint64_t key = orderKey(distance, id);
-        // Unused entries hold the largest key, so a full list and one still filling are
-        // treated alike; the worst key drops out at the end.
+        // While the list fills, the reach depends on the search range alone, so the keys are
+        // only appended, and sorted once when the tenth arrives or the list is handed over.
+        if (count < k) {
+            keys[count++] = key;
+            if (count == k) {
+                sortKeys(keys.data(), k);
+                updateReach();
+            }
+            return;
+        }
         if (!(key < keys[k - 1])) {
             return;
         }
-        // Insertion without a data-dependent branch, which would mispredict for about every
-        // candidate: from the end down, each entry takes its left neighbour, the new key or
-        // itself.
+        // Insertion into the full list without a data-dependent branch, which would
+        // mispredict for about every candidate: from the end down, each entry takes its left
+        // neighbour, the new key or itself, and the worst drops out.
         for (int i = k - 1; i > 0; --i) {
             const std::uint64_t own = key < keys[i] ? key : keys[i];
             keys[i] = key < keys[i - 1] ? keys[i - 1] : own;
         }
         keys[0] = key < keys[0] ? key : keys[0];
-        count += count < k ? 1 : 0;
-        if (count == k) {
-            updateReach();
-        }
+        updateReach();
     }
 
     /// Hands the list to the agent, cut to the overlapping neighbours when the nearest overlaps.
     void copyTo(CrowdAgent& agent) const {
-        agent.overlapping = count > 0 && distanceOf(keys[0]) < 0.0f;
+        std::array<std::uint64_t, k> sorted = keys;
+        if (count < k) {
+            sortKeys(sorted.data(), count);
+        }
+        agent.overlapping = count > 0 && distanceOf(sorted[0]) < 0.0f;
         int kept = 0;
         for (; kept < count; ++kept) {
-            const float distance = distanceOf(keys[kept]);
+            const float distance = distanceOf(sorted[kept]);
             if (agent.overlapping && !(distance < 0.0f)) {
                 break;
             }
             agent.neighbourDistances[kept] = distance;
-            agent.neighbours[kept] = static_cast<int>(keys[kept] & 0xffffffffu);
+            agent.neighbours[kept] = static_cast<int>(sorted[kept] & 0xffffffffu);
         }
         agent.neighbourCount = kept;
     }
@@ -110,12 +130,6 @@ private:
         return distance;
     }
 
-    static std::array<std::uint64_t, k> unusedKeys() {
-        std::array<std::uint64_t, k> unused;
-        unused.fill(std::numeric_limits<std::uint64_t>::max());
-        return unused;
-    }
-
     void updateReach() {
         const float range = count == k ? distanceOf(keys[k - 1]) : searchRange;
         const float reach = range + radii + roundingMargin * std::fabs(range) + radiiMargin;
@@ -129,7 +143,8 @@ private:
     float reachSquared = 0.0f;
     float ceilingSquared = std::numeric_limits<float>::infinity();
     int count = 0;
-    std::array<std::uint64_t, k> keys = unusedKeys();
+    /// The candidates' keys: in the order found while fewer than k, sorted from the kth on.
+    std::array<std::uint64_t, k> keys{};
 };
 
 AgentTree::AgentTree(int agentCount)
@@ -141,9 +156,7 @@ AgentTree::AgentTree(int agentCount)
       lastPosition(treeSlots.size()),
       lastRadius(treeSlots.size(), std::numeric_limits<float>::quiet_NaN()),
       lastTenth(treeSlots.size(), std::numeric_limits<float>::quiet_NaN()),
-      lastQuery(treeSlots.size(), 0) {
-    leafNodes.reserve(treeSlots.size());
-}
+      lastQuery(treeSlots.size(), 0) {}
 
 void AgentTree::build(const std::vector<CrowdAgent>& agents) {
     assert(agents.size() <= treeSlots.size());
@@ -175,7 +188,6 @@ void AgentTree::build(const std::vector<CrowdAgent>& agents) {
     // One agent gone and none back leaves every remembered radius equal, but not the crowd.
     steady = steady && slotCount == previousCount;
     ++generation;
-    leafNodes.clear();
     if (slotCount > 0) {
         buildNode(0, 0, 0, slotCount);
     }
@@ -203,7 +215,6 @@ void AgentTree::buildNode(int index, int parent, int begin, int end) {
     }
     node.leaf = end - begin <= maxLeafSize;
     if (node.leaf) {
-        leafNodes.push_back(index);
         for (int i = begin; i < end; ++i) {
             leafOfAgent[treeSlots[i].id] = index;
         }
@@ -345,75 +356,11 @@ void AgentTree::findNeighbours(CrowdAgent& agent) {
     finishQuery(agent, found);
 }
 
-void AgentTree::findLeafNeighbours(int leafIndex, std::vector<CrowdAgent>& agents) {
-    const Node& leaf = nodes[static_cast<size_t>(leafNodes[leafIndex])];
-    const int count = leaf.end - leaf.begin;
-    std::array<Candidates, maxLeafSize> found;
-    // Each agent's own leaf first: it shrinks the reach most.
-    for (int q = 0; q < count; ++q) {
-        const Slot& query = treeSlots[leaf.begin + q];
-        found[q] = startQuery(agents[query.id]);
-        scanLeaf(leaf, query, found[q]);
-    }
-    // The farthest reach among the leaf's agents bounds what any of them can still use.
-    float reach = -1.0f;
-    for (int q = 0; q < count; ++q) {
-        reach = std::max(reach, found[q].squaredReach());
-    }
-    searchForLeaf(0, leafNodes[leafIndex], found.data(), reach);
-    for (int q = 0; q < count; ++q) {
-        finishQuery(agents[treeSlots[leaf.begin + q].id], found[q]);
-    }
-}
-
-float AgentTree::squaredGap(const Node& node, const Node& other) {
-    // For any agent a of one box and b of the other, each difference below rounds to at most
-    // |a − b| along its axis, so the sum stays at or below their squared centre distance.
-    const float outsideX = std::max(node.minX - other.maxX, other.minX - node.maxX);
-    const float outsideY = std::max(node.minY - other.maxY, other.minY - node.maxY);
-    const float gapX = outsideX > 0.0f ? outsideX : 0.0f;
-    const float gapY = outsideY > 0.0f ? outsideY : 0.0f;
-    return gapX * gapX + gapY * gapY;
-}
-
-void AgentTree::searchForLeaf(int index, int queryLeaf, Candidates* found, float& reach) const {
-    const Node& node = nodes[static_cast<size_t>(index)];
-    if (node.leaf) {
-        if (index == queryLeaf) {
-            return;  // scanned first
-        }
-        const Node& leaf = nodes[static_cast<size_t>(queryLeaf)];
-        const int count = leaf.end - leaf.begin;
-        reach = -1.0f;
-        for (int q = 0; q < count; ++q) {
-            const Slot& query = treeSlots[leaf.begin + q];
-            if (squaredGap(node, query.position) <= found[q].squaredReach()) {
-                scanLeaf(node, query, found[q]);
-            }
-            reach = std::max(reach, found[q].squaredReach());
-        }
-        return;
-    }
-    const Node& leaf = nodes[static_cast<size_t>(queryLeaf)];
-    int near = index + 1;
-    int far = node.right;
-    float nearGap = squaredGap(nodes[near], leaf);
-    float farGap = squaredGap(nodes[far], leaf);
-    if (farGap < nearGap) {
-        std::swap(near, far);
-        std::swap(nearGap, farGap);
-    }
-    if (nearGap <= reach) {
-        searchForLeaf(near, queryLeaf, found, reach);
-    }
-    if (farGap <= reach) {
-        searchForLeaf(far, queryLeaf, found, reach);
-    }
-}
-
 void AgentTree::findAllNeighbours(std::vector<CrowdAgent>& agents) {
     assert(static_cast<int>(agents.size()) >= slotCount);
-    for (int leaf = 0; leaf < leafCount(); ++leaf) {
-        findLeafNeighbours(leaf, agents);
+    // In tree order, one query after another walks the same nodes and leaves while they are
+    // still in cache.
+    for (int i = 0; i < slotCount; ++i) {
+        findNeighbours(agents[treeSlots[i].id]);
     }
 }

@@ -35,20 +35,11 @@ public:
     /// built from, with unchanged positions); absent agents are not touched.
     void findAllNeighbours(std::vector<CrowdAgent>& agents);
 
-    /// Leaves of the last build, each holding up to maxLeafSize agents near each other.
-    int leafCount() const { return static_cast<int>(leafNodes.size()); }
-    /// findNeighbours for the agents of leaf `leaf` (below leafCount()) of the last build, all
-    /// at once: one walk through the tree serves them all. `agents` is the table it was built
-    /// from, with unchanged positions.
-    void findLeafNeighbours(int leaf, std::vector<CrowdAgent>& agents);
-    /// The table indices of the agents of leaf `leaf`.
-    template <class Visit>
-    void forEachInLeaf(int leaf, Visit visit) const {
-        const Node& node = nodes[static_cast<size_t>(leafNodes[leaf])];
-        for (int slot = node.begin; slot < node.end; ++slot) {
-            visit(treeSlots[slot].id);
-        }
-    }
+    /// Present agents at the last build.
+    int size() const { return slotCount; }
+    /// The table index of the agent in place `slot` (below size()) of the tree order, in which
+    /// agents near each other follow each other.
+    int agentAt(int slot) const { return treeSlots[slot].id; }
 
 private:
     /// Slots a leaf scan computes at once: the leaf size rounded up to whole vector registers.
@@ -78,21 +69,14 @@ private:
     void scanLeaf(const Node& leaf, const Slot& query, Candidates& found) const;
     /// A lower bound of the squared distance from p to any agent of `node`.
     static float squaredGap(const Node& node, const Vec2& p);
-    /// A lower bound of the squared distance between any agents of the two nodes.
-    static float squaredGap(const Node& node, const Node& other);
     /// A query's candidates, its reach bounded by the build before when that holds.
     Candidates startQuery(const CrowdAgent& agent) const;
     /// Hands the candidates to the agent and remembers its tenth distance.
     void finishQuery(CrowdAgent& agent, const Candidates& found);
-    /// The leaves of the subtree at `node` that may hold candidates of the agents of leaf
-    /// `queryLeaf` (a node index), scanned for them, nearest subtree first. `reach` is the
-    /// largest squared reach of those agents, kept up to date as it shrinks.
-    void searchForLeaf(int node, int queryLeaf, Candidates* found, float& reach) const;
 
     std::vector<Node> nodes;
     std::vector<Slot> treeSlots;
     std::vector<int> leafOfAgent;  ///< the leaf holding each present agent, by table index
-    std::vector<int> leafNodes;    ///< node index of every leaf, in tree order
     /// The slots' coordinates on their own, padded, for scanning a leaf at once.
     std::vector<float> slotX, slotY;
     int slotCount = 0;           ///< present agents at the last build

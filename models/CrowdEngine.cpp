@@ -88,28 +88,28 @@ void CrowdEngine::crowdStep(float dt, StepThreads* threads) {
     tree.build(agentTable);
     // Each agent reads the state before the step and writes only its own lists and new
     // velocity, so one agent's search and rule may follow another's in any order.
-    const std::size_t leaves = static_cast<std::size_t>(tree.leafCount());
+    const std::size_t present = static_cast<std::size_t>(tree.size());
     if (threads) {
         struct Decide : StepThreads::Task {
             explicit Decide(CrowdEngine& owner) : engine(owner) {}
             void decide(std::size_t begin, std::size_t end) override { engine.decide(begin, end); }
             CrowdEngine& engine;
         } task(*this);
-        threads->run(leaves, task);
+        threads->run(present, task);
     } else {
-        decide(0, leaves);
+        decide(0, present);
     }
     move();
 }
 
-void CrowdEngine::decide(std::size_t beginLeaf, std::size_t endLeaf) {
-    for (std::size_t leaf = beginLeaf; leaf < endLeaf; ++leaf) {
-        tree.findLeafNeighbours(static_cast<int>(leaf), agentTable);
-        tree.forEachInLeaf(static_cast<int>(leaf), [this](int i) {
-            CrowdAgent& agent = agentTable[static_cast<std::size_t>(i)];
-            findObstacles(agent);
-            agent.newVelocity = limitedVelocity(agent);
-        });
+void CrowdEngine::decide(std::size_t begin, std::size_t end) {
+    // In tree order one agent's search walks the nodes and leaves the one before walked.
+    for (std::size_t slot = begin; slot < end; ++slot) {
+        CrowdAgent& agent =
+            agentTable[static_cast<std::size_t>(tree.agentAt(static_cast<int>(slot)))];
+        tree.findNeighbours(agent);
+        findObstacles(agent);
+        agent.newVelocity = limitedVelocity(agent);
     }
 }
 

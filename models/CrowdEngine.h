@@ -78,8 +78,8 @@ private:
     void considerObstacle(CrowdAgent& agent, int index, float& nearest, float& second) const;
     /// The rule's velocity for the agent within the speed limit.
     Vec2 limitedVelocity(const CrowdAgent& agent) const;
-    /// Search, rule and speed limit for the agents of the tree's leaves [beginLeaf, endLeaf).
-    void decide(std::size_t beginLeaf, std::size_t endLeaf);
+    /// Search, rule and speed limit for the agents in places [begin, end) of the tree order.
+    void decide(std::size_t begin, std::size_t end);
     void move();
 
     std::vector<CrowdAgent> agentTable;
