@@ -17,6 +17,18 @@ constexpr int k = CrowdAgent::maxNeighbours;  // neighbours kept per agent
 // hundred times that never turns away an agent that the exact comparison would keep.
 constexpr float roundingMargin = 1e-5f;
 
+// Sorts a handful of keys in place; a plain insertion sort beats a general one at this size.
+void sortKeys(std::uint64_t* keys, int count) {
+    for (int i = 1; i < count; ++i) {
+        const std::uint64_t key = keys[i];
+        int j = i;
+        for (; j > 0 && key < keys[j - 1]; --j) {
+            keys[j] = keys[j - 1];
+        }
+        keys[j] = key;
+    }
+}
+
 }  // namespace
 
 /// The k best candidates so far, ordered by (surface distance, index). Ordering ties by index
@@ -54,35 +66,45 @@ public:
             return;
         }
         const std::uint64_t key = orderKey(distance, id);
-        int position = count;
-        if (count == k) {
-            if (!(key < keys[k - 1])) {
-                return;
+        // While the list fills, the reach depends on the search range alone, so the keys are
+        // only appended, and sorted once when the tenth arrives or the list is handed over.
+        if (count < k) {
+            keys[count++] = key;
+            if (count == k) {
+                sortKeys(keys.data(), k);
+                updateReach();
             }
-            position = k - 1;
-        } else {
-            ++count;
+            return;
         }
-        for (; position > 0 && key < keys[position - 1]; --position) {
-            keys[position] = keys[position - 1];
+        if (!(key < keys[k - 1])) {
+            return;
         }
-        keys[position] = key;
-        if (count == k) {
-            updateReach();
+        // Insertion into the full list without a data-dependent branch, which would
+        // mispredict for about every candidate: from the end down, each entry takes its left
+        // neighbour, the new key or itself, and the worst drops out.
+        for (int i = k - 1; i > 0; --i) {
+            const std::uint64_t own = key < keys[i] ? key : keys[i];
+            keys[i] = key < keys[i - 1] ? keys[i - 1] : own;
         }
+        keys[0] = key < keys[0] ? key : keys[0];
+        updateReach();
     }
 
     /// Hands the list to the agent, cut to the overlapping neighbours when the nearest overlaps.
     void copyTo(CrowdAgent& agent) const {
-        agent.overlapping = count > 0 && distanceOf(keys[0]) < 0.0f;
+        std::array<std::uint64_t, k> sorted = keys;
+        if (count < k) {
+            sortKeys(sorted.data(), count);
+        }
+        agent.overlapping = count > 0 && distanceOf(sorted[0]) < 0.0f;
         int kept = 0;
         for (; kept < count; ++kept) {
-            const float distance = distanceOf(keys[kept]);
+            const float distance = distanceOf(sorted[kept]);
             if (agent.overlapping && !(distance < 0.0f)) {
                 break;
             }
             agent.neighbourDistances[kept] = distance;
-            agent.neighbours[kept] = static_cast<int>(keys[kept] & 0xffffffffu);
+            agent.neighbours[kept] = static_cast<int>(sorted[kept] & 0xffffffffu);
         }
         agent.neighbourCount = kept;
     }
@@ -115,12 +137,13 @@ private:
         reachSquared = reach >= 0.0f ? std::min(reach * reach, ceilingSquared) : -1.0f;
     }
 
-    float searchRange;
-    float radii;        ///< radius of the query plus the largest radius (m)
-    float radiiMargin;  ///< the rounding margin for those (m)
+    float searchRange = 0.0f;
+    float radii = 0.0f;        ///< radius of the query plus the largest radius (m)
+    float radiiMargin = 0.0f;  ///< the rounding margin for those (m)
     float reachSquared = 0.0f;
     float ceilingSquared = std::numeric_limits<float>::infinity();
     int count = 0;
+    /// The candidates' keys: in the order found while fewer than k, sorted from the kth on.
     std::array<std::uint64_t, k> keys{};
 };
 
@@ -218,7 +241,8 @@ void AgentTree::buildNode(int index, int parent, int begin, int end) {
     buildNode(right, index, begin + leftCount, end);
 }
 
-float AgentTree::squaredGap(const Node& node, const Vec2& p) const {
+// Inline: every step of a search computes two of these.
+inline float AgentTree::squaredGap(const Node& node, const Vec2& p) {
     // Each step rounds monotonically, so for any agent inside the box this stays at or below
     // the squared centre distance that the exact surface distance starts from.
     const float outsideX = std::max(node.minX - p.x, p.x - node.maxX);
@@ -299,12 +323,8 @@ void AgentTree::searchFrom(int leaf, const Slot& query, Candidates& found) const
     }
 }
 
-void AgentTree::findNeighbours(CrowdAgent& agent) {
+AgentTree::Candidates AgentTree::startQuery(const CrowdAgent& agent) const {
     Candidates found(agent.searchRange, agent.radius, largestRadius);
-    if (slotCount == 0 || !agent.present) {
-        found.copyTo(agent);
-        return;
-    }
     const int id = agent.id;
     const float tenth = lastTenth[id];
     // Ten agents were within `tenth` (surface distance) of this one at the build before, with
@@ -317,10 +337,23 @@ void AgentTree::findNeighbours(CrowdAgent& agent) {
                                                std::fabs(agent.radius) + std::fabs(largestRadius));
         found.limitReach(reach + margin);
     }
-    searchFrom(leafOfAgent[id], {agent.position, agent.radius, id}, found);
+    return found;
+}
+
+void AgentTree::finishQuery(CrowdAgent& agent, const Candidates& found) {
     found.copyTo(agent);
-    lastTenth[id] = found.tenthDistance();
-    lastQuery[id] = generation;
+    lastTenth[agent.id] = found.tenthDistance();
+    lastQuery[agent.id] = generation;
+}
+
+void AgentTree::findNeighbours(CrowdAgent& agent) {
+    if (slotCount == 0 || !agent.present) {
+        Candidates(agent.searchRange, agent.radius, largestRadius).copyTo(agent);
+        return;
+    }
+    Candidates found = startQuery(agent);
+    searchFrom(leafOfAgent[agent.id], {agent.position, agent.radius, agent.id}, found);
+    finishQuery(agent, found);
 }
 
 void AgentTree::findAllNeighbours(std::vector<CrowdAgent>& agents) {

@@ -35,6 +35,12 @@ public:
     /// built from, with unchanged positions); absent agents are not touched.
     void findAllNeighbours(std::vector<CrowdAgent>& agents);
 
+    /// Present agents at the last build.
+    int size() const { return slotCount; }
+    /// The table index of the agent in place `slot` (below size()) of the tree order, in which
+    /// agents near each other follow each other.
+    int agentAt(int slot) const { return treeSlots[slot].id; }
+
 private:
     /// Slots a leaf scan computes at once: the leaf size rounded up to whole vector registers.
     static constexpr int scanWidth = 16;
@@ -62,7 +68,11 @@ private:
     void searchFrom(int leaf, const Slot& query, Candidates& found) const;
     void scanLeaf(const Node& leaf, const Slot& query, Candidates& found) const;
     /// A lower bound of the squared distance from p to any agent of `node`.
-    float squaredGap(const Node& node, const Vec2& p) const;
+    static float squaredGap(const Node& node, const Vec2& p);
+    /// A query's candidates, its reach bounded by the build before when that holds.
+    Candidates startQuery(const CrowdAgent& agent) const;
+    /// Hands the candidates to the agent and remembers its tenth distance.
+    void finishQuery(CrowdAgent& agent, const Candidates& found);
 
     std::vector<Node> nodes;
     std::vector<Slot> treeSlots;

@@ -6,7 +6,11 @@
 
 /// One row of the crowd engine's agent table: a disc with its state, the velocity it wants in
 /// the current step and what the searches found around it before the step.
-struct CrowdAgent {
+///
+/// What the other agents read while they decide comes first, on a cache line of its own; what
+/// the agent itself writes while deciding follows on the next lines, so that agents deciding
+/// on different threads never write a line that another thread reads.
+struct alignas(64) CrowdAgent {
     /// Neighbours the rules look at (k of the k-nearest search).
     static constexpr int maxNeighbours = 10;
     /// Obstacle segments the rules look at.
@@ -21,13 +25,14 @@ struct CrowdAgent {
     Vec2 velocity;                           ///< m/s
     float radius = defaultRadius;            ///< m
     Vec2 desiredVelocity;                    ///< m/s, set before every step
-    Vec2 newVelocity;                        ///< m/s, the rule's result after the speed limit
     float searchRange = defaultSearchRange;  ///< m, surface distance
-    /// The nearest neighbour overlaps this agent; the list then holds overlapping ones only.
-    bool overlapping = false;
     /// In the scene. An absent agent is in no search and no neighbour list, gets no rule and
     /// does not move; its lists are empty.
     bool present = true;
+
+    alignas(64) Vec2 newVelocity;  ///< m/s, the rule's result after the speed limit
+    /// The nearest neighbour overlaps this agent; the list then holds overlapping ones only.
+    bool overlapping = false;
     int neighbourCount = 0;  ///< entries in use at the front of the two neighbour arrays
     /// Table indices of the neighbours, nearest first; equal distances in index order.
     std::array<int, maxNeighbours> neighbours{};

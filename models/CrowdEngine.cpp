@@ -6,6 +6,8 @@
 #include <cmath>
 #include <limits>
 
+#include "models/StepThreads.h"
+
 namespace {
 
 // Relative slack for rounding when segments are culled by their boxes, far above float error.
@@ -33,7 +35,8 @@ Vec2 CrowdEngine::Segment::nearestPoint(const Vec2& p) const {
 CrowdEngine::CrowdEngine(int agentCount, int obstacleCapacity, Rule velocityRule)
     : agentTable(static_cast<size_t>(std::max(agentCount, 0))),
       tree(agentCount),
-      rule(velocityRule) {
+      rule(velocityRule),
+      presentAgents(static_cast<int>(agentTable.size())) {
     assert(velocityRule);
     for (size_t i = 0; i < agentTable.size(); ++i) {
         agentTable[i].id = static_cast<int>(i);
@@ -69,6 +72,9 @@ void CrowdEngine::addObstacle(float x1, float y1, float x2, float y2) {
 
 void CrowdEngine::setPresent(int i, bool present) {
     CrowdAgent& agent = agentTable[i];
+    if (agent.present != present) {
+        presentAgents += present ? 1 : -1;
+    }
     agent.present = present;
     if (!present) {
         agent.neighbourCount = 0;
@@ -77,11 +83,34 @@ void CrowdEngine::setPresent(int i, bool present) {
     }
 }
 
-void CrowdEngine::crowdStep(float dt) {
+void CrowdEngine::crowdStep(float dt, StepThreads* threads) {
     timeStep = dt;
-    searchNeighbours();
-    applyRule();
+    tree.build(agentTable);
+    // Each agent reads the state before the step and writes only its own lists and new
+    // velocity, so one agent's search and rule may follow another's in any order.
+    const std::size_t present = static_cast<std::size_t>(tree.size());
+    if (threads) {
+        struct Decide : StepThreads::Task {
+            explicit Decide(CrowdEngine& owner) : engine(owner) {}
+            void decide(std::size_t begin, std::size_t end) override { engine.decide(begin, end); }
+            CrowdEngine& engine;
+        } task(*this);
+        threads->run(present, task);
+    } else {
+        decide(0, present);
+    }
     move();
+}
+
+void CrowdEngine::decide(std::size_t begin, std::size_t end) {
+    // In tree order one agent's search walks the nodes and leaves the one before walked.
+    for (std::size_t slot = begin; slot < end; ++slot) {
+        CrowdAgent& agent =
+            agentTable[static_cast<std::size_t>(tree.agentAt(static_cast<int>(slot)))];
+        tree.findNeighbours(agent);
+        findObstacles(agent);
+        agent.newVelocity = limitedVelocity(agent);
+    }
 }
 
 void CrowdEngine::searchNeighbours() {
@@ -151,23 +180,18 @@ Vec2 limitedDirection(const Vec2& velocity) {
 
 }  // namespace
 
-void CrowdEngine::applyRule() {
-    for (CrowdAgent& agent : agentTable) {
-        if (!agent.present) {
-            continue;
-        }
-        Vec2 velocity = rule(*this, agent);
-        if (!std::isfinite(velocity.x) || !std::isfinite(velocity.y)) {
-            // A force too large for a float (hand-edited radii of metres make the exponential
-            // repulsion overflow) still has a direction: keep the signs, at the limit.
-            velocity = limitedDirection(velocity);
-        }
-        const float speed = velocity.length();
-        if (speed > speedLimit) {
-            velocity *= speedLimit / speed;
-        }
-        agent.newVelocity = velocity;
+Vec2 CrowdEngine::limitedVelocity(const CrowdAgent& agent) const {
+    Vec2 velocity = rule(*this, agent);
+    if (!std::isfinite(velocity.x) || !std::isfinite(velocity.y)) {
+        // A force too large for a float (hand-edited radii of metres make the exponential
+        // repulsion overflow) still has a direction: keep the signs, at the limit.
+        velocity = limitedDirection(velocity);
     }
+    const float speed = velocity.length();
+    if (speed > speedLimit) {
+        velocity *= speedLimit / speed;
+    }
+    return velocity;
 }
 
 void CrowdEngine::move() {

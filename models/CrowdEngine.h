@@ -6,6 +6,8 @@
 #include "models/CrowdAgent.h"
 #include "models/orca/Vec2.h"
 
+class StepThreads;
+
 /// The engine under the Boids and Helbing models: a table of disc agents, a table of obstacle
 /// segments, a k-nearest neighbour search over the agents, a nearest-obstacle search, and a
 /// synchronous explicit Euler step in which a velocity rule decides every agent's new velocity
@@ -48,13 +50,16 @@ public:
 
     /// Advances every present agent by `dt` seconds: search, rule and speed limit, then move.
     /// Every agent decides from the positions and velocities that all agents had before the
-    /// step.
-    void crowdStep(float dt);
+    /// step; with `threads`, the agents decide on all of them at once, with the same results.
+    void crowdStep(float dt, StepThreads* threads = nullptr);
 
     /// Rebuilds the tree and fills every present agent's neighbour and obstacle lists from the
     /// current positions; the first phase of crowdStep, callable alone to inspect or time the
     /// search.
     void searchNeighbours();
+
+    /// Agents in the scene.
+    int presentCount() const { return presentAgents; }
 
     /// Agent i, to set its position, velocity, radius or desired velocity before a step.
     CrowdAgent& agent(int i) { return agentTable[i]; }
@@ -71,7 +76,10 @@ private:
     void findObstacles(CrowdAgent& agent) const;
     /// Keeps segment `index` if it is among the two nearest so far within reach.
     void considerObstacle(CrowdAgent& agent, int index, float& nearest, float& second) const;
-    void applyRule();
+    /// The rule's velocity for the agent within the speed limit.
+    Vec2 limitedVelocity(const CrowdAgent& agent) const;
+    /// Search, rule and speed limit for the agents in places [begin, end) of the tree order.
+    void decide(std::size_t begin, std::size_t end);
     void move();
 
     std::vector<CrowdAgent> agentTable;
@@ -82,4 +90,5 @@ private:
     AgentTree tree;
     Rule rule;
     float timeStep = 0.0f;
+    int presentAgents = 0;
 };

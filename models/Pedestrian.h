@@ -23,6 +23,10 @@ public:
     virtual void setGoal(float x, float y) = 0;
     /// Decides the next velocity from the current state of itself and all others.
     virtual void think(float dt) = 0;
+    /// Makes the random draws that the last think() asked for. Pedestrians may think on
+    /// several threads at once; the simulation then calls this for each of them in order on
+    /// one thread, so that the sequence of draws is the same for any number of threads.
+    virtual void finishThinking() {}
     /// Makes the decided velocity and position current.
     virtual void move(float dt) = 0;
     virtual float getX() const = 0;
@@ -36,8 +40,9 @@ public:
 
     /// In the scene: an absent pedestrian is nobody's neighbour and is not stepped.
     bool present = true;
-    /// Distance to the point the pedestrian walks to, at its last computation.
-    float distanceToGoal = 0.0f;
+    /// Distance to the point the pedestrian walks to, at its last computation. Written while
+    /// thinking, so kept off the cache line of `present`, which the others read meanwhile.
+    alignas(64) float distanceToGoal = 0.0f;
     /// The agent's parameter values, in the order its simulation declares them.
     std::vector<float> parameters;
     /// The model name shown for the simulation.

@@ -43,6 +43,7 @@ void PedestrianV::reset() {
     waitTimer = 0.0f;
     smoothedTurn = 0.0f;
     stuck = false;
+    waitToDraw = false;
     radius = bodyRadius;
     if (static_cast<int>(parameters.size()) > SPEED) {
         parameters[SPEED] = 1.5f;
@@ -53,6 +54,7 @@ void PedestrianV::reset() {
     newHeading = heading;
     for (Neighbour& neighbour : neighbours) {
         neighbour.bearingRate = 0.0f;
+        neighbour.rateKnown = true;
     }
     updateGoal();
     steeringVelocity = desiredVelocity;
@@ -122,6 +124,13 @@ void PedestrianV::think(float stepTime) {
     newPosition = position + newVelocity * dt;
 }
 
+void PedestrianV::finishThinking() {
+    if (waitToDraw) {
+        waitTimer = 0.1f * static_cast<float>(Random::draw() % 6) + 0.1f;
+        waitToDraw = false;
+    }
+}
+
 void PedestrianV::move(float) {
     heading = newHeading;
     velocity = newVelocity;
@@ -135,6 +144,9 @@ int PedestrianV::perceive(float& minDistance, float& minTTI) {
     threats.clear();
     const Rotation2 toOwnFrame = Rotation2::byAngle(-heading.angle());
     const Vec2 ownVelocity = toOwnFrame * velocity;
+    // Most neighbours are not closing in, and their threshold is the same: worked out once,
+    // it spares a power function per pair.
+    const float farThreshold = threshold(notComputed);
     for (size_t i = 0; i < neighbours.size(); ++i) {
         Neighbour& n = neighbours[i];
         const PedestrianV& other = *n.other;
@@ -146,35 +158,37 @@ int PedestrianV::perceive(float& minDistance, float& minTTI) {
         const Vec2 relativeVelocity = toOwnFrame * other.velocity - ownVelocity;
         n.timeToInteraction = notComputed;
         n.timeToInteractionClamped = notComputed;
-        float surface = relativePosition.length() - (other.radius + radius);
+        const float distance = relativePosition.length();
+        float surface = distance - (other.radius + radius);
         if (!(surface > 0.01f)) {
             surface = 0.01f;
         }
         n.surfaceDistance = surface;
-        n.bearing = relativePosition.angle();
+        bool closingNow = false;
         if (relativePosition.x >= -0.2f) {
             // A coincident neighbour has no direction: u stays zero, so it is not closing.
-            const Vec2 u = (-relativePosition).normalisedIfLong();
+            // (−relativePosition).normalisedIfLong(), with the length already at hand.
+            const Vec2 away = -relativePosition;
+            const Vec2 u = distance > 1e-8f ? Vec2(away.x / distance, away.y / distance) : away;
             const float closing = u.dot(relativeVelocity);
             if (closing > 0.0f) {
                 n.timeToInteraction = surface / closing;
                 n.timeToInteractionClamped =
                     n.timeToInteraction > 1e-6f ? n.timeToInteraction : 1e-6f;
-                const float futureBearing = (relativePosition + relativeVelocity).angle();
-                float rate = futureBearing - n.bearing;
-                if (std::fabs(rate) > halfTurn) {
-                    rate += rate > halfTurn ? -fullTurn : fullTurn;
-                }
-                if (rate > quarterTurn) {
-                    rate = halfTurn - rate;
-                } else if (rate < -quarterTurn) {
-                    rate = -halfTurn - rate;
-                }
-                n.bearingRate = rate;
+                n.closingPosition = relativePosition;
+                n.closingVelocity = relativeVelocity;
+                n.rateKnown = false;
+                closingNow = true;
             }
         }
         minDistance = std::min(minDistance, surface);
-        if (std::fabs(n.bearingRate) < threshold(n.timeToInteractionClamped)) {
+        const float tau = closingNow ? threshold(n.timeToInteractionClamped) : farThreshold;
+        // A threshold is either zero, which no rate is below, or positive.
+        if (tau > 0.0f && std::fabs(bearingRateOf(n)) < tau) {
+            // Working out the rate of a neighbour closing in now gave its current bearing.
+            if (!closingNow) {
+                n.bearing = relativePosition.angle();
+            }
             threats.push_back(static_cast<int>(i));
             if (n.timeToInteractionClamped < minTTI) {
                 minTTI = n.timeToInteractionClamped;
@@ -183,6 +197,26 @@ int PedestrianV::perceive(float& minDistance, float& minTTI) {
         }
     }
     return imminent;
+}
+
+float PedestrianV::bearingRateOf(Neighbour& n) {
+    if (n.rateKnown) {
+        return n.bearingRate;
+    }
+    n.bearing = n.closingPosition.angle();
+    const float futureBearing = (n.closingPosition + n.closingVelocity).angle();
+    float rate = futureBearing - n.bearing;
+    if (std::fabs(rate) > halfTurn) {
+        rate += rate > halfTurn ? -fullTurn : fullTurn;
+    }
+    if (rate > quarterTurn) {
+        rate = halfTurn - rate;
+    } else if (rate < -quarterTurn) {
+        rate = -halfTurn - rate;
+    }
+    n.bearingRate = rate;
+    n.rateKnown = true;
+    return rate;
 }
 
 float PedestrianV::goalBearingChange(float& timeToGoal) {
@@ -289,7 +323,7 @@ void PedestrianV::react(int imminent, float minTTI, float timeToGoal) {
         }
         if (speed == 0.0f && velocity.length() == 0.0f) {
             stuck = true;
-            waitTimer = 0.1f * static_cast<float>(Random::draw() % 6) + 0.1f;
+            waitToDraw = true;
         } else {
             smoothedTurn += limit(angle - smoothedTurn, -maxTurnChange, maxTurnChange);
             angle = smoothedTurn;

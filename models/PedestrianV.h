@@ -31,6 +31,7 @@ public:
     void setVelocity(float vx, float vy) override { velocity = {vx, vy}; }
     void setGoal(float x, float y) override;
     void think(float dt) override;
+    void finishThinking() override;
     void move(float dt) override;
     float getX() const override { return position.x; }
     float getY() const override { return position.y; }
@@ -49,11 +50,19 @@ public:
     /// What this pedestrian perceives of one other pedestrian, in its own frame.
     struct Neighbour {
         PedestrianV* other = nullptr;
-        float bearingRate = 0.0f;  ///< kept from the last step in which it was computed
+        /// Of the last step in which the neighbour closed in; valid while rateKnown.
+        float bearingRate = 0.0f;
+        /// Up to date while the neighbour closes in or is a threat; kept from before otherwise.
         float bearing = 0.0f;
         float surfaceDistance = 0.0f;
         float timeToInteraction = 1e9f;
         float timeToInteractionClamped = 1e9f;
+        /// Relative position and velocity when the neighbour last closed in. The bearing rate
+        /// costs two arc tangents, and most are never compared with a threshold above zero, so
+        /// it is worked out from these only when a threat test needs it.
+        Vec2 closingPosition;
+        Vec2 closingVelocity;
+        bool rateKnown = true;
     };
     const std::vector<Neighbour>& neighbourRecords() const { return neighbours; }
 
@@ -63,9 +72,18 @@ private:
     /// Looks at every neighbour; fills the threat list and returns the imminent one (or -1).
     int perceive(float& minDistance, float& minTTI);
     float goalBearingChange(float& timeToGoal);
+    /// The neighbour's bearing rate, worked out now if it is not known yet.
+    static float bearingRateOf(Neighbour& n);
     void react(int imminent, float minTTI, float timeToGoal);
 
-    std::vector<Neighbour> neighbours;
+    // What the others read while they think, on a cache line of its own: pedestrians may
+    // think on several threads, and a line that one writes while another reads it would pass
+    // back and forth between the cores.
+    alignas(64) Vec2 position;
+    Vec2 velocity;
+    float radius = bodyRadius;
+
+    alignas(64) std::vector<Neighbour> neighbours;
     std::vector<int> threats;  ///< indices into neighbours; reused from step to step
     Vec2 goalDirection;
     float turnAngle = 0.0f;
@@ -74,14 +92,13 @@ private:
     Vec2 goal;
     Vec2 heading;
     Vec2 newHeading;
-    float radius = bodyRadius;
-    Vec2 position;
     Vec2 newPosition;
-    Vec2 velocity;
     Vec2 desiredVelocity;
     Vec2 steeringVelocity;
     Vec2 newVelocity;
     float waitTimer = 0.0f;
     bool stuck = false;
+    /// Stuck in the last think: finishThinking draws the waiting time.
+    bool waitToDraw = false;
     float smoothedTurn = 0.0f;
 };

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "core/NumberText.h"
+#include "models/StepThreads.h"
 
 namespace {
 
@@ -100,6 +101,26 @@ std::string Simulation::Type_pdf::format(const void* target) const {
                               static_cast<double>(pdf.mean), static_cast<double>(pdf.deviation));
 }
 
+Simulation::Simulation() = default;
+
+Simulation::~Simulation() = default;
+
+void Simulation::setStepThreads(int threads) {
+    const int count = std::max(threads, 1);
+    if (count == stepThreadCount) {
+        return;
+    }
+    stepPool.reset();
+    stepThreadCount = count;
+    if (count > 1) {
+        stepPool = std::make_unique<StepThreads>(count);
+    }
+}
+
+StepThreads* Simulation::threadsForStep(int presentAgents) const {
+    return presentAgents >= smallestThreadedStep ? stepPool.get() : nullptr;
+}
+
 void Simulation::initialise(int count) {
     releaseArrays();
     agentCount = count < 0 ? 0 : count;
@@ -191,6 +212,10 @@ const std::vector<std::vector<float>>& Simulation::finishRecords() {
 
 void Simulation::setPresent(int agent, bool present) {
     agentPresent[static_cast<size_t>(agent)] = present ? 1 : 0;
+}
+
+int Simulation::presentCount() const {
+    return static_cast<int>(std::count(agentPresent.begin(), agentPresent.end(), 1));
 }
 
 void Simulation::setAgentState(int agent, float x, float y, float vx, float vy) {

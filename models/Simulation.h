@@ -1,10 +1,13 @@
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "core/Configurable.h"
 #include "core/PDF.h"
+
+class StepThreads;
 
 /// Abstract base of every crowd model. It owns what the models share: the obstacle segments of
 /// the scene, the per-agent parameter values with their distributions and defaults, the current
@@ -25,8 +28,11 @@ public:
         }
     };
 
-    Simulation() = default;
-    ~Simulation() override = default;
+    /// Present agents from which a step shares its deciding part among the step threads.
+    static constexpr int smallestThreadedStep = 2000;
+
+    Simulation();
+    ~Simulation() override;
 
     /// Discards any previous agents and builds `agentCount` new ones.
     virtual void createAgents() = 0;
@@ -45,6 +51,8 @@ public:
     /// initialise. A model overrides this to tell its engine, and calls this base.
     virtual void setPresent(int agent, bool present);
     bool isPresent(int agent) const { return agentPresent[static_cast<size_t>(agent)] != 0; }
+    /// Agents in the scene.
+    int presentCount() const;
 
     /// Sets the simulation up for `count` agents: arrays, agents, default parameter rows,
     /// obstacles handed to the model, parameters applied.
@@ -68,6 +76,15 @@ public:
     void setAgentState(int agent, float x, float y, float vx, float vy);
     /// Frees the per-run arrays.
     void releaseArrays();
+    /// Lets every later step of `smallestThreadedStep` present agents or more decide the
+    /// agents' new velocities on `threads` threads at once, the calling thread included; the
+    /// agents then move and are recorded in order on the calling thread. 1 (the default) or
+    /// less keeps whole steps on the calling thread. Results are the same, bit for bit, for
+    /// every count. The threads are kept until the count changes or the simulation goes.
+    void setStepThreads(int threads);
+    /// The count last set, at least 1.
+    int stepThreads() const { return stepThreadCount; }
+
     /// A copy of the parameter distributions, for drawing values.
     std::vector<PDF> parameterDistributionsCopy() const { return parameterDistributions; }
 
@@ -92,4 +109,13 @@ public:
     std::vector<float> agentParameters;
     std::vector<PDF> parameterDistributions;
     std::vector<float> parameterDefaults;
+
+protected:
+    /// The threads for a step of `presentAgents` agents; null when it runs on the calling
+    /// thread.
+    StepThreads* threadsForStep(int presentAgents) const;
+
+private:
+    int stepThreadCount = 1;
+    std::unique_ptr<StepThreads> stepPool;  ///< made when more than one thread is asked for
 };

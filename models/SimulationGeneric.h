@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "models/Simulation.h"
+#include "models/StepThreads.h"
 
 /// A simulation over an array of self-steering pedestrians of one class. Every pedestrian knows
 /// every other one; a step lets all of them decide before any of them moves.
@@ -68,9 +69,22 @@ public:
     /// Every present pedestrian thinks, then every present pedestrian moves; an absent one is
     /// left exactly as it was.
     void step(float dt) override {
+        if (StepThreads* threads = threadsForStep(presentCount())) {
+            struct Think : StepThreads::Task {
+                Think(SimulationGeneric& owner, float time) : simulation(owner), dt(time) {}
+                void decide(std::size_t begin, std::size_t end) override {
+                    simulation.think(static_cast<int>(begin), static_cast<int>(end), dt);
+                }
+                SimulationGeneric& simulation;
+                float dt;
+            } task(*this, dt);
+            threads->run(static_cast<std::size_t>(agentCount), task);
+        } else {
+            think(0, agentCount, dt);
+        }
         for (int i = 0; i < agentCount; ++i) {
             if (agents[i].present) {
-                agents[i].think(dt);
+                agents[i].finishThinking();
             }
         }
         for (int i = 0; i < agentCount; ++i) {
@@ -86,5 +100,14 @@ public:
     const PedestrianType& pedestrian(int i) const { return agents[i]; }
 
 private:
+    /// Lets the present pedestrians among [begin, end) think.
+    void think(int begin, int end, float dt) {
+        for (int i = begin; i < end; ++i) {
+            if (agents[i].present) {
+                agents[i].think(dt);
+            }
+        }
+    }
+
     std::unique_ptr<PedestrianType[]> agents;
 };

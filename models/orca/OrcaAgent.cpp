@@ -22,6 +22,12 @@ constexpr float stillRelativeSpeed = 1e-12f;
 
 const float unbounded = std::numeric_limits<float>::infinity();
 
+// A squared distance and its root are rounded to a few parts in ten million; widening the
+// bound of a neighbour search by far more than that never turns away a neighbour.
+constexpr float roundingMargin = 1e-5f;
+// Added to the bound so that it stays above zero for agents standing on one spot (m²).
+constexpr float smallestSquaredRange = std::numeric_limits<float>::min();
+
 Vec2 perpendicular(const Vec2& d) {
     return {-d.y, d.x};
 }
@@ -44,11 +50,28 @@ void OrcaAgent::findNeighbours() {
     const float obstacleRange = obstacleTimeHorizon * speedLimit + discRadius;
     index.queryObstacles(*this, obstacleRange * obstacleRange);
 
+    float range = neighbourRange * neighbourRange;
+    // With the same agents in the tree as at the build before, the kth nearest of then is now
+    // at most twice the largest move farther, and so is the new kth nearest: a search within
+    // that finds the same list, in the same order, and turns most of the tree away at once.
+    if (index.steady() && listBuild + 1 == index.builds() && maxNeighbourCount > 0 &&
+        agentNeighbourList.size() == maxNeighbourCount) {
+        const float reach = std::sqrt(agentNeighbourList.back().first) + 2.0f * index.drift();
+        const float bound = reach * reach * (1.0f + roundingMargin) + smallestSquaredRange;
+        range = std::min(range, bound);
+    }
     agentNeighbourList.clear();
+    listBuild = index.builds();
     if (maxNeighbourCount > 0) {
-        float range = neighbourRange * neighbourRange;
         index.queryAgents(*this, range);
     }
+}
+
+void OrcaAgent::reserveLists(std::size_t obstacleEdges) {
+    agentNeighbourList.reserve(maxNeighbourCount);
+    obstacleNeighbourList.reserve(obstacleEdges);
+    planes.reserve(obstacleEdges + maxNeighbourCount);
+    projectedPlanes.reserve(obstacleEdges + maxNeighbourCount);
 }
 
 void OrcaAgent::considerAgent(const OrcaAgent& other, float& range) {

@@ -64,6 +64,9 @@ private:
     friend class OrcaEngine;
     friend class SpatialIndex;
 
+    /// Room in the lists of a velocity choice for `obstacleEdges` obstacle neighbours besides
+    /// a full list of agent neighbours.
+    void reserveLists(std::size_t obstacleEdges);
     /// considerAgent with the squared distance `d` (m²) already known.
     void keepIfNearer(const OrcaAgent& other, float d, float& range);
     void addObstaclePlane(const ObstacleVertex& near, float inverseHorizon);
@@ -89,6 +92,8 @@ private:
     float obstacleTimeHorizon = 0.0f;
 
     std::size_t obstaclePlanes = 0;
+    /// The agent tree build after which the neighbour list was last found.
+    unsigned listBuild = 0;
     /// Scratch list of solveProjected, kept so that a step does not allocate.
     std::vector<HalfPlane> projectedPlanes;
 };
@@ -102,12 +107,21 @@ inline void OrcaAgent::keepIfNearer(const OrcaAgent& other, float d, float& rang
     if (agentNeighbourList.size() < maxNeighbourCount) {
         agentNeighbourList.emplace_back(d, &other);
     }
-    std::size_t slot = agentNeighbourList.size() - 1;
-    while (slot != 0 && d < agentNeighbourList[slot - 1].first) {
-        agentNeighbourList[slot] = agentNeighbourList[slot - 1];
-        --slot;
+    // Sorted insertion without a data-dependent branch, which would mispredict for about
+    // every neighbour: from the end down, each entry takes its left neighbour, the new one or
+    // itself; an equal distance goes after the ones already there, and the farthest of a full
+    // list drops out.
+    AgentNeighbour* const list = agentNeighbourList.data();
+    for (std::size_t slot = agentNeighbourList.size() - 1; slot != 0; --slot) {
+        const float own = list[slot].first;
+        const float left = list[slot - 1].first;
+        const OrcaAgent* kept = d < own ? &other : list[slot].second;
+        kept = d < left ? list[slot - 1].second : kept;
+        list[slot] = {d < left ? left : (d < own ? d : own), kept};
     }
-    agentNeighbourList[slot] = {d, &other};
+    if (d < list[0].first) {
+        list[0] = {d, &other};
+    }
     if (agentNeighbourList.size() == maxNeighbourCount) {
         range = agentNeighbourList.back().first;
     }

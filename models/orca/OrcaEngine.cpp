@@ -1,5 +1,9 @@
 #include "models/orca/OrcaEngine.h"
 
+#include <algorithm>
+
+#include "models/StepThreads.h"
+
 namespace {
 
 // With repeated points a polygon has edges of zero length. Its corners are then judged
@@ -20,6 +24,11 @@ const Vec2* distinctNeighbour(const std::vector<Vec2>& polygon, std::size_t i, i
 // Direction of an edge whose ends coincide everywhere in the polygon: any fixed unit vector
 // keeps the neighbouring edges' tests finite, and the edge itself is never used.
 constexpr Vec2 pointPolygonDirection(1.0f, 0.0f);
+
+// Obstacle edges an agent has room for in its lists from the start. Scenes of a few walls
+// then never allocate in a step; in larger ones an agent's lists grow the first times it
+// meets more edges at once, and keep their size.
+constexpr std::size_t obstacleEdgesReserved = 24;
 
 }  // namespace
 
@@ -56,9 +65,10 @@ int OrcaEngine::spawnAgent(const Vec2& position) {
     agent->obstacleTimeHorizon = agentTemplate->obstacleTimeHorizon;
     agent->currentVelocity = agentTemplate->currentVelocity;
     agent->place = agents.size();
-    // Room for a full list up front, so that the first steps do not allocate either.
-    agent->agentNeighbourList.reserve(agent->maxNeighbourCount);
+    // Room up front, so that the first steps do not allocate either.
+    agent->reserveLists(obstacleRoom());
     agents.push_back(std::move(agent));
+    index.reserveAgents(agents.size());
     return static_cast<int>(agents.size() - 1);
 }
 
@@ -98,6 +108,13 @@ ObstacleVertex* OrcaEngine::appendVertex(const Vec2& point) {
 
 void OrcaEngine::indexObstacles() {
     index.buildObstacleTree();
+    for (const auto& agent : agents) {
+        agent->reserveLists(obstacleRoom());
+    }
+}
+
+std::size_t OrcaEngine::obstacleRoom() const {
+    return std::min(vertexList.size(), obstacleEdgesReserved);
 }
 
 void OrcaEngine::setPresent(std::size_t agent, bool present) {
@@ -113,23 +130,35 @@ void OrcaEngine::setPresent(std::size_t agent, bool present) {
     index.presenceChanged();
 }
 
-void OrcaEngine::advance() {
+void OrcaEngine::advance(StepThreads* threads) {
     // Decide: each agent writes only its own lists and new velocity, so all decide from the
-    // state before the step.
+    // state before the step, in any order and on any thread.
     index.buildAgentTree();
-    // Index order or any other gives the same velocities; tree order visits neighbours one
-    // after another, so their data is still in cache. The tree holds the present agents only,
-    // at the front of the order.
-    const std::vector<AgentSlot>& order = index.agentOrder();
     const std::size_t present = index.agentsInTree();
-    for (std::size_t i = 0; i < present; ++i) {
-        order[i].agent->findNeighbours();
-        order[i].agent->chooseVelocity();
+    if (threads) {
+        struct Decide : StepThreads::Task {
+            explicit Decide(OrcaEngine& owner) : engine(owner) {}
+            void decide(std::size_t begin, std::size_t end) override { engine.decide(begin, end); }
+            OrcaEngine& engine;
+        } task(*this);
+        threads->run(present, task);
+    } else {
+        decide(0, present);
     }
     // Move.
     for (const auto& agent : agents) {
         if (agent->inScene) {
             agent->commit();
         }
+    }
+}
+
+void OrcaEngine::decide(std::size_t begin, std::size_t end) {
+    // Tree order visits neighbours one after another, so their data is still in cache. The
+    // tree holds the present agents only, at the front of the order.
+    const std::vector<AgentSlot>& order = index.agentOrder();
+    for (std::size_t i = begin; i < end; ++i) {
+        order[i].agent->findNeighbours();
+        order[i].agent->chooseVelocity();
     }
 }

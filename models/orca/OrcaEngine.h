@@ -14,6 +14,8 @@
 /// nearby agents (sharing the avoidance half and half) and of nearby obstacle edges, within
 /// its speed limit; then all agents move. It owns its agents, the template they start from,
 /// the obstacle vertices (including those made by splitting edges) and the spatial index.
+class StepThreads;
+
 class OrcaEngine {
 public:
     /// Returned by spawnAgent and addPolygon when they add nothing.
@@ -40,8 +42,9 @@ public:
     /// Duration of the next steps, in seconds.
     void setTimeStep(float dt) { step = dt; }
     /// One step: every present agent chooses its velocity from the state before the step, then
-    /// they all move.
-    void advance();
+    /// they all move. With `threads`, the agents choose on all of them at once, with the same
+    /// results.
+    void advance(StepThreads* threads = nullptr);
     /// Puts an agent into the scene or takes it out. An absent agent is not in the agent tree
     /// and so nobody's neighbour, chooses no velocity and does not move; its position and
     /// velocity stay as they were, and its neighbour lists are emptied. Agents start present.
@@ -83,6 +86,11 @@ public:
 private:
     friend class SpatialIndex;
 
+    /// Neighbour search and velocity choice for the agents in places [begin, end) of the tree
+    /// order.
+    void decide(std::size_t begin, std::size_t end);
+    /// Obstacle edges to make room for in each agent's lists.
+    std::size_t obstacleRoom() const;
     /// Appends a vertex at `point` to the vertex list and returns it; index set, links empty.
     ObstacleVertex* appendVertex(const Vec2& point);
 

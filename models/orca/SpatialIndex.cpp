@@ -1,6 +1,8 @@
 #include "models/orca/SpatialIndex.h"
 
 #include <algorithm>
+#include <array>
+#include <limits>
 #include <utility>
 
 #include "models/orca/ObstacleVertex.h"
@@ -47,8 +49,24 @@ std::pair<std::size_t, std::size_t> balance(std::size_t left, std::size_t right)
 
 SpatialIndex::~SpatialIndex() = default;
 
+void SpatialIndex::reserveAgents(std::size_t count) {
+    if (order.capacity() >= count) {
+        return;
+    }
+    // Doubling keeps spawning one agent after another linear in time.
+    const std::size_t room = std::max(count, 2 * order.capacity());
+    order.reserve(room);
+    absentSlots.reserve(room);
+    nodes.reserve(2 * room);
+    slotX.reserve(room + scanWidth);
+    slotY.reserve(room + scanWidth);
+}
+
 void SpatialIndex::buildAgentTree() {
     const std::size_t count = engine.agentCount();
+    // The slots still hold the positions of the last build, so that the bound of a query
+    // can tell how far anyone has moved since, as long as the same agents are in the tree.
+    steadyBuilds = buildCount > 0 && order.size() == count && !membershipChanged;
     if (order.size() < count) {
         // New agents join at the end, which is the end of the present ones only when nobody
         // is absent.
@@ -58,6 +76,8 @@ void SpatialIndex::buildAgentTree() {
         }
         nodes.resize(2 * count - 1);
         absentSlots.reserve(count);
+        slotX.resize(count + scanWidth, 0.0f);
+        slotY.resize(count + scanWidth, 0.0f);
         if (!membershipChanged) {
             treeSize = count;
         }
@@ -66,11 +86,21 @@ void SpatialIndex::buildAgentTree() {
         gatherPresentAgents();
         membershipChanged = false;
     }
+    largestMove = 0.0f;
     for (std::size_t i = 0; i < treeSize; ++i) {
-        order[i].position = order[i].agent->position();
+        const Vec2& now = order[i].agent->position();
+        largestMove = std::max(largestMove, (now - order[i].position).length());
+        order[i].position = now;
     }
+    // An infinite or NaN move (or position) fails the comparison.
+    steadyBuilds = steadyBuilds && largestMove < std::numeric_limits<float>::infinity();
+    ++buildCount;
     if (treeSize > 0) {
         buildAgentNode(0, treeSize, 0);
+    }
+    for (std::size_t i = 0; i < treeSize; ++i) {
+        slotX[i] = order[i].position.x;
+        slotY[i] = order[i].position.y;
     }
 }
 
@@ -148,11 +178,33 @@ void SpatialIndex::queryAgents(OrcaAgent& agent, float& range) const {
 void SpatialIndex::queryAgentNode(OrcaAgent& agent, float& range, std::size_t node) const {
     const AgentNode& box = nodes[node];
     if (box.end - box.begin <= maxLeafSize) {
+        // A fixed number of lanes lets the compiler compute them with a few vector
+        // instructions; lanes past the leaf read the next leaf or the padding and go unused.
+        // The operations are those of (p − position).squaredLength(), so the distances are
+        // bit for bit the same.
         const Vec2& p = agent.position();
-        for (std::size_t i = box.begin; i < box.end; ++i) {
-            const float d = (p - order[i].position).squaredLength();
-            if (d < range) {
-                agent.keepIfNearer(*order[i].agent, d, range);
+        const float* const xs = slotX.data() + box.begin;
+        const float* const ys = slotY.data() + box.begin;
+        std::array<float, scanWidth> squared;
+        for (std::size_t j = 0; j < scanWidth; ++j) {
+            const float dx = p.x - xs[j];
+            const float dy = p.y - ys[j];
+            squared[j] = dx * dx + dy * dy;
+        }
+        // The lanes within range are gathered without a branch per lane, which would
+        // mispredict for most of them; the range only shrinks, so each is checked again as
+        // it is offered, in slot order.
+        std::array<std::uint32_t, scanWidth> near;
+        std::uint32_t nearCount = 0;
+        const float before = range;
+        for (std::uint32_t j = 0; j < box.end - box.begin; ++j) {
+            near[nearCount] = j;
+            nearCount += squared[j] < before ? 1 : 0;
+        }
+        for (std::uint32_t n = 0; n < nearCount; ++n) {
+            const std::uint32_t j = near[n];
+            if (squared[j] < range) {
+                agent.keepIfNearer(*order[box.begin + j].agent, squared[j], range);
             }
         }
         return;

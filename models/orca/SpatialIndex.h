@@ -57,6 +57,8 @@ public:
     /// Takes in agents spawned since the last build and rebuilds the kd-tree over the current
     /// positions of the present agents.
     void buildAgentTree();
+    /// Makes room for `count` agents, so that the build that takes them in allocates nothing.
+    void reserveAgents(std::size_t count);
     /// Some agent came or went: the next build gathers the present agents again.
     void presenceChanged() { membershipChanged = true; }
     /// Rebuilds the obstacle tree from the engine's vertices; edges crossing a splitting line
@@ -73,6 +75,14 @@ public:
     /// How many agents the last build put into the tree.
     std::size_t agentsInTree() const { return treeSize; }
     const std::vector<AgentNode>& agentNodes() const { return nodes; }
+
+    /// Agent tree builds so far.
+    unsigned builds() const { return buildCount; }
+    /// Whether the last two builds had the same present agents, all at finite positions.
+    bool steady() const { return steadyBuilds; }
+    /// The farthest any present agent moved between the last two builds (m); valid when
+    /// steady.
+    float drift() const { return largestMove; }
     const ObstacleNode* obstacleTree() const { return obstacleRoot.get(); }
 
 private:
@@ -85,11 +95,20 @@ private:
     std::unique_ptr<ObstacleNode> buildObstacleNode(const std::vector<ObstacleVertex*>& edges);
     void queryObstacleNode(OrcaAgent& agent, float range, const ObstacleNode* node) const;
 
+    /// Lanes of a leaf scan: the leaf size rounded up to whole vector registers.
+    static constexpr std::size_t scanWidth = 16;
+
     std::vector<AgentSlot> order;  ///< permuted in place by each build
-    std::size_t treeSize = 0;      ///< present agents, at the front of the order
+    /// The slots' coordinates on their own, padded by scanWidth, so that a leaf's distances
+    /// are computed a register at a time.
+    std::vector<float> slotX, slotY;
+    std::size_t treeSize = 0;  ///< present agents, at the front of the order
     bool membershipChanged = false;
     std::vector<AgentSlot> absentSlots;  ///< scratch of gatherPresentAgents, sized up front
     std::vector<AgentNode> nodes;
+    unsigned buildCount = 0;
+    bool steadyBuilds = false;
+    float largestMove = 0.0f;
     std::unique_ptr<ObstacleNode> obstacleRoot;
     OrcaEngine& engine;
 };

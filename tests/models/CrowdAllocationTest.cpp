@@ -13,7 +13,9 @@
 
 #include "models/SimulationBoids.h"
 #include "models/SimulationHelbing.h"
+#include "models/SimulationRVO2.h"
 #include "tests/support/CrowdScene.h"
+#include "tests/support/RunDigest.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 #define VESTRA_COUNTS_ALLOCATIONS 0
@@ -126,6 +128,18 @@ long allocationsOverSteps(int agents, int steps, bool comeAndGo = false) {
     return allocations.load() - before;
 }
 
+// The same for any model, on a grid crowd among walls with every 13th agent going and coming
+// back, with the decisions shared among `threads` threads.
+template <class Model>
+long allocationsOverGridSteps(int agents, int steps, int threads) {
+    Model simulation;
+    simulation.setStepThreads(threads);
+    placeGridCrowd(simulation, agents);
+    const long before = allocations.load();
+    digestOfSteps(simulation, steps);
+    return allocations.load() - before;
+}
+
 class CrowdAllocation : public testing::Test {
 protected:
     void SetUp() override {
@@ -154,4 +168,13 @@ TEST_F(CrowdAllocation, HelbingStepsAllocateNothing) {
 
 TEST_F(CrowdAllocation, StepsWhileAgentsComeAndGoAllocateNothing) {
     EXPECT_EQ(allocationsOverSteps<SimulationHelbing>(1500, 10, true), 0);
+}
+
+TEST_F(CrowdAllocation, CollisionAvoidanceStepsAllocateNothing) {
+    EXPECT_EQ(allocationsOverGridSteps<SimulationRVO2>(1500, 15, 1), 0);
+}
+
+TEST_F(CrowdAllocation, ThreadedStepsAllocateNothing) {
+    EXPECT_EQ(allocationsOverGridSteps<SimulationRVO2>(2500, 15, 2), 0);
+    EXPECT_EQ(allocationsOverGridSteps<SimulationHelbing>(2500, 15, 2), 0);
 }
