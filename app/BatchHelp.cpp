@@ -36,7 +36,9 @@ const CommandHelp commands[] = {
      "  --set \"Name=text\"       a model parameter (repeatable); the text must be wholly a\n"
      "                          value of the parameter's type\n"
      "  --metric-set \"Name=text\" a metric parameter (repeatable)\n"
-     "  --load-params PRM       per-pedestrian parameter values from a parameter file\n"},
+     "  --load-params PRM       per-pedestrian parameter values from a parameter file\n"
+     "  --jobs N                threads sharing each step of 2000 pedestrians or more\n"
+     "                          (default 1, 0: one per core); the score is the same\n"},
     {"calibrate",
      "vestra-batch calibrate FILE --model NAME --metric NAME --algorithm NAME [options]\n"
      "                        [reading options]\n"
@@ -49,7 +51,9 @@ const CommandHelp commands[] = {
      "  --algorithm-set \"Name=text\" an algorithm parameter (repeatable)\n"
      "  --seed N                   seed of the random generator (default: the calendar time,\n"
      "                             printed on standard error)\n"
-     "  --jobs N                   threads evaluating at once (default 1, 0: one per core)\n"
+     "  --jobs N                   threads evaluating at once (default 1, 0: one per core);\n"
+     "                             an algorithm that evaluates one run at a time shares each\n"
+     "                             step of 2000 pedestrians or more among them instead\n"
      "  --save-params PRM          write the best values as a parameter file\n"
      "  --trace CSV                write evaluation,cost,best for every evaluation\n"},
     {"convert",

@@ -87,7 +87,8 @@ const char* batchUsage() {
     return "usage: vestra-batch list\n"
            "       vestra-batch info FILE [reading options]\n"
            "       vestra-batch evaluate FILE --model NAME --metric NAME [--set \"Name=text\"]...\n"
-           "                [--metric-set \"Name=text\"]... [--load-params PRM] [reading options]\n"
+           "                [--metric-set \"Name=text\"]... [--load-params PRM] [--jobs N]\n"
+           "                [reading options]\n"
            "       vestra-batch calibrate FILE --model NAME --metric NAME --algorithm NAME\n"
            "                [--seed N] [--set \"Name=text\"]... [--metric-set \"Name=text\"]...\n"
            "                [--algorithm-set \"Name=text\"]... [--load-params PRM]\n"
@@ -137,9 +138,9 @@ bool parseBatchOptions(const std::vector<std::string>& arguments, BatchOptions& 
         const bool known =
             reads || (options.command == "convert" && option == "-o") ||
             (runs && (option == "--model" || option == "--metric" || option == "--set" ||
-                      option == "--metric-set" || option == "--load-params" ||
+                      option == "--metric-set" || option == "--load-params" || option == "--jobs" ||
                       (calibrates && (option == "--algorithm" || option == "--seed" ||
-                                      option == "--jobs" || option == "--algorithm-set" ||
+                                      option == "--algorithm-set" ||
                                       option == "--save-params" || option == "--trace"))));
         if (!known) {
             error = "Unknown option \"" + option + "\" for " + options.command + ".";

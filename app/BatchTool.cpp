@@ -164,8 +164,12 @@ int BatchTool::runCommand(const std::vector<std::string>& arguments) {
         return unusableInput;
     }
     record.rebuildIndex();
+    const int jobs = options.jobs > 0
+                         ? options.jobs
+                         : std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
 
     if (options.command == "evaluate") {
+        model->setStepThreads(jobs);
         out << formatScore(evaluateModel(record, reference, *metric)) << "\n";
         return success;
     }
@@ -193,9 +197,6 @@ int BatchTool::runCommand(const std::vector<std::string>& arguments) {
             }
         };
     }
-    const int jobs = options.jobs > 0
-                         ? options.jobs
-                         : std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
     bool completed = false;
     {
         const CancelSignals signals(*calibration);

@@ -11,6 +11,7 @@
 #include "data/Record.h"
 #include "metrics/Evaluation.h"
 #include "metrics/Metric.h"
+#include "models/Simulation.h"
 
 bool runCalibration(Record& record, Simulation& reference, Metric& metric, Calibration& calibration,
                     std::ostream& reportOut, int jobs, const EvaluationPool::Factory& instances) {
@@ -31,6 +32,10 @@ bool runCalibration(Record& record, Simulation& reference, Metric& metric, Calib
             pool = std::make_unique<EvaluationPool>(jobs, instances, *record.boundExperiment());
         }
         calibration.pool = pool.get();
+        // Threads that are not busy with whole evaluations share the steps of large crowds.
+        if (Simulation* model = record.boundSimulation()) {
+            model->setStepThreads(pool ? 1 : jobs);
+        }
         calibration.calibrate();
     } catch (const std::bad_alloc&) {
         calibration.failure = "The calibration ran out of memory and was stopped.";

@@ -398,6 +398,7 @@ void VestraWindow::evaluate() {
     if (!recordHoldsSelection()) {
         return;
     }
+    simulation->setStepThreads(ui.jobsBox->value());
     EvaluationThread worker(record, reference, metric);
     QProgressDialog busy("Evaluating...", QString(), 0, 0, this);
     busy.setCancelButton(nullptr);

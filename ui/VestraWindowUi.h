@@ -103,7 +103,9 @@ public:
         jobsBox->setRange(1, 256);
         jobsBox->setValue(std::max(1, QThread::idealThreadCount()));
         jobsBox->setSuffix(" jobs");
-        jobsBox->setToolTip("Threads that evaluate at once during a calibration");
+        jobsBox->setToolTip(
+            "Threads that evaluate at once during a calibration, or that share each step of "
+            "2000 pedestrians or more");
 
         label_4 = makeTitle("label_4", 0, 300);
         label_13 = makeTitle("label_13", 75, 340);

@@ -285,6 +285,34 @@ TEST(BatchTool, ThreadCountsGiveByteIdenticalCalibrations) {
     }
 }
 
+TEST(BatchTool, EvaluatingALargeCrowdOnSeveralThreadsGivesTheSameScore) {
+    // 2025 walkers on a 1.2 m grid, each 0.1 m further along x every frame: steps of this many
+    // present agents are shared among the threads.
+    std::string ana = "nped 2025\nnobs 0\nnrow 4\ntime(s) 0 0.1 0.2 0.3\n";
+    for (int i = 0; i < 2025; ++i) {
+        ana += "center_" + std::to_string(i + 1);
+        for (int frame = 0; frame < 4; ++frame) {
+            ana += " " + std::to_string(1.2 * (i % 45) + 0.1 * frame) + " " +
+                   std::to_string(1.2 * (i / 45));
+        }
+        ana += "\nori_center_" + std::to_string(i + 1) + " 0 0 0 0\nspd_center_" +
+               std::to_string(i + 1) + " 1 1 1 1\n";
+    }
+    ScratchFolder folder;
+    const std::string crowd = folder.write("crowd.ana", ana);
+    for (const char* model : {"Boids", "Helbing", "RVO2", "Vision"}) {
+        SCOPED_TRACE(model);
+        std::vector<std::string> scores;
+        for (const char* jobs : {"1", "2"}) {
+            const Result r = runBatch(folder, {"evaluate", crowd, "--model", model, "--metric",
+                                               "Difference", "--jobs", jobs});
+            ASSERT_EQ(r.status, 0) << r.err;
+            scores.push_back(lastLine(r.out));
+        }
+        EXPECT_EQ(scores[0], scores[1]);
+    }
+}
+
 TEST(BatchTool, ASignalStopsACalibrationThatKeepsAndWritesWhatItFound) {
     // A Greedy search of Vision on the bottleneck takes about ten seconds; it gets the signal
     // after half a second.
