@@ -17,7 +17,7 @@
 class AgentTree {
 public:
     /// Agents a node may hold without being split.
-    static constexpr int maxLeafSize = 15;
+    static constexpr int maxLeafSize = 32;
 
     /// A tree for up to `agentCount` agents (2 × agentCount nodes).
     explicit AgentTree(int agentCount);
@@ -43,7 +43,7 @@ public:
 
 private:
     /// Slots a leaf scan computes at once: the leaf size rounded up to whole vector registers.
-    static constexpr int scanWidth = 16;
+    static constexpr int scanWidth = 32;
 
     struct Node {
         float minX = 0.0f, minY = 0.0f, maxX = 0.0f, maxY = 0.0f;  ///< box of the node's agents
