@@ -8,6 +8,8 @@
 #include <cstring>
 #include <limits>
 
+#include "models/SortingNetwork.h"
+
 namespace {
 
 constexpr int k = CrowdAgent::maxNeighbours;  // neighbours kept per agent
@@ -29,32 +31,16 @@ void sortKeys(std::uint64_t* keys, int count) {
     }
 }
 
-// Puts the smaller of two keys first with conditional moves, not a branch.
-inline void exchange(std::uint64_t* keys, int i, int j) {
-    const std::uint64_t a = keys[i];
-    const std::uint64_t b = keys[j];
-    keys[i] = a < b ? a : b;
-    keys[j] = a < b ? b : a;
-}
-
-// Sorts ten keys with a fixed network of 29 compare-exchanges in eight layers. An insertion
-// sort's comparisons depend on the keys and mispredict about half the time; here nothing does.
-void sortTenKeys(std::uint64_t* keys) {
-    exchange(keys, 0, 8), exchange(keys, 1, 9), exchange(keys, 2, 7), exchange(keys, 3, 5);
-    exchange(keys, 4, 6);
-    exchange(keys, 0, 2), exchange(keys, 1, 4), exchange(keys, 5, 8), exchange(keys, 7, 9);
-    exchange(keys, 0, 3), exchange(keys, 2, 4), exchange(keys, 5, 7), exchange(keys, 6, 9);
-    exchange(keys, 0, 1), exchange(keys, 3, 6), exchange(keys, 8, 9);
-    exchange(keys, 1, 5), exchange(keys, 2, 3), exchange(keys, 4, 8), exchange(keys, 6, 7);
-    exchange(keys, 1, 2), exchange(keys, 3, 5), exchange(keys, 4, 6), exchange(keys, 7, 8);
-    exchange(keys, 2, 3), exchange(keys, 4, 5), exchange(keys, 6, 7);
-    exchange(keys, 3, 4), exchange(keys, 5, 6);
-}
-
 // Sorts a full list of keys.
 void sortFullList(std::uint64_t* keys) {
     if constexpr (k == 10) {
-        sortTenKeys(keys);
+        // The smaller key first, with conditional moves rather than a branch.
+        sortTen([keys](int i, int j) {
+            const std::uint64_t a = keys[i];
+            const std::uint64_t b = keys[j];
+            keys[i] = a < b ? a : b;
+            keys[j] = a < b ? b : a;
+        });
     } else {
         sortKeys(keys, k);
     }

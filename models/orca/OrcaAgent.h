@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "models/orca/HalfPlane.h"
+#include "models/orca/NearestAgents.h"
 #include "models/orca/Vec2.h"
 
 class OrcaEngine;
@@ -67,7 +68,7 @@ private:
     /// Room in the lists of a velocity choice for `obstacleEdges` obstacle neighbours besides
     /// a full list of agent neighbours.
     void reserveLists(std::size_t obstacleEdges);
-    /// considerAgent with the squared distance `d` (m²) already known.
+    /// During a tree query: offers `other` at squared distance `d` (m²) to the nearest ones.
     void keepIfNearer(const OrcaAgent& other, float d, float& range);
     void addObstaclePlane(const ObstacleVertex& near, float inverseHorizon);
     void addAgentPlane(const OrcaAgent& other, float inverseHorizon, float inverseTimeStep);
@@ -96,33 +97,14 @@ private:
     unsigned listBuild = 0;
     /// Scratch list of solveProjected, kept so that a step does not allocate.
     std::vector<HalfPlane> projectedPlanes;
+    /// The agents offered by the tree query under way; they become agentNeighbourList.
+    NearestAgents nearest;
 };
 
 // Inline: the kd-tree query offers every agent of a leaf, and most steps spend their time
 // there.
 inline void OrcaAgent::keepIfNearer(const OrcaAgent& other, float d, float& range) {
-    if (&other == this || maxNeighbourCount == 0 || !(d < range)) {
-        return;
-    }
-    if (agentNeighbourList.size() < maxNeighbourCount) {
-        agentNeighbourList.emplace_back(d, &other);
-    }
-    // Sorted insertion without a data-dependent branch, which would mispredict for about
-    // every neighbour: from the end down, each entry takes its left neighbour, the new one or
-    // itself; an equal distance goes after the ones already there, and the farthest of a full
-    // list drops out.
-    AgentNeighbour* const list = agentNeighbourList.data();
-    for (std::size_t slot = agentNeighbourList.size() - 1; slot != 0; --slot) {
-        const float own = list[slot].first;
-        const float left = list[slot - 1].first;
-        const OrcaAgent* kept = d < own ? &other : list[slot].second;
-        kept = d < left ? list[slot - 1].second : kept;
-        list[slot] = {d < left ? left : (d < own ? d : own), kept};
-    }
-    if (d < list[0].first) {
-        list[0] = {d, &other};
-    }
-    if (agentNeighbourList.size() == maxNeighbourCount) {
-        range = agentNeighbourList.back().first;
+    if (&other != this && d < range) {
+        nearest.offer(&other, d, range);
     }
 }
