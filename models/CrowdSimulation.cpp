@@ -49,7 +49,7 @@ void CrowdSimulation::step(float dt) {
         return;
     }
     updateDesiredVelocities();
-    crowd->crowdStep(dt, threadsForStep(crowd->presentCount()));
+    crowd->crowdStep(dt, threadsForStep());
     storeAgentStates();
 }
 

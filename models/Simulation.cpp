@@ -117,8 +117,8 @@ void Simulation::setStepThreads(int threads) {
     }
 }
 
-StepThreads* Simulation::threadsForStep(int presentAgents) const {
-    return presentAgents >= smallestThreadedStep ? stepPool.get() : nullptr;
+StepThreads* Simulation::threadsForStep() const {
+    return stepPool && presentCount() >= smallestThreadedStep ? stepPool.get() : nullptr;
 }
 
 void Simulation::initialise(int count) {

@@ -111,9 +111,9 @@ public:
     std::vector<float> parameterDefaults;
 
 protected:
-    /// The threads for a step of `presentAgents` agents; null when it runs on the calling
-    /// thread.
-    StepThreads* threadsForStep(int presentAgents) const;
+    /// The threads for the next step; null when it runs on the calling thread. The present
+    /// agents are counted only when there are threads to share a step among.
+    StepThreads* threadsForStep() const;
 
 private:
     int stepThreadCount = 1;

@@ -69,7 +69,7 @@ public:
     /// Every present pedestrian thinks, then every present pedestrian moves; an absent one is
     /// left exactly as it was.
     void step(float dt) override {
-        if (StepThreads* threads = threadsForStep(presentCount())) {
+        if (StepThreads* threads = threadsForStep()) {
             struct Think : StepThreads::Task {
                 Think(SimulationGeneric& owner, float time) : simulation(owner), dt(time) {}
                 void decide(std::size_t begin, std::size_t end) override {

@@ -115,7 +115,7 @@ void SimulationRVO2::step(float dt) {
         // down into its goal instead of overshooting it.
         engine->setPreferredVelocity(i, toGoal.limitedTo(speed));
     }
-    engine->advance(threadsForStep(presentCount()));
+    engine->advance(threadsForStep());
     for (std::size_t i = 0; i < count; ++i) {
         if (!engine->agent(i).isPresent()) {
             continue;

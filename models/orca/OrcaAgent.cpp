@@ -63,38 +63,19 @@ void OrcaAgent::findNeighbours() {
     agentNeighbourList.clear();
     listBuild = index.builds();
     if (maxNeighbourCount > 0) {
-        nearest.start(maxNeighbourCount);
         index.queryAgents(*this, range);
-        nearest.copyTo(agentNeighbourList);
     }
 }
 
 void OrcaAgent::reserveLists(std::size_t obstacleEdges) {
     agentNeighbourList.reserve(maxNeighbourCount);
-    nearest.start(maxNeighbourCount);
     obstacleNeighbourList.reserve(obstacleEdges);
     planes.reserve(obstacleEdges + maxNeighbourCount);
     projectedPlanes.reserve(obstacleEdges + maxNeighbourCount);
 }
 
 void OrcaAgent::considerAgent(const OrcaAgent& other, float& range) {
-    const float d = (location - other.location).squaredLength();
-    if (&other == this || maxNeighbourCount == 0 || !(d < range)) {
-        return;
-    }
-    if (agentNeighbourList.size() < maxNeighbourCount) {
-        agentNeighbourList.emplace_back(d, &other);
-    }
-    // An equal distance goes after the entries already there; in a full list the farthest is
-    // overwritten.
-    std::size_t slot = agentNeighbourList.size() - 1;
-    for (; slot != 0 && d < agentNeighbourList[slot - 1].first; --slot) {
-        agentNeighbourList[slot] = agentNeighbourList[slot - 1];
-    }
-    agentNeighbourList[slot] = {d, &other};
-    if (agentNeighbourList.size() == maxNeighbourCount) {
-        range = agentNeighbourList.back().first;
-    }
+    keepIfNearer(other, (location - other.location).squaredLength(), range);
 }
 
 void OrcaAgent::considerObstacle(const ObstacleVertex& vertex, float range) {

@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "models/orca/HalfPlane.h"
-#include "models/orca/NearestAgents.h"
 #include "models/orca/Vec2.h"
 
 class OrcaEngine;
@@ -68,7 +67,7 @@ private:
     /// Room in the lists of a velocity choice for `obstacleEdges` obstacle neighbours besides
     /// a full list of agent neighbours.
     void reserveLists(std::size_t obstacleEdges);
-    /// During a tree query: offers `other` at squared distance `d` (m²) to the nearest ones.
+    /// considerAgent with the squared distance `d` (m²) already known.
     void keepIfNearer(const OrcaAgent& other, float d, float& range);
     void addObstaclePlane(const ObstacleVertex& near, float inverseHorizon);
     void addAgentPlane(const OrcaAgent& other, float inverseHorizon, float inverseTimeStep);
@@ -97,14 +96,24 @@ private:
     unsigned listBuild = 0;
     /// Scratch list of solveProjected, kept so that a step does not allocate.
     std::vector<HalfPlane> projectedPlanes;
-    /// The agents offered by the tree query under way; they become agentNeighbourList.
-    NearestAgents nearest;
 };
 
 // Inline: the kd-tree query offers every agent of a leaf, and most steps spend their time
 // there.
 inline void OrcaAgent::keepIfNearer(const OrcaAgent& other, float d, float& range) {
-    if (&other != this && d < range) {
-        nearest.offer(&other, d, range);
+    if (&other == this || maxNeighbourCount == 0 || !(d < range)) {
+        return;
+    }
+    if (agentNeighbourList.size() < maxNeighbourCount) {
+        agentNeighbourList.emplace_back(d, &other);
+    }
+    std::size_t slot = agentNeighbourList.size() - 1;
+    while (slot != 0 && d < agentNeighbourList[slot - 1].first) {
+        agentNeighbourList[slot] = agentNeighbourList[slot - 1];
+        --slot;
+    }
+    agentNeighbourList[slot] = {d, &other};
+    if (agentNeighbourList.size() == maxNeighbourCount) {
+        range = agentNeighbourList.back().first;
     }
 }

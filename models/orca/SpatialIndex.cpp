@@ -191,18 +191,7 @@ void SpatialIndex::queryAgentNode(OrcaAgent& agent, float& range, std::size_t no
             const float dy = p.y - ys[j];
             squared[j] = dx * dx + dy * dy;
         }
-        // The lanes within range are gathered without a branch per lane, which would
-        // mispredict for most of them; the range only shrinks, so each is checked again as
-        // it is offered, in slot order.
-        std::array<std::uint32_t, scanWidth> near;
-        std::uint32_t nearCount = 0;
-        const float before = range;
         for (std::uint32_t j = 0; j < box.end - box.begin; ++j) {
-            near[nearCount] = j;
-            nearCount += squared[j] < before ? 1 : 0;
-        }
-        for (std::uint32_t n = 0; n < nearCount; ++n) {
-            const std::uint32_t j = near[n];
             if (squared[j] < range) {
                 agent.keepIfNearer(*order[box.begin + j].agent, squared[j], range);
             }
