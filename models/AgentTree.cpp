@@ -19,6 +19,11 @@ constexpr int k = CrowdAgent::maxNeighbours;  // neighbours kept per agent
 // hundred times that never turns away an agent that the exact comparison would keep.
 constexpr float roundingMargin = 1e-5f;
 
+// Crowds up to this size insert each candidate in place. Their queries meet the same few agents
+// in the same order step after step, so a plain insertion's branches are predicted; in larger
+// crowds they are not, and appending, sorting once and inserting without branches is faster.
+constexpr int smallCrowd = 64;
+
 // Sorts a handful of keys in place; a plain insertion sort beats a general one at this size.
 void sortKeys(std::uint64_t* keys, int count) {
     for (int i = 1; i < count; ++i) {
@@ -57,8 +62,9 @@ void sortFullList(std::uint64_t* keys) {
 /// comparison and no square root.
 class AgentTree::Candidates {
 public:
-    Candidates(float range, float queryRadius, float largestRadius)
-        : searchRange(range),
+    Candidates(float range, float queryRadius, float largestRadius, bool inPlace)
+        : insertInPlace(inPlace),
+          searchRange(range),
           radii(queryRadius + largestRadius),
           radiiMargin(roundingMargin * (std::fabs(queryRadius) + std::fabs(largestRadius))) {
         updateReach();
@@ -83,34 +89,43 @@ public:
             return;
         }
         const std::uint64_t key = orderKey(distance, id);
-        // While the list fills, the reach depends on the search range alone, so the keys are
-        // only appended, and sorted once when the tenth arrives or the list is handed over.
-        if (count < k) {
+        if (count == k && !(key < keys[k - 1])) {
+            return;
+        }
+        if (insertInPlace) {
+            // A plain insertion: the worst of a full list drops out.
+            int position = count < k ? count++ : k - 1;
+            for (; position > 0 && key < keys[position - 1]; --position) {
+                keys[position] = keys[position - 1];
+            }
+            keys[position] = key;
+        } else if (count < k) {
+            // While the list fills, the reach depends on the search range alone, so the keys
+            // are only appended, and sorted once when the tenth arrives or the list is handed
+            // over.
             keys[count++] = key;
             if (count == k) {
                 sortFullList(keys.data());
-                updateReach();
             }
-            return;
+        } else {
+            // Insertion into the full list without a data-dependent branch, which would
+            // mispredict for about every candidate: from the end down, each entry takes its
+            // left neighbour, the new key or itself, and the worst drops out.
+            for (int i = k - 1; i > 0; --i) {
+                const std::uint64_t own = key < keys[i] ? key : keys[i];
+                keys[i] = key < keys[i - 1] ? keys[i - 1] : own;
+            }
+            keys[0] = key < keys[0] ? key : keys[0];
         }
-        if (!(key < keys[k - 1])) {
-            return;
+        if (count == k) {
+            updateReach();
         }
-        // Insertion into the full list without a data-dependent branch, which would
-        // mispredict for about every candidate: from the end down, each entry takes its left
-        // neighbour, the new key or itself, and the worst drops out.
-        for (int i = k - 1; i > 0; --i) {
-            const std::uint64_t own = key < keys[i] ? key : keys[i];
-            keys[i] = key < keys[i - 1] ? keys[i - 1] : own;
-        }
-        keys[0] = key < keys[0] ? key : keys[0];
-        updateReach();
     }
 
     /// Hands the list to the agent, cut to the overlapping neighbours when the nearest overlaps.
     void copyTo(CrowdAgent& agent) const {
         std::array<std::uint64_t, k> sorted = keys;
-        if (count < k) {
+        if (count < k && !insertInPlace) {
             sortKeys(sorted.data(), count);
         }
         agent.overlapping = count > 0 && distanceOf(sorted[0]) < 0.0f;
@@ -154,6 +169,9 @@ private:
         reachSquared = reach >= 0.0f ? std::min(reach * reach, ceilingSquared) : -1.0f;
     }
 
+    /// Keep the list sorted as candidates come; else append them while it fills and sort it
+    /// when it is full or handed over.
+    bool insertInPlace = false;
     float searchRange = 0.0f;
     float radii = 0.0f;        ///< radius of the query plus the largest radius (m)
     float radiiMargin = 0.0f;  ///< the rounding margin for those (m)
@@ -341,7 +359,7 @@ void AgentTree::searchFrom(int leaf, const Slot& query, Candidates& found) const
 }
 
 AgentTree::Candidates AgentTree::startQuery(const CrowdAgent& agent) const {
-    Candidates found(agent.searchRange, agent.radius, largestRadius);
+    Candidates found(agent.searchRange, agent.radius, largestRadius, slotCount <= smallCrowd);
     const int id = agent.id;
     const float tenth = lastTenth[id];
     // Ten agents were within `tenth` (surface distance) of this one at the build before, with
@@ -365,7 +383,7 @@ void AgentTree::finishQuery(CrowdAgent& agent, const Candidates& found) {
 
 void AgentTree::findNeighbours(CrowdAgent& agent) {
     if (slotCount == 0 || !agent.present) {
-        Candidates(agent.searchRange, agent.radius, largestRadius).copyTo(agent);
+        Candidates(agent.searchRange, agent.radius, largestRadius, true).copyTo(agent);
         return;
     }
     Candidates found = startQuery(agent);
