@@ -358,7 +358,7 @@ void AgentTree::searchFrom(int leaf, const Slot& query, Candidates& found) const
     }
 }
 
-AgentTree::Candidates AgentTree::startQuery(const CrowdAgent& agent) const {
+inline AgentTree::Candidates AgentTree::startQuery(const CrowdAgent& agent) const {
     Candidates found(agent.searchRange, agent.radius, largestRadius, slotCount <= smallCrowd);
     const int id = agent.id;
     const float tenth = lastTenth[id];
@@ -375,7 +375,7 @@ AgentTree::Candidates AgentTree::startQuery(const CrowdAgent& agent) const {
     return found;
 }
 
-void AgentTree::finishQuery(CrowdAgent& agent, const Candidates& found) {
+inline void AgentTree::finishQuery(CrowdAgent& agent, const Candidates& found) {
     found.copyTo(agent);
     lastTenth[agent.id] = found.tenthDistance();
     lastQuery[agent.id] = generation;
