@@ -89,16 +89,7 @@ void CrowdEngine::crowdStep(float dt, StepThreads* threads) {
     // Each agent reads the state before the step and writes only its own lists and new
     // velocity, so one agent's search and rule may follow another's in any order.
     const std::size_t present = static_cast<std::size_t>(tree.size());
-    if (threads) {
-        struct Decide : StepThreads::Task {
-            explicit Decide(CrowdEngine& owner) : engine(owner) {}
-            void decide(std::size_t begin, std::size_t end) override { engine.decide(begin, end); }
-            CrowdEngine& engine;
-        } task(*this);
-        threads->run(present, task);
-    } else {
-        decide(0, present);
-    }
+    forEachBatch(threads, present, [this](std::size_t begin, std::size_t end) { decide(begin, end); });
     move();
 }
 

@@ -69,19 +69,10 @@ public:
     /// Every present pedestrian thinks, then every present pedestrian moves; an absent one is
     /// left exactly as it was.
     void step(float dt) override {
-        if (StepThreads* threads = threadsForStep()) {
-            struct Think : StepThreads::Task {
-                Think(SimulationGeneric& owner, float time) : simulation(owner), dt(time) {}
-                void decide(std::size_t begin, std::size_t end) override {
-                    simulation.think(static_cast<int>(begin), static_cast<int>(end), dt);
-                }
-                SimulationGeneric& simulation;
-                float dt;
-            } task(*this, dt);
-            threads->run(static_cast<std::size_t>(agentCount), task);
-        } else {
-            think(0, agentCount, dt);
-        }
+        forEachBatch(threadsForStep(), static_cast<std::size_t>(agentCount),
+                     [this, dt](std::size_t begin, std::size_t end) {
+                         think(static_cast<int>(begin), static_cast<int>(end), dt);
+                     });
         for (int i = 0; i < agentCount; ++i) {
             if (agents[i].present) {
                 agents[i].finishThinking();

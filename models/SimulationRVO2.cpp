@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/PDF.h"
+#include "models/StepThreads.h"
 #include "models/orca/OrcaEngine.h"
 #include "models/orca/Vec2.h"
 
@@ -104,24 +105,28 @@ void SimulationRVO2::step(float dt) {
         return;
     }
     engine->setTimeStep(dt);
-    const std::size_t count = engine->agentCount();
-    for (std::size_t i = 0; i < count; ++i) {
-        if (!engine->agent(i).isPresent()) {
-            continue;
+    // Every agent on its own before and after the engine's step, so the threads share these
+    // passes too.
+    StepThreads* const threads = threadsForStep();
+    forEachBatch(threads, engine->agentCount(), [this](std::size_t begin, std::size_t end) {
+        for (std::size_t i = begin; i < end; ++i) {
+            if (engine->agent(i).isPresent()) {
+                const Vec2 toGoal = Vec2(goalX[i], goalY[i]) - engine->position(i);
+                const float speed = preferredSpeed(static_cast<int>(i));
+                // Nearer than one second's walk the agent asks only for what is left, so it
+                // slows down into its goal instead of overshooting it.
+                engine->setPreferredVelocity(i, toGoal.limitedTo(speed));
+            }
         }
-        const Vec2 toGoal = Vec2(goalX[i], goalY[i]) - engine->position(i);
-        const float speed = preferredSpeed(static_cast<int>(i));
-        // Nearer than one second's walk the agent asks only for what is left, so it slows
-        // down into its goal instead of overshooting it.
-        engine->setPreferredVelocity(i, toGoal.limitedTo(speed));
-    }
-    engine->advance(threadsForStep());
-    for (std::size_t i = 0; i < count; ++i) {
-        if (!engine->agent(i).isPresent()) {
-            continue;
+    });
+    engine->advance(threads);
+    forEachBatch(threads, engine->agentCount(), [this](std::size_t begin, std::size_t end) {
+        for (std::size_t i = begin; i < end; ++i) {
+            if (engine->agent(i).isPresent()) {
+                const Vec2& p = engine->position(i);
+                const Vec2& v = engine->velocity(i);
+                setAgentState(static_cast<int>(i), p.x, p.y, v.x, v.y);
+            }
         }
-        const Vec2& p = engine->position(i);
-        const Vec2& v = engine->velocity(i);
-        setAgentState(static_cast<int>(i), p.x, p.y, v.x, v.y);
-    }
+    });
 }

@@ -61,3 +61,20 @@ private:
     std::mutex sleepMutex;
     std::condition_variable wake;
 };
+
+/// Calls `body(begin, end)` over [0, count): in batches on every thread of `threads`, or at
+/// once on the calling thread when `threads` is null. The body must treat every item on its
+/// own, so that the results do not depend on how the items are dealt out.
+template <class Body>
+void forEachBatch(StepThreads* threads, std::size_t count, Body&& body) {
+    if (!threads) {
+        body(std::size_t{0}, count);
+        return;
+    }
+    struct Batches : StepThreads::Task {
+        explicit Batches(Body& batchBody) : call(batchBody) {}
+        void decide(std::size_t begin, std::size_t end) override { call(begin, end); }
+        Body& call;
+    } task(body);
+    threads->run(count, task);
+}

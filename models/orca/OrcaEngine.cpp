@@ -135,22 +135,15 @@ void OrcaEngine::advance(StepThreads* threads) {
     // state before the step, in any order and on any thread.
     index.buildAgentTree();
     const std::size_t present = index.agentsInTree();
-    if (threads) {
-        struct Decide : StepThreads::Task {
-            explicit Decide(OrcaEngine& owner) : engine(owner) {}
-            void decide(std::size_t begin, std::size_t end) override { engine.decide(begin, end); }
-            OrcaEngine& engine;
-        } task(*this);
-        threads->run(present, task);
-    } else {
-        decide(0, present);
-    }
-    // Move.
-    for (const auto& agent : agents) {
-        if (agent->inScene) {
-            agent->commit();
+    forEachBatch(threads, present, [this](std::size_t begin, std::size_t end) { decide(begin, end); });
+    // Move: each agent on its own, so the threads share this too.
+    forEachBatch(threads, agents.size(), [this](std::size_t begin, std::size_t end) {
+        for (std::size_t i = begin; i < end; ++i) {
+            if (agents[i]->inScene) {
+                agents[i]->commit();
+            }
         }
-    }
+    });
 }
 
 void OrcaEngine::decide(std::size_t begin, std::size_t end) {
