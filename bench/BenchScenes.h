@@ -1,14 +1,18 @@
 #pragma once
 
+#include <benchmark/benchmark.h>
+
 #include <cmath>
 #include <memory>
 #include <string>
 
 #include "app/StandardComponents.h"
+#include "core/Random.h"
 #include "core/ComponentRegistry.h"
 #include "data/Experiment.h"
 #include "data/ExperimentLoader.h"
 #include "data/Record.h"
+#include "metrics/Difference.h"
 #include "models/Simulation.h"
 
 /// A shipped example experiment, loaded once per benchmark.
@@ -41,4 +45,38 @@ inline void prepareModel(Record& record, Experiment& experiment, Simulation& mod
     record.bindSimulation(&model);
     record.prepare();
     record.rebuildIndex();
+}
+
+/// Four walls round the square [0, side]² (m).
+inline void addSquareWalls(Simulation& simulation, float side) {
+    simulation.addObstacle(0, 0, side, 0);
+    simulation.addObstacle(side, 0, side, side);
+    simulation.addObstacle(side, side, 0, side);
+    simulation.addObstacle(0, side, 0, 0);
+}
+
+/// Times steps of 0.1 s of `model` with n agents placed by placeCrowd, after five untimed ones;
+/// the items are agent-steps.
+inline void timeCrowdSteps(benchmark::State& state, Simulation& model, int n) {
+    placeCrowd(model, n);
+    Random::seed(1);
+    for (int warmUp = 0; warmUp < 5; ++warmUp) {
+        model.step(0.1f);
+    }
+    for (auto _ : state) {
+        model.step(0.1f);
+    }
+    state.SetItemsProcessed(state.iterations() * n);
+}
+
+/// Times evaluations of a prepared record as a calibration runs them: reset, run over every
+/// frame, Difference score. The items are evaluations.
+inline void timeEvaluations(benchmark::State& state, Record& record) {
+    Difference metric;
+    Random::seed(1);
+    for (auto _ : state) {
+        record.reset();
+        benchmark::DoNotOptimize(metric.evaluate(&record));
+    }
+    state.SetItemsProcessed(state.iterations());
 }

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <vector>
 
+#include "BenchScenes.h"
 #include "core/Random.h"
 #include "models/AgentTree.h"
 #include "models/CrowdSimulation.h"
@@ -29,10 +30,7 @@ float uniform(float extent) {
 void placeCrossingCrowd(Simulation& simulation, int n) {
     Random::seed(7);
     const float side = std::sqrt(areaPerAgent * static_cast<float>(n));
-    simulation.addObstacle(0, 0, side, 0);
-    simulation.addObstacle(side, 0, side, side);
-    simulation.addObstacle(side, side, 0, side);
-    simulation.addObstacle(0, side, 0, 0);
+    addSquareWalls(simulation, side);
     for (int s = 0; s < pillarCount; ++s) {
         const float x = uniform(side);
         const float y = uniform(side);

@@ -103,11 +103,7 @@ void rvo2Evaluation(benchmark::State& state, const char* file) {
     SimulationRVO2 model;
     Record record;
     prepareModel(record, *experiment, model);
-    Difference metric;
-    for (auto _ : state) {
-        record.reset();
-        benchmark::DoNotOptimize(metric.evaluate(&record));
-    }
+    timeEvaluations(state, record);
     state.counters["pedestrians"] = experiment->pedestrianCount;
     state.counters["frames"] = experiment->frameCount;
 }

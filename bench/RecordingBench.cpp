@@ -78,13 +78,7 @@ void recordingEvaluation(benchmark::State& state, const char* model) {
     Record record;
     record.build(&experiment, &reference, simulation.get());
     record.rebuildIndex();
-    Difference metric;
-    Random::seed(1);
-    for (auto _ : state) {
-        record.reset();
-        benchmark::DoNotOptimize(metric.evaluate(&record));
-    }
-    state.SetItemsProcessed(state.iterations());
+    timeEvaluations(state, record);
 }
 BENCHMARK_CAPTURE(recordingEvaluation, boids, "Boids")->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(recordingEvaluation, helbing, "Helbing")->Unit(benchmark::kMillisecond);

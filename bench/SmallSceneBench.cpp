@@ -29,10 +29,7 @@ struct SmallScene {
     SmallScene(Simulation& model, int n) {
         Random::seed(5);
         const float side = std::sqrt(areaPerAgent * static_cast<float>(n));
-        model.addObstacle(0, 0, side, 0);
-        model.addObstacle(side, 0, side, side);
-        model.addObstacle(side, side, 0, side);
-        model.addObstacle(0, side, 0, 0);
+        addSquareWalls(model, side);
         model.initialise(n);
         for (int i = 0; i < n; ++i) {
             x.push_back(side * static_cast<float>(Random::draw()) / Random::maxDraw);
@@ -101,13 +98,7 @@ void exampleEvaluation(benchmark::State& state, const char* modelName, const cha
     const auto model = registry.simulations.create(modelName);
     Record record;
     prepareModel(record, *experiment, *model);
-    Difference metric;
-    Random::seed(1);
-    for (auto _ : state) {
-        record.reset();
-        benchmark::DoNotOptimize(metric.evaluate(&record));
-    }
-    state.SetItemsProcessed(state.iterations());
+    timeEvaluations(state, record);
 }
 
 void registerExampleEvaluations() {

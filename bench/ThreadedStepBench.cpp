@@ -17,15 +17,7 @@ void threadedStep(benchmark::State& state) {
     const int n = static_cast<int>(state.range(0));
     Model model;
     model.setStepThreads(static_cast<int>(state.range(1)));
-    placeCrowd(model, n);
-    Random::seed(1);
-    for (int warmUp = 0; warmUp < 5; ++warmUp) {
-        model.step(0.1f);
-    }
-    for (auto _ : state) {
-        model.step(0.1f);
-    }
-    state.SetItemsProcessed(state.iterations() * n);
+    timeCrowdSteps(state, model, n);
 }
 BENCHMARK_TEMPLATE(threadedStep, SimulationBoids)
     ->ArgsProduct({{20000}, {1, 2}})

@@ -15,12 +15,7 @@ void visionEvaluation(benchmark::State& state, const char* file) {
     SimulationGeneric<PedestrianV> model;
     Record record;
     prepareModel(record, *experiment, model);
-    Difference metric;
-    Random::seed(1);
-    for (auto _ : state) {
-        record.reset();
-        benchmark::DoNotOptimize(metric.evaluate(&record));
-    }
+    timeEvaluations(state, record);
     state.counters["pedestrians"] = experiment->pedestrianCount;
     state.counters["frames"] = experiment->frameCount;
 }
@@ -33,15 +28,7 @@ BENCHMARK_CAPTURE(visionEvaluation, crossing, "crossing-flows.ana")->Unit(benchm
 void visionStep(benchmark::State& state) {
     const int n = static_cast<int>(state.range(0));
     SimulationGeneric<PedestrianV> model;
-    placeCrowd(model, n);
-    Random::seed(1);
-    for (int warmUp = 0; warmUp < 5; ++warmUp) {
-        model.step(0.1f);
-    }
-    for (auto _ : state) {
-        model.step(0.1f);
-    }
-    state.SetItemsProcessed(state.iterations() * n);
+    timeCrowdSteps(state, model, n);
     // Each pedestrian looks at every other one.
     state.counters["per pair"] =
         benchmark::Counter(static_cast<double>(state.iterations()) * n * (n - 1),
