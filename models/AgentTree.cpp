@@ -198,6 +198,8 @@ void AgentTree::build(const std::vector<CrowdAgent>& agents) {
     const int previousCount = slotCount;
     const int agentCount = static_cast<int>(agents.size());
     steady = true;
+    // Every present agent was in the last build too (one with a NaN radius counts as new).
+    bool samePresent = generation > 0;
     largestRadius = 0.0f;
     drift = 0.0f;
     int count = 0;
@@ -209,7 +211,8 @@ void AgentTree::build(const std::vector<CrowdAgent>& agents) {
             lastRadius[i] = std::numeric_limits<float>::quiet_NaN();
             continue;
         }
-        treeSlots[count++] = {agent.position, agent.radius, i};
+        ++count;
+        samePresent = samePresent && !std::isnan(lastRadius[i]);
         largestRadius = std::max(largestRadius, agent.radius);
         const float moved = (agent.position - lastPosition[i]).length();
         drift = std::max(drift, moved);
@@ -222,6 +225,23 @@ void AgentTree::build(const std::vector<CrowdAgent>& agents) {
     slotCount = count;
     // One agent gone and none back leaves every remembered radius equal, but not the crowd.
     steady = steady && slotCount == previousCount;
+    if (samePresent && slotCount == previousCount) {
+        // The same agents: they start from the last build's order, which their small moves
+        // leave nearly partitioned already, so the splits below swap and mispredict little.
+        // Any order gives a tree with exact boxes, and the queries' results do not depend on it.
+        for (int slot = 0; slot < slotCount; ++slot) {
+            const CrowdAgent& agent = agents[static_cast<std::size_t>(treeSlots[slot].id)];
+            treeSlots[slot].position = agent.position;
+            treeSlots[slot].radius = agent.radius;
+        }
+    } else {
+        count = 0;
+        for (int i = 0; i < agentCount; ++i) {
+            if (agents[i].present) {
+                treeSlots[count++] = {agents[i].position, agents[i].radius, i};
+            }
+        }
+    }
     ++generation;
     if (slotCount > 0) {
         buildNode(0, 0, 0, slotCount);
