@@ -3,20 +3,12 @@
 #include <string>
 #include <vector>
 
+#include "app/SweepPlanFields.h"
+
 /// One run of a sweep: a calibration as a row of the plan states it.
-struct SweepRow {
+struct SweepRow : SweepPlanFields {
     int number = 0;  ///< from 1, in file order
     int line = 0;    ///< where the row starts in the plan file
-    /// The fields as written in the plan (relative paths still relative).
-    std::string experiment;
-    std::string model;
-    std::string metric;
-    std::string algorithm;
-    std::string seed;
-    std::string options;
-    std::string set;
-    std::string metricSet;
-    std::string algorithmSet;
 
     /// The experiment file, relative paths taken from the plan's folder.
     std::string experimentPath;

@@ -20,20 +20,19 @@ constexpr size_t fieldCount = 17;
 
 struct PlanField {
     const char* name;
-    std::string SweepResult::*result;
-    std::string SweepRow::*row;
+    std::string SweepPlanFields::*text;
 };
 
 const PlanField planFields[] = {
-    {"experiment", &SweepResult::experiment, &SweepRow::experiment},
-    {"model", &SweepResult::model, &SweepRow::model},
-    {"metric", &SweepResult::metric, &SweepRow::metric},
-    {"algorithm", &SweepResult::algorithm, &SweepRow::algorithm},
-    {"seed", &SweepResult::seed, &SweepRow::seed},
-    {"options", &SweepResult::options, &SweepRow::options},
-    {"set", &SweepResult::set, &SweepRow::set},
-    {"metric_set", &SweepResult::metricSet, &SweepRow::metricSet},
-    {"algorithm_set", &SweepResult::algorithmSet, &SweepRow::algorithmSet},
+    {"experiment", &SweepPlanFields::experiment},
+    {"model", &SweepPlanFields::model},
+    {"metric", &SweepPlanFields::metric},
+    {"algorithm", &SweepPlanFields::algorithm},
+    {"seed", &SweepPlanFields::seed},
+    {"options", &SweepPlanFields::options},
+    {"set", &SweepPlanFields::set},
+    {"metric_set", &SweepPlanFields::metricSet},
+    {"algorithm_set", &SweepPlanFields::algorithmSet},
 };
 
 std::string cost(const SweepResult& result, double value) {
@@ -51,9 +50,7 @@ bool readNumber(const std::string& text, double& value) {
 SweepResult SweepResult::of(const SweepRow& row, const std::string& status) {
     SweepResult result;
     result.row = row.number;
-    for (const PlanField& field : planFields) {
-        result.*field.result = row.*field.row;
-    }
+    static_cast<SweepPlanFields&>(result) = row;
     result.status = status;
     return result;
 }
@@ -64,9 +61,9 @@ bool SweepResult::isRunOf(const SweepRow& plan) const {
 
 std::string SweepResult::differenceFrom(const SweepRow& plan) const {
     for (const PlanField& field : planFields) {
-        if (this->*field.result != plan.*field.row) {
-            return std::string(field.name) + " \"" + this->*field.result + "\", not \"" +
-                   plan.*field.row + "\"";
+        if (this->*field.text != plan.*field.text) {
+            return std::string(field.name) + " \"" + this->*field.text + "\", not \"" +
+                   plan.*field.text + "\"";
         }
     }
     return std::string();
@@ -75,7 +72,7 @@ std::string SweepResult::differenceFrom(const SweepRow& plan) const {
 bool SweepResult::write(const std::string& path, std::string& error) const {
     std::string line = std::to_string(row);
     for (const PlanField& field : planFields) {
-        line += "," + csvField(this->*field.result);
+        line += "," + csvField(this->*field.text);
     }
     line += "," + status + "," + cost(*this, initialCost) + "," + cost(*this, bestCost) + "," +
             (status == "done" ? std::to_string(evaluations) : std::string()) + "," +
@@ -129,7 +126,7 @@ bool SweepResult::read(const std::string& path, std::string& error) {
     }
     row = std::stoi(fields[0]);
     for (size_t i = 0; i < std::size(planFields); ++i) {
-        this->*planFields[i].result = fields[1 + i];
+        this->*planFields[i].text = fields[1 + i];
     }
     status = fields[10];
     if (status != "done" && status != "failed" && status != "cancelled") {

@@ -2,21 +2,14 @@
 
 #include <string>
 
+#include "app/SweepPlanFields.h"
+
 struct SweepRow;
 
 /// What became of one row of a sweep, kept in the sweep's folder as "row-N.result.csv" (a header
 /// and one line, written atomically): the row as the plan stated it, and how its run ended.
-struct SweepResult {
+struct SweepResult : SweepPlanFields {
     int row = 0;
-    std::string experiment;
-    std::string model;
-    std::string metric;
-    std::string algorithm;
-    std::string seed;
-    std::string options;
-    std::string set;
-    std::string metricSet;
-    std::string algorithmSet;
     /// "done", "failed" or "cancelled" (a run stopped before its end).
     std::string status;
     double initialCost = 0.0;  ///< the first evaluation of the calibration (done runs)
