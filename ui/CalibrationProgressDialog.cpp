@@ -32,9 +32,7 @@ CalibrationProgressDialog::CalibrationProgressDialog(Calibration& calibration,
     costChart = new CostChart;
     layout->addWidget(costChart);
     auto* row = new QHBoxLayout;
-    auto* logarithmic = new QCheckBox("Logarithmic cost axis");
-    connect(logarithmic, &QCheckBox::toggled, costChart, &CostChart::setLogarithmic);
-    row->addWidget(logarithmic);
+    row->addWidget(costChart->makeLogarithmicBox());
     row->addStretch();
     cancelButton = new QPushButton("Cancel");
     connect(cancelButton, &QPushButton::clicked, this, &CalibrationProgressDialog::cancel);

@@ -1,5 +1,7 @@
 #include "ui/CostChart.h"
 
+#include <QCheckBox>
+
 #include <QtCharts/QChart>
 #include <QtCharts/QLineSeries>
 #include <QtCharts/QLogValueAxis>
@@ -57,6 +59,12 @@ void CostChart::addRows(const std::vector<std::pair<float, float>>& rows) {
     }
     data.insert(data.end(), rows.begin(), rows.end());
     redraw();
+}
+
+QCheckBox* CostChart::makeLogarithmicBox() {
+    auto* box = new QCheckBox("Logarithmic cost axis");
+    connect(box, &QCheckBox::toggled, this, &CostChart::setLogarithmic);
+    return box;
 }
 
 void CostChart::setLogarithmic(bool enabled) {

@@ -20,9 +20,7 @@ CostChartWindow::CostChartWindow(std::shared_ptr<const CalibrationProgress> prog
     costChart->addRows(run->rowsFrom(0));
     layout->addWidget(costChart);
     auto* row = new QHBoxLayout;
-    auto* logarithmic = new QCheckBox("Logarithmic cost axis");
-    connect(logarithmic, &QCheckBox::toggled, costChart, &CostChart::setLogarithmic);
-    row->addWidget(logarithmic);
+    row->addWidget(costChart->makeLogarithmicBox());
     row->addStretch();
     auto* image = new QPushButton("Save image...");
     connect(image, &QPushButton::clicked, this, &CostChartWindow::askImage);
