@@ -22,12 +22,6 @@ constexpr float stillRelativeSpeed = 1e-12f;
 
 const float unbounded = std::numeric_limits<float>::infinity();
 
-// A squared distance and its root are rounded to a few parts in ten million; widening the
-// bound of a neighbour search by far more than that never turns away a neighbour.
-constexpr float roundingMargin = 1e-5f;
-// Added to the bound so that it stays above zero for agents standing on one spot (m²).
-constexpr float smallestSquaredRange = std::numeric_limits<float>::min();
-
 Vec2 perpendicular(const Vec2& d) {
     return {-d.y, d.x};
 }
@@ -50,21 +44,79 @@ void OrcaAgent::findNeighbours() {
     const float obstacleRange = obstacleTimeHorizon * speedLimit + discRadius;
     index.queryObstacles(*this, obstacleRange * obstacleRange);
 
-    float range = neighbourRange * neighbourRange;
-    // With the same agents in the tree as at the build before, the kth nearest of then is now
-    // at most twice the largest move farther, and so is the new kth nearest: a search within
-    // that finds the same list, in the same order, and turns most of the tree away at once.
+    const float wholeRange = neighbourRange * neighbourRange;
+    float range = wholeRange;
+    bool bounded = false;
+    // With the same agents in the tree as at the build before, last step's k neighbours are
+    // all still there, so the new kth nearest is no farther than the farthest of them is now.
+    // A search just beyond that finds the same list, in the same order, and turns most of the
+    // crowd away at once. The distances are computed as the searches compute them.
     if (index.steady() && listBuild + 1 == index.builds() && maxNeighbourCount > 0 &&
         agentNeighbourList.size() == maxNeighbourCount) {
-        const float reach = std::sqrt(agentNeighbourList.back().first) + 2.0f * index.drift();
-        const float bound = reach * reach * (1.0f + roundingMargin) + smallestSquaredRange;
-        range = std::min(range, bound);
+        float farthest = 0.0f;
+        bool finite = true;
+        for (const AgentNeighbour& neighbour : agentNeighbourList) {
+            const float dx = location.x - neighbour.second->location.x;
+            const float dy = location.y - neighbour.second->location.y;
+            const float d = dx * dx + dy * dy;
+            // A neighbour gone to an infinite or NaN position is nobody's neighbour now.
+            finite = finite && d < unbounded;
+            farthest = std::max(farthest, d);
+        }
+        const float bound = std::nextafter(farthest, unbounded);
+        bounded = finite && bound < range;
+        range = bounded ? bound : range;
     }
     agentNeighbourList.clear();
     listBuild = index.builds();
-    if (maxNeighbourCount > 0) {
-        index.queryAgents(*this, range);
+    if (maxNeighbourCount == 0) {
+        return;
     }
+    // A bounded search in the grid looks at few more agents than it keeps, where the tree
+    // would descend to several leaves; an unbounded one is the tree's.
+    if (bounded && index.agentGrid().usable() && takeFromGrid(range)) {
+        return;
+    }
+    index.queryAgents(*this, range);
+}
+
+bool OrcaAgent::takeFromGrid(float bound) {
+    AgentGrid::Hits hits;
+    const std::size_t found = engine->spatialIndex().agentGrid().collect(*this, bound, hits);
+    // Within the bound the tree would find at least k agents; a grid that finds fewer has gone
+    // wrong somewhere, and the tree decides.
+    if (found == AgentGrid::noAnswer || found < maxNeighbourCount) {
+        return false;
+    }
+    // Each agent's place in the list is the number of agents found nearer; counting them over
+    // whole blocks of lanes, padded with distances beyond any, compares without branching.
+    constexpr std::size_t lanes = 16;
+    const std::size_t width = (found + lanes - 1) / lanes * lanes;
+    std::fill(hits.squaredDistance.begin() + found, hits.squaredDistance.begin() + width,
+              unbounded);
+    agentNeighbourList.resize(maxNeighbourCount);
+    for (std::size_t i = 0; i < found; ++i) {
+        const float d = hits.squaredDistance[i];
+        std::size_t nearer = 0;
+        std::size_t equal = 0;
+        for (std::size_t block = 0; block < width; block += lanes) {
+            for (std::size_t j = 0; j < lanes; ++j) {
+                nearer += hits.squaredDistance[block + j] < d;
+                equal += hits.squaredDistance[block + j] == d;
+            }
+        }
+        if (nearer < maxNeighbourCount) {
+            // The tree keeps, of agents at equal distance, those it visits first, in that
+            // order; the grid cannot tell, so a tie that reaches into the list goes to the
+            // tree.
+            if (equal > 1) {
+                agentNeighbourList.clear();
+                return false;
+            }
+            agentNeighbourList[nearer] = {d, hits.agent[i]};
+        }
+    }
+    return true;
 }
 
 void OrcaAgent::reserveLists(std::size_t obstacleEdges) {

@@ -67,6 +67,10 @@ private:
     /// Room in the lists of a velocity choice for `obstacleEdges` obstacle neighbours besides
     /// a full list of agent neighbours.
     void reserveLists(std::size_t obstacleEdges);
+    /// Fills the neighbour list from the agent grid's search within `bound` (m²), inside
+    /// which at least k agents stand; false, with the list untouched, when the grid cannot
+    /// tell the list the tree would find.
+    bool takeFromGrid(float bound);
     /// considerAgent with the squared distance `d` (m²) already known.
     void keepIfNearer(const OrcaAgent& other, float d, float& range);
     void addObstaclePlane(const ObstacleVertex& near, float inverseHorizon);

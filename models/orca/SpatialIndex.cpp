@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <limits>
 #include <utility>
 
 #include "models/orca/ObstacleVertex.h"
@@ -60,12 +59,13 @@ void SpatialIndex::reserveAgents(std::size_t count) {
     nodes.reserve(2 * room);
     slotX.reserve(room + scanWidth);
     slotY.reserve(room + scanWidth);
+    grid.reserve(room);
 }
 
 void SpatialIndex::buildAgentTree() {
     const std::size_t count = engine.agentCount();
-    // The slots still hold the positions of the last build, so that the bound of a query
-    // can tell how far anyone has moved since, as long as the same agents are in the tree.
+    // With the same agents in the tree as at the last build, every agent's last neighbours
+    // are still there to bound its next search.
     steadyBuilds = buildCount > 0 && order.size() == count && !membershipChanged;
     if (order.size() < count) {
         // New agents join at the end, which is the end of the present ones only when nobody
@@ -76,6 +76,7 @@ void SpatialIndex::buildAgentTree() {
         }
         nodes.resize(2 * count - 1);
         absentSlots.reserve(count);
+        grid.reserve(count);
         slotX.resize(count + scanWidth, 0.0f);
         slotY.resize(count + scanWidth, 0.0f);
         if (!membershipChanged) {
@@ -86,14 +87,9 @@ void SpatialIndex::buildAgentTree() {
         gatherPresentAgents();
         membershipChanged = false;
     }
-    largestMove = 0.0f;
     for (std::size_t i = 0; i < treeSize; ++i) {
-        const Vec2& now = order[i].agent->position();
-        largestMove = std::max(largestMove, (now - order[i].position).length());
-        order[i].position = now;
+        order[i].position = order[i].agent->position();
     }
-    // An infinite or NaN move (or position) fails the comparison.
-    steadyBuilds = steadyBuilds && largestMove < std::numeric_limits<float>::infinity();
     ++buildCount;
     if (treeSize > 0) {
         buildAgentNode(0, treeSize, 0);
@@ -102,6 +98,7 @@ void SpatialIndex::buildAgentTree() {
         slotX[i] = order[i].position.x;
         slotY[i] = order[i].position.y;
     }
+    grid.build(order, gridSearch ? treeSize : 0);
 }
 
 void SpatialIndex::gatherPresentAgents() {

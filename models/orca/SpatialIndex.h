@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "models/orca/AgentGrid.h"
 #include "models/orca/Vec2.h"
 
 class OrcaAgent;
@@ -41,9 +42,10 @@ struct AgentSlot {
     Vec2 position;               ///< metres
 };
 
-/// The engine's neighbour search: a kd-tree over the agents, rebuilt every step in storage
-/// kept from step to step, and a space-partitioning tree over the obstacle edges, built on
-/// request. It owns its tree nodes, not the agents or vertices they point to.
+/// The engine's neighbour search: a kd-tree and a grid over the agents, both rebuilt every
+/// step in storage kept from step to step, and a space-partitioning tree over the obstacle
+/// edges, built on request. It owns its tree nodes and grid, not the agents or vertices they
+/// point to.
 class SpatialIndex {
 public:
     /// Agents per leaf of the kd-tree, at most.
@@ -66,6 +68,11 @@ public:
     void buildObstacleTree();
     /// Offers `agent` every agent nearer than `range` (m²), which may shrink on the way.
     void queryAgents(OrcaAgent& agent, float& range) const;
+    /// The grid over the same agents as the kd-tree, built with it.
+    const AgentGrid& agentGrid() const { return grid; }
+    /// Whether the builds make the grid (the default). Without it every search goes to the
+    /// kd-tree, whose lists the grid's must equal; the tests compare the two.
+    void setGridSearch(bool enabled) { gridSearch = enabled; }
     /// Offers `agent` every obstacle edge that faces it and may be nearer than `range` (m²).
     void queryObstacles(OrcaAgent& agent, float range) const;
 
@@ -78,11 +85,8 @@ public:
 
     /// Agent tree builds so far.
     unsigned builds() const { return buildCount; }
-    /// Whether the last two builds had the same present agents, all at finite positions.
+    /// Whether the last two builds had the same present agents.
     bool steady() const { return steadyBuilds; }
-    /// The farthest any present agent moved between the last two builds (m); valid when
-    /// steady.
-    float drift() const { return largestMove; }
     const ObstacleNode* obstacleTree() const { return obstacleRoot.get(); }
 
 private:
@@ -108,7 +112,8 @@ private:
     std::vector<AgentNode> nodes;
     unsigned buildCount = 0;
     bool steadyBuilds = false;
-    float largestMove = 0.0f;
     std::unique_ptr<ObstacleNode> obstacleRoot;
+    AgentGrid grid;
+    bool gridSearch = true;
     OrcaEngine& engine;
 };
