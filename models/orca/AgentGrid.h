@@ -37,6 +37,8 @@ public:
     /// Whether the last build made a grid: a crowd of some dozens of agents or more, at finite
     /// positions.
     bool usable() const { return isUsable; }
+    /// The agents of the last usable build, cell by cell: neighbours come close together.
+    const std::vector<const OrcaAgent*>& memberOrder() const { return members; }
     /// Every agent other than `agent` whose squared distance from it is below `bound` (m²),
     /// in no defined order, in hits[0, n); returns n, or noAnswer. The distances are computed
     /// as the tree computes them, bit for bit.

@@ -22,6 +22,17 @@ constexpr float stillRelativeSpeed = 1e-12f;
 
 const float unbounded = std::numeric_limits<float>::infinity();
 
+// In large crowds the agents no longer fit the caches, and an agent's reads of its own state
+// and its neighbours' would stall; loading them while the agent before it computes hides that.
+// Without the compiler's hint the loads simply happen when they are needed.
+inline void prefetch(const void* address) {
+#if defined(__GNUC__)
+    __builtin_prefetch(address);
+#else
+    static_cast<void>(address);
+#endif
+}
+
 Vec2 perpendicular(const Vec2& d) {
     return {-d.y, d.x};
 }
@@ -39,13 +50,18 @@ Vec2 rightLeg(const Vec2& r, float leg, float radius, float d) {
 }  // namespace
 
 void OrcaAgent::findNeighbours() {
+    if (!findNeighboursWithoutTree()) {
+        findNeighboursInTree();
+    }
+}
+
+bool OrcaAgent::findNeighboursWithoutTree() {
     const SpatialIndex& index = engine->spatialIndex();
     obstacleNeighbourList.clear();
     const float obstacleRange = obstacleTimeHorizon * speedLimit + discRadius;
     index.queryObstacles(*this, obstacleRange * obstacleRange);
 
-    const float wholeRange = neighbourRange * neighbourRange;
-    float range = wholeRange;
+    float range = neighbourRange * neighbourRange;
     bool bounded = false;
     // With the same agents in the tree as at the build before, last step's k neighbours are
     // all still there, so the new kth nearest is no farther than the farthest of them is now.
@@ -70,14 +86,19 @@ void OrcaAgent::findNeighbours() {
     agentNeighbourList.clear();
     listBuild = index.builds();
     if (maxNeighbourCount == 0) {
-        return;
+        return true;
     }
     // A bounded search in the grid looks at few more agents than it keeps, where the tree
     // would descend to several leaves; an unbounded one is the tree's.
     if (bounded && index.agentGrid().usable() && takeFromGrid(range)) {
-        return;
+        return true;
     }
-    index.queryAgents(*this, range);
+    treeRange = range;
+    return false;
+}
+
+void OrcaAgent::findNeighboursInTree() {
+    engine->spatialIndex().queryAgents(*this, treeRange);
 }
 
 bool OrcaAgent::takeFromGrid(float bound) {
@@ -117,6 +138,22 @@ bool OrcaAgent::takeFromGrid(float bound) {
         }
     }
     return true;
+}
+
+void OrcaAgent::prefetchOwnState() const {
+    constexpr std::size_t cacheLine = 64;  // bytes
+    const char* const self = reinterpret_cast<const char*>(this);
+    for (std::size_t offset = 0; offset < sizeof(OrcaAgent); offset += cacheLine) {
+        prefetch(self + offset);
+    }
+    prefetch(agentNeighbourList.data());
+    prefetch(planes.data());
+}
+
+void OrcaAgent::prefetchNeighbours() const {
+    for (const AgentNeighbour& neighbour : agentNeighbourList) {
+        prefetch(neighbour.second);
+    }
 }
 
 void OrcaAgent::reserveLists(std::size_t obstacleEdges) {

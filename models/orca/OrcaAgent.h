@@ -27,8 +27,21 @@ public:
     /// Rebuilds both neighbour lists through the engine's spatial index, whose agent tree
     /// must be current.
     void findNeighbours();
+    /// The part of findNeighbours that needs no agent tree: the obstacle list, and the agent
+    /// list when the grid can tell it. False when the agent list is left to
+    /// findNeighboursInTree.
+    bool findNeighboursWithoutTree();
+    /// Finds the agent list in the agent tree, which must be current, after
+    /// findNeighboursWithoutTree returned false.
+    void findNeighboursInTree();
     /// Builds the half-planes from the neighbour lists and chooses the new velocity.
     void chooseVelocity();
+    /// Asks the processor to start loading what deciding reads of this agent itself: its
+    /// state, its neighbour list and its half-plane storage. A hint that changes nothing.
+    void prefetchOwnState() const;
+    /// Asks the processor to start loading the state of last step's neighbours, which bound
+    /// the next search. A hint that changes nothing.
+    void prefetchNeighbours() const;
     /// Takes the chosen velocity and moves by it for one time step.
     void commit();
     /// Keeps `other` if it is nearer than `range` (m²); once the list is full, `range` shrinks
@@ -98,6 +111,8 @@ private:
     std::size_t obstaclePlanes = 0;
     /// The agent tree build after which the neighbour list was last found.
     unsigned listBuild = 0;
+    /// Squared range (m²) of the search left to findNeighboursInTree.
+    float treeRange = 0.0f;
     /// Scratch list of solveProjected, kept so that a step does not allocate.
     std::vector<HalfPlane> projectedPlanes;
 };

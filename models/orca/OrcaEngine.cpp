@@ -69,6 +69,11 @@ int OrcaEngine::spawnAgent(const Vec2& position) {
     agent->reserveLists(obstacleRoom());
     agents.push_back(std::move(agent));
     index.reserveAgents(agents.size());
+    if (waitsForTree.capacity() < agents.size()) {
+        waitsForTree.reserve(2 * agents.size());
+        treeSearches.reserve(2 * agents.size());
+    }
+    waitsForTree.push_back(0);
     return static_cast<int>(agents.size() - 1);
 }
 
@@ -133,9 +138,14 @@ void OrcaEngine::setPresent(std::size_t agent, bool present) {
 void OrcaEngine::advance(StepThreads* threads) {
     // Decide: each agent writes only its own lists and new velocity, so all decide from the
     // state before the step, in any order and on any thread.
-    index.buildAgentTree();
-    const std::size_t present = index.agentsInTree();
-    forEachBatch(threads, present, [this](std::size_t begin, std::size_t end) { decide(begin, end); });
+    index.refreshAgents();
+    if (index.agentGrid().usable()) {
+        decideFromGrid(threads);
+    } else {
+        index.buildAgentNodes();
+        forEachBatch(threads, index.agentsInTree(),
+                     [this](std::size_t begin, std::size_t end) { decide(begin, end); });
+    }
     // Move: each agent on its own, so the threads share this too.
     forEachBatch(threads, agents.size(), [this](std::size_t begin, std::size_t end) {
         for (std::size_t i = begin; i < end; ++i) {
@@ -151,7 +161,54 @@ void OrcaEngine::decide(std::size_t begin, std::size_t end) {
     // tree holds the present agents only, at the front of the order.
     const std::vector<AgentSlot>& order = index.agentOrder();
     for (std::size_t i = begin; i < end; ++i) {
+        if (i + 2 < end) {
+            order[i + 2].agent->prefetchOwnState();
+        }
+        if (i + 1 < end) {
+            order[i + 1].agent->prefetchNeighbours();
+        }
         order[i].agent->findNeighbours();
         order[i].agent->chooseVelocity();
     }
+}
+
+void OrcaEngine::decideFromGrid(StepThreads* threads) {
+    // Cell order, like tree order, visits neighbours one after another.
+    const std::vector<const OrcaAgent*>& members = index.agentGrid().memberOrder();
+    const auto member = [this, &members](std::size_t i) -> OrcaAgent& {
+        return *agents[members[i]->index()];
+    };
+    forEachBatch(threads, members.size(), [&](std::size_t begin, std::size_t end) {
+        for (std::size_t i = begin; i < end; ++i) {
+            if (i + 2 < end) {
+                member(i + 2).prefetchOwnState();
+            }
+            if (i + 1 < end) {
+                member(i + 1).prefetchNeighbours();
+            }
+            OrcaAgent& agent = member(i);
+            if (agent.findNeighboursWithoutTree()) {
+                agent.chooseVelocity();
+            } else {
+                waitsForTree[i] = 1;
+            }
+        }
+    });
+    treeSearches.clear();
+    for (std::size_t i = 0; i < members.size(); ++i) {
+        if (waitsForTree[i] != 0) {
+            waitsForTree[i] = 0;
+            treeSearches.push_back(&member(i));
+        }
+    }
+    if (treeSearches.empty()) {
+        return;
+    }
+    index.buildAgentNodes();
+    forEachBatch(threads, treeSearches.size(), [this](std::size_t begin, std::size_t end) {
+        for (std::size_t i = begin; i < end; ++i) {
+            treeSearches[i]->findNeighboursInTree();
+            treeSearches[i]->chooseVelocity();
+        }
+    });
 }

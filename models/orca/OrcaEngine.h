@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -89,12 +90,19 @@ private:
     /// Neighbour search and velocity choice for the agents in places [begin, end) of the tree
     /// order.
     void decide(std::size_t begin, std::size_t end);
+    /// Neighbour search and velocity choice of every present agent in the grid's order; the
+    /// kd-tree is built only for the agents whose lists the grid cannot tell.
+    void decideFromGrid(StepThreads* threads);
     /// Obstacle edges to make room for in each agent's lists.
     std::size_t obstacleRoom() const;
     /// Appends a vertex at `point` to the vertex list and returns it; index set, links empty.
     ObstacleVertex* appendVertex(const Vec2& point);
 
     std::vector<std::unique_ptr<OrcaAgent>> agents;
+    /// Per place of the grid's order, whether that agent waits for the kd-tree; all zero
+    /// between steps.
+    std::vector<std::uint8_t> waitsForTree;
+    std::vector<OrcaAgent*> treeSearches;  ///< scratch of decideFromGrid
     std::unique_ptr<OrcaAgent> agentTemplate;
     SpatialIndex index;
     std::vector<std::unique_ptr<ObstacleVertex>> vertexList;

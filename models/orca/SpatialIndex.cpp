@@ -62,7 +62,7 @@ void SpatialIndex::reserveAgents(std::size_t count) {
     grid.reserve(room);
 }
 
-void SpatialIndex::buildAgentTree() {
+void SpatialIndex::refreshAgents() {
     const std::size_t count = engine.agentCount();
     // With the same agents in the tree as at the last build, every agent's last neighbours
     // are still there to bound its next search.
@@ -91,6 +91,10 @@ void SpatialIndex::buildAgentTree() {
         order[i].position = order[i].agent->position();
     }
     ++buildCount;
+    grid.build(order, gridSearch ? treeSize : 0);
+}
+
+void SpatialIndex::buildAgentNodes() {
     if (treeSize > 0) {
         buildAgentNode(0, treeSize, 0);
     }
@@ -98,7 +102,6 @@ void SpatialIndex::buildAgentTree() {
         slotX[i] = order[i].position.x;
         slotY[i] = order[i].position.y;
     }
-    grid.build(order, gridSearch ? treeSize : 0);
 }
 
 void SpatialIndex::gatherPresentAgents() {

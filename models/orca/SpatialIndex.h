@@ -56,9 +56,18 @@ public:
     SpatialIndex(const SpatialIndex&) = delete;
     SpatialIndex& operator=(const SpatialIndex&) = delete;
 
-    /// Takes in agents spawned since the last build and rebuilds the kd-tree over the current
-    /// positions of the present agents.
-    void buildAgentTree();
+    /// Takes in agents spawned since the last build and rebuilds the kd-tree (and the grid)
+    /// over the current positions of the present agents.
+    void buildAgentTree() {
+        refreshAgents();
+        buildAgentNodes();
+    }
+    /// The first half of buildAgentTree: takes in new agents, gathers the present ones at
+    /// their current positions and builds the grid over them. Until buildAgentNodes, the
+    /// kd-tree and the agent order are those of the build before.
+    void refreshAgents();
+    /// The second half of buildAgentTree: the kd-tree over the agents of the last refresh.
+    void buildAgentNodes();
     /// Makes room for `count` agents, so that the build that takes them in allocates nothing.
     void reserveAgents(std::size_t count);
     /// Some agent came or went: the next build gathers the present agents again.
