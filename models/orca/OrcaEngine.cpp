@@ -6,6 +6,18 @@
 
 namespace {
 
+// Starts loading what the next agents of a decision order will read: the state of the agent
+// two places ahead, and the neighbours of the next one, whose lists are loaded by then.
+template <class AgentAt>
+void prefetchAhead(const AgentAt& agentAt, std::size_t i, std::size_t end) {
+    if (i + 2 < end) {
+        agentAt(i + 2).prefetchOwnState();
+    }
+    if (i + 1 < end) {
+        agentAt(i + 1).prefetchNeighbours();
+    }
+}
+
 // With repeated points a polygon has edges of zero length. Its corners are then judged
 // against the nearest distinct points before and after them, which is what the polygon would
 // be with the repeats removed; `step` is +1 to look ahead, −1 to look back.
@@ -160,13 +172,9 @@ void OrcaEngine::decide(std::size_t begin, std::size_t end) {
     // Tree order visits neighbours one after another, so their data is still in cache. The
     // tree holds the present agents only, at the front of the order.
     const std::vector<AgentSlot>& order = index.agentOrder();
+    const auto inOrder = [&order](std::size_t i) -> const OrcaAgent& { return *order[i].agent; };
     for (std::size_t i = begin; i < end; ++i) {
-        if (i + 2 < end) {
-            order[i + 2].agent->prefetchOwnState();
-        }
-        if (i + 1 < end) {
-            order[i + 1].agent->prefetchNeighbours();
-        }
+        prefetchAhead(inOrder, i, end);
         order[i].agent->findNeighbours();
         order[i].agent->chooseVelocity();
     }
@@ -175,17 +183,14 @@ void OrcaEngine::decide(std::size_t begin, std::size_t end) {
 void OrcaEngine::decideFromGrid(StepThreads* threads) {
     // Cell order, like tree order, visits neighbours one after another.
     const std::vector<const OrcaAgent*>& members = index.agentGrid().memberOrder();
+    const auto inOrder = [&members](std::size_t i) -> const OrcaAgent& { return *members[i]; };
+    // The grid hands out agents to read; the engine owns them and lets them decide.
     const auto member = [this, &members](std::size_t i) -> OrcaAgent& {
         return *agents[members[i]->index()];
     };
     forEachBatch(threads, members.size(), [&](std::size_t begin, std::size_t end) {
         for (std::size_t i = begin; i < end; ++i) {
-            if (i + 2 < end) {
-                member(i + 2).prefetchOwnState();
-            }
-            if (i + 1 < end) {
-                member(i + 1).prefetchNeighbours();
-            }
+            prefetchAhead(inOrder, i, end);
             OrcaAgent& agent = member(i);
             if (agent.findNeighboursWithoutTree()) {
                 agent.chooseVelocity();
