@@ -9,6 +9,7 @@
 #include <limits>
 
 #include "models/SortingNetwork.h"
+#include "models/StepThreads.h"
 
 namespace {
 
@@ -193,7 +194,7 @@ AgentTree::AgentTree(int agentCount)
       lastTenth(treeSlots.size(), std::numeric_limits<float>::quiet_NaN()),
       lastQuery(treeSlots.size(), 0) {}
 
-void AgentTree::build(const std::vector<CrowdAgent>& agents) {
+void AgentTree::build(const std::vector<CrowdAgent>& agents, StepThreads* threads) {
     assert(agents.size() <= treeSlots.size());
     const int previousCount = slotCount;
     const int agentCount = static_cast<int>(agents.size());
@@ -243,7 +244,9 @@ void AgentTree::build(const std::vector<CrowdAgent>& agents) {
         }
     }
     ++generation;
-    if (slotCount > 0) {
+    if (slotCount > 0 && threads != nullptr) {
+        buildOnThreads(*threads);
+    } else if (slotCount > 0) {
         buildNode(0, 0, 0, slotCount);
     }
     for (int i = 0; i < slotCount; ++i) {
@@ -252,7 +255,45 @@ void AgentTree::build(const std::vector<CrowdAgent>& agents) {
     }
 }
 
+void AgentTree::buildOnThreads(StepThreads& threads) {
+    // The top levels are split here; the subtrees below them, each with its own run of slots
+    // and of nodes, are built on the threads.
+    std::array<Subtree, 1 << threadedDepth> subtrees;
+    int count = 0;
+    splitTop(0, 0, 0, slotCount, 0, subtrees, count);
+    forEachBatch(
+        &threads, static_cast<std::size_t>(count),
+        [this, &subtrees](std::size_t begin, std::size_t end) {
+            for (std::size_t i = begin; i < end; ++i) {
+                const Subtree& s = subtrees[i];
+                buildNode(s.index, s.parent, s.begin, s.end);
+            }
+        },
+        1);
+}
+
+void AgentTree::splitTop(int index, int parent, int begin, int end, int depth,
+                         std::array<Subtree, 1 << threadedDepth>& subtrees, int& count) {
+    if (depth == threadedDepth) {
+        subtrees[static_cast<std::size_t>(count++)] = {index, parent, begin, end};
+        return;
+    }
+    const int leftCount = fillNode(index, parent, begin, end);
+    if (leftCount > 0) {
+        splitTop(index + 1, index, begin, begin + leftCount, depth + 1, subtrees, count);
+        splitTop(nodes[index].right, index, begin + leftCount, end, depth + 1, subtrees, count);
+    }
+}
+
 void AgentTree::buildNode(int index, int parent, int begin, int end) {
+    const int leftCount = fillNode(index, parent, begin, end);
+    if (leftCount > 0) {
+        buildNode(index + 1, index, begin, begin + leftCount);
+        buildNode(nodes[index].right, index, begin + leftCount, end);
+    }
+}
+
+int AgentTree::fillNode(int index, int parent, int begin, int end) {
     Node& node = nodes[index];
     node.begin = begin;
     node.end = end;
@@ -273,7 +314,7 @@ void AgentTree::buildNode(int index, int parent, int begin, int end) {
         for (int i = begin; i < end; ++i) {
             leafOfAgent[treeSlots[i].id] = index;
         }
-        return;
+        return 0;
     }
     // Split the longer side of the box at its middle.
     const bool alongY = node.maxY - node.minY > node.maxX - node.minX;
@@ -291,9 +332,7 @@ void AgentTree::buildNode(int index, int parent, int begin, int end) {
     const int leftCount = static_cast<int>(middle - first);
     // The left subtree takes 2 × leftCount − 1 nodes after this one.
     node.right = index + 2 * leftCount;
-    const int right = node.right;
-    buildNode(index + 1, index, begin, begin + leftCount);
-    buildNode(right, index, begin + leftCount, end);
+    return leftCount;
 }
 
 // Inline: every step of a search computes two of these.

@@ -1,8 +1,11 @@
 #pragma once
 
+#include <array>
 #include <vector>
 
 #include "models/CrowdAgent.h"
+
+class StepThreads;
 
 /// kd-tree over the agents of a crowd for k-nearest queries by surface distance. Sized once for
 /// a number of agents; rebuilding it and querying it allocate nothing.
@@ -23,8 +26,9 @@ public:
     explicit AgentTree(int agentCount);
 
     /// Rebuilds the tree over the present agents' current positions and radii; `agents` may
-    /// hold at most the number of agents the tree was made for.
-    void build(const std::vector<CrowdAgent>& agents);
+    /// hold at most the number of agents the tree was made for. With `threads`, the subtrees
+    /// below the top levels are built on all of them, into the same tree.
+    void build(const std::vector<CrowdAgent>& agents, StepThreads* threads = nullptr);
 
     /// Fills the agent's neighbour list and overlapping flag from the last build. When the
     /// nearest neighbour overlaps the agent, only the overlapping neighbours are kept. Also
@@ -61,7 +65,22 @@ private:
     };
     class Candidates;
 
+    /// Levels split on the calling thread before the subtrees below them go to the threads:
+    /// four subtrees balance two threads even when the splits are uneven.
+    static constexpr int threadedDepth = 2;
+    /// A subtree still to build: its root node, the root's parent and its run of slots.
+    struct Subtree {
+        int index = 0, parent = 0, begin = 0, end = 0;
+    };
+
+    void buildOnThreads(StepThreads& threads);
+    /// Fills and splits the nodes above threadedDepth and lists the subtrees below them.
+    void splitTop(int index, int parent, int begin, int end, int depth,
+                  std::array<Subtree, 1 << threadedDepth>& subtrees, int& count);
     void buildNode(int node, int parent, int begin, int end);
+    /// Sets a node's range, parent and box and splits its slots when it is no leaf; returns
+    /// how many slots go to the left child, or 0 for a leaf.
+    int fillNode(int node, int parent, int begin, int end);
     /// Every agent of the subtree at `node` that may beat the candidates found so far.
     void search(int node, const Slot& query, Candidates& found) const;
     /// The query's own leaf first, then the other child of each of its ancestors, bottom up.

@@ -85,12 +85,15 @@ void CrowdEngine::setPresent(int i, bool present) {
 
 void CrowdEngine::crowdStep(float dt, StepThreads* threads) {
     timeStep = dt;
-    tree.build(agentTable);
+    tree.build(agentTable, threads);
     // Each agent reads the state before the step and writes only its own lists and new
     // velocity, so one agent's search and rule may follow another's in any order.
     const std::size_t present = static_cast<std::size_t>(tree.size());
-    forEachBatch(threads, present, [this](std::size_t begin, std::size_t end) { decide(begin, end); });
-    move();
+    forEachBatch(threads, present,
+                 [this](std::size_t begin, std::size_t end) { decide(begin, end); });
+    // Each agent moves on its own, so the threads share this too.
+    forEachBatch(threads, agentTable.size(),
+                 [this](std::size_t begin, std::size_t end) { move(begin, end); });
 }
 
 void CrowdEngine::decide(std::size_t begin, std::size_t end) {
@@ -185,8 +188,9 @@ Vec2 CrowdEngine::limitedVelocity(const CrowdAgent& agent) const {
     return velocity;
 }
 
-void CrowdEngine::move() {
-    for (CrowdAgent& agent : agentTable) {
+void CrowdEngine::move(std::size_t begin, std::size_t end) {
+    for (std::size_t i = begin; i < end; ++i) {
+        CrowdAgent& agent = agentTable[i];
         if (agent.present) {
             agent.velocity = agent.newVelocity;
             agent.position += agent.velocity * timeStep;

@@ -80,7 +80,8 @@ private:
     Vec2 limitedVelocity(const CrowdAgent& agent) const;
     /// Search, rule and speed limit for the agents in places [begin, end) of the tree order.
     void decide(std::size_t begin, std::size_t end);
-    void move();
+    /// Moves the present agents among agents [begin, end) of the table by their new velocity.
+    void move(std::size_t begin, std::size_t end);
 
     std::vector<CrowdAgent> agentTable;
     std::vector<Segment> obstacleTable;

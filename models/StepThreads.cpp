@@ -12,8 +12,6 @@ constexpr std::chrono::microseconds spinTime(2000);
 
 // Batches per thread: enough for threads that finish early to help the others.
 constexpr std::size_t batchesPerThread = 8;
-// Agents per batch at the least, so that taking a batch costs little beside deciding it.
-constexpr std::size_t smallestBatch = 64;
 
 }  // namespace
 
@@ -36,7 +34,7 @@ StepThreads::~StepThreads() {
     }
 }
 
-void StepThreads::run(std::size_t count, Task& job) {
+void StepThreads::run(std::size_t count, Task& job, std::size_t smallestBatch) {
     task = &job;
     itemCount = count;
     batchSize = std::max(smallestBatch,

@@ -34,9 +34,12 @@ public:
     /// Threads in all, the calling one included.
     int threads() const { return static_cast<int>(workers.size()) + 1; }
 
-    /// Calls task.decide over [0, count) in batches, on every thread of the pool at once, and
-    /// returns when all batches are done.
-    void run(std::size_t count, Task& task);
+    /// Calls task.decide over [0, count) in batches of at least `smallestBatch` items, on
+    /// every thread of the pool at once, and returns when all batches are done.
+    void run(std::size_t count, Task& task, std::size_t smallestBatch = defaultSmallestBatch);
+
+    /// Items below which a batch costs more to hand out than to do: agents of a step.
+    static constexpr std::size_t defaultSmallestBatch = 64;
 
 private:
     void work();
@@ -66,7 +69,8 @@ private:
 /// once on the calling thread when `threads` is null. The body must treat every item on its
 /// own, so that the results do not depend on how the items are dealt out.
 template <class Body>
-void forEachBatch(StepThreads* threads, std::size_t count, Body&& body) {
+void forEachBatch(StepThreads* threads, std::size_t count, Body&& body,
+                  std::size_t smallestBatch = StepThreads::defaultSmallestBatch) {
     if (!threads) {
         body(std::size_t{0}, count);
         return;
@@ -76,5 +80,5 @@ void forEachBatch(StepThreads* threads, std::size_t count, Body&& body) {
         void decide(std::size_t begin, std::size_t end) override { call(begin, end); }
         Body& call;
     } task(body);
-    threads->run(count, task);
+    threads->run(count, task, smallestBatch);
 }
