@@ -31,17 +31,22 @@ struct CountingTask : StepThreads::Task {
 }  // namespace
 
 TEST(StepThreads, EveryItemIsDecidedOnceInEveryRun) {
+    // Batches of at least 64 items, and of single items as the crowd tree's subtrees are
+    // dealt out.
     const struct {
         int threads;
         std::size_t items;
-    } cases[] = {{2, 0}, {2, 1}, {2, 63}, {3, 64}, {3, 5000}, {4, 20001}};
+        std::size_t smallestBatch;
+    } cases[] = {{2, 0, 64},    {2, 1, 64},     {2, 63, 64}, {3, 64, 64},
+                 {3, 5000, 64}, {4, 20001, 64}, {2, 4, 1},   {3, 7, 1}};
     for (const auto& c : cases) {
-        SCOPED_TRACE(std::to_string(c.threads) + " threads, " + std::to_string(c.items));
+        SCOPED_TRACE(std::to_string(c.threads) + " threads, " + std::to_string(c.items) +
+                     " items, batches of " + std::to_string(c.smallestBatch) + " or more");
         StepThreads pool(c.threads);
         EXPECT_EQ(pool.threads(), c.threads);
         CountingTask task(c.items);
         for (int run = 0; run < 50; ++run) {
-            pool.run(c.items, task);
+            pool.run(c.items, task, c.smallestBatch);
         }
         for (std::size_t i = 0; i < c.items; ++i) {
             ASSERT_EQ(task.counts[i].load(), 50) << "item " << i;
