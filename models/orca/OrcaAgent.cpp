@@ -147,6 +147,7 @@ void OrcaAgent::prefetchOwnState() const {
         prefetch(self + offset);
     }
     prefetch(agentNeighbourList.data());
+    prefetch(obstacleNeighbourList.data());
     prefetch(planes.data());
 }
 
