@@ -40,6 +40,7 @@ public:
             engine.addPolygon({a, a + l * Vec2(std::cos(t), std::sin(t))});
         }
         engine.indexObstacles();
+        engine.prepareObstacleSearch();
         engine.setTimeStep(timeStep);
     }
 

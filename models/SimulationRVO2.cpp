@@ -65,6 +65,7 @@ void SimulationRVO2::applyParameters() {
         engine->setObstacleHorizon(i, atLeast(row[obstacleHorizonColumn], smallestHorizon));
     }
     engine->indexObstacles();
+    engine->prepareObstacleSearch();
 }
 
 void SimulationRVO2::registerObstacle(float x1, float y1, float x2, float y2) {

@@ -1,6 +1,7 @@
 #include "models/orca/OrcaEngine.h"
 
 #include <algorithm>
+#include <limits>
 
 #include "models/StepThreads.h"
 
@@ -128,6 +129,26 @@ void OrcaEngine::indexObstacles() {
     for (const auto& agent : agents) {
         agent->reserveLists(obstacleRoom());
     }
+}
+
+void OrcaEngine::prepareObstacleSearch() {
+    // Building the cells walks the obstacle tree once per cell, which a few dozen agents'
+    // searches would not repay.
+    constexpr std::size_t smallestCrowd = 64;
+    if (agents.size() < smallestCrowd) {
+        return;
+    }
+    // An agent whose range is infinite or NaN searches the whole tree; the cells serve the
+    // others.
+    float largest = 0.0f;
+    for (const auto& agent : agents) {
+        const float range = agent->obstacleTimeHorizon * agent->speedLimit + agent->discRadius;
+        const float squared = range * range;  // as the agent computes it
+        if (squared > largest && squared < std::numeric_limits<float>::infinity()) {
+            largest = squared;
+        }
+    }
+    index.prepareObstacleCells(largest);
 }
 
 std::size_t OrcaEngine::obstacleRoom() const {

@@ -40,6 +40,11 @@ public:
     int addPolygon(const std::vector<Vec2>& polygon);
     /// Rebuilds the obstacle tree from every vertex, splitting edges where needed.
     void indexObstacles();
+    /// Readies the obstacle search for the agents' obstacle ranges as they are now set. In a
+    /// crowd of some dozens of agents or more this builds per-cell copies of the obstacle
+    /// tree that find the same edges with less walking. Call it after indexObstacles and after
+    /// changing the agents' settings; steps are correct without it, only slower.
+    void prepareObstacleSearch();
     /// Duration of the next steps, in seconds.
     void setTimeStep(float dt) { step = dt; }
     /// One step: every present agent chooses its velocity from the state before the step, then

@@ -224,6 +224,7 @@ void SpatialIndex::buildObstacleTree() {
         edges.push_back(vertex.get());
     }
     obstacleRoot = buildObstacleNode(edges);
+    obstacles.setTree(obstacleRoot.get());
 }
 
 std::unique_ptr<ObstacleNode> SpatialIndex::buildObstacleNode(
@@ -311,30 +312,4 @@ std::unique_ptr<ObstacleNode> SpatialIndex::buildObstacleNode(
     node->left = buildObstacleNode(leftEdges);
     node->right = buildObstacleNode(rightEdges);
     return node;
-}
-
-void SpatialIndex::queryObstacles(OrcaAgent& agent, float range) const {
-    queryObstacleNode(agent, range, obstacleRoot.get());
-}
-
-void SpatialIndex::queryObstacleNode(OrcaAgent& agent, float range,
-                                     const ObstacleNode* node) const {
-    if (node == nullptr) {
-        return;
-    }
-    const ObstacleVertex& first = *node->vertex;
-    const Vec2& p1 = first.point;
-    const Vec2& p2 = first.next->point;
-    const float side = leftOf(p1, p2, agent.position());
-    queryObstacleNode(agent, range, side >= 0.0f ? node->left.get() : node->right.get());
-    // side² / |edge|² is the squared distance to the splitting line: nothing beyond it can be
-    // nearer. An edge of zero length gives 0 / 0, which is never below the range; the build
-    // puts every other edge on its left, so nothing is lost.
-    const float squaredLineDistance = side * side / (p2 - p1).squaredLength();
-    if (squaredLineDistance < range) {
-        if (side < 0.0f) {
-            agent.considerObstacle(first, range);
-        }
-        queryObstacleNode(agent, range, side >= 0.0f ? node->right.get() : node->left.get());
-    }
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "models/orca/AgentGrid.h"
+#include "models/orca/ObstacleCells.h"
 #include "models/orca/Vec2.h"
 
 class OrcaAgent;
@@ -83,7 +84,22 @@ public:
     /// kd-tree, whose lists the grid's must equal; the tests compare the two.
     void setGridSearch(bool enabled) { gridSearch = enabled; }
     /// Offers `agent` every obstacle edge that faces it and may be nearer than `range` (m²).
-    void queryObstacles(OrcaAgent& agent, float range) const;
+    void queryObstacles(OrcaAgent& agent, float range) const { obstacles.query(agent, range); }
+    /// Lets obstacle searches up to `range` (m²) walk per-cell copies of the obstacle tree.
+    void prepareObstacleCells(float range) {
+        if (obstacleCellSearch) {
+            obstacles.prepare(range);
+        }
+    }
+    /// Whether obstacle searches may use cells (the default). Without them every search walks
+    /// the whole tree, whose lists the cells' must equal; the tests compare the two.
+    void setObstacleCells(bool enabled) {
+        obstacleCellSearch = enabled;
+        if (!enabled) {
+            obstacles.dropCells();
+        }
+    }
+    const ObstacleCells& obstacleCells() const { return obstacles; }
 
     /// Every agent, in tree order: the first agentsInTree() are the present ones, each node
     /// covering a contiguous range of them; the absent ones follow.
@@ -106,7 +122,6 @@ private:
     void buildAgentNode(std::size_t begin, std::size_t end, std::size_t node);
     void queryAgentNode(OrcaAgent& agent, float& range, std::size_t node) const;
     std::unique_ptr<ObstacleNode> buildObstacleNode(const std::vector<ObstacleVertex*>& edges);
-    void queryObstacleNode(OrcaAgent& agent, float range, const ObstacleNode* node) const;
 
     /// Lanes of a leaf scan: the leaf size rounded up to whole vector registers.
     static constexpr std::size_t scanWidth = 16;
@@ -122,6 +137,8 @@ private:
     unsigned buildCount = 0;
     bool steadyBuilds = false;
     std::unique_ptr<ObstacleNode> obstacleRoot;
+    ObstacleCells obstacles;
+    bool obstacleCellSearch = true;
     AgentGrid grid;
     bool gridSearch = true;
     OrcaEngine& engine;
