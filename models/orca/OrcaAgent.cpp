@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 
 #include "models/orca/LinearPrograms.h"
@@ -118,8 +119,9 @@ bool OrcaAgent::takeFromGrid(float bound) {
     agentNeighbourList.resize(maxNeighbourCount);
     for (std::size_t i = 0; i < found; ++i) {
         const float d = hits.squaredDistance[i];
-        std::size_t nearer = 0;
-        std::size_t equal = 0;
+        // 32-bit counts fill the vector lanes twice as densely as 64-bit ones.
+        std::uint32_t nearer = 0;
+        std::uint32_t equal = 0;
         for (std::size_t block = 0; block < width; block += lanes) {
             for (std::size_t j = 0; j < lanes; ++j) {
                 nearer += hits.squaredDistance[block + j] < d;
