@@ -181,12 +181,7 @@ void OrcaAgent::considerObstacle(const ObstacleVertex& vertex, float range) {
         return;
     }
     obstacleNeighbourList.emplace_back(d, &vertex);
-    std::size_t slot = obstacleNeighbourList.size() - 1;
-    while (slot != 0 && d < obstacleNeighbourList[slot - 1].first) {
-        obstacleNeighbourList[slot] = obstacleNeighbourList[slot - 1];
-        --slot;
-    }
-    obstacleNeighbourList[slot] = {d, &vertex};
+    sinkIntoPlace(obstacleNeighbourList, d, &vertex);
 }
 
 void OrcaAgent::chooseVelocity() {

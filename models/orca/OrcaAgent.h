@@ -117,6 +117,18 @@ private:
     std::vector<HalfPlane> projectedPlanes;
 };
 
+/// Puts (d, item) into `list`, nearest first, over its last entry, which is free or drops out;
+/// it goes after entries at the same distance.
+template <class Item>
+void sinkIntoPlace(std::vector<std::pair<float, Item>>& list, float d, Item item) {
+    std::size_t slot = list.size() - 1;
+    while (slot != 0 && d < list[slot - 1].first) {
+        list[slot] = list[slot - 1];
+        --slot;
+    }
+    list[slot] = {d, item};
+}
+
 // Inline: the kd-tree query offers every agent of a leaf, and most steps spend their time
 // there.
 inline void OrcaAgent::keepIfNearer(const OrcaAgent& other, float d, float& range) {
@@ -126,12 +138,7 @@ inline void OrcaAgent::keepIfNearer(const OrcaAgent& other, float d, float& rang
     if (agentNeighbourList.size() < maxNeighbourCount) {
         agentNeighbourList.emplace_back(d, &other);
     }
-    std::size_t slot = agentNeighbourList.size() - 1;
-    while (slot != 0 && d < agentNeighbourList[slot - 1].first) {
-        agentNeighbourList[slot] = agentNeighbourList[slot - 1];
-        --slot;
-    }
-    agentNeighbourList[slot] = {d, &other};
+    sinkIntoPlace(agentNeighbourList, d, &other);
     if (agentNeighbourList.size() == maxNeighbourCount) {
         range = agentNeighbourList.back().first;
     }
