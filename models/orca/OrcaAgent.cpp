@@ -67,9 +67,10 @@ bool OrcaAgent::findNeighboursWithoutTree() {
     // With the same agents in the tree as at the build before, last step's k neighbours are
     // all still there, so the new kth nearest is no farther than the farthest of them is now.
     // A search just beyond that finds the same list, in the same order, and turns most of the
-    // crowd away at once. The distances are computed as the searches compute them.
-    if (index.steady() && listBuild + 1 == index.builds() && maxNeighbourCount > 0 &&
-        agentNeighbourList.size() == maxNeighbourCount) {
+    // crowd away at once. The distances are computed as the searches compute them. Without
+    // a grid (a small crowd) the tree's few leaves are scanned sooner than the bound is found.
+    if (index.agentGrid().usable() && index.steady() && listBuild + 1 == index.builds() &&
+        maxNeighbourCount > 0 && agentNeighbourList.size() == maxNeighbourCount) {
         float farthest = 0.0f;
         bool finite = true;
         for (const AgentNeighbour& neighbour : agentNeighbourList) {
