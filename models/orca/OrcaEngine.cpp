@@ -96,6 +96,7 @@ int OrcaEngine::addPolygon(const std::vector<Vec2>& polygon) {
         return refused;
     }
     const std::size_t first = vertexList.size();
+    obstaclesIndexed = false;
     for (std::size_t i = 0; i < n; ++i) {
         ObstacleVertex* vertex = appendVertex(polygon[i]);
         if (i > 0) {
@@ -125,7 +126,13 @@ ObstacleVertex* OrcaEngine::appendVertex(const Vec2& point) {
 }
 
 void OrcaEngine::indexObstacles() {
-    index.buildObstacleTree();
+    // A build splits edges that cross a splitting line, and a second build over the pieces
+    // would split and order them differently: the tree, and with it the order of equally near
+    // edges, would depend on how often it was asked for. Without new polygons it stays.
+    if (!obstaclesIndexed) {
+        index.buildObstacleTree();
+        obstaclesIndexed = true;
+    }
     for (const auto& agent : agents) {
         agent->reserveLists(obstacleRoom());
     }

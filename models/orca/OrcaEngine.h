@@ -38,7 +38,8 @@ public:
     /// fewer than two vertices. Counter-clockwise polygons are solid; two vertices make a
     /// segment that blocks from both sides. Agents see it only after indexObstacles.
     int addPolygon(const std::vector<Vec2>& polygon);
-    /// Rebuilds the obstacle tree from every vertex, splitting edges where needed.
+    /// Builds the obstacle tree from every vertex, splitting edges where needed. Without
+    /// polygons added since the last build, the tree stays as it is.
     void indexObstacles();
     /// Readies the obstacle search for the agents' obstacle ranges as they are now set. In a
     /// crowd of some dozens of agents or more this builds per-cell copies of the obstacle
@@ -112,4 +113,6 @@ private:
     SpatialIndex index;
     std::vector<std::unique_ptr<ObstacleVertex>> vertexList;
     float step = 1.0f;  ///< seconds
+    /// The obstacle tree covers every polygon added so far.
+    bool obstaclesIndexed = false;
 };

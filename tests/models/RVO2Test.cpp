@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <limits>
 #include <memory>
@@ -233,8 +234,10 @@ TEST(RVO2, ASegmentRegisteredOnceIsAvoidedFromBothSides) {
 
 namespace {
 
-// Two pedestrians crossing a scene with two crossing walls, sampled every 0.2 s.
-std::unique_ptr<Experiment> crossingExperiment() {
+using Wall = std::array<float, 4>;  // x1, y1, x2, y2 (m)
+
+// Two pedestrians crossing a scene with walls, sampled every 0.2 s.
+std::unique_ptr<Experiment> crossingExperiment(const std::vector<Wall>& walls) {
     ExperimentTable table;
     std::vector<std::pair<float, float>> east, north;
     for (int k = 0; k < 40; ++k) {
@@ -245,32 +248,51 @@ std::unique_ptr<Experiment> crossingExperiment() {
     }
     table.addTrajectory(east);
     table.addTrajectory(north);
-    table.addObstacle(-6.0f, 5.0f, 6.0f, 5.0f);
-    table.addObstacle(0.0f, 4.0f, 0.0f, 8.0f);
+    for (const Wall& wall : walls) {
+        table.addObstacle(wall[0], wall[1], wall[2], wall[3]);
+    }
     return makeExperiment(std::move(table));
 }
 
 }  // namespace
 
 TEST(RVO2, RunsThroughARecordAndKeepsItsObstacleTreeAcrossResets) {
-    const auto experiment = crossingExperiment();
-    SimulationRVO2 simulation;
-    Record record;
-    record.setExperiment(experiment.get());
-    record.bindSimulation(&simulation);
-    record.prepare();
-    // The second wall crosses the line of the first: both its edges are cut once.
-    const size_t vertices = simulation.orcaEngine()->vertices().size();
-    EXPECT_EQ(vertices, 6u);
-    Difference metric;
-    record.reset();
-    const float first = metric.evaluate(&record);
-    EXPECT_TRUE(std::isfinite(first));
-    EXPECT_EQ(simulation.frameCount, 40);
-    for (int run = 0; run < 3; ++run) {
+    struct Case {
+        const char* name;
+        std::vector<Wall> walls;
+        size_t vertices;  // after the build, 0 when not checked
+    };
+    // In the first, the second wall crosses the line of the first: both its edges are cut
+    // once. In the second, a build over the first build's pieces would cut another edge: every
+    // reset used to grow the vertex list and change the tree.
+    const Case cases[] = {
+        {"two crossing walls", {{-6.0f, 5.0f, 6.0f, 5.0f}, {0.0f, 4.0f, 0.0f, 8.0f}}, 6},
+        {"three walls cut again by a second build",
+         {{4.0f, 5.0f, 1.0f, -4.0f}, {-5.0f, -6.0f, 4.0f, -2.0f}, {6.0f, -3.0f, -6.0f, 0.0f}},
+         0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto experiment = crossingExperiment(c.walls);
+        SimulationRVO2 simulation;
+        Record record;
+        record.setExperiment(experiment.get());
+        record.bindSimulation(&simulation);
+        record.prepare();
+        const size_t vertices = simulation.orcaEngine()->vertices().size();
+        if (c.vertices > 0) {
+            EXPECT_EQ(vertices, c.vertices);
+        }
+        Difference metric;
         record.reset();
-        EXPECT_EQ(metric.evaluate(&record), first) << "run " << run;
+        const float first = metric.evaluate(&record);
+        EXPECT_TRUE(std::isfinite(first));
+        EXPECT_EQ(simulation.frameCount, 40);
+        for (int run = 0; run < 3; ++run) {
+            record.reset();
+            EXPECT_EQ(metric.evaluate(&record), first) << "run " << run;
+        }
+        EXPECT_EQ(simulation.orcaEngine()->vertices().size(), vertices);
+        EXPECT_EQ(simulation.recordedX[0][0], -4.0f);
     }
-    EXPECT_EQ(simulation.orcaEngine()->vertices().size(), vertices);
-    EXPECT_EQ(simulation.recordedX[0][0], -4.0f);
 }
