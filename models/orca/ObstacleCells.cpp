@@ -20,6 +20,9 @@ constexpr double mostCells = 1 << 16;
 // up to 4·M²); margins of 10^-4·M and 10^-4·M² cover that fifty times over, so a cell's copy
 // never leaves out what the walk of the whole tree keeps.
 constexpr double relativeMargin = 1e-4;
+// Beyond this magnitude (m) the walk's float products could overflow, and rounding would no
+// longer bound its errors; such scenes keep the whole tree.
+constexpr double largestMagnitude = 1e18;
 
 const double infinity = std::numeric_limits<double>::infinity();
 
@@ -107,6 +110,9 @@ void ObstacleCells::prepare(float range) {
     const double magnitude =
         std::max({std::abs(minX), std::abs(minY), std::abs(maxX), std::abs(maxY)}) +
         std::sqrt(double(range)) + 2.0;
+    if (magnitude > largestMagnitude) {
+        return;
+    }
     distanceMargin = relativeMargin * magnitude;
     sideMargin = relativeMargin * magnitude * magnitude;
     reach = std::sqrt(double(range)) + distanceMargin;

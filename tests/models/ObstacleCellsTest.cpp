@@ -130,7 +130,7 @@ TEST(ObstacleCells, RunsStepAsWithTheWholeTree) {
     }
 }
 
-TEST(ObstacleCells, AreLeftOutForSmallCrowds) {
+TEST(ObstacleCells, AreLeftOutForSmallCrowdsAndHugeCoordinates) {
     OrcaEngine small;
     small.setDefaults(15.0f, 10, 5.0f, 5.0f, 0.25f, 1.6f, Vec2());
     for (int i = 0; i < 63; ++i) {
@@ -143,4 +143,10 @@ TEST(ObstacleCells, AreLeftOutForSmallCrowds) {
     small.spawnAgent(Vec2());
     small.prepareObstacleSearch();
     EXPECT_EQ(small.spatialIndex().obstacleCells().cellRange(), 8.25f * 8.25f);
+
+    // Where float products of coordinates could overflow, the whole tree decides.
+    small.addPolygon({Vec2(1e19f, 0.0f), Vec2(1e19f, 5.0f)});
+    small.indexObstacles();
+    small.prepareObstacleSearch();
+    EXPECT_EQ(small.spatialIndex().obstacleCells().cellRange(), 0.0f);
 }
