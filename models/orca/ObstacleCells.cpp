@@ -15,10 +15,11 @@ namespace {
 constexpr double buildBudget = 1 << 19;
 constexpr double mostCells = 1 << 16;
 
-// The walk's float arithmetic errs, relative to the coordinates' magnitude M, by less than
-// 10^-6·M in a distance and 2·10^-6·M² in a side test (seven roundings of 2^-24 on products of
-// up to 4·M²); margins of 10^-4·M and 10^-4·M² cover that fifty times over, so a cell's copy
-// never leaves out what the walk of the whole tree keeps.
+// The walk's float arithmetic errs by rounding. Its side tests subtract points and multiply
+// the differences, each at most the grid's diagonal S, and so err by less than 2^-21·S²; its
+// distances add a fraction of an edge to a point of magnitude M, and so err by less than
+// 2^-21·(M + S). Margins of 10^-4·S² and 10^-4·(M + S) cover both two hundred times over,
+// so a cell's copy never leaves out what the walk of the whole tree keeps.
 constexpr double relativeMargin = 1e-4;
 // Beyond this magnitude (m) the walk's float products could overflow, and rounding would no
 // longer bound its errors; such scenes keep the whole tree.
@@ -91,41 +92,46 @@ void ObstacleCells::prepare(float range) {
     double maxY = -infinity;
     for (const ObstacleSplit& split : tree) {
         for (const Vec2& point : {split.start, split.end}) {
+            if (!std::isfinite(point.x) || !std::isfinite(point.y)) {
+                return;
+            }
             minX = std::min(minX, double(point.x));
             minY = std::min(minY, double(point.y));
             maxX = std::max(maxX, double(point.x));
             maxY = std::max(maxY, double(point.y));
         }
     }
-    if (!std::isfinite(minX) || !std::isfinite(minY) || !std::isfinite(maxX) ||
-        !std::isfinite(maxY)) {
-        return;
-    }
     const double cellsAllowed = std::min(mostCells, buildBudget / double(tree.size()));
-    if (cellsAllowed < 1.0) {
+    const double largest =
+        std::max({std::abs(minX), std::abs(minY), std::abs(maxX), std::abs(maxY)});
+    if (cellsAllowed < 1.0 || largest > largestMagnitude) {
         return;
     }
-    // The cells cover every point within the range of some edge and a metre more; a point
-    // beyond them is too far from every edge to keep one.
-    const double magnitude =
-        std::max({std::abs(minX), std::abs(minY), std::abs(maxX), std::abs(maxY)}) +
-        std::sqrt(double(range)) + 2.0;
-    if (magnitude > largestMagnitude) {
-        return;
-    }
-    distanceMargin = relativeMargin * magnitude;
-    sideMargin = relativeMargin * magnitude * magnitude;
-    reach = std::sqrt(double(range)) + distanceMargin;
-    originX = minX - reach - 1.0;
-    originY = minY - reach - 1.0;
-    const double width = maxX - minX + 2.0 * (reach + 1.0);
-    const double height = maxY - minY + 2.0 * (reach + 1.0);
+    // The cells cover every point within reach of some edge and a metre more; a point beyond
+    // them is too far from every edge to keep one. The margins are first sized for the
+    // coordinates of the edges, then for those of the whole grid, which the extra metre covers.
+    const double root = std::sqrt(double(range));
+    setMargins(largest + root + 2.0, std::max(maxX - minX, maxY - minY) + 2.0 * root + 4.0, root);
+    const double slack = reach + 1.0;
+    originX = minX - slack;
+    originY = minY - slack;
+    const double width = maxX - minX + 2.0 * slack;
+    const double height = maxY - minY + 2.0 * slack;
     // Cells of half the range keep each copy to the edges near its cell, as far as the build
     // budget allows.
-    cellSize = std::max({std::sqrt(double(range)) / 2.0, std::sqrt(width * height / cellsAllowed),
+    cellSize = std::max({root / 2.0, std::sqrt(width * height / cellsAllowed),
                          std::max(width, height) / mostCells});
     columns = static_cast<std::uint32_t>(std::ceil(width / cellSize));
     rows = static_cast<std::uint32_t>(std::ceil(height / cellSize));
+    const double gridWidth = columns * cellSize;
+    const double gridHeight = rows * cellSize;
+    const double provisionalReach = reach;
+    setMargins(std::max({std::abs(originX), std::abs(originY), std::abs(originX + gridWidth),
+                         std::abs(originY + gridHeight)}),
+               std::hypot(gridWidth, gridHeight), root);
+    if (reach > provisionalReach + 1.0) {
+        return;  // coordinates so large that the margins outgrow the grid's extra metre
+    }
 
     cellRoot.assign(std::size_t(columns) * rows, ObstacleSplit::none);
     for (std::uint32_t row = 0; row < rows; ++row) {
@@ -137,6 +143,12 @@ void ObstacleCells::prepare(float range) {
     }
     builtRange = range;
     hasCells = true;
+}
+
+void ObstacleCells::setMargins(double magnitude, double span, double root) {
+    distanceMargin = relativeMargin * (magnitude + span);
+    sideMargin = relativeMargin * span * span;
+    reach = root + distanceMargin;
 }
 
 std::int32_t ObstacleCells::prune(std::int32_t node, const Box& box) {

@@ -56,6 +56,9 @@ private:
     };
 
     std::int32_t flatten(const ObstacleNode* node);
+    /// Sets the margins and the reach for coordinates up to `magnitude` (m), points of the
+    /// grid up to `span` (m) apart and a range of `root` metres.
+    void setMargins(double magnitude, double span, double root);
     /// Copies the subtree of tree[node] into cellSplits, pruned for `box`; returns the copy's
     /// root, or none when nothing of the subtree matters there.
     std::int32_t prune(std::int32_t node, const Box& box);

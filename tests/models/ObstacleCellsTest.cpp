@@ -1,6 +1,7 @@
-// The collision-avoidance engine's obstacle cells: every search through a cell's copy of the
-// obstacle tree keeps what a walk of the whole tree keeps, in the same order, wherever the
-// agent stands; and whole runs step as they do without cells.
+// The collision-avoidance engine's obstacle cells: searches through a cell's copy of the
+// obstacle tree keep what a walk of the whole tree keeps, in the same order, on a lattice of
+// positions in and around the cells, at vertices and edge midpoints, at no finite place and
+// where an edge lies at the very edge of the range; and whole runs step as without cells.
 
 #include <gtest/gtest.h>
 
@@ -106,6 +107,30 @@ TEST(ObstacleCells, KeepWhatTheWholeTreeKeepsWhereverTheAgentStands) {
     }
 }
 
+// An edge whose float distance falls just inside the range while its exact distance from the
+// cell lies a hair beyond it: only the pruning margins keep it in the cell's copy.
+TEST(ObstacleCells, KeepAnEdgeTheWalkFindsAtTheEdgeOfTheRange) {
+    OrcaEngine withCells;
+    OrcaEngine wholeTree;
+    wholeTree.spatialIndex().setObstacleCells(false);
+    for (OrcaEngine* engine : {&withCells, &wholeTree}) {
+        engine->setDefaults(15.0f, 10, 5.0f, 5.0f, 0.25f, 1.6f, Vec2());
+        for (int i = 0; i < 64; ++i) {
+            engine->spawnAgent(Vec2(5.0f * (i % 8), 5.0f * (i / 8)));
+        }
+        engine->addPolygon({Vec2(0.0f, 0.0f), Vec2(0.5f, 0.0f)});
+        engine->addPolygon({Vec2(39.5f, 40.0f), Vec2(40.0f, 40.0f)});
+        engine->addPolygon({Vec2(15.1493807f, 4.95233297f), Vec2(7.87231731f, 11.1641254f)});
+        engine->indexObstacles();
+        engine->prepareObstacleSearch();
+        engine->setPosition(0, Vec2(15.5f, 15.5f));
+    }
+    const auto kept = obstacleList(wholeTree);
+    ASSERT_EQ(kept.size(), 1u);
+    EXPECT_LT(kept[0].first, 8.25f * 8.25f);
+    EXPECT_EQ(obstacleList(withCells), kept);
+}
+
 TEST(ObstacleCells, RunsStepAsWithTheWholeTree) {
     for (const Scene& scene : scenes) {
         SCOPED_TRACE(scene.name);
@@ -144,9 +169,14 @@ TEST(ObstacleCells, AreLeftOutForSmallCrowdsAndHugeCoordinates) {
     small.prepareObstacleSearch();
     EXPECT_EQ(small.spatialIndex().obstacleCells().cellRange(), 8.25f * 8.25f);
 
-    // Where float products of coordinates could overflow, the whole tree decides.
-    small.addPolygon({Vec2(1e19f, 0.0f), Vec2(1e19f, 5.0f)});
-    small.indexObstacles();
-    small.prepareObstacleSearch();
-    EXPECT_EQ(small.spatialIndex().obstacleCells().cellRange(), 0.0f);
+    // Where float products of coordinates could overflow, or a vertex is no number, the whole
+    // tree decides.
+    for (const Vec2& far : {Vec2(1e19f, 0.0f), Vec2(NAN, 0.0f)}) {
+        OrcaEngine engine;
+        build(engine, scenes[0]);
+        engine.addPolygon({far, Vec2(3.0f, 5.0f)});
+        engine.indexObstacles();
+        engine.prepareObstacleSearch();
+        EXPECT_EQ(engine.spatialIndex().obstacleCells().cellRange(), 0.0f) << far.x;
+    }
 }
