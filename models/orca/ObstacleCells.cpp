@@ -245,12 +245,18 @@ void ObstacleCells::walk(const std::vector<ObstacleSplit>& table, std::int32_t n
         return;
     }
     const ObstacleSplit& split = table[node];
+    // The build puts every other edge on the left of an edge without length, and such an edge
+    // has no line to measure a distance to.
+    const float squaredLength = (split.end - split.start).squaredLength();
+    if (!(squaredLength > 0.0f)) {
+        walk(table, split.left, agent, range);
+        return;
+    }
     const float side = leftOf(split.start, split.end, agent.position());
     walk(table, side >= 0.0f ? split.left : split.right, agent, range);
     // side² / |edge|² is the squared distance to the splitting line: nothing beyond it can be
-    // nearer. An edge of zero length gives 0 / 0, which is never below the range; the build
-    // puts every other edge on its left, so nothing is lost.
-    const float squaredLineDistance = side * side / (split.end - split.start).squaredLength();
+    // nearer.
+    const float squaredLineDistance = side * side / squaredLength;
     if (squaredLineDistance < range) {
         if (side < 0.0f && split.offered) {
             agent.considerObstacle(*split.vertex, range);

@@ -19,6 +19,9 @@ struct ObstacleVertex {
     /// Place in the engine's vertex list.
     std::size_t index = 0;
 
-    /// False for an edge of zero length, whose direction the formulas cannot derive.
-    bool hasLength() const { return next != nullptr && next->point != point; }
+    /// False for an edge of zero length, whose direction the formulas cannot derive, and for
+    /// one so short that its squared length is zero in float.
+    bool hasLength() const {
+        return next != nullptr && (next->point - point).squaredLength() > 0.0f;
+    }
 };

@@ -261,6 +261,27 @@ TEST(OrcaSpatialIndex, ASegmentIsSeenOnlyFromTheSideItFaces) {
     EXPECT_EQ(engine.agent(0).obstacleNeighbours()[0].first, 1.0f);
 }
 
+TEST(OrcaSpatialIndex, AnEdgeTooShortToMeasureHidesNoWall) {
+    // 10^-30 m squared is below the smallest float: the edge has no length to the search. Added
+    // first, it splits at the top of the tree, with every wall of the room on its left.
+    OrcaEngine engine;
+    configure(engine);
+    engine.addPolygon({Vec2(0.0f, 0.0f), Vec2(1e-30f, 0.0f)});
+    engine.addPolygon({Vec2(-5.0f, -5.0f), Vec2(-5.0f, 5.0f), Vec2(5.0f, 5.0f), Vec2(5.0f, -5.0f)});
+    engine.spawnAgent(Vec2(0.0f, 4.5f));
+    engine.spawnAgent(Vec2(0.0f, -4.5f));
+    engine.indexObstacles();
+    findAllNeighbours(engine);
+    for (std::size_t i = 0; i < 2; ++i) {
+        const auto& near = engine.agent(i).obstacleNeighbours();
+        ASSERT_FALSE(near.empty()) << "agent " << i;
+        EXPECT_EQ(near.front().first, 0.25f) << "agent " << i;  // the wall 0.5 m away
+        for (const auto& [d, vertex] : near) {
+            EXPECT_GT(vertex->index, 1u) << "agent " << i << " keeps the short edge";
+        }
+    }
+}
+
 TEST(OrcaSpatialIndex, ObstaclesAddedAfterIndexingAreUnseenUntilIndexedAgain) {
     OrcaEngine engine;
     configure(engine);
