@@ -123,6 +123,13 @@ void ObstacleCells::prepare(float range) {
                          std::max(width, height) / mostCells});
     columns = static_cast<std::uint32_t>(std::ceil(width / cellSize));
     rows = static_cast<std::uint32_t>(std::ceil(height / cellSize));
+    // Rounding up along the short side of a long, thin scene can double the count or more;
+    // wider cells bring it back within the budget.
+    while (double(columns) * rows > 2.0 * cellsAllowed) {
+        cellSize *= 1.25;
+        columns = static_cast<std::uint32_t>(std::ceil(width / cellSize));
+        rows = static_cast<std::uint32_t>(std::ceil(height / cellSize));
+    }
     const double gridWidth = columns * cellSize;
     const double gridHeight = rows * cellSize;
     const double provisionalReach = reach;
