@@ -21,13 +21,15 @@ void prefetchAhead(const AgentAt& agentAt, std::size_t i, std::size_t end) {
 
 // With repeated points a polygon has edges of zero length. Its corners are then judged
 // against the nearest distinct points before and after them, which is what the polygon would
-// be with the repeats removed; `step` is +1 to look ahead, −1 to look back.
+// be with the repeats removed; `step` is +1 to look ahead, −1 to look back. A point too near
+// for the squared distance to be a float counts as a repeat: the edge to it has no length to
+// the search either, and no direction could be derived from it.
 const Vec2* distinctNeighbour(const std::vector<Vec2>& polygon, std::size_t i, int step) {
     const std::size_t n = polygon.size();
     std::size_t j = i;
     for (std::size_t tried = 1; tried < n; ++tried) {
         j = step > 0 ? (j + 1) % n : (j + n - 1) % n;
-        if (polygon[j] != polygon[i]) {
+        if ((polygon[j] - polygon[i]).squaredLength() > 0.0f) {
             return &polygon[j];
         }
     }

@@ -538,24 +538,39 @@ TEST(OrcaDegenerate, AnAgentLevelWithTheEndOfAWallCountsAsTouchingIt) {
     expectNear(engine.velocity(0), Vec2(0.3f, 0.0f), 1e-6f, "slides along");
 }
 
+namespace {
+
+// A square with its corner (2, 0) twice: repeated exactly, and repeated 10^-30 m off, which
+// is too short for its squared length to be a float.
+const std::vector<std::vector<Vec2>> squaresWithARepeatedCorner = {
+    {Vec2(0, 0), Vec2(2, 0), Vec2(2, 0), Vec2(2, 2), Vec2(0, 2)},
+    {Vec2(0, 0), Vec2(2, 0), Vec2(2, 1e-30f), Vec2(2, 2), Vec2(0, 2)},
+};
+
+}  // namespace
+
 TEST(OrcaDegenerate, ZeroLengthEdgesTakeTheDirectionOfTheNextEdge) {
-    OrcaEngine engine;
-    engine.addPolygon({Vec2(0, 0), Vec2(2, 0), Vec2(2, 0), Vec2(2, 2), Vec2(0, 2)});
-    engine.addPolygon({Vec2(5, 5), Vec2(5, 5)});
-    const auto& v = engine.vertices();
-    ASSERT_EQ(v.size(), 7u);
-    // Vertex 1 stands for (2,0)→(2,0); it points on to (2, 2) as if the repeat were gone,
-    // and its corner (0,0)→(2,0)→(2,2) turns left.
-    EXPECT_FALSE(v[1]->hasLength());
-    EXPECT_EQ(v[1]->direction, Vec2(0.0f, 1.0f));
-    EXPECT_TRUE(v[1]->convex);
-    EXPECT_EQ(v[0]->direction, Vec2(1.0f, 0.0f));
-    EXPECT_EQ(v[2]->direction, Vec2(0.0f, 1.0f));
-    // A polygon shrunk to a point has no direction at all: a fixed one stands in.
-    EXPECT_EQ(v[5]->direction, Vec2(1.0f, 0.0f));
-    EXPECT_EQ(v[6]->direction, Vec2(1.0f, 0.0f));
-    for (const auto& vertex : v) {
-        EXPECT_TRUE(finite(vertex->direction));
+    for (const auto& square : squaresWithARepeatedCorner) {
+        SCOPED_TRACE(square[2].y);
+        OrcaEngine engine;
+        engine.addPolygon(square);
+        engine.addPolygon({Vec2(5, 5), Vec2(5, 5)});
+        const auto& v = engine.vertices();
+        ASSERT_EQ(v.size(), 7u);
+        // Vertex 1 stands for the edge to the repeat; it points on to (2, 2) as if the repeat
+        // were gone, and its corner (0,0)→(2,0)→(2,2) turns left.
+        EXPECT_FALSE(v[1]->hasLength());
+        EXPECT_EQ(v[1]->direction, Vec2(0.0f, 1.0f));
+        EXPECT_TRUE(v[1]->convex);
+        EXPECT_EQ(v[0]->direction, Vec2(1.0f, 0.0f));
+        EXPECT_EQ(v[2]->direction, Vec2(0.0f, 1.0f));
+        EXPECT_TRUE(v[2]->convex);
+        // A polygon shrunk to a point has no direction at all: a fixed one stands in.
+        EXPECT_EQ(v[5]->direction, Vec2(1.0f, 0.0f));
+        EXPECT_EQ(v[6]->direction, Vec2(1.0f, 0.0f));
+        for (const auto& vertex : v) {
+            EXPECT_TRUE(finite(vertex->direction));
+        }
     }
 }
 
@@ -571,19 +586,22 @@ float distanceToSquare(const Vec2& p) {
 }  // namespace
 
 TEST(OrcaDegenerate, ASquareWithARepeatedCornerStillBlocks) {
-    for (const Vec2& start : {Vec2(3.5f, -1.5f), Vec2(1.0f, -2.0f), Vec2(3.0f, 1.0f)}) {
-        OrcaEngine engine;
-        configure(engine);
-        engine.addPolygon({Vec2(0, 0), Vec2(2, 0), Vec2(2, 0), Vec2(2, 2), Vec2(0, 2)});
-        engine.indexObstacles();
-        engine.spawnAgent(start);
-        engine.setTimeStep(0.1f);
-        // Aimed through the square at its far side.
-        const std::vector<Vec2> goal = {Vec2(2.0f, 2.0f) - (start - Vec2(1.0f, 1.0f))};
-        for (int k = 0; k < 200; ++k) {
-            headForGoals(engine, goal);
-            engine.advance();
-            ASSERT_GE(distanceToSquare(engine.position(0)), 0.25f - 1e-3f) << "step " << k;
+    for (const auto& square : squaresWithARepeatedCorner) {
+        for (const Vec2& start : {Vec2(3.5f, -1.5f), Vec2(1.0f, -2.0f), Vec2(3.0f, 1.0f)}) {
+            SCOPED_TRACE(square[2].y);
+            OrcaEngine engine;
+            configure(engine);
+            engine.addPolygon(square);
+            engine.indexObstacles();
+            engine.spawnAgent(start);
+            engine.setTimeStep(0.1f);
+            // Aimed through the square at its far side.
+            const std::vector<Vec2> goal = {Vec2(2.0f, 2.0f) - (start - Vec2(1.0f, 1.0f))};
+            for (int k = 0; k < 200; ++k) {
+                headForGoals(engine, goal);
+                engine.advance();
+                ASSERT_GE(distanceToSquare(engine.position(0)), 0.25f - 1e-3f) << "step " << k;
+            }
         }
     }
 }
