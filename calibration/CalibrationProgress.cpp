@@ -3,6 +3,17 @@
 #include "calibration/Calibration.h"
 #include "core/NumberText.h"
 
+namespace {
+
+// Hours, minutes and seconds ("1:02:05"): a terminal line and a dialog keep their width while
+// the seconds count up, and an hour-long run still reads at a glance.
+std::string clockText(double seconds) {
+    const long whole = seconds > 0.0 ? static_cast<long>(seconds) : 0;
+    return NumberText::format("%ld:%02ld:%02ld", whole / 3600, whole / 60 % 60, whole % 60);
+}
+
+}  // namespace
+
 void CalibrationProgress::attach(Calibration& calibration) {
     {
         const std::lock_guard<std::mutex> guard(lock);
@@ -49,10 +60,10 @@ bool CalibrationProgress::writeTrace(const std::string& path, std::string& error
 
 std::string CalibrationProgress::describe(const Figures& f) {
     if (f.evaluations == 0) {
-        return NumberText::format("starting, %.0f s", f.seconds);
+        return "starting, " + clockText(f.seconds);
     }
-    return NumberText::format("%zu evaluations, best %g (initial %g), %.0f s", f.evaluations,
-                              static_cast<double>(f.bestCost), static_cast<double>(f.initialCost),
-                              f.seconds) +
-           (f.position.empty() ? "" : "; " + f.position);
+    return NumberText::format("%zu evaluation%s, best %g (initial %g), ", f.evaluations,
+                              f.evaluations == 1 ? "" : "s", static_cast<double>(f.bestCost),
+                              static_cast<double>(f.initialCost)) +
+           clockText(f.seconds) + (f.position.empty() ? "" : "; " + f.position);
 }
