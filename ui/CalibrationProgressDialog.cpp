@@ -16,6 +16,8 @@ namespace {
 // The display follows the run this often (ms): often enough to watch, rarely enough to cost
 // the run nothing measurable.
 constexpr int refreshInterval = 400;
+// The dialog's width at the start (px): the figures of a typical run fit on one line.
+constexpr int startWidth = 680;
 
 }  // namespace
 
@@ -24,10 +26,14 @@ CalibrationProgressDialog::CalibrationProgressDialog(Calibration& calibration,
                                                      QWidget* parent)
     : QDialog(parent), run(calibration), progress(shown) {
     setWindowTitle("Calibrating " + QString::fromUtf8(calibration.name.c_str()));
-    setWindowModality(Qt::WindowModal);
     auto* layout = new QVBoxLayout(this);
     figures = new QLabel("Starting...");
     figures->setObjectName("figures");
+    // The figures grow longer as the run goes on; they wrap onto a second line instead of
+    // widening the dialog under the user's pointer.
+    figures->setWordWrap(true);
+    figures->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    figures->setFixedHeight(2 * figures->fontMetrics().lineSpacing() + 2 * figures->margin());
     layout->addWidget(figures);
     costChart = new CostChart;
     layout->addWidget(costChart);
@@ -42,6 +48,7 @@ CalibrationProgressDialog::CalibrationProgressDialog(Calibration& calibration,
     timer->setInterval(refreshInterval);
     connect(timer, &QTimer::timeout, this, &CalibrationProgressDialog::refresh);
     timer->start();
+    resize(startWidth, sizeHint().height());
 }
 
 void CalibrationProgressDialog::refresh() {

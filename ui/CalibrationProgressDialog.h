@@ -12,7 +12,8 @@ class QTimer;
 
 /// Shown while a calibration runs: what is known so far (evaluations, best and initial cost,
 /// elapsed time, where the algorithm stands), the cost curve, and "Cancel", which stops the run
-/// after the evaluation in progress; the run then ends with the best values found.
+/// after the evaluation in progress; the run then ends with the best values found. It keeps its
+/// width while the figures grow.
 class CalibrationProgressDialog : public QDialog {
     Q_OBJECT
 

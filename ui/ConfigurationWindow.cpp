@@ -10,7 +10,17 @@
 
 #include "core/Configurable.h"
 
-ConfigurationWindow::ConfigurationWindow() : QDialog(nullptr) {}
+namespace {
+
+// Wide enough (px) that a window manager shows the title "Configure Progressive Difference"
+// beside its buttons, also for a component whose only row is its name.
+constexpr int dialogMinimumWidth = 360;
+
+}  // namespace
+
+ConfigurationWindow::ConfigurationWindow(QWidget* parent) : QDialog(parent) {
+    setMinimumWidth(dialogMinimumWidth);
+}
 
 void ConfigurationWindow::setConfigurable(Configurable* bound, const QString& subject) {
     component = bound;
@@ -27,6 +37,9 @@ void ConfigurationWindow::setConfigurable(Configurable* bound, const QString& su
         labels.append(label);
         edits.append(edit);
         ++row;
+    }
+    if (labels.isEmpty()) {
+        layout->addWidget(new QLabel(name + " has no parameters."), row, 0);
     }
     updateButton = new QPushButton(tr("Update"));
     layout->addWidget(updateButton, row, 1);
@@ -65,4 +78,5 @@ void ConfigurationWindow::updateMetric() {
     if (!notice.empty()) {
         emit committed(QString::fromUtf8(notice.c_str()));
     }
+    emit updated();
 }

@@ -1,21 +1,24 @@
 #pragma once
 
 #include <QtCharts/QChartView>
+#include <cmath>
 #include <utility>
 #include <vector>
 
+#include "ui/AxisTicks.h"
+
 namespace QtCharts {
+class QCategoryAxis;
 class QLineSeries;
 class QScatterSeries;
-class QValueAxis;
-class QLogValueAxis;
 }  // namespace QtCharts
 
-/// The cost of every evaluation of a calibration (dots) and the best cost so far (a line),
-/// against the evaluation number, on a linear or logarithmic cost axis. Long runs are thinned
-/// out for drawing: at most a few thousand points are shown, spread evenly over the run.
 class QCheckBox;
 
+/// The cost of every evaluation of a calibration (dots) and the best cost so far (a line),
+/// against the evaluation number, on a linear or logarithmic cost axis. Both axes fit the data
+/// of every evaluation and carry round, labelled ticks. Long runs are thinned out for drawing:
+/// at most a few hundred points are shown, spread evenly over the run.
 class CostChart : public QtCharts::QChartView {
     Q_OBJECT
 
@@ -32,6 +35,12 @@ public:
     int evaluations() const { return static_cast<int>(data.size()); }
     /// Points drawn in the cost series now.
     int pointsShown() const;
+    /// The ticks of the cost axis, in costs.
+    const AxisTicks& costTicks() const { return costScale; }
+    /// The ticks of the evaluation axis.
+    const AxisTicks& evaluationTicks() const { return evaluationScale; }
+    /// The labels the cost axis shows, bottom to top.
+    QStringList costAxisLabels() const;
 
 private:
     void redraw();
@@ -39,8 +48,12 @@ private:
     std::vector<std::pair<float, float>> data;
     QtCharts::QScatterSeries* costs;
     QtCharts::QLineSeries* best;
-    QtCharts::QValueAxis* evaluationAxis;
-    QtCharts::QValueAxis* linearAxis;
-    QtCharts::QLogValueAxis* logAxis;
+    QtCharts::QCategoryAxis* evaluationAxis;
+    QtCharts::QCategoryAxis* costAxis;
+    AxisTicks evaluationScale;
+    AxisTicks costScale;
+    double lowest = INFINITY;          ///< of every finite cost and best cost
+    double highest = -INFINITY;        ///< of every finite cost and best cost
+    double lowestPositive = INFINITY;  ///< for the logarithmic axis
     bool logarithmic = false;
 };

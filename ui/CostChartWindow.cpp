@@ -6,17 +6,21 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <QtCharts/QChart>
 
 #include "calibration/CalibrationProgress.h"
 #include "ui/CostChart.h"
 
 CostChartWindow::CostChartWindow(std::shared_ptr<const CalibrationProgress> progress,
-                                 const QString& title)
-    : QWidget(nullptr), run(std::move(progress)) {
-    setWindowTitle(title);
+                                 const RunCaption& caption)
+    : QWidget(nullptr), run(std::move(progress)), name(caption) {
+    setWindowTitle("Cost: " + name.text());
     setAttribute(Qt::WA_DeleteOnClose);
     auto* layout = new QVBoxLayout(this);
     costChart = new CostChart;
+    // The saved picture carries the run's name, so that it still says what it shows when it
+    // is far from this window.
+    costChart->chart()->setTitle(name.text());
     costChart->addRows(run->rowsFrom(0));
     layout->addWidget(costChart);
     auto* row = new QHBoxLayout;
@@ -29,6 +33,10 @@ CostChartWindow::CostChartWindow(std::shared_ptr<const CalibrationProgress> prog
     connect(data, &QPushButton::clicked, this, &CostChartWindow::askData);
     row->addWidget(data);
     layout->addLayout(row);
+}
+
+QString CostChartWindow::defaultFileName(const QString& extension) const {
+    return name.fileStem() + "." + extension;
 }
 
 bool CostChartWindow::saveImage(const QString& path) const {
@@ -45,9 +53,9 @@ bool CostChartWindow::saveData(const QString& path, QString& error) const {
 }
 
 void CostChartWindow::askImage() {
-    const QString path =
-        QFileDialog::getSaveFileName(this, "Save image", "cost.png", "PNG images (*.png)", nullptr,
-                                     QFileDialog::DontUseNativeDialog);
+    const QString path = QFileDialog::getSaveFileName(this, "Save image", defaultFileName("png"),
+                                                      "PNG images (*.png)", nullptr,
+                                                      QFileDialog::DontUseNativeDialog);
     if (!path.isEmpty() && !saveImage(path)) {
         QMessageBox::critical(this, "Error", "Cannot write \"" + path + "\".");
     }
@@ -55,8 +63,8 @@ void CostChartWindow::askImage() {
 
 void CostChartWindow::askData() {
     const QString path =
-        QFileDialog::getSaveFileName(this, "Save data", "trace.csv", "CSV files (*.csv)", nullptr,
-                                     QFileDialog::DontUseNativeDialog);
+        QFileDialog::getSaveFileName(this, "Save data", defaultFileName("csv"), "CSV files (*.csv)",
+                                     nullptr, QFileDialog::DontUseNativeDialog);
     QString error;
     if (!path.isEmpty() && !saveData(path, error)) {
         QMessageBox::critical(this, "Error", error);

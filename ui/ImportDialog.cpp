@@ -18,6 +18,7 @@
 #include "data/Experiment.h"
 #include "data/ExperimentLoader.h"
 #include "data/ExperimentSummary.h"
+#include "ui/ReadingOptionFields.h"
 
 namespace {
 
@@ -26,6 +27,11 @@ constexpr int settleTime = 250;
 
 const char* const unitChoices[] = {"as the file says", "m", "cm", "mm"};
 const double unitMetres[] = {0.0, 1.0, 0.01, 0.001};
+
+// The row caption of the field that sets a command-line reading option.
+QString captionOf(const char* option) {
+    return ReadingOptionFields::caption(option) + ":";
+}
 
 }  // namespace
 
@@ -39,22 +45,22 @@ ImportDialog::ImportDialog(const ComponentRegistry& registry, const QString& pat
     }
     const int byExtension = registry.parserIndexForPath(file);
     format->setCurrentIndex(byExtension >= 0 ? byExtension : 0);
-    form->addRow("Format:", format);
+    form->addRow(captionOf("--format"), format);
     setLayout(new QVBoxLayout);
     static_cast<QVBoxLayout*>(layout())->addLayout(form);
-    fps = addField("Frames per second:", "as the file says");
+    fps = addField(captionOf("--fps"), "as the file says");
     unit = new QComboBox;
     for (const char* choice : unitChoices) {
         unit->addItem(choice);
     }
-    form->addRow("Length unit:", unit);
+    form->addRow(captionOf("--unit"), unit);
     stride = new QSpinBox;
     stride->setRange(1, 1000);
-    form->addRow("Keep every k-th frame:", stride);
-    from = addField("From (s):", "the start");
-    to = addField("To (s):", "the end");
-    maxGap = addField("Longest gap filled (s):", "1");
-    obstacles = addField("Obstacle file:", "none");
+    form->addRow(captionOf("--stride"), stride);
+    from = addField(captionOf("--from"), "the start");
+    to = addField(captionOf("--to"), "the end");
+    maxGap = addField(captionOf("--max-gap"), "1");
+    obstacles = addField(captionOf("--obstacles"), "none");
     summaryLabel = new QLabel;
     summaryLabel->setWordWrap(true);
     summaryLabel->setMinimumWidth(420);
@@ -143,7 +149,8 @@ void ImportDialog::refresh() {
     } else {
         text = problem;
     }
-    summaryLabel->setText(text);
+    // The readers' advice names command-line options; here the fields of this dialog set them.
+    summaryLabel->setText(ReadingOptionFields::inDialogTerms(text));
     buttons->button(QDialogButtonBox::Open)->setEnabled(experiment != nullptr);
 }
 

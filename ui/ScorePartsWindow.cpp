@@ -1,52 +1,71 @@
 #include "ui/ScorePartsWindow.h"
 
+#include <QLabel>
+#include <QScrollArea>
 #include <QVBoxLayout>
-#include <QtCharts/QBarCategoryAxis>
-#include <QtCharts/QBarSeries>
-#include <QtCharts/QBarSet>
-#include <QtCharts/QChart>
-#include <QtCharts/QChartView>
-#include <QtCharts/QValueAxis>
 
-using namespace QtCharts;
+#include "ui/ScorePartsBars.h"
 
 ScorePartsWindow::ScorePartsWindow() : QWidget(nullptr) {
     setWindowTitle("Score per pedestrian");
     auto* layout = new QVBoxLayout(this);
-    view = new QChartView;
-    view->setRenderHint(QPainter::Antialiasing);
-    view->setMinimumSize(420, 260);
-    layout->addWidget(view);
+    heading = new QLabel;
+    heading->setWordWrap(true);
+    layout->addWidget(heading);
+    note = new QLabel;
+    note->setObjectName("notice");
+    note->setWordWrap(true);
+    note->setStyleSheet("color: rgb(170, 60, 0);");
+    note->hide();
+    layout->addWidget(note);
+    partsList = new ScorePartsBars;
+    connect(partsList, &ScorePartsBars::pedestrianPicked, this,
+            &ScorePartsWindow::pedestrianPicked);
+    scroller = new QScrollArea;
+    scroller->setWidget(partsList);
+    scroller->setWidgetResizable(true);
+    scroller->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    layout->addWidget(scroller);
+    resize(460, 520);
 }
 
 void ScorePartsWindow::showParts(const std::vector<float>& parts, const QString& metric) {
-    auto* chart = new QChart;
-    chart->setTitle(metric + ": each pedestrian's part of the score (click a bar to find it)");
-    values = new QBarSet("part of the score");
-    values->setColor(QColor(0, 0, 190));
-    QStringList names;
-    for (size_t i = 0; i < parts.size(); ++i) {
-        *values << static_cast<double>(parts[i]);
-        names << QString::number(i + 1);
+    heading->setText(QString("%1: each pedestrian's part of the score, largest first, %2 "
+                             "pedestrians. Point at a bar for its pedestrian; click it to show "
+                             "the pedestrian in the view.")
+                         .arg(metric)
+                         .arg(parts.size()));
+    partsList->setParts(parts);
+    partsList->setStale(false);
+    stale = false;
+    setNotice(QString());
+}
+
+void ScorePartsWindow::clear(const QString& reason) {
+    heading->setText("No parts to show.");
+    partsList->setParts({});
+    stale = false;
+    setNotice(reason);
+}
+
+void ScorePartsWindow::markStale(const QString& reason) {
+    if (bars() == 0) {
+        return;
     }
-    connect(values, &QBarSet::clicked, this, &ScorePartsWindow::pedestrianPicked);
-    auto* series = new QBarSeries;
-    series->append(values);
-    chart->addSeries(series);
-    auto* pedestrians = new QBarCategoryAxis;
-    pedestrians->append(names);
-    pedestrians->setTitleText("pedestrian");
-    chart->addAxis(pedestrians, Qt::AlignBottom);
-    series->attachAxis(pedestrians);
-    auto* axis = new QValueAxis;
-    chart->addAxis(axis, Qt::AlignLeft);
-    series->attachAxis(axis);
-    chart->legend()->hide();
-    QChart* previous = view->chart();
-    view->setChart(chart);
-    delete previous;
+    partsList->setStale(true);
+    stale = true;
+    setNotice(reason);
 }
 
 int ScorePartsWindow::bars() const {
-    return values ? values->count() : 0;
+    return partsList->rows();
+}
+
+QString ScorePartsWindow::notice() const {
+    return note->text();
+}
+
+void ScorePartsWindow::setNotice(const QString& text) {
+    note->setText(text);
+    note->setVisible(!text.isEmpty());
 }

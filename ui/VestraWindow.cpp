@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDateTime>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -11,6 +12,8 @@
 #include <QSignalBlocker>
 #include <QStatusBar>
 #include <QVariant>
+#include <algorithm>
+#include <cstring>
 #include <iostream>
 #include <new>
 
@@ -31,6 +34,30 @@
 #include "ui/ImportDialog.h"
 #include "ui/ScorePartsWindow.h"
 #include "view3d/Pane3D.h"
+
+namespace {
+
+// Where the first parameter dialog opens, inside the main window (px): over the view, so that
+// the control panel stays in sight. Each further open dialog stands a step down and right.
+constexpr QPoint firstDialogCorner(520, 40);
+constexpr int dialogStep = 30;
+
+// A component's settings as one text, to tell whether any of them changed.
+std::string settingsText(const Configurable& component) {
+    std::string text = component.name;
+    for (const std::string& name : component.parameterNames()) {
+        text += "\n" + name + "=" + component.getParameter(name);
+    }
+    return text;
+}
+
+// Bit for bit, so that parameters that are not numbers compare equal to themselves.
+bool sameValues(const std::vector<float>& a, const std::vector<float>& b) {
+    return a.size() == b.size() &&
+           (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(float)) == 0);
+}
+
+}  // namespace
 
 void VestraWindow::EvaluationThread::run() {
     try {
@@ -68,12 +95,34 @@ VestraWindow::VestraWindow(QApplication* app) : application(app) {
 }
 
 void VestraWindow::closeEvent(QCloseEvent* event) {
+    if (running) {
+        // The worker uses the components this window owns, so the window closes only once the
+        // worker has ended; a calibration can be asked to end soon, keeping what it found.
+        event->ignore();
+        if (closeWhenDone) {
+            return;
+        }
+        if (runningCalibration) {
+            const QMessageBox::StandardButton answer = QMessageBox::question(
+                this, "Quit",
+                "A calibration is running. Stop it, keep the best values found so far, and quit?",
+                QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+            if (answer != QMessageBox::Yes) {
+                return;
+            }
+            if (runningCalibration) {
+                runningCalibration->cancel();
+            }
+        }
+        closeWhenDone = true;
+        return;
+    }
     for (Dialog& dialog : dialogs) {
         delete dialog.window.data();
     }
     dialogs.clear();
     delete partsWindow.data();
-    for (const QPointer<QWidget>& window : chartWindows) {
+    for (const QPointer<CostChartWindow>& window : chartWindows) {
         delete window.data();
     }
     chartWindows.clear();
@@ -182,6 +231,7 @@ bool VestraWindow::adoptExperiment(std::unique_ptr<Experiment> loaded, const QSt
     // The field names the experiment that is loaded, so a refused file does not replace it.
     experimentPath = QDir::toNativeSeparators(path);
     ui.lineEdit->setText(experimentPath);
+    checkScoreParts();
     return true;
 }
 
@@ -197,12 +247,14 @@ void VestraWindow::loadSimulation(int s_index) {
     if (s_index >= 0) {
         simulation = registry.simulations.create(s_index).release();
     }
+    checkScoreParts();
 }
 
 void VestraWindow::setMetric(int index) {
     closeDialogsOf(metric);
     delete metric;
     metric = registry.metrics.create(index).release();
+    checkScoreParts();
 }
 
 void VestraWindow::setCalibration(int index) {
@@ -260,6 +312,9 @@ void VestraWindow::loadRecord() {
     // Scores of the previous record belong to another set-up.
     ui.label_9->setText("none");
     ui.label_10->setText("none");
+    if (partsWindow) {
+        partsWindow->clear("Load has made a new record. Press \"Evaluate\" for its parts.");
+    }
     view = new Pane3D(this, record);
     ui.horizontalLayout->addWidget(view);
     view->show();
@@ -301,20 +356,44 @@ void VestraWindow::connectControls() {
 
 void VestraWindow::configure(QPointer<ConfigurationWindow>& last, Configurable* component,
                              const QString& subject) {
+    // A second press brings the open dialog to the front, with what has been typed into it.
     if (last && last->isVisible()) {
-        last->close();
+        last->raise();
+        last->activateWindow();
         return;
     }
+    // A dialog that was closed is done with: a new one shows the values the component has now.
+    delete last.data();
+    dialogs.erase(std::remove_if(dialogs.begin(), dialogs.end(),
+                                 [](const Dialog& dialog) { return !dialog.window; }),
+                  dialogs.end());
     if (!component) {
         return;
     }
-    auto* dialog = new ConfigurationWindow();
+    // The main window as parent keeps the dialog above it when the main window is clicked.
+    auto* dialog = new ConfigurationWindow(this);
     dialog->setConfigurable(component, subject);
     connect(dialog, &ConfigurationWindow::committed, statusBar(),
             [this](const QString& notice) { statusBar()->showMessage(notice); });
+    connect(dialog, &ConfigurationWindow::updated, this, &VestraWindow::checkScoreParts);
+    placeDialog(dialog);
     last = dialog;
     dialogs.push_back(Dialog{dialog, component});
     dialog->show();
+}
+
+void VestraWindow::placeDialog(QWidget* dialog) const {
+    for (int step = 0;; ++step) {
+        const QPoint corner =
+            mapToGlobal(firstDialogCorner + QPoint(step * dialogStep, step * dialogStep));
+        const bool taken = std::any_of(dialogs.begin(), dialogs.end(), [&](const Dialog& d) {
+            return d.window && d.window->isVisible() && d.window->pos() == corner;
+        });
+        if (!taken) {
+            dialog->move(corner);
+            return;
+        }
+    }
 }
 
 void VestraWindow::closeDialogsOf(const Configurable* component) {
@@ -363,7 +442,11 @@ void VestraWindow::runWorker(QThread& worker, QDialog& busy) {
     // The parameter dialogs would otherwise let this thread write into components the worker
     // is using.
     setDialogsEnabled(false);
-    busy.setWindowModality(Qt::WindowModal);
+    // The controls are disabled instead of blocked by a modal dialog: Qt drops a request to
+    // close a window that a modal dialog blocks, and closing the window must reach a run.
+    busy.setWindowModality(Qt::NonModal);
+    centralWidget()->setEnabled(false);
+    running = true;
     busy.show();
     worker.start(QThread::InheritPriority);
     // The user interface is served every few milliseconds; in between this thread sleeps, so
@@ -371,7 +454,9 @@ void VestraWindow::runWorker(QThread& worker, QDialog& busy) {
     while (!worker.wait(15)) {
         QApplication::processEvents(QEventLoop::AllEvents, 10);
     }
+    running = false;
     busy.hide();
+    centralWidget()->setEnabled(true);
     setDialogsEnabled(true);
 }
 
@@ -407,11 +492,59 @@ void VestraWindow::evaluate() {
     view->rebuild();
     if (!worker.failure.empty()) {
         showError(QString::fromStdString(worker.failure));
+    } else {
+        ui.label_9->setText(QString::number(worker.result, 'g', 6));
+        if (!worker.parts.empty()) {
+            showScoreParts(worker.parts);
+        } else if (partsWindow) {
+            partsWindow->clear(QString::fromUtf8(metric->name.c_str()) +
+                               " is not a sum over pedestrians: its score has no parts.");
+        }
+    }
+    closeIfAsked();
+}
+
+void VestraWindow::closeIfAsked() {
+    if (closeWhenDone) {
+        closeWhenDone = false;
+        close();
+    }
+}
+
+VestraWindow::PartsBasis VestraWindow::currentBasis() const {
+    PartsBasis basis;
+    basis.experiment = experiment;
+    basis.model = simulation;
+    if (metric) {
+        basis.metric = settingsText(*metric);
+    }
+    if (simulation) {
+        basis.modelSettings = settingsText(*simulation);
+        basis.parameters = simulation->agentParameters;
+    }
+    return basis;
+}
+
+void VestraWindow::checkScoreParts() {
+    if (!partsWindow || partsWindow->bars() == 0 || partsWindow->isStale()) {
         return;
     }
-    ui.label_9->setText(QString::number(worker.result, 'g', 6));
-    if (!worker.parts.empty()) {
-        showScoreParts(worker.parts);
+    const PartsBasis now = currentBasis();
+    QString change;
+    if (now.experiment != partsBasis.experiment) {
+        change = "another experiment has been opened";
+    } else if (now.model != partsBasis.model) {
+        change = "another model has been chosen";
+    } else if (now.metric != partsBasis.metric) {
+        change = "the metric or its settings have changed";
+    } else if (now.modelSettings != partsBasis.modelSettings) {
+        change = "the model's settings have changed";
+    } else if (!sameValues(now.parameters, partsBasis.parameters)) {
+        change = "the pedestrians' parameters have changed";
+    }
+    if (!change.isEmpty()) {
+        partsWindow->markStale("Out of date: " + change +
+                               " since this score. Press \"Evaluate\" for the current parts.");
     }
 }
 
@@ -427,6 +560,7 @@ void VestraWindow::showScoreParts(const std::vector<float>& parts) {
                 });
     }
     partsWindow->showParts(parts, QString::fromUtf8(metric->name.c_str()));
+    partsBasis = currentBasis();
     partsWindow->show();
 }
 
@@ -435,7 +569,19 @@ void VestraWindow::showCostChart() {
         showError("No calibration has run yet.");
         return;
     }
-    auto* window = new CostChartWindow(lastRun, "Cost of the last calibration");
+    chartWindows.erase(std::remove_if(chartWindows.begin(), chartWindows.end(),
+                                      [](const QPointer<CostChartWindow>& w) { return !w; }),
+                       chartWindows.end());
+    for (const QPointer<CostChartWindow>& open : chartWindows) {
+        if (open->shownRun() == lastRun.get()) {
+            open->setWindowState(open->windowState() & ~Qt::WindowMinimized);
+            open->show();
+            open->raise();
+            open->activateWindow();
+            return;
+        }
+    }
+    auto* window = new CostChartWindow(lastRun, lastRunCaption);
     chartWindows.push_back(window);
     window->show();
 }
@@ -452,21 +598,29 @@ void VestraWindow::calibrate() {
     worker.jobs = ui.jobsBox->value();
     worker.instances = EvaluationPool::sameAs(registry, *simulation, *metric);
     auto progress = std::make_shared<CalibrationProgress>();
+    const RunCaption caption(QString::fromUtf8(simulation->name.c_str()),
+                             QString::fromUtf8(calibration->name.c_str()), recordPath,
+                             QDateTime::currentDateTime());
     calibration->clearCancel();
     progress->attach(*calibration);
     CalibrationProgressDialog busy(*calibration, *progress, this);
+    runningCalibration = &busy;
     runWorker(worker, busy);
+    runningCalibration = nullptr;
     calibration->onEvaluation = nullptr;
     calibration->onPosition = nullptr;
     view->rebuild();
     if (!worker.failure.empty()) {
         showError(QString::fromStdString(worker.failure));
-        return;
+    } else {
+        // A cancelled run ended like a finished one; its score is shown the same way.
+        lastRun = progress;
+        lastRunCaption = caption;
+        ui.chartButton->setEnabled(true);
+        ui.label_10->setText(QString::number(worker.result, 'g', 6));
+        checkScoreParts();
     }
-    // A cancelled run ended like a finished one; its score is shown the same way.
-    lastRun = progress;
-    ui.chartButton->setEnabled(true);
-    ui.label_10->setText(QString::number(worker.result, 'g', 6));
+    closeIfAsked();
 }
 
 void VestraWindow::save() {
@@ -491,6 +645,7 @@ void VestraWindow::loadParams() {
         return;
     }
     report(record->loadParameters("params.prm"));
+    checkScoreParts();
 }
 
 void VestraWindow::report(bool succeeded) {

@@ -10,11 +10,14 @@
 
 #include "calibration/EvaluationPool.h"
 #include "core/ComponentRegistry.h"
+#include "ui/RunCaption.h"
 #include "ui/ScorePartsWindow.h"
 #include "ui/VestraWindowUi.h"
 
 class CalibrationProgress;
+class CalibrationProgressDialog;
 class ConfigurationWindow;
+class CostChartWindow;
 
 class Configurable;
 class Experiment;
@@ -134,7 +137,9 @@ public slots:
     void loadParams();
 
 protected:
-    /// Closing the main window closes every parameter dialog too, so the program ends.
+    /// Closing the main window closes every parameter dialog too, so the program ends. While a
+    /// calibration runs it first asks whether to stop the run (which then ends as "Cancel" ends
+    /// it) and closes when the run has ended; during an evaluation it closes when that ends.
     void closeEvent(QCloseEvent* event) override;
 
 private slots:
@@ -150,6 +155,14 @@ private:
         QPointer<ConfigurationWindow> window;
         Configurable* component;
     };
+    /// What the score whose parts are shown was computed from, to tell when it no longer holds.
+    struct PartsBasis {
+        const Experiment* experiment = nullptr;
+        const Simulation* model = nullptr;
+        std::string metric;         ///< its name and settings
+        std::string modelSettings;  ///< the model's settings as text
+        std::vector<float> parameters;
+    };
 
     static void appendItem(QComboBox* box, const std::string& text);
     /// Makes a read experiment the current one, shown with its path.
@@ -157,9 +170,11 @@ private:
     void showError(const QString& text);
     void discardRecord();
     void connectControls();
-    /// Opens or toggles the dialog of a component kind.
+    /// Opens the dialog of a component kind, or raises it when it is open.
     void configure(QPointer<ConfigurationWindow>& last, Configurable* component,
                    const QString& subject = QString());
+    /// Puts a new dialog over the view, where no open dialog stands.
+    void placeDialog(QWidget* dialog) const;
     /// Reports what an action did in the status line, without interrupting.
     void tell(const std::string& notice);
     /// The status line after a record file operation, or its "Error" box.
@@ -174,6 +189,11 @@ private:
     void runWorker(QThread& worker, QDialog& busy);
     /// The window of each pedestrian's part of the score, opened or refreshed.
     void showScoreParts(const std::vector<float>& parts);
+    PartsBasis currentBasis() const;
+    /// Marks the parts of the score out of date when what they were computed from has changed.
+    void checkScoreParts();
+    /// Closes the window when that was asked for while a run went on.
+    void closeIfAsked();
 
     Ui_VestraWindow ui;
     ComponentRegistry registry;
@@ -193,6 +213,11 @@ private:
     QPointer<ConfigurationWindow> recordDialog;
     std::vector<Dialog> dialogs;
     std::shared_ptr<const CalibrationProgress> lastRun;  ///< the last calibration, for its chart
+    RunCaption lastRunCaption;                           ///< what the last calibration was
     QPointer<ScorePartsWindow> partsWindow;
-    std::vector<QPointer<QWidget>> chartWindows;
+    PartsBasis partsBasis;  ///< of the parts shown
+    std::vector<QPointer<CostChartWindow>> chartWindows;
+    bool running = false;        ///< a worker runs
+    bool closeWhenDone = false;  ///< close the window when the worker has ended
+    QPointer<CalibrationProgressDialog> runningCalibration;
 };

@@ -2,11 +2,13 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSlider>
@@ -15,6 +17,8 @@
 #include <QTest>
 #include <QThread>
 #include <QTimer>
+#include <QWindow>
+#include <QtCharts/QChart>
 #include <algorithm>
 #include <cmath>
 #include <fstream>
@@ -38,6 +42,7 @@
 #include "ui/CostChart.h"
 #include "ui/CostChartWindow.h"
 #include "ui/ImportDialog.h"
+#include "ui/RunCaption.h"
 #include "ui/ScorePartsWindow.h"
 #include "ui/VestraWindow.h"
 #include "view3d/Character.h"
@@ -218,11 +223,17 @@ TEST(MainWindow, ConfigurationDialogEditsTheComponentAndFollowsItsLifetime) {
     EXPECT_EQ(edits[1]->text(), "1");
     EXPECT_EQ(edits[2]->text(), "0.5");
 
-    // Pressing "Configure" again closes the dialog; picking another algorithm deletes it.
+    // Pressing "Configure" again raises the dialog with what was typed; once closed, the next
+    // press opens a fresh one; picking another algorithm deletes it.
+    edits[0]->setText("41");
     w.press("pushButton_6");
-    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_EQ(edits[0]->text(), "41");
+    EXPECT_EQ(w.window.openDialogs(), open);
+    dialog->close();
     w.press("pushButton_6");
-    EXPECT_EQ(w.window.openDialogs().size(), 2u);
+    ASSERT_EQ(w.window.openDialogs().size(), 1u);
+    EXPECT_EQ(w.window.openDialogs()[0]->findChildren<QLineEdit*>()[0]->text(), "40");
     algorithms->setCurrentIndex(0);
     EXPECT_TRUE(w.window.openDialogs().empty());
 }
@@ -499,7 +510,7 @@ TEST(MainWindow, ACalibrationShowsItsProgressAndCancelKeepsTheBestFound) {
     QTimer watch;
     watch.setInterval(300);
     QObject::connect(&watch, &QTimer::timeout, [&] {
-        auto* dialog = qobject_cast<CalibrationProgressDialog*>(QApplication::activeModalWidget());
+        auto* dialog = w.window.findChild<CalibrationProgressDialog*>();
         if (!dialog) {
             return;
         }
@@ -531,7 +542,7 @@ TEST(MainWindow, ACalibrationShowsItsProgressAndCancelKeepsTheBestFound) {
 
     // The chart of the run holds one point per evaluation, and is kept as PNG and CSV.
     ASSERT_TRUE(w.find<QPushButton>("chartButton")->isEnabled());
-    CostChartWindow chart(w.window.lastCalibration(), "chart");
+    CostChartWindow chart(w.window.lastCalibration(), RunCaption());
     EXPECT_EQ(chart.chart().evaluations(), static_cast<int>(calibration->evaluationCount()));
     QString error;
     ASSERT_TRUE(chart.saveData("trace.csv", error)) << error.toStdString();
@@ -553,4 +564,135 @@ TEST(MainWindow, EvaluateShowsEachPedestriansPartAndABarPicksItInTheView) {
     EXPECT_EQ(parts->bars(), 8);
     emit parts->pedestrianPicked(3);
     EXPECT_EQ(w.window.view3D()->highlighted(), 3);
+}
+
+TEST(MainWindow, DialogsStayAboveTheWindowOpenApartAndSayWhenThereIsNothingToSet) {
+    Window w;
+    w.press("pushButton_5");  // the metric's Configure: Difference has no parameters
+    w.press("pushButton_3");  // the model's Configure
+    const std::vector<ConfigurationWindow*> open = w.window.openDialogs();
+    ASSERT_EQ(open.size(), 2u);
+    for (ConfigurationWindow* dialog : open) {
+        ASSERT_TRUE(dialog->windowHandle());
+        // Window managers keep a window above the one it is transient for.
+        EXPECT_EQ(dialog->windowHandle()->transientParent(), w.window.windowHandle());
+    }
+    EXPECT_NE(open[0]->pos(), open[1]->pos());
+    // Room for the title beside a window manager's buttons (about 120 px).
+    EXPECT_GE(open[0]->width(),
+              open[0]->fontMetrics().horizontalAdvance(open[0]->windowTitle()) + 120);
+    QStringList texts;
+    for (const QLabel* label : open[0]->findChildren<QLabel*>()) {
+        texts << label->text();
+    }
+    EXPECT_TRUE(texts.contains("Difference has no parameters.")) << texts.join('|').toStdString();
+}
+
+TEST(MainWindow, ThePartsOfAScoreGoOutOfDateWhenWhatTheyCameFromChanges) {
+    ScratchDirectory scratch;
+    Window w;
+    ASSERT_TRUE(w.window.loadExperimentFile(examples + "/crossing-flows.ana"));
+    w.press("pushButton_15");
+    w.window.saveParams();  // the default parameters, loaded back below
+    w.window.currentCalibration()->setSeed(7);
+    struct Case {
+        const char* what;
+        std::function<void()> change;
+        const char* says;
+    };
+    const Case cases[] = {
+        {"a calibration", [&] { w.press("pushButton_7"); }, "parameters"},
+        {"parameters loaded", [&] { w.window.loadParams(); }, "parameters"},
+        {"another metric", [&] { w.find<QComboBox>("comboBox_2")->setCurrentIndex(2); }, "metric"},
+        {"another experiment",
+         [&] { ASSERT_TRUE(w.window.loadExperimentFile(examples + "/bottleneck.ana")); },
+         "experiment"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        w.press("pushButton_4");  // Evaluate
+        ScorePartsWindow* parts = w.window.scoreParts();
+        ASSERT_TRUE(parts);
+        EXPECT_FALSE(parts->isStale());
+        c.change();
+        EXPECT_TRUE(parts->isStale());
+        EXPECT_TRUE(parts->notice().contains(c.says)) << parts->notice().toStdString();
+    }
+    // Load makes a record of another scene: the bars of the old one go.
+    w.press("pushButton_15");
+    EXPECT_EQ(w.window.scoreParts()->bars(), 0);
+    w.window.close();
+}
+
+TEST(MainWindow, TheChartNamesItsRunAndASecondPressRaisesIt) {
+    Window w;
+    ASSERT_TRUE(w.window.loadExperimentFile(examples + "/crossing-flows.ana"));
+    w.press("pushButton_15");
+    const QDateTime before = QDateTime::currentDateTime().addSecs(-1);
+    w.press("pushButton_7");  // Greedy on Boids
+    w.press("chartButton");
+    w.press("chartButton");
+    std::vector<CostChartWindow*> charts;
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (auto* chart = qobject_cast<CostChartWindow*>(window); chart && chart->isVisible()) {
+            charts.push_back(chart);
+        }
+    }
+    ASSERT_EQ(charts.size(), 1u);
+    const QString title = charts[0]->windowTitle();
+    const QString name = "Greedy calibrating Boids on crossing-flows.ana, ";
+    ASSERT_TRUE(title.startsWith("Cost: " + name)) << title.toStdString();
+    const QDateTime started = QDateTime::fromString(title.right(19), "yyyy-MM-dd hh:mm:ss");
+    EXPECT_GE(started, before);
+    EXPECT_LE(started, QDateTime::currentDateTime());
+    EXPECT_EQ(charts[0]->chart().chart()->title(), title.mid(6));
+    EXPECT_EQ(charts[0]->defaultFileName("png"),
+              "Boids-Greedy-crossing-flows-" + started.toString("yyyyMMdd-hhmmss") + ".png");
+    w.window.close();
+}
+
+TEST(MainWindow, ClosingTheWindowDuringACalibrationAsksWhetherToStopIt) {
+    struct Case {
+        QMessageBox::StandardButton answer;
+        bool cancelled;
+        bool open;
+    };
+    for (const Case c : {Case{QMessageBox::No, false, true}, Case{QMessageBox::Yes, true, false}}) {
+        Window w;
+        // Greedy on Vision and the bottleneck takes about ten seconds on one thread.
+        w.find<QComboBox>("comboBox")->setCurrentIndex(3);
+        ASSERT_TRUE(w.window.loadExperimentFile(examples + "/bottleneck.ana"));
+        w.press("pushButton_15");
+        w.find<QSpinBox>("jobsBox")->setValue(1);
+        Calibration* calibration = w.window.currentCalibration();
+        QStringList questions;
+        QTimer answer;
+        answer.setInterval(50);
+        QObject::connect(&answer, &QTimer::timeout, [&] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                questions << box->text();
+                box->button(c.answer)->click();
+            }
+        });
+        answer.start();
+        bool cancelledByAnswer = false;
+        bool openAfterAnswer = false;
+        QTimer::singleShot(500, [&] {
+            // As the window manager's close button does: a window blocked by a modal dialog
+            // would never see it.
+            w.window.windowHandle()->close();
+            cancelledByAnswer = calibration->cancelled();
+            openAfterAnswer = w.window.isVisible();
+            if (auto* progress = w.window.findChild<CalibrationProgressDialog*>()) {
+                progress->cancel();
+            }
+        });
+        w.press("pushButton_7");
+        ASSERT_EQ(questions.size(), 1);
+        EXPECT_TRUE(questions[0].startsWith("A calibration is running.")) << c.answer;
+        EXPECT_EQ(cancelledByAnswer, c.cancelled);
+        EXPECT_EQ(openAfterAnswer, true);
+        EXPECT_EQ(w.window.isVisible(), c.open);
+        EXPECT_EQ(w.find<QLabel>("label_10")->text(), QString::number(calibration->cost, 'g', 6));
+    }
 }
