@@ -3,8 +3,17 @@
 #include <QLabel>
 #include <QScrollArea>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "ui/ScorePartsBars.h"
+
+namespace {
+
+// The window's size when it opens (px): the bars of two dozen pedestrians.
+constexpr int defaultWidth = 460;
+constexpr int defaultHeight = 520;
+
+}  // namespace
 
 ScorePartsWindow::ScorePartsWindow() : QWidget(nullptr) {
     setWindowTitle("Score per pedestrian");
@@ -26,7 +35,7 @@ ScorePartsWindow::ScorePartsWindow() : QWidget(nullptr) {
     scroller->setWidgetResizable(true);
     scroller->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     layout->addWidget(scroller);
-    resize(460, 520);
+    resize(defaultWidth, defaultHeight);
 }
 
 void ScorePartsWindow::showParts(const std::vector<float>& parts, const QString& metric) {
@@ -39,6 +48,10 @@ void ScorePartsWindow::showParts(const std::vector<float>& parts, const QString&
     partsList->setStale(false);
     stale = false;
     setNotice(QString());
+    // A window about to open fits a small scene; a large one scrolls within the default height.
+    if (!isVisible()) {
+        resize(width(), std::min(defaultHeight, sizeHint().height()));
+    }
 }
 
 void ScorePartsWindow::clear(const QString& reason) {
