@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 class Experiment;
@@ -9,5 +10,10 @@ class Experiment;
 /// from files do; otherwise the nearest direction and speed are written).
 /// Pedestrians who come and go get "present_N FIRST LAST" keys, and their absent frames hold
 /// padding (the nearest measured position, standing still), so that readers that do not know
-/// the key still accept the file. Written atomically; false, with `error`, on failure.
+/// the key still accept the file. Written atomically; false, with `error`, on failure, and
+/// without writing anything when the file would be larger than the ANA reader accepts.
 bool writeAna(const Experiment& experiment, const std::string& path, std::string& error);
+
+/// The bytes that writeAna writes for `experiment`, worked out at the cost of its samples, not
+/// of its padded pedestrians × frames.
+std::uint64_t anaFileSize(const Experiment& experiment);

@@ -12,7 +12,8 @@
 /// columns 3 and 5; the velocity columns are not used, velocities come from the positions):
 /// a file whose first row has eight columns is read in that form whichever of the two formats
 /// was chosen, since neither of their own forms has eight columns. So a ".txt" file, read by
-/// default as juelich, needs "--format eth" only when it holds four columns "frame id x y".
+/// default as juelich, needs "--format eth" only when it holds four columns "frame id x y"; such a
+/// file read by its extension is refused with a message that says so.
 class ColumnParser : public RecordingParser {
 public:
     /// Where the values of a row are, and how many columns a row may have.
@@ -33,6 +34,10 @@ protected:
                   RecordingFacts& facts) override;
 
 private:
+    /// Refuses a file read as "id frame ..." whose tracks are far smoother with the first two
+    /// columns swapped, naming the format that reads it; true when there is no such sign.
+    bool refuseSwappedColumns(const std::vector<TrajectoryRow>& rows);
+
     Layout plain;
     std::string hint;
 };

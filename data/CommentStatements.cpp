@@ -3,8 +3,11 @@
 #include <cctype>
 #include <cmath>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "core/NumberText.h"
+#include "data/RecordingLimits.h"
 
 namespace {
 
@@ -30,45 +33,69 @@ bool isLetter(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
 
-/// The frame rate that a comment states: the first number after a frame-rate word, else the
-/// last one before it; 0 when the comment names no frame rate with a positive number.
-double statedRate(const std::string& comment) {
+bool isNumberCharacter(char c) {
+    return isDigit(c) || c == '.' || c == '+' || c == '-' || c == 'e';
+}
+
+/// The numbers of a comment as [begin, end) ranges: runs of digits, points, signs and exponents
+/// that do not continue a word or another number ("x1" and "v1.2" are names) and hold a digit.
+/// They are taken whole, so that "-16" or "16.5.3" can be refused rather than read as 16 or 16.5.
+std::vector<std::pair<size_t, size_t>> numbersOf(const std::string& comment) {
+    std::vector<std::pair<size_t, size_t>> numbers;
+    for (size_t i = 0; i < comment.size();) {
+        const char previous = i > 0 ? comment[i - 1] : ' ';
+        if (!isNumberCharacter(comment[i]) || comment[i] == 'e' || isLetter(previous) ||
+            isDigit(previous) || previous == '.' || previous == '_') {
+            ++i;
+            continue;
+        }
+        size_t end = i;
+        bool digit = false;
+        while (end < comment.size() && isNumberCharacter(comment[end]) &&
+               (comment[end] != 'e' ||
+                (end + 1 < comment.size() && isNumberCharacter(comment[end + 1])))) {
+            digit = digit || isDigit(comment[end]);
+            ++end;
+        }
+        if (digit) {
+            numbers.emplace_back(i, end);
+        }
+        i = end;
+    }
+    return numbers;
+}
+
+/// The frame rate that a comment states, as written: the number just before a frame-rate word
+/// ("25 fps"), else the first number after it ("framerate: 16"), else the last one before it;
+/// empty when the comment names no frame rate with a number.
+std::string statedRate(const std::string& comment) {
     for (const char* word : rateWords) {
         const size_t at = comment.find(word);
         if (at == std::string::npos) {
             continue;
         }
         const size_t after = at + std::string(word).size();
-        double before = 0.0;
-        // Numbers are runs of digits with at most one decimal point that do not continue a
-        // word ("x1" is a name, not a number).
-        for (size_t i = 0; i < comment.size();) {
-            if (!isDigit(comment[i]) ||
-                (i > 0 && (isLetter(comment[i - 1]) || comment[i - 1] == '.'))) {
-                ++i;
-                continue;
+        const auto numbers = numbersOf(comment);
+        const auto text = [&](const std::pair<size_t, size_t>& number) {
+            return comment.substr(number.first, number.second - number.first);
+        };
+        const std::pair<size_t, size_t>* before = nullptr;
+        for (const auto& number : numbers) {
+            if (number.second <= at) {
+                before = &number;
             }
-            size_t end = i;
-            bool point = false;
-            while (end < comment.size() &&
-                   (isDigit(comment[end]) || (comment[end] == '.' && !point))) {
-                point = point || comment[end] == '.';
-                ++end;
-            }
-            const double value = NumberText::toDouble(comment.substr(i, end - i).c_str());
-            if (value > 0.0 && std::isfinite(value)) {
-                if (i >= after) {
-                    return value;
-                }
-                if (end <= at) {
-                    before = value;
-                }
-            }
-            i = end;
         }
-        return before;
+        if (before && comment.find_first_not_of(" \t", before->second) == at) {
+            return text(*before);
+        }
+        for (const auto& number : numbers) {
+            if (number.first >= after) {
+                return text(number);
+            }
+        }
+        return before ? text(*before) : std::string();
     }
-    return 0.0;
+    return std::string();
 }
 
 }  // namespace
@@ -99,8 +126,16 @@ double CommentStatements::unitWord(std::string_view word, bool bareMetreAllowed)
 
 void CommentStatements::read(std::string_view comment, std::uint32_t line) {
     const std::string text = lowerCase(comment);
-    if (const double fps = statedRate(text)) {
-        rate.add(fps, line);
+    const std::string fps = statedRate(text);
+    if (!fps.empty()) {
+        const double value = NumberText::toDouble(fps.c_str());
+        if (NumberText::isCompleteNumber(fps) && value >= RecordingLimits::lowestFrameRate &&
+            value <= RecordingLimits::highestFrameRate) {
+            rate.add(value, line);
+        } else if (badRateLine == 0) {
+            badRate = fps;
+            badRateLine = line;
+        }
     }
     // Words of letters; a bare "m" is a unit only where units are written ("x/m", "in m",
     // "[m]", "(m)"), since elsewhere it is just a letter.
@@ -152,6 +187,13 @@ bool CommentStatements::Statement::result(double& out, std::string& error, const
 }
 
 bool CommentStatements::framesPerSecond(double& value, std::string& error) const {
+    if (badRateLine != 0) {
+        value = 0.0;
+        error = "Line " + std::to_string(badRateLine) + ": the comment states the frame rate \"" +
+                badRate + "\", which is not a number from " + RecordingLimits::frameRateText +
+                "; give the frame rate with --fps.";
+        return false;
+    }
     return rate.result(value, error, "frame rates", "frames per second");
 }
 

@@ -14,7 +14,9 @@ public:
     void read(std::string_view comment, std::uint32_t line);
 
     /// The stated frames per second and metres per length unit, 0 when nothing was stated.
-    /// False, with `error` naming both lines, when two comments disagree.
+    /// False, with `error` naming both lines, when two comments disagree, or naming the line
+    /// when a comment states a frame rate that is not wholly a number within the recording
+    /// limits.
     bool framesPerSecond(double& value, std::string& error) const;
     bool metresPerUnit(double& value, std::string& error) const;
 
@@ -34,4 +36,6 @@ private:
 
     Statement rate;
     Statement unit;
+    std::string badRate;  ///< the first frame rate stated in a form that is not read
+    std::uint32_t badRateLine = 0;
 };

@@ -25,6 +25,15 @@ std::string distinctList(const std::vector<std::string>& entries, const std::str
 
 }  // namespace
 
+bool checkFormat(const ComponentRegistry& registry, const std::string& format, std::string& error) {
+    if (registry.parserIndexForFormat(format) >= 0) {
+        return true;
+    }
+    error = "Unknown format \"" + format + "\": the formats are " +
+            distinctList(registry.parserFormats, "") + ".";
+    return false;
+}
+
 std::unique_ptr<Experiment> loadExperimentFile(const ComponentRegistry& registry,
                                                const std::string& path, std::string& error) {
     return loadExperimentFile(registry, path, ReadingOptions(), error);
@@ -38,14 +47,15 @@ std::unique_ptr<Experiment> loadExperimentFile(const ComponentRegistry& registry
         notes->clear();
     }
     const bool named = !options.format.empty();
+    if (named && !checkFormat(registry, options.format, error)) {
+        return nullptr;
+    }
     const int index =
         named ? registry.parserIndexForFormat(options.format) : registry.parserIndexForPath(path);
     std::unique_ptr<Parser> parser = registry.parsers.create(index);
     if (!parser) {
-        error = named ? "Unknown format \"" + options.format + "\": the formats are " +
-                            distinctList(registry.parserFormats, "") + "."
-                      : "No reader for \"" + path + "\": experiment files are " +
-                            distinctList(registry.parsers.names, "*.") + ".";
+        error = "No reader for \"" + path + "\": experiment files are " +
+                distinctList(registry.parsers.names, "*.") + ".";
         return nullptr;
     }
     parser->setReadingOptions(options);

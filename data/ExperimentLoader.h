@@ -8,6 +8,10 @@ class ComponentRegistry;
 class Experiment;
 struct ReadingOptions;
 
+/// True when a registered parser has the format name `format`; otherwise false, with `error`
+/// listing the format names.
+bool checkFormat(const ComponentRegistry& registry, const std::string& format, std::string& error);
+
 /// Reads an experiment file with the registered parser for its file-name extension. Returns null,
 /// with `error` saying why, when no parser reads that extension or the parser refuses the file.
 std::unique_ptr<Experiment> loadExperimentFile(const ComponentRegistry& registry,

@@ -2,8 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "core/NumberText.h"
+#include "core/TextEncoding.h"
+#include "data/RecordingLimits.h"
 #include "data/TextFile.h"
 
 namespace {
@@ -16,17 +19,17 @@ bool isBlank(char c) {
 
 bool ObstacleFile::load(const std::string& path, double metresPerUnit, std::string& error) {
     std::string text;
-    if (!TextFile::read(path, "obstacle file", text, error)) {
+    if (!TextFile::read(path, "an obstacle file", text, error)) {
         return false;
     }
-    if (!loadText(text, metresPerUnit, error)) {
+    if (!loadText(std::move(text), metresPerUnit, error)) {
         error = "\"" + path + "\": " + error;
         return false;
     }
     return true;
 }
 
-bool ObstacleFile::loadText(const std::string& text, double metresPerUnit, std::string& error) {
+bool ObstacleFile::loadText(std::string text, double metresPerUnit, std::string& error) {
     x1.clear();
     y1.clear();
     x2.clear();
@@ -39,6 +42,9 @@ bool ObstacleFile::loadText(const std::string& text, double metresPerUnit, std::
         error = "Line " + std::to_string(line) + ": " + message;
         return false;
     };
+    if (!TextEncoding::toUtf8Lines(text, error)) {
+        return false;
+    }
     size_t line = 0;
     for (size_t start = 0; start < text.size();) {
         ++line;
@@ -59,8 +65,15 @@ bool ObstacleFile::loadText(const std::string& text, double metresPerUnit, std::
             const char* after = nullptr;
             const double value = NumberText::toDouble(text.c_str() + at, &after);
             if (after != text.c_str() + stop || !std::isfinite(static_cast<float>(value))) {
-                return refuse(line, "\"" + text.substr(at, std::min<size_t>(stop - at, 40)) +
-                                        "\" is not a finite number.");
+                return refuse(
+                    line,
+                    "\"" + TextEncoding::printable(std::string_view(text).substr(at, stop - at)) +
+                        "\" is not a finite number.");
+            }
+            if (std::fabs(value * metresPerUnit) > RecordingLimits::largestCoordinate) {
+                return refuse(line, "\"" + NumberText::format("%g", value) +
+                                        "\" lies farther than " + RecordingLimits::coordinateText +
+                                        " from the origin, which no scene of pedestrians holds.");
             }
             if (count < 4) {
                 values[count] = value * metresPerUnit;

@@ -13,5 +13,5 @@ struct ObstacleFile {
     /// with `error` naming the file, the line and what is wrong, and keeps nothing.
     bool load(const std::string& path, double metresPerUnit, std::string& error);
     /// The same for text held in memory; messages name the line only.
-    bool loadText(const std::string& text, double metresPerUnit, std::string& error);
+    bool loadText(std::string text, double metresPerUnit, std::string& error);
 };

@@ -1,9 +1,11 @@
 #include "data/ParserANA.h"
 
 #include "core/NumberText.h"
+#include "core/TextEncoding.h"
 #include "core/TokenScanner.h"
 #include "data/PolarVelocity.h"
 #include "data/ReadingOptions.h"
+#include "data/RecordingLimits.h"
 #include "data/TextFile.h"
 
 #include <algorithm>
@@ -14,6 +16,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
+#include <limits>
 #include <memory>
 
 namespace {
@@ -77,6 +81,10 @@ bool ParserANA::fail(std::string message) {
     text.clear();
     presentFirst.clear();
     presentLast.clear();
+    for (std::vector<float>* array : {&posX, &posY, &directions, &speeds, &times, &obstacleX1,
+                                      &obstacleY1, &obstacleX2, &obstacleY2}) {
+        std::vector<float>().swap(*array);
+    }
     return false;
 }
 
@@ -99,7 +107,7 @@ void ParserANA::setReadingOptions(const ReadingOptions& options) {
 bool ParserANA::load(const std::string& path) {
     std::string content;
     std::string message;
-    if (!TextFile::read(path, "ANA file", content, message)) {
+    if (!TextFile::read(path, "an ANA file", content, message)) {
         return fail(std::move(message));
     }
     if (!loadText(std::move(content))) {
@@ -114,6 +122,10 @@ bool ParserANA::loadText(std::string content) {
         return fail("The text is larger than 1 GiB; it is not an ANA file.");
     }
     error.clear();
+    std::string encodingError;
+    if (!TextEncoding::toUtf8Lines(content, encodingError)) {
+        return fail(std::move(encodingError));
+    }
     text = std::move(content);
     tokenize();
     return validate();
@@ -209,7 +221,7 @@ bool ParserANA::validate() {
                                         "x1 y1 x2 y2 each")) {
         return false;
     }
-    if (!readPresence()) {
+    if (!readPresence() || !readValues()) {
         return false;
     }
     remarks.clear();
@@ -261,7 +273,7 @@ bool ParserANA::readPresence() {
             }
             const std::string value(token, length);
             if (!NumberText::isCompleteInt(value)) {
-                return fail("The key \"" + name + "\" holds \"" + value.substr(0, 40) +
+                return fail("The key \"" + name + "\" holds \"" + TextEncoding::printable(value) +
                             "\", which is not a frame index.");
             }
             bounds[i] = std::strtoll(value.c_str(), nullptr, 10);
@@ -277,58 +289,129 @@ bool ParserANA::readPresence() {
     return true;
 }
 
-float ParserANA::real(const TokenList& list, std::int64_t index) const {
-    return NumberText::atofFloat(text.c_str() + list[static_cast<size_t>(index)]);
+std::uint32_t ParserANA::lineOf(std::uint32_t offset) const {
+    return static_cast<std::uint32_t>(
+               std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(offset), '\n')) +
+           1;
 }
 
-void ParserANA::fill(int& pedestrianCount, int& obstacleCount, int& frameCount,
-                     std::vector<float>& posX, std::vector<float>& posY, std::vector<float>& velX,
-                     std::vector<float>& velY, std::vector<float>& obstacleX1,
-                     std::vector<float>& obstacleY1, std::vector<float>& obstacleX2,
-                     std::vector<float>& obstacleY2, std::vector<float>& times, bool&,
-                     std::vector<int>&, std::vector<std::vector<float>>&,
-                     std::vector<std::vector<float>>&, std::vector<std::vector<float>>&) {
-    if (!valid) {
-        return;
+bool ParserANA::readSeries(Key key, int pedestrian, std::int64_t count, std::int64_t stride,
+                           std::int64_t first, double limit, const char* limitText,
+                           const std::function<void(std::int64_t, double)>& store) {
+    const bool numbered = keyNames[static_cast<size_t>(key)].numbered;
+    const TokenList& list =
+        *values(keyCode(key, numbered ? static_cast<std::uint32_t>(pedestrian + 1) : 0));
+    for (std::int64_t n = 0; n < count; ++n) {
+        const std::int64_t index = first + n * stride;
+        const std::uint32_t offset = list[static_cast<size_t>(index)];
+        const double value = NumberText::toDouble(text.c_str() + offset);
+        if (std::isfinite(static_cast<float>(value)) && !(std::fabs(value) > limit)) {
+            store(n, value);
+            continue;
+        }
+        const char* end = text.c_str() + offset;
+        while (*end != '\0' && !std::isspace(static_cast<unsigned char>(*end))) {
+            ++end;
+        }
+        const std::string token(text.c_str() + offset, end);
+        const std::string problem =
+            std::isfinite(static_cast<float>(value))
+                ? std::string(", beyond ") + limitText + ", which no recording of pedestrians holds"
+                : ", which is not a finite number";
+        return fail("Line " + std::to_string(lineOf(offset)) + ": the key \"" +
+                    keyText(static_cast<size_t>(key), pedestrian) + "\" holds \"" +
+                    TextEncoding::printable(token) + "\" (value " + std::to_string(index + 1) +
+                    ")" + problem + ".");
     }
+    return true;
+}
+
+bool ParserANA::readValues() {
     const size_t P = static_cast<size_t>(pedestrians);
     const size_t F = static_cast<size_t>(frames);
     const size_t O = static_cast<size_t>(obstacles);
+    const double any = std::numeric_limits<double>::infinity();
+    const auto into = [](std::vector<float>& array, size_t base) {
+        return [&array, base](std::int64_t n, double value) {
+            array[base + static_cast<size_t>(n)] = static_cast<float>(value);
+        };
+    };
     posX.assign(P * F, 0.0f);
     posY.assign(P * F, 0.0f);
-    velX.assign(P * F, 0.0f);
-    velY.assign(P * F, 0.0f);
+    directions.assign(P * F, 0.0f);
+    speeds.assign(P * F, 0.0f);
+    const std::int64_t frameValues = frames;
+    for (size_t p = 0; p < P; ++p) {
+        const int pedestrian = static_cast<int>(p);
+        if (!readSeries(Key::CENTER, pedestrian, frameValues, 2, 0,
+                        RecordingLimits::largestCoordinate, RecordingLimits::coordinateText,
+                        into(posX, p * F)) ||
+            !readSeries(Key::CENTER, pedestrian, frameValues, 2, 1,
+                        RecordingLimits::largestCoordinate, RecordingLimits::coordinateText,
+                        into(posY, p * F)) ||
+            !readSeries(Key::DIRECTION, pedestrian, frameValues, 1, 0, any, "",
+                        into(directions, p * F)) ||
+            !readSeries(Key::SPEED, pedestrian, frameValues, 1, 0, RecordingLimits::largestSpeed,
+                        RecordingLimits::speedText, into(speeds, p * F))) {
+            return false;
+        }
+    }
+    // Frame times count from the first frame: a float holds a clock that started long ago only
+    // to whole seconds or worse, and a run must not step differently for where it started.
+    std::vector<double> clock(F);
+    if (!readSeries(Key::TIME, 0, frameValues, 1, 0, any, "",
+                    [&](std::int64_t n, double value) { clock[static_cast<size_t>(n)] = value; })) {
+        return false;
+    }
     times.assign(F, 0.0f);
+    for (size_t k = 0; k < F; ++k) {
+        const double step = k > 0 ? clock[k] - clock[k - 1] : 0.0;
+        if (step < 0.0 || step > RecordingLimits::longestFrameStep) {
+            return fail(NumberText::format(
+                "The key \"time(s)\" steps from %g s to %g s at frame %zu; frame times must not "
+                "decrease, nor lie more than %g s apart (frame rates of %s).",
+                clock[k - 1], clock[k], k, RecordingLimits::longestFrameStep,
+                RecordingLimits::frameRateText));
+        }
+        times[k] = static_cast<float>(clock[k] - clock[0]);
+    }
     obstacleX1.assign(O, 0.0f);
     obstacleY1.assign(O, 0.0f);
     obstacleX2.assign(O, 0.0f);
     obstacleY2.assign(O, 0.0f);
+    std::vector<float>* const corners[] = {&obstacleX1, &obstacleY1, &obstacleX2, &obstacleY2};
+    for (std::int64_t c = 0; c < 4 && O > 0; ++c) {
+        if (!readSeries(Key::OBSTACLES, 0, obstacles, 4, c, RecordingLimits::largestCoordinate,
+                        RecordingLimits::coordinateText, into(*corners[c], 0))) {
+            return false;
+        }
+    }
+    return true;
+}
 
-    for (size_t p = 0; p < P; ++p) {
-        const std::uint32_t number = static_cast<std::uint32_t>(p + 1);
-        const TokenList& center = *values(keyCode(Key::CENTER, number));
-        const TokenList& direction = *values(keyCode(Key::DIRECTION, number));
-        const TokenList& speed = *values(keyCode(Key::SPEED, number));
-        for (size_t k = 0; k < F; ++k) {
-            const size_t i = p * F + k;
-            posX[i] = real(center, 2 * k);
-            posY[i] = real(center, 2 * k + 1);
-            PolarVelocity::toVelocity(real(direction, k), real(speed, k), velX[i], velY[i]);
-        }
+void ParserANA::fill(int& pedestrianCount, int& obstacleCount, int& frameCount,
+                     std::vector<float>& posXOut, std::vector<float>& posYOut,
+                     std::vector<float>& velX, std::vector<float>& velY,
+                     std::vector<float>& obstacleX1Out, std::vector<float>& obstacleY1Out,
+                     std::vector<float>& obstacleX2Out, std::vector<float>& obstacleY2Out,
+                     std::vector<float>& timesOut, bool&, std::vector<int>&,
+                     std::vector<std::vector<float>>&, std::vector<std::vector<float>>&,
+                     std::vector<std::vector<float>>&) {
+    if (!valid) {
+        return;
     }
-    const TokenList& timeList = *values(keyCode(Key::TIME));
-    for (size_t k = 0; k < F; ++k) {
-        times[k] = real(timeList, k);
+    velX.assign(directions.size(), 0.0f);
+    velY.assign(directions.size(), 0.0f);
+    for (size_t i = 0; i < directions.size(); ++i) {
+        PolarVelocity::toVelocity(directions[i], speeds[i], velX[i], velY[i]);
     }
-    if (O > 0) {
-        const TokenList& segments = *values(keyCode(Key::OBSTACLES));
-        for (size_t i = 0; i < O; ++i) {
-            obstacleX1[i] = real(segments, 4 * i);
-            obstacleY1[i] = real(segments, 4 * i + 1);
-            obstacleX2[i] = real(segments, 4 * i + 2);
-            obstacleY2[i] = real(segments, 4 * i + 3);
-        }
-    }
+    posXOut = std::move(posX);
+    posYOut = std::move(posY);
+    timesOut = std::move(times);
+    obstacleX1Out = std::move(obstacleX1);
+    obstacleY1Out = std::move(obstacleY1);
+    obstacleX2Out = std::move(obstacleX2);
+    obstacleY2Out = std::move(obstacleY2);
     pedestrianCount = pedestrians;
     obstacleCount = obstacles;
     frameCount = frames;
@@ -347,21 +430,10 @@ void ParserANA::fillPresence(std::vector<int>& first, std::vector<int>& last,
     }
 }
 
-void ParserANA::fillDirections(std::vector<float>& directions, std::vector<float>& speeds) {
+void ParserANA::fillDirections(std::vector<float>& directionsOut, std::vector<float>& speedsOut) {
     if (!valid) {
         return;
     }
-    const size_t P = static_cast<size_t>(pedestrians);
-    const size_t F = static_cast<size_t>(frames);
-    directions.assign(P * F, 0.0f);
-    speeds.assign(P * F, 0.0f);
-    for (size_t p = 0; p < P; ++p) {
-        const std::uint32_t number = static_cast<std::uint32_t>(p + 1);
-        const TokenList& direction = *values(keyCode(Key::DIRECTION, number));
-        const TokenList& speed = *values(keyCode(Key::SPEED, number));
-        for (size_t k = 0; k < F; ++k) {
-            directions[p * F + k] = real(direction, k);
-            speeds[p * F + k] = real(speed, k);
-        }
-    }
+    directionsOut = std::move(directions);
+    speedsOut = std::move(speeds);
 }

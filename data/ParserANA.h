@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -72,7 +73,17 @@ private:
     bool requireCount(Key key, const char* keyName, bool optional, int& count);
     bool requireValues(Key key, int pedestrian, std::int64_t needed, const char* what);
     bool readPresence();
-    float real(const TokenList& list, std::int64_t index) const;
+    /// Parses every value into the arrays, refusing what is not finite or lies beyond the
+    /// recording limits, so that fill cannot hand over a value that no run can use.
+    bool readValues();
+    /// Parses `count` values of a key, every `stride`-th from value `first`, into `store`;
+    /// fails, naming the key, the value and its line, at one that is not finite or whose size
+    /// exceeds `limit`.
+    bool readSeries(Key key, int pedestrian, std::int64_t count, std::int64_t stride,
+                    std::int64_t first, double limit, const char* limitText,
+                    const std::function<void(std::int64_t, double)>& store);
+    /// Line of the text (from 1) on which the byte at `offset` stands.
+    std::uint32_t lineOf(std::uint32_t offset) const;
     bool fail(std::string message);
 
     std::string text;  ///< the whole file, NUL-terminated, which value tokens point into
@@ -84,4 +95,7 @@ private:
     /// Frames on which each pedestrian is present; empty when no "present_%d" key was given.
     std::vector<int> presentFirst, presentLast;
     std::vector<std::string> ignoredOptions;
+    /// The values, read by validate and handed over by fill and fillDirections.
+    std::vector<float> posX, posY, directions, speeds, times;
+    std::vector<float> obstacleX1, obstacleY1, obstacleX2, obstacleY2;
 };

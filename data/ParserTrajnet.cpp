@@ -144,31 +144,38 @@ bool ParserTrajnet::readTrack(Scan& scan, std::uint32_t number, std::vector<Traj
     if (!scan.take('{')) {
         return refuse(scan, number, "\"{\" after \"track\":");
     }
-    for (int member = 0; member < 4; ++member) {
-        if (member > 0 && !scan.take(',')) {
-            return refuse(scan, number, "\",\" and the next of \"f\", \"p\", \"x\", \"y\"");
+    // Prediction tools add keys of their own ("prediction_number", "s"); only these four are
+    // read, and the others are skipped whatever they hold.
+    for (bool firstMember = true; !scan.take('}'); firstMember = false) {
+        if (!firstMember && !scan.take(',')) {
+            return refuse(scan, number, "\",\" and the next key, or \"}\" closing the track");
         }
         const size_t keyAt = scan.at;
         std::string_view key;
-        int k = 0;
-        if (scan.string(key) && key.size() == 1) {
-            while (k < 4 && keys[k] != key[0]) {
-                ++k;
-            }
-        } else {
-            k = 4;
-        }
-        if (k == 4 || seen[k]) {
+        if (!scan.string(key) || !scan.take(':')) {
             scan.at = keyAt;
             scan.blanks();
-            return refuse(scan, number,
-                          k == 4 ? "one of the keys \"f\", \"p\", \"x\", \"y\""
-                                 : "each of the keys \"f\", \"p\", \"x\", \"y\" once");
+            return refuse(scan, number, "a key in quotes and \":\"");
+        }
+        int k = 0;
+        while (k < 4 && (key.size() != 1 || keys[k] != key[0])) {
+            ++k;
+        }
+        if (k == 4) {
+            if (!scan.value(0)) {
+                return refuse(scan, number, "a value for the key " + quoted(key));
+            }
+            continue;
+        }
+        if (seen[k]) {
+            scan.at = keyAt;
+            scan.blanks();
+            return refuse(scan, number, "each of the keys \"f\", \"p\", \"x\", \"y\" once");
         }
         seen[k] = true;
         std::string_view text;
-        if (!scan.take(':') || !scan.number(text)) {
-            return refuse(scan, number, std::string("\":\" and a number for \"") + keys[k] + "\"");
+        if (!scan.number(text)) {
+            return refuse(scan, number, std::string("a number for \"") + keys[k] + "\"");
         }
         const char* what = k == 0 ? "frame" : k == 1 ? "id" : k == 2 ? "x" : "y";
         if (!(k < 2 ? readWhole(text, what, number, values[k])
@@ -176,8 +183,11 @@ bool ParserTrajnet::readTrack(Scan& scan, std::uint32_t number, std::vector<Traj
             return false;
         }
     }
-    if (!scan.take('}')) {
-        return refuse(scan, number, "\"}\" after the four keys of a track");
+    for (int k = 0; k < 4; ++k) {
+        if (!seen[k]) {
+            return failAt(number, std::string("the track has no key \"") + keys[k] +
+                                      "\"; a track needs \"f\", \"p\", \"x\" and \"y\".");
+        }
     }
     TrajectoryRow row;
     row.stamp = values[0];

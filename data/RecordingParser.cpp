@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "core/NumberText.h"
+#include "core/TextEncoding.h"
 #include "data/TextFile.h"
 
 namespace {
@@ -30,15 +31,12 @@ bool RecordingParser::failAt(std::uint32_t line, const std::string& message) {
 }
 
 std::string RecordingParser::quoted(std::string_view field) {
-    if (field.size() > shownField) {
-        return "\"" + std::string(field.substr(0, shownField)) + "...\"";
-    }
-    return "\"" + std::string(field) + "\"";
+    return "\"" + TextEncoding::printable(field, shownField) + "\"";
 }
 
 bool RecordingParser::load(const std::string& path) {
     std::string text;
-    if (!TextFile::read(path, "recording", text, error)) {
+    if (!TextFile::read(path, "a recording", text, error)) {
         return fail(error);
     }
     if (!loadText(std::move(text))) {
@@ -57,9 +55,9 @@ bool RecordingParser::loadText(std::string text) {
     if (text.size() > TextFile::maxSize) {
         return fail("The text is larger than 1 GiB, more than a recording may hold.");
     }
-    // Spreadsheet programs start UTF-8 text with a byte order mark.
-    if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) {
-        text.erase(0, 3);
+    std::string encodingError;
+    if (!TextEncoding::toUtf8Lines(text, encodingError)) {
+        return fail(encodingError);
     }
     std::vector<TrajectoryRow> rows;
     RecordingFacts facts;

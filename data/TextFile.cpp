@@ -30,7 +30,7 @@ bool read(const std::string& path, const char* what, std::string& content, std::
         return false;
     }
     const std::string tooLarge =
-        "\"" + path + "\" is larger than 1 GiB, more than a " + what + " may hold.";
+        "\"" + path + "\" is larger than 1 GiB, more than " + what + " may hold.";
     // Reserving the file's size keeps the peak memory at the size of the text itself.
     if (std::fseek(file.get(), 0, SEEK_END) == 0) {
         const long size = std::ftell(file.get());

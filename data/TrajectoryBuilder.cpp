@@ -7,6 +7,7 @@
 #include "core/NumberText.h"
 #include "core/SystemMemory.h"
 #include "data/PolarVelocity.h"
+#include "data/RecordingLimits.h"
 
 namespace {
 
@@ -76,7 +77,9 @@ double TrajectoryBuilder::seconds(double stamp) const {
 }
 
 double TrajectoryBuilder::frameTime(int frame) const {
-    return seconds(origin + static_cast<double>(frame) * step * options.stride);
+    // Counted from the first frame: a float holds Unix times or frame numbers of 2^40 only to
+    // seconds or worse, and a recording must not step differently for where its clock started.
+    return seconds(static_cast<double>(frame) * step * options.stride);
 }
 
 std::string TrajectoryBuilder::idText(std::int64_t id) const {
@@ -100,8 +103,8 @@ bool TrajectoryBuilder::build(std::vector<TrajectoryRow>& rows, TrajectoryTable&
     if (rows.empty()) {
         return fail("The file holds no trajectory rows.");
     }
-    if (!sortAndMerge(rows) || !chooseRateAndUnit(rows) || !keepWindow(rows) ||
-        !placeOnGrid(rows)) {
+    if (!sortAndMerge(rows) || !chooseRateAndUnit(rows) || !checkCoordinates(rows) ||
+        !keepWindow(rows) || !placeOnGrid(rows) || !checkFrameStep()) {
         return false;
     }
     cutSegments(rows);
@@ -113,12 +116,14 @@ bool TrajectoryBuilder::build(std::vector<TrajectoryRow>& rows, TrajectoryTable&
         return false;
     }
     fill(rows, table);
-    for (size_t i = 0; i < table.velX.size(); ++i) {
-        if (!std::isfinite(table.velX[i]) || !std::isfinite(table.velY[i])) {
+    for (size_t i = 0; i < table.speeds.size(); ++i) {
+        if (!(table.speeds[i] <= RecordingLimits::largestSpeed)) {
             table = TrajectoryTable();
             return fail("At " + number(framesPerSecond) +
-                        " frames per second the velocities are too large for a float; check the "
-                        "frame rate (--fps).");
+                        " frames per second a pedestrian moves at " + number(table.speeds[i]) +
+                        " m/s, faster than " + RecordingLimits::speedText +
+                        ", which no recording of pedestrians holds; check the frame rate (--fps) "
+                        "and the unit (--unit).");
         }
     }
     table.metresPerUnit = metresPerUnit;
@@ -129,8 +134,11 @@ bool TrajectoryBuilder::build(std::vector<TrajectoryRow>& rows, TrajectoryTable&
 
 bool TrajectoryBuilder::checkOptions() {
     const auto invalid = [](double value) { return !std::isfinite(value) || value < 0.0; };
-    if (invalid(options.framesPerSecond)) {
-        return fail("The frame rate must be a positive number of frames per second.");
+    const double fps = options.framesPerSecond;
+    if (invalid(fps) || (fps > 0.0 && (fps < RecordingLimits::lowestFrameRate ||
+                                       fps > RecordingLimits::highestFrameRate))) {
+        return fail(std::string("The frame rate must lie from ") + RecordingLimits::frameRateText +
+                    ".");
     }
     if (invalid(options.metresPerUnit)) {
         return fail("The length unit must be a positive number of metres.");
@@ -217,6 +225,38 @@ bool TrajectoryBuilder::chooseRateAndUnit(const std::vector<TrajectoryRow>& rows
                             ", as the file states.");
     }
     return true;
+}
+
+bool TrajectoryBuilder::checkCoordinates(const std::vector<TrajectoryRow>& rows) {
+    // The rows are sorted by id by now: the message names the first such line of the file.
+    const TrajectoryRow* first = nullptr;
+    for (const TrajectoryRow& row : rows) {
+        const double farthest = std::max(std::fabs(double{row.x}), std::fabs(double{row.y}));
+        if (farthest * metresPerUnit > RecordingLimits::largestCoordinate &&
+            (!first || row.line < first->line)) {
+            first = &row;
+        }
+    }
+    if (first) {
+        return fail("Line " + std::to_string(first->line) + ": the position (" + number(first->x) +
+                    ", " + number(first->y) + ") lies farther than " +
+                    RecordingLimits::coordinateText + " from the origin" +
+                    (metresPerUnit != 1.0 ? " in metres" : "") +
+                    ", which no recording of pedestrians holds.");
+    }
+    return true;
+}
+
+bool TrajectoryBuilder::checkFrameStep() {
+    const double frameSeconds = seconds(step * options.stride);
+    if (frameSeconds >= RecordingLimits::shortestFrameStep &&
+        frameSeconds <= RecordingLimits::longestFrameStep) {
+        return true;
+    }
+    return fail("The frames are " + number(frameSeconds) + " s apart (" +
+                number(1.0 / frameSeconds) + " frames per second), but a recording has from " +
+                RecordingLimits::frameRateText + "; check the frame rate (--fps)" +
+                (options.stride > 1 ? " and the stride (--stride)." : "."));
 }
 
 bool TrajectoryBuilder::keepWindow(std::vector<TrajectoryRow>& rows) {

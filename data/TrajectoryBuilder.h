@@ -40,7 +40,7 @@ struct TrajectoryTable {
     std::vector<float> posX, posY, velX, velY;  ///< metres, metres per second
     /// The velocities as direction (radians) and speed (m/s), from which velX/velY are made.
     std::vector<float> directions, speeds;
-    std::vector<float> times;  ///< seconds
+    std::vector<float> times;  ///< seconds since the first frame
     std::vector<int> presentFirst, presentLast;
     std::vector<std::ptrdiff_t> sampleBase;
     double metresPerUnit = 1.0;  ///< the factor that was applied to the file's lengths
@@ -49,7 +49,8 @@ struct TrajectoryTable {
 /// Turns the rows of a recording (id, frame or time, x, y, in any order) into an experiment's
 /// arrays:
 /// - lengths are multiplied by the options' metres per unit, else the file's, else taken as
-///   metres; time is frame / frames per second (options, else file, else the file is refused);
+///   metres; time is frame / frames per second (options, else file, else the file is refused),
+///   counted from the first kept frame, so that frame numbers and times may start anywhere;
 /// - the frames run from the first to the last row of the pedestrians kept inside the time
 ///   window, in steps of the smallest step between two rows of one pedestrian times the stride;
 ///   rows off that grid are dropped; a span of mostly empty frames (more frames than samples,
@@ -61,6 +62,8 @@ struct TrajectoryTable {
 ///   and one-sided at its two ends;
 /// - a pedestrian left with a single row has no velocity and is skipped, with a note;
 /// - pedestrians are numbered by their first frame, then by id, then in time order.
+/// Positions farther than 1e6 m from the origin, speeds above 1e6 m/s and frame rates outside
+/// 0.001 to 1e6 per second are refused (see RecordingLimits).
 /// The same id on the same frame twice is tolerated at the same position and refused at
 /// different ones. Nothing is built from refused rows.
 class TrajectoryBuilder {
@@ -85,8 +88,10 @@ private:
     bool checkOptions();
     bool sortAndMerge(std::vector<TrajectoryRow>& rows);
     bool chooseRateAndUnit(const std::vector<TrajectoryRow>& rows);
+    bool checkCoordinates(const std::vector<TrajectoryRow>& rows);
     bool keepWindow(std::vector<TrajectoryRow>& rows);
     bool placeOnGrid(std::vector<TrajectoryRow>& rows);
+    bool checkFrameStep();
     void cutSegments(const std::vector<TrajectoryRow>& rows);
     void trimToSegments(std::vector<TrajectoryRow>& rows);
     bool checkMemory() const;

@@ -78,3 +78,18 @@ TEST(AnaWriter, AWrittenExperimentReadsBackBitForBit) {
     EXPECT_EQ(read.obstacleY1, written.obstacleY1);
     EXPECT_EQ(read.obstacleY2, written.obstacleY2);
 }
+
+TEST(AnaWriter, KnowsTheSizeOfAFileBeforeWritingIt) {
+    // The padded layout repeats values outside each presence; the size is counted without
+    // writing them, and must come out as the bytes written.
+    for (const char* name : {"corridor-presence.ana", "bottleneck.ana"}) {
+        SCOPED_TRACE(name);
+        ParserANA source;
+        ASSERT_TRUE(source.load(std::string(VESTRA_EXAMPLES_DIR) + "/" + name));
+        const Experiment experiment(source);
+        ScratchFolder folder;
+        std::string error;
+        ASSERT_TRUE(writeAna(experiment, folder.file("out.ana"), error)) << error;
+        EXPECT_EQ(readFile(folder.file("out.ana")).size(), anaFileSize(experiment));
+    }
+}

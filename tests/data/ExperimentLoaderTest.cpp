@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -102,13 +104,34 @@ TEST(ExperimentLoader, BadObstacleFilesAreRefusedWithTheirLine) {
     for (const auto& [text, message] : std::vector<std::pair<std::string, std::string>>{
              {"0 0 1 1\n0 0 1\n", "Line 2: 3 values, but an obstacle segment is x1 y1 x2 y2."},
              {"0 0 1 x\n", "Line 1: \"x\" is not a finite number."},
-             {"0 0 1 inf\n", "Line 1: \"inf\" is not a finite number."}}) {
+             {"0 0 1 inf\n", "Line 1: \"inf\" is not a finite number."},
+             {"0 0 2e6 0\n",
+              "Line 1: \"2e+06\" lies farther than 1e6 m from the origin, which no scene of "
+              "pedestrians holds."}}) {
         ReadingOptions options = format("juelich");
         options.obstacles = folder.write("walls.txt", text);
         const Loaded loaded = load(path, options);
         EXPECT_FALSE(loaded.experiment);
         EXPECT_EQ(loaded.error, "\"" + options.obstacles + "\": " + message);
     }
+}
+
+TEST(ExperimentLoader, FilesTooLargeToReadAreRefusedNamingTheirKind) {
+    ScratchFolder folder;
+    const auto huge = [&](const std::string& name) {
+        const std::string path = folder.write(name, "");
+        std::filesystem::resize_file(path, (std::uintmax_t{1} << 30) + 1);  // sparse: no disk
+        return path;
+    };
+    EXPECT_NE(load(huge("big.ana"), {}).error.find("more than an ANA file may hold"),
+              std::string::npos);
+    EXPECT_NE(load(huge("big.txt"), {}).error.find("more than a recording may hold"),
+              std::string::npos);
+    ReadingOptions options = format("juelich");
+    options.obstacles = huge("walls.txt");
+    EXPECT_NE(load(folder.write("walk.txt", "1 0 0 0\n1 1 1 0\n"), options)
+                  .error.find("more than an obstacle file may hold"),
+              std::string::npos);
 }
 
 TEST(ExperimentLoader, NotesReachTheCaller) {

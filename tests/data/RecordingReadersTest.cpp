@@ -1,11 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "core/NumberText.h"
 #include "data/CommentStatements.h"
 #include "data/Experiment.h"
+#include "data/ParserANA.h"
 #include "data/ParserCsv.h"
 #include "data/ParserEth.h"
 #include "data/ParserJuelich.h"
@@ -45,6 +49,19 @@ Read read(const std::string& format, const std::string& text, double fps = 0.0) 
     result.notes = parser->notes();
     result.experiment = std::make_unique<Experiment>(*parser);
     return result;
+}
+
+// A walk of two pedestrians at 16 frames per second, as juelich rows "id frame x y" with frame
+// numbers from `offset`.
+std::string walk(std::int64_t offset) {
+    std::string text = "# framerate: 16 fps\n";
+    for (int id = 1; id <= 2; ++id) {
+        for (int frame = 0; frame < 40; ++frame) {
+            text += std::to_string(id) + " " + std::to_string(offset + frame + id) + " " +
+                    std::to_string(0.08 * frame + id) + " " + std::to_string(0.5 * id) + "\n";
+        }
+    }
+    return text;
 }
 
 // Positions of pedestrian p over its present frames, "x,y x,y ...".
@@ -144,8 +161,8 @@ TEST(RecordingReaders, CsvTimeColumnAndTextIds) {
     const Read r = read("csv", "t,id,x,y\n0.5,bob,0,0\n0.5,al,1,1\n0.75,bob,1,0\n1,al,1,2\n");
     ASSERT_TRUE(r.ok) << r.error;
     const Experiment& e = *r.experiment;
-    EXPECT_EQ(e.times, (std::vector<float>{0.5f, 0.75f, 1.0f}));
-    EXPECT_EQ(track(e, 0), "1,1 1,1.5 1,2");  // "al" fills its gap of 0.5 s
+    EXPECT_EQ(e.times, (std::vector<float>{0.0f, 0.25f, 0.5f}));  // from t = 0.5 s
+    EXPECT_EQ(track(e, 0), "1,1 1,1.5 1,2");                      // "al" fills its gap of 0.5 s
     EXPECT_EQ(track(e, 1), "0,0 1,0");
 }
 
@@ -185,7 +202,7 @@ TEST(RecordingReaders, BadInputIsRefusedWithItsLine) {
         {"csv", "id,frame,x,y\n\"1,0,0,0\n", "Line 2: the quote that opens field 1"},
         {"csv", "id,frame,x,y\n\"1\"x,0,0,0\n", "text after its closing quote"},
         {"trajnet", "{\"track\": {\"f\": 0, \"p\": 1, \"x\": 1}}\n",
-         "Line 1: column 34: expected \",\""},
+         "Line 1: the track has no key \"y\""},
         {"trajnet", "{\"track\": {\"f\": 0, \"p\": 1, \"x\": 1, \"x\": 2}}\n", "each of the keys"},
         {"trajnet", "{\"track\": {\"f\": 0, \"p\": 1.5, \"x\": 1, \"y\": 2}}\n", "the id \"1.5\""},
         {"trajnet", "{\"track\": {\"f\": 0, \"p\": 1, \"x\": 01, \"y\": 2}}\n",
@@ -220,4 +237,173 @@ TEST(RecordingReaders, FilesAreReadAsTheirTextAndMissingOnesNamed) {
     EXPECT_FALSE(bad.load(folder.write("bad.txt", "1 0 x 0\n")));
     EXPECT_EQ(bad.errorMessage(),
               "\"" + folder.file("bad.txt") + "\": Line 1: the x \"x\" is not a finite number.");
+}
+
+TEST(RecordingReaders, AClockThatStartedLongAgoReadsAsOneThatStartsNow) {
+    // Frame numbers and times count from the first frame, so a float never has to hold 2^40 or
+    // a Unix time: the experiment is the same bit for bit whatever the offset.
+    const Read plain = read("juelich", walk(0));
+    ASSERT_TRUE(plain.ok) << plain.error;
+    ASSERT_EQ(plain.experiment->times[1], 0.0625f);
+    const auto csvFrom = [](double start) {
+        std::string text = "t,id,x,y\n";
+        for (int frame = 0; frame < 40; ++frame) {
+            text += NumberText::format("%.6f,7,%g,0\n", start + frame / 16.0, 0.08 * frame);
+        }
+        return text;
+    };
+    const Read csvPlain = read("csv", csvFrom(0));
+    ASSERT_TRUE(csvPlain.ok) << csvPlain.error;
+    struct Case {
+        const char* name;
+        Read read;
+        const Read& expected;
+    } cases[] = {
+        {"frames from 1e6", read("juelich", walk(1000000)), plain},
+        {"frames from 2^40", read("juelich", walk(std::int64_t{1} << 40)), plain},
+        {"Unix times", read("csv", csvFrom(1.7e9)), csvPlain},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(c.read.ok) << c.read.error;
+        EXPECT_EQ(c.read.experiment->times, c.expected.experiment->times);
+        EXPECT_EQ(c.read.experiment->posX, c.expected.experiment->posX);
+        EXPECT_EQ(c.read.experiment->velX, c.expected.experiment->velX);
+    }
+    ParserANA late;
+    ASSERT_TRUE(
+        late.loadText("nped 1 nrow 3 time(s) 1700000000 1700000000.1 1700000000.2 "
+                      "center_1 0 0 1 0 2 0 ori_center_1 0 0 0 spd_center_1 1 1 1"));
+    const std::vector<float> expected = {0.0f, static_cast<float>(1700000000.1 - 1.7e9),
+                                         static_cast<float>(1700000000.2 - 1.7e9)};
+    EXPECT_EQ(Experiment(late).times, expected);
+}
+
+TEST(RecordingReaders, ValuesNoRecordingHoldsAreRefusedWithTheirLine) {
+    struct Case {
+        const char* format;
+        std::string text;
+        const char* message;
+        double fps = 16;
+    } cases[] = {
+        {"juelich", "1 0 0 0\n1 1 1e30 0\n",
+         "Line 2: the position (1e+30, 0) lies farther than 1e6 m"},
+        {"juelich", "# x/cm\n1 0 0 0\n1 1 2e8 0\n", "Line 3: the position (2e+08, 0)"},
+        {"juelich", "# framerate: -16\n1 0 0 0\n1 1 1 0\n",
+         "Line 1: the comment states the frame rate \"-16\"", 0},
+        {"juelich", "# framerate: 16.5.3\n1 0 0 0\n1 1 1 0\n",
+         "frame rate \"16.5.3\", which is not a number from 0.001", 0},
+        {"juelich", "1 0 0 0\n1 1 1 0\n", "The frame rate must lie from 0.001 to 1e6", 1e-40},
+        {"csv", "t,id,x,y\n0,1,0,0\n1e-9,1,0,0\n", "The frames are 1e-09 s apart"},
+        {"eth", "0 1 0 0\n1 1 2 0\n", "a pedestrian moves at 2e+06 m/s", 1e6},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        const Read r = read(c.format, c.text, c.fps);
+        EXPECT_FALSE(r.ok);
+        EXPECT_NE(r.error.find(c.message), std::string::npos) << r.error;
+    }
+    const char* const anaCases[][2] = {
+        {"nped 1 nrow 2 time(s) 0 1\ncenter_1 0 0\n 1e30 0 ori_center_1 0 0 spd_center_1 1 1",
+         "Line 3: the key \"center_1\" holds \"1e30\" (value 3), beyond 1e6 m"},
+        {"nped 1 nrow 1 time(s) 0 center_1 0 -nan ori_center_1 0 spd_center_1 1",
+         "Line 1: the key \"center_1\" holds \"-nan\" (value 2), which is not a finite number."},
+        {"nped 1 nrow 1 time(s) 0 center_1 0 0 ori_center_1 0 spd_center_1 -1e7",
+         "\"spd_center_1\" holds \"-1e7\" (value 1), beyond 1e6 m/s"},
+        {"nped 1 nrow 2 time(s) 5 4 center_1 0 0 0 0 ori_center_1 0 0 spd_center_1 1 1",
+         "steps from 5 s to 4 s at frame 1"},
+    };
+    for (const auto& [text, message] : anaCases) {
+        SCOPED_TRACE(text);
+        ParserANA parser;
+        EXPECT_FALSE(parser.loadText(text));
+        EXPECT_NE(parser.errorMessage().find(message), std::string::npos) << parser.errorMessage();
+        EXPECT_EQ(Experiment(parser).pedestrianCount, 0);
+    }
+}
+
+TEST(CommentStatements, AFrameRateIsReadWhole) {
+    const std::pair<const char*, double> cases[] = {
+        {" framerate: 2.5e1", 25},            // not 2.5
+        {" 25fps, recorded 2013-04-12", 25},  // the number beside the word, not the date
+        {" camera v1.2, fps 30", 30},
+    };
+    for (const auto& [comment, fps] : cases) {
+        SCOPED_TRACE(comment);
+        CommentStatements statements;
+        statements.read(comment, 1);
+        double read = 0;
+        std::string error;
+        ASSERT_TRUE(statements.framesPerSecond(read, error)) << error;
+        EXPECT_EQ(read, fps);
+    }
+}
+
+TEST(RecordingReaders, HarmlessVariantsOfAFileReadAsTheFileItself) {
+    const std::string text = walk(0);
+    const Read plain = read("juelich", text);
+    ASSERT_TRUE(plain.ok) << plain.error;
+    const auto utf16 = [&](bool bigEndian) {
+        std::string encoded = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+        for (const char c : text) {
+            encoded += bigEndian ? std::string{'\0', c} : std::string{c, '\0'};
+        }
+        return encoded;
+    };
+    std::string oldMac = text;
+    std::replace(oldMac.begin(), oldMac.end(), '\n', '\r');
+    const std::pair<const char*, std::string> variants[] = {
+        {"UTF-16 little endian", utf16(false)},
+        {"UTF-16 big endian", utf16(true)},
+        {"carriage returns alone", oldMac},
+    };
+    for (const auto& [name, variant] : variants) {
+        SCOPED_TRACE(name);
+        const Read r = read("juelich", variant);
+        ASSERT_TRUE(r.ok) << r.error;
+        EXPECT_EQ(r.experiment->posX, plain.experiment->posX);
+        EXPECT_EQ(r.experiment->times, plain.experiment->times);
+    }
+    // Keys that prediction tools add to a track are skipped, whatever they hold.
+    const Read predicted = read("trajnet",
+                                "{\"track\": {\"f\": 0, \"p\": 1, \"x\": 1, \"y\": 2, "
+                                "\"prediction_number\": 0}}\n"
+                                "{\"track\": {\"s\": {\"a\": [1, \"}\"]}, \"f\": 10, \"p\": 1, "
+                                "\"x\": 2, \"y\": 2}}\n",
+                                25);
+    ASSERT_TRUE(predicted.ok) << predicted.error;
+    EXPECT_EQ(track(*predicted.experiment, 0), "1,2 2,2");
+}
+
+TEST(RecordingReaders, UnreadableEncodingsAndBinaryBytesAreNamedNotEchoed) {
+    const std::pair<std::string, const char*> cases[] = {
+        {std::string("1\0 \0", 4) + std::string(40, '\0'),
+         "looks like UTF-16 text without a byte order mark"},
+        {std::string("\xFF\xFE\0\0", 4) + "1", "UTF-32"},
+        {std::string("\xFF\xFE", 2) + std::string("\x00\xDC", 2), "UTF-16 text"},
+        {"1 0 \x01\xFF\xC3\xA9 0\n", "the x \"\\x01\\xFF\xC3\xA9\" is not a finite number"},
+    };
+    for (const auto& [text, message] : cases) {
+        const Read r = read("juelich", text, 16);
+        EXPECT_FALSE(r.ok);
+        EXPECT_NE(r.error.find(message), std::string::npos) << r.error;
+    }
+}
+
+TEST(RecordingReaders, StreetSceneRowsReadByExtensionAreRefusedNamingTheirFormat) {
+    // Read as "id frame x y", the generated street scene's frames become hundreds of
+    // pedestrians that jump metres between their rows.
+    const std::string street = readFile(std::string(VESTRA_EXAMPLES_DIR) + "/street-eth.txt");
+    const Read guessed = read("juelich", street, 25);
+    EXPECT_FALSE(guessed.ok);
+    EXPECT_NE(guessed.error.find("Read it with --format eth"), std::string::npos) << guessed.error;
+    ReadingOptions chosen;
+    chosen.format = "juelich";
+    chosen.framesPerSecond = 25;
+    ParserJuelich asChosen;
+    asChosen.setReadingOptions(chosen);
+    EXPECT_TRUE(asChosen.loadText(street)) << asChosen.errorMessage();
+    const Read lab =
+        read("juelich", readFile(std::string(VESTRA_EXAMPLES_DIR) + "/corridor-juelich.txt"));
+    EXPECT_TRUE(lab.ok) << lab.error;
 }

@@ -107,11 +107,11 @@ TEST(TrajectoryBuilder, StrideAndWindowKeepTheirFrames) {
     ASSERT_TRUE(b.ok) << b.error;
     expectNear(b.table.times, {0, 0.2, 0.4, 0.6});
     expectNear(b.vxs(0), {10, 10, 10, 10});
-    options.from = 0.1;  // frames 1, 3, 5: the window's first row starts the grid
+    options.from = 0.1;  // frames 1, 3, 5: the window's first row starts the grid and the clock
     options.to = 0.5;
     b = build(rows, options);
     ASSERT_TRUE(b.ok) << b.error;
-    expectNear(b.table.times, {0.1, 0.3, 0.5});
+    expectNear(b.table.times, {0, 0.2, 0.4});
     expectNear(b.xs(0), {1, 3, 5});
 }
 
@@ -177,7 +177,7 @@ TEST(TrajectoryBuilder, SingleRowsAreSkippedWithANoteAndTakeNoFrames) {
     const Built b = build({{1, 1, 0, 0}, {1, 2, 1, 0}, {2, 0, 5, 5}}, atFps(1));
     ASSERT_TRUE(b.ok) << b.error;
     EXPECT_EQ(b.table.pedestrianCount, 1);
-    EXPECT_EQ(b.table.times, (std::vector<float>{1, 2}));
+    EXPECT_EQ(b.table.times, (std::vector<float>{0, 1}));  // frames 1 and 2, from the first
     EXPECT_TRUE(b.noted("Skipped pedestrians with a single row")) << b.notes.back();
     EXPECT_TRUE(b.noted("id 2 (line 3)"));
 }

@@ -1,3 +1,4 @@
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -5,9 +6,10 @@
 #include "FuzzCheck.h"
 #include "data/Experiment.h"
 #include "data/ParserANA.h"
+#include "data/RecordingLimits.h"
 
-// Any text either becomes an experiment whose counts and arrays agree, or is refused with a
-// message and builds an empty experiment.
+// Any text either becomes an experiment whose counts and arrays agree and whose values lie within
+// the recording limits, or is refused with a message and builds an empty experiment.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     ParserANA parser;
     const bool accepted = parser.loadText(std::string(reinterpret_cast<const char*>(data), size));
@@ -30,5 +32,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(experiment.times.size() == F);
     FUZZ_CHECK(experiment.obstacleX1.size() == O && experiment.obstacleY2.size() == O);
     FUZZ_CHECK(experiment.timeDriven && experiment.waypointCount.empty());
+    for (std::size_t i = 0; i < P * F; ++i) {
+        FUZZ_CHECK(std::fabs(experiment.posX[i]) <= RecordingLimits::largestCoordinate &&
+                   std::fabs(experiment.posY[i]) <= RecordingLimits::largestCoordinate);
+        FUZZ_CHECK(std::isfinite(experiment.velX[i]) && std::isfinite(experiment.velY[i]));
+    }
+    for (std::size_t k = 0; k < F; ++k) {
+        FUZZ_CHECK(experiment.times[k] >= 0.0f &&
+                   (k == 0 || experiment.times[k] >= experiment.times[k - 1]));
+    }
     return 0;
 }
