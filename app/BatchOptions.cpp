@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "core/NumberText.h"
+#include "data/RecordingLimits.h"
 
 namespace {
 
@@ -50,7 +51,14 @@ bool parseReadingOption(const std::string& option, const std::string& value,
     if (option == "--format") {
         reading.format = value;
     } else if (option == "--fps") {
-        return parseNumber(option, value, 0.0, false, reading.framesPerSecond, error);
+        const double fps = NumberText::toDouble(value.c_str());
+        if (!NumberText::isCompleteNumber(value) || !(fps >= RecordingLimits::lowestFrameRate) ||
+            !(fps <= RecordingLimits::highestFrameRate)) {
+            error = std::string("--fps needs a number from ") + RecordingLimits::frameRateText +
+                    ", got \"" + value + "\".";
+            return false;
+        }
+        reading.framesPerSecond = fps;
     } else if (option == "--max-gap") {
         return parseNumber(option, value, 0.0, true, reading.maxGap, error);
     } else if (option == "--unit") {
@@ -140,8 +148,8 @@ bool parseBatchOptions(const std::vector<std::string>& arguments, BatchOptions& 
             (runs && (option == "--model" || option == "--metric" || option == "--set" ||
                       option == "--metric-set" || option == "--load-params" || option == "--jobs" ||
                       (calibrates && (option == "--algorithm" || option == "--seed" ||
-                                      option == "--algorithm-set" ||
-                                      option == "--save-params" || option == "--trace"))));
+                                      option == "--algorithm-set" || option == "--save-params" ||
+                                      option == "--trace"))));
         if (!known) {
             error = "Unknown option \"" + option + "\" for " + options.command + ".";
             return false;

@@ -28,6 +28,7 @@
 #include "data/ExperimentSummary.h"
 #include "data/Record.h"
 #include "metrics/Evaluation.h"
+#include "metrics/TrajectoryAccess.h"
 #include "models/Dummy.h"
 #include "models/SimulationGeneric.h"
 
@@ -53,6 +54,27 @@ void listKind(std::ostream& out, const char* title, const std::vector<std::strin
 
 std::string formatScore(float score) {
     return NumberText::format("%.9g", static_cast<double>(score));
+}
+
+/// Why a run scored no finite number: the first simulated sample that is not one, or else a
+/// metric that found nothing to compare.
+std::string whyNotFinite(const Record& record, const std::string& metricName) {
+    const TrajectoryAccess run(record);
+    if (run.hasFrames(record.frameCount)) {
+        for (int i = 0; i < run.n; ++i) {
+            const int last = run.partial ? run.last(i) : run.F - 1;
+            for (int k = run.partial ? run.first(i) : 0; k <= last; ++k) {
+                if (!std::isfinite(run.xs(i, k)) || !std::isfinite(run.ys(i, k))) {
+                    return "the simulated position of pedestrian " + std::to_string(i + 1) +
+                           " is not a finite number at frame " + std::to_string(k) +
+                           "; check the model's settings";
+                }
+            }
+        }
+    }
+    return "\"" + metricName +
+           "\" found nothing to compare in this experiment (\"Inter-pedestrian distance\" needs "
+           "two pedestrians present together, \"Path Length\" pedestrians present on two frames)";
 }
 
 }  // namespace
@@ -96,6 +118,10 @@ int BatchTool::runCommand(const std::vector<std::string>& arguments) {
     }
     ComponentRegistry registry;
     registerStandardComponents(registry);
+    if (!options.reading.format.empty() && !checkFormat(registry, options.reading.format, error)) {
+        err << "vestra-batch: " << error << "\n" << batchUsage();
+        return usageError;
+    }
 
     if (options.command == "list") {
         listKind(out, "Models", registry.simulations.names,
@@ -170,7 +196,13 @@ int BatchTool::runCommand(const std::vector<std::string>& arguments) {
 
     if (options.command == "evaluate") {
         model->setStepThreads(jobs);
-        out << formatScore(evaluateModel(record, reference, *metric)) << "\n";
+        const float score = evaluateModel(record, reference, *metric);
+        out << formatScore(score) << "\n";
+        if (!std::isfinite(score)) {
+            err << "vestra-batch: the score is " << formatScore(score)
+                << ", not a finite number: " << whyNotFinite(record, metric->name) << ".\n";
+            return unusableInput;
+        }
         return success;
     }
 

@@ -1,10 +1,12 @@
 #include "calibration/Calibration.h"
 
+#include <cmath>
 #include <ctime>
 #include <iostream>
 #include <limits>
 
 #include "calibration/EvaluationPool.h"
+#include "core/NumberText.h"
 #include "core/Random.h"
 #include "data/Record.h"
 #include "metrics/Metric.h"
@@ -56,6 +58,17 @@ float Calibration::evaluationCost() {
         onEvaluation(value);
     }
     return value;
+}
+
+bool Calibration::startsFrom(float value) {
+    if (!refuseNonFiniteStart || std::isfinite(value)) {
+        return true;
+    }
+    failure = "The starting parameter values cost " + NumberText::format("%g", double{value}) +
+              ", not a finite number, so no trial can be compared with them; the calibration did "
+              "not start. Check that the metric has something to compare (two pedestrians "
+              "present together for \"Inter-pedestrian distance\") and the model's settings.";
+    return false;
 }
 
 int Calibration::evaluationCosts(int trials, const std::function<void(int, float*)>& fill,

@@ -85,16 +85,24 @@ public:
     Record* record = nullptr;
     int count = 0;       ///< distributed parameters taken from the model
     float cost = -1.0f;  ///< best cost of the last calibration
-    /// Why the last run did not complete (its working storage could not be had); empty when it
-    /// did. A refused run evaluates nothing and leaves the matrix as it was.
+    /// Why the last run did not complete (its working storage could not be had, or the starting
+    /// values cost no finite number); empty when it did. A refused run leaves the matrix as it
+    /// was.
     std::string failure;
     bool verbose = false;
+    /// Whether a run whose starting values cost no finite number is refused rather than run:
+    /// no trial could ever be compared with that cost, so the search would go blind and report
+    /// a cost that means nothing. The programs set it; an algorithm on its own runs anyway.
+    bool refuseNonFiniteStart = false;
     Metric* metric = nullptr;
 
 protected:
     /// Resets the record (the matrix values go to the agents) and lets the metric run and score
     /// it once.
     float evaluationCost();
+    /// False, with failure set, when the run refuses a non-finite starting cost (see
+    /// refuseNonFiniteStart) and `cost`, that of the starting values, is one.
+    bool startsFrom(float cost);
     /// The costs of `count` trials that do not depend on each other: trial i's whole parameter
     /// matrix is what fill(i, matrix) writes. With a pool they run at once; without one, one
     /// after another in the record's own matrix, exactly as evaluationCost does. Either way

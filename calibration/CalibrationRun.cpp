@@ -23,6 +23,7 @@ bool runCalibration(Record& record, Simulation& reference, Metric& metric, Calib
     try {
         scoreReferenceFirst(record, reference, metric);
         calibration.verbose = true;
+        calibration.refuseNonFiniteStart = true;
         calibration.entries.clear();
         calibration.count = 0;
         calibration.setRecord(&record);

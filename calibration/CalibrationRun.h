@@ -13,7 +13,8 @@ class Simulation;
 /// both run it: the reference walker is scored first (scoreReferenceFirst), the algorithm is bound
 /// afresh and run verbosely, and the best-parameter report goes to `reportOut`. The calibrated
 /// cost is in calibration.cost. Returns false, with calibration.failure saying why, when the
-/// algorithm refused the run or memory ran out during it: the parameter matrix then holds the
+/// algorithm refused the run (its working storage, or starting values that cost no finite
+/// number) or memory ran out during it: the parameter matrix then holds the
 /// values it had before, and no report is written.
 ///
 /// With `jobs` of 2 or more, and an algorithm that has evaluations to run at once, `jobs` worker

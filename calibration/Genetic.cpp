@@ -129,6 +129,9 @@ void Genetic::calibrate() {
     }
 
     float previous = evaluationCost();
+    if (!startsFrom(previous)) {
+        return;
+    }
     int stall = 0;
     for (int generation = 1;; ++generation) {
         position(

@@ -12,6 +12,9 @@ void Greedy::calibrate() {
     seedGenerator();
     const size_t E = entries.size();
     float current = evaluationCost();
+    if (!startsFrom(current)) {
+        return;
+    }
     for (int pass = 1;; ++pass) {
         costLine(current);
         const float start = current;

@@ -41,6 +41,9 @@ void SimulatedAnnealing::calibrate() {
     banner();
     seedGenerator();
     float current = evaluationCost();
+    if (!startsFrom(current)) {
+        return;
+    }
     float best = current;
     float passStart = current;
     int stall = 0;

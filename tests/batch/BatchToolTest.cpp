@@ -181,7 +181,13 @@ TEST(BatchTool, ErrorsGiveTheirStatusAndSayWhat) {
          2,
          "calibrate needs --algorithm."},
         {{"convert", good}, 2, "convert needs -o OUT.ana."},
-        {{"info", good, "--fps", "0"}, 2, "--fps needs a number above 0, got \"0\"."},
+        {{"info", good, "--fps", "0"},
+         2,
+         "--fps needs a number from 0.001 to 1e6 frames per second, got \"0\"."},
+        {{"info", good, "--fps", "1e-40"}, 2, "--fps needs a number from 0.001"},
+        {{"info", good, "--format", "xyz"},
+         2,
+         "Unknown format \"xyz\": the formats are ana, juelich, eth, csv, trajnet."},
         {{"info", good, "--unit", "km"}, 2, "--unit needs m, cm or mm, got \"km\"."},
         {{"info", good, "--stride", "0"}, 2, "--stride needs a whole number of at least 1"},
         {{"info", good, "--from", "5", "--to", "1"}, 2, "--from must not be after --to."},
@@ -237,6 +243,43 @@ TEST(BatchTool, AFailedRunWritesNoOutputFiles) {
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("trace.csv"), std::string::npos) << r.err;
     EXPECT_EQ(readFile(target), "previous");
+}
+
+TEST(BatchTool, ResultsThatCannotBeUsedAreRefusedWithWhyAndNothingWritten) {
+    ScratchFolder folder;
+    // One walker: the distance between pedestrians has no pair to compare, 0 / 0.
+    const std::string alone = folder.write("alone.txt", "# fps 10\n1 0 0 0\n1 1 1 0\n1 2 2 0\n");
+    const Result evaluate = runBatch(
+        folder, {"evaluate", alone, "--model", "RVO2", "--metric", "Inter-pedestrian distance"});
+    EXPECT_EQ(evaluate.status, 1);
+    EXPECT_NE(evaluate.err.find("not a finite number: \"Inter-pedestrian distance\" found "
+                                "nothing to compare"),
+              std::string::npos)
+        << evaluate.err;
+    const Result calibrate =
+        runBatch(folder, {"calibrate", alone, "--model", "RVO2", "--metric",
+                          "Inter-pedestrian distance", "--algorithm", "Greedy", "--seed", "1",
+                          "--save-params", folder.file("never.prm")});
+    EXPECT_EQ(calibrate.status, 1);
+    EXPECT_NE(calibrate.err.find("not a finite number, so no trial can be compared"),
+              std::string::npos)
+        << calibrate.err;
+    // 4000 walkers of two frames each, one after another: padded to every one of the 12000
+    // frames with values of about 11 bytes, the ANA file would pass 1 GiB.
+    std::string rows = "# fps 10\n";
+    for (int id = 0; id < 4000; ++id) {
+        for (int frame = 3 * id; frame < 3 * id + 2; ++frame) {
+            rows += std::to_string(id) + " " + std::to_string(frame) + " 1.23456789 2.3456789\n";
+        }
+    }
+    const Result convert = runBatch(
+        folder, {"convert", folder.write("long.txt", rows), "-o", folder.file("long.ana")});
+    EXPECT_EQ(convert.status, 1);
+    EXPECT_NE(convert.err.find("more than the 1 GiB an ANA file may hold"), std::string::npos)
+        << convert.err;
+    EXPECT_NE(convert.err.find("(--from/--to) or fewer frames (--stride)"), std::string::npos);
+    EXPECT_FALSE(std::ifstream(folder.file("never.prm")).good());
+    EXPECT_FALSE(std::ifstream(folder.file("long.ana")).good());
 }
 
 TEST(BatchTool, AConvertedRecordingScoresAsTheRecordingItself) {
