@@ -10,6 +10,7 @@
 #include "core/NumberText.h"
 #include "data/ConfigurationParser.h"
 #include "data/Experiment.h"
+#include "data/PresenceTimeline.h"
 #include "models/Simulation.h"
 
 namespace {
@@ -177,6 +178,7 @@ void Record::runTimeDriven() {
     simulation->clearRecords();
     if (F > 0) {
         for (int p = 0; p < agents; ++p) {
+            simulation->reserveRecords(p, F);
             const int first = p * F;
             simulation->recordSample(p, e.posX[first], e.posY[first], e.velX[first], e.velY[first]);
             simulation->setPosition(p, e.posX[first], e.posY[first]);
@@ -199,6 +201,9 @@ void Record::runWithPresence() {
     const int agents = std::min(e.pedestrianCount, simulation->agentCount);
     simulation->clearRecords();
     simulation->recordedFrom.assign(e.presentFirst.begin(), e.presentFirst.begin() + agents);
+    // Every frame goes through those who come, go and stay only, so a long recording costs in
+    // its samples, not in all its pedestrians on every frame.
+    const PresenceTimeline timeline(e, agents);
     // An agent enters at its first measured frame in its measured state, and is recorded from
     // there on; before and after its presence it is out of the scene and records nothing.
     const auto enter = [&](int p, int k) {
@@ -209,6 +214,9 @@ void Record::runWithPresence() {
         simulation->recordSample(p, e.posX[i], e.posY[i], e.velX[i], e.velY[i]);
     };
     for (int p = 0; p < agents; ++p) {
+        // Within the frames, as a window may reach past them.
+        simulation->reserveRecords(
+            p, std::min(e.presentLast[p], F - 1) - std::max(e.presentFirst[p], 0) + 1);
         if (e.presentFirst[p] == 0 && F > 0) {
             enter(p, 0);
         } else {
@@ -216,19 +224,20 @@ void Record::runWithPresence() {
         }
     }
     for (int k = 0; k + 1 < F; ++k) {
-        for (int p = 0; p < agents; ++p) {
-            if (e.presentLast[p] == k) {
-                simulation->setPresent(p, false);
-            }
+        for (const int p : timeline.leaving(k)) {
+            simulation->setPresent(p, false);
         }
         simulation->step(e.times[k + 1] - e.times[k]);
-        for (int p = 0; p < agents; ++p) {
-            if (e.presentFirst[p] == k + 1) {
-                enter(p, k + 1);
-            } else if (e.isPresent(p, k + 1)) {
+        // Who stepped and is still measured is recorded; samples of different agents go to
+        // different lists, so those entering may follow.
+        for (const int p : simulation->presentAgents()) {
+            if (p < agents && e.isPresent(p, k + 1)) {
                 simulation->recordSample(p, simulation->currentX[p], simulation->currentY[p],
                                          simulation->currentVX[p], simulation->currentVY[p]);
             }
+        }
+        for (const int p : timeline.entering(k + 1)) {
+            enter(p, k + 1);
         }
     }
     simulation->finishRecords();

@@ -192,26 +192,41 @@ AgentTree::AgentTree(int agentCount)
       lastPosition(treeSlots.size()),
       lastRadius(treeSlots.size(), std::numeric_limits<float>::quiet_NaN()),
       lastTenth(treeSlots.size(), std::numeric_limits<float>::quiet_NaN()),
-      lastQuery(treeSlots.size(), 0) {}
+      lastQuery(treeSlots.size(), 0) {
+    scannedPresent.reserve(treeSlots.size());
+}
 
 void AgentTree::build(const std::vector<CrowdAgent>& agents, StepThreads* threads) {
+    scannedPresent.clear();
+    for (std::size_t i = 0; i < agents.size(); ++i) {
+        if (agents[i].present) {
+            scannedPresent.push_back(static_cast<int>(i));
+        }
+    }
+    build(agents, scannedPresent, threads);
+}
+
+void AgentTree::build(const std::vector<CrowdAgent>& agents, const std::vector<int>& present,
+                      StepThreads* threads) {
     assert(agents.size() <= treeSlots.size());
     const int previousCount = slotCount;
-    const int agentCount = static_cast<int>(agents.size());
+    // An agent that has left since the last build is forgotten, so that the build at which it
+    // comes back is not taken for steady: the bound of a query holds only among the agents
+    // that were there before. Those absent at the last build were forgotten then.
+    for (int slot = 0; slot < previousCount; ++slot) {
+        const int id = treeSlots[slot].id;
+        if (!agents[static_cast<std::size_t>(id)].present) {
+            lastRadius[id] = std::numeric_limits<float>::quiet_NaN();
+        }
+    }
     steady = true;
     // Every present agent was in the last build too (one with a NaN radius counts as new).
     bool samePresent = generation > 0;
     largestRadius = 0.0f;
     drift = 0.0f;
     int count = 0;
-    for (int i = 0; i < agentCount; ++i) {
-        const CrowdAgent& agent = agents[i];
-        if (!agent.present) {
-            // Forgotten, so that the build at which it comes back is not taken for steady: the
-            // bound of a query holds only among the agents that were there before.
-            lastRadius[i] = std::numeric_limits<float>::quiet_NaN();
-            continue;
-        }
+    for (const int i : present) {
+        const CrowdAgent& agent = agents[static_cast<std::size_t>(i)];
         ++count;
         samePresent = samePresent && !std::isnan(lastRadius[i]);
         largestRadius = std::max(largestRadius, agent.radius);
@@ -237,10 +252,9 @@ void AgentTree::build(const std::vector<CrowdAgent>& agents, StepThreads* thread
         }
     } else {
         count = 0;
-        for (int i = 0; i < agentCount; ++i) {
-            if (agents[i].present) {
-                treeSlots[count++] = {agents[i].position, agents[i].radius, i};
-            }
+        for (const int i : present) {
+            const CrowdAgent& agent = agents[static_cast<std::size_t>(i)];
+            treeSlots[count++] = {agent.position, agent.radius, i};
         }
     }
     ++generation;

@@ -29,6 +29,10 @@ public:
     /// hold at most the number of agents the tree was made for. With `threads`, the subtrees
     /// below the top levels are built on all of them, into the same tree.
     void build(const std::vector<CrowdAgent>& agents, StepThreads* threads = nullptr);
+    /// The same build when `present` lists, in increasing order, exactly the present agents
+    /// of `agents`: it then costs in the present agents, not in all of them.
+    void build(const std::vector<CrowdAgent>& agents, const std::vector<int>& present,
+               StepThreads* threads = nullptr);
 
     /// Fills the agent's neighbour list and overlapping flag from the last build. When the
     /// nearest neighbour overlaps the agent, only the overlapping neighbours are kept. Also
@@ -98,8 +102,9 @@ private:
     std::vector<int> leafOfAgent;  ///< the leaf holding each present agent, by table index
     /// The slots' coordinates on their own, padded, for scanning a leaf at once.
     std::vector<float> slotX, slotY;
-    int slotCount = 0;           ///< present agents at the last build
-    float largestRadius = 0.0f;  ///< m, over the agents of the last build
+    std::vector<int> scannedPresent;  ///< scratch of the build that finds the present agents
+    int slotCount = 0;                ///< present agents at the last build
+    float largestRadius = 0.0f;       ///< m, over the agents of the last build
 
     // What one build and its queries leave for the next ones.
     std::vector<Vec2> lastPosition;  ///< by agent, at the last build

@@ -36,7 +36,7 @@ CrowdEngine::CrowdEngine(int agentCount, int obstacleCapacity, Rule velocityRule
     : agentTable(static_cast<size_t>(std::max(agentCount, 0))),
       tree(agentCount),
       rule(velocityRule),
-      presentAgents(static_cast<int>(agentTable.size())) {
+      presentAgents(agentTable.size()) {
     assert(velocityRule);
     for (size_t i = 0; i < agentTable.size(); ++i) {
         agentTable[i].id = static_cast<int>(i);
@@ -72,10 +72,8 @@ void CrowdEngine::addObstacle(float x1, float y1, float x2, float y2) {
 
 void CrowdEngine::setPresent(int i, bool present) {
     CrowdAgent& agent = agentTable[i];
-    if (agent.present != present) {
-        presentAgents += present ? 1 : -1;
-    }
     agent.present = present;
+    presentAgents.update(static_cast<std::size_t>(i), present);
     if (!present) {
         agent.neighbourCount = 0;
         agent.obstacleCount = 0;
@@ -85,15 +83,16 @@ void CrowdEngine::setPresent(int i, bool present) {
 
 void CrowdEngine::crowdStep(float dt, StepThreads* threads) {
     timeStep = dt;
-    tree.build(agentTable, threads);
+    const std::vector<int>& inScene = presentAgents.agents();
+    tree.build(agentTable, inScene, threads);
     // Each agent reads the state before the step and writes only its own lists and new
     // velocity, so one agent's search and rule may follow another's in any order.
-    const std::size_t present = static_cast<std::size_t>(tree.size());
-    forEachBatch(threads, present,
+    forEachBatch(threads, static_cast<std::size_t>(tree.size()),
                  [this](std::size_t begin, std::size_t end) { decide(begin, end); });
     // Each agent moves on its own, so the threads share this too.
-    forEachBatch(threads, agentTable.size(),
-                 [this](std::size_t begin, std::size_t end) { move(begin, end); });
+    forEachBatch(threads, inScene.size(), [this, &inScene](std::size_t begin, std::size_t end) {
+        move(inScene, begin, end);
+    });
 }
 
 void CrowdEngine::decide(std::size_t begin, std::size_t end) {
@@ -108,12 +107,11 @@ void CrowdEngine::decide(std::size_t begin, std::size_t end) {
 }
 
 void CrowdEngine::searchNeighbours() {
-    tree.build(agentTable);
+    const std::vector<int>& inScene = presentAgents.agents();
+    tree.build(agentTable, inScene);
     tree.findAllNeighbours(agentTable);
-    for (CrowdAgent& agent : agentTable) {
-        if (agent.present) {
-            findObstacles(agent);
-        }
+    for (const int i : inScene) {
+        findObstacles(agentTable[static_cast<std::size_t>(i)]);
     }
 }
 
@@ -188,12 +186,10 @@ Vec2 CrowdEngine::limitedVelocity(const CrowdAgent& agent) const {
     return velocity;
 }
 
-void CrowdEngine::move(std::size_t begin, std::size_t end) {
-    for (std::size_t i = begin; i < end; ++i) {
-        CrowdAgent& agent = agentTable[i];
-        if (agent.present) {
-            agent.velocity = agent.newVelocity;
-            agent.position += agent.velocity * timeStep;
-        }
+void CrowdEngine::move(const std::vector<int>& inScene, std::size_t begin, std::size_t end) {
+    for (std::size_t slot = begin; slot < end; ++slot) {
+        CrowdAgent& agent = agentTable[static_cast<std::size_t>(inScene[slot])];
+        agent.velocity = agent.newVelocity;
+        agent.position += agent.velocity * timeStep;
     }
 }

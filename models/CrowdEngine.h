@@ -4,6 +4,7 @@
 
 #include "models/AgentTree.h"
 #include "models/CrowdAgent.h"
+#include "models/PresentList.h"
 #include "models/orca/Vec2.h"
 
 class StepThreads;
@@ -59,7 +60,7 @@ public:
     void searchNeighbours();
 
     /// Agents in the scene.
-    int presentCount() const { return presentAgents; }
+    int presentCount() const { return static_cast<int>(presentAgents.size()); }
 
     /// Agent i, to set its position, velocity, radius or desired velocity before a step.
     CrowdAgent& agent(int i) { return agentTable[i]; }
@@ -80,8 +81,8 @@ private:
     Vec2 limitedVelocity(const CrowdAgent& agent) const;
     /// Search, rule and speed limit for the agents in places [begin, end) of the tree order.
     void decide(std::size_t begin, std::size_t end);
-    /// Moves the present agents among agents [begin, end) of the table by their new velocity.
-    void move(std::size_t begin, std::size_t end);
+    /// Moves the agents in places [begin, end) of `inScene` by their new velocity.
+    void move(const std::vector<int>& inScene, std::size_t begin, std::size_t end);
 
     std::vector<CrowdAgent> agentTable;
     std::vector<Segment> obstacleTable;
@@ -91,5 +92,7 @@ private:
     AgentTree tree;
     Rule rule;
     float timeStep = 0.0f;
-    int presentAgents = 0;
+    /// The agents in the scene: a step goes through these alone, so that it costs in the
+    /// present agents, however many more come before or after.
+    PresentList presentAgents;
 };

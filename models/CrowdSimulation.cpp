@@ -48,13 +48,16 @@ void CrowdSimulation::step(float dt) {
     if (!crowd) {
         return;
     }
-    updateDesiredVelocities();
+    // An absent agent's desired velocity waits until it is back: it is worked out afresh
+    // before every step it takes part in.
+    const std::vector<int>& present = presentAgents();
+    updateDesiredVelocities(present);
     crowd->crowdStep(dt, threadsForStep());
-    storeAgentStates();
+    storeAgentStates(present);
 }
 
-void CrowdSimulation::updateDesiredVelocities() {
-    for (int i = 0; i < agentCount; ++i) {
+void CrowdSimulation::updateDesiredVelocities(const std::vector<int>& present) {
+    for (const int i : present) {
         CrowdAgent& agent = crowd->agent(i);
         const float speed = agentParameters[static_cast<size_t>(i) * agentParameterCount + SPEED];
         // Within `speed` metres of the goal the agent wants to cover the rest in one second,
@@ -63,12 +66,9 @@ void CrowdSimulation::updateDesiredVelocities() {
     }
 }
 
-void CrowdSimulation::storeAgentStates() {
-    for (int i = 0; i < agentCount; ++i) {
+void CrowdSimulation::storeAgentStates(const std::vector<int>& present) {
+    for (const int i : present) {
         const CrowdAgent& agent = crowd->agent(i);
-        if (agent.present) {
-            setAgentState(i, agent.position.x, agent.position.y, agent.velocity.x,
-                          agent.velocity.y);
-        }
+        setAgentState(i, agent.position.x, agent.position.y, agent.velocity.x, agent.velocity.y);
     }
 }

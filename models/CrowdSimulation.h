@@ -45,8 +45,10 @@ protected:
     void createCrowd(CrowdEngine::Rule rule);
 
 private:
-    void updateDesiredVelocities();
-    void storeAgentStates();
+    /// Towards the goals, for the agents listed in `present`.
+    void updateDesiredVelocities(const std::vector<int>& present);
+    /// The engine's state of the agents listed in `present`, stored as theirs.
+    void storeAgentStates(const std::vector<int>& present);
 
     std::unique_ptr<CrowdEngine> crowd;
     std::vector<float> goalX;  ///< m

@@ -11,6 +11,8 @@ class Dummy : public Pedestrian {
 public:
     /// Walking speed far from the goal (m/s).
     static constexpr float maximumSpeed = 1.4f;
+    /// Sees nobody, so the simulation introduces nobody.
+    static constexpr Perception perception = Perception::nobody;
 
     Dummy() = default;
 
@@ -18,7 +20,6 @@ public:
     static void registerParameters(std::vector<float>&, std::vector<PDF>&) {}
 
     void reset() override {}
-    void addNeighbour(Pedestrian*) override {}
     void addObstacle(float, float, float, float) override {}
     void setPosition(float px, float py) override {
         x = px;

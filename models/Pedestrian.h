@@ -3,11 +3,24 @@
 #include <string>
 #include <vector>
 
-/// An agent of the generic simulation: holds its own state, knows the others through its
-/// neighbour list, decides its next move in think() and carries it out in move(). Splitting the
-/// step this way makes every decision depend only on the state before the step.
+/// An agent of the generic simulation: holds its own state, knows the others as its class's
+/// perception says, decides its next move in think() and carries it out in move(). Splitting
+/// the step this way makes every decision depend only on the state before the step.
 class Pedestrian {
 public:
+    /// How the generic simulation makes the pedestrians of a class known to each other.
+    enum class Perception {
+        /// addNeighbour with every other pedestrian, once, when the agents are built.
+        everyOther,
+        /// joinCrowd once, when the agents are built; the pedestrian then looks up the present
+        /// ones itself, so that nothing costs in the square of all pedestrians.
+        presentCrowd,
+        /// Neither: the pedestrian takes no notice of the others.
+        nobody
+    };
+    /// A class that perceives the others differently declares its own `perception`.
+    static constexpr Perception perception = Perception::everyOther;
+
     Pedestrian() = default;
     virtual ~Pedestrian() = default;
     Pedestrian(const Pedestrian&) = delete;
@@ -15,8 +28,9 @@ public:
 
     /// Returns to the initial internal state before a run.
     virtual void reset() = 0;
-    /// Remembers another pedestrian of the same simulation.
-    virtual void addNeighbour(Pedestrian* other) = 0;
+    /// Remembers another pedestrian of the same simulation; called for classes whose
+    /// perception is everyOther only.
+    virtual void addNeighbour(Pedestrian*) {}
     virtual void addObstacle(float x1, float y1, float x2, float y2) = 0;
     virtual void setPosition(float x, float y) = 0;
     virtual void setVelocity(float vx, float vy) = 0;

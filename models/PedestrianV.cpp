@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 
 #include "core/Random.h"
 
@@ -60,11 +61,30 @@ void PedestrianV::reset() {
     steeringVelocity = desiredVelocity;
 }
 
-void PedestrianV::addNeighbour(Pedestrian* other) {
-    // Neighbours come from the same simulation, which holds PedestrianV agents only.
+void PedestrianV::joinCrowd(const PedestrianV* members, const std::vector<int>& present, int self) {
+    crowd = members;
+    presentInCrowd = &present;
+    crowdIndex = self;
+    neighbours.clear();
+}
+
+std::size_t PedestrianV::recordOf(const PedestrianV* other, std::size_t from) {
+    // The others come in increasing index order and so, mostly, does the next record.
+    if (from < neighbours.size() && neighbours[from].other == other) {
+        return from;
+    }
+    const std::less<const PedestrianV*> before;
+    const auto place = std::lower_bound(
+        neighbours.begin() + static_cast<std::ptrdiff_t>(from), neighbours.end(), other,
+        [&before](const Neighbour& n, const PedestrianV* p) { return before(n.other, p); });
+    if (place != neighbours.end() && place->other == other) {
+        return static_cast<std::size_t>(place - neighbours.begin());
+    }
+    // A new record remembers nothing of the pair, as every record after reset().
     Neighbour record;
-    record.other = static_cast<PedestrianV*>(other);
-    neighbours.push_back(record);
+    record.other = other;
+    const auto made = neighbours.insert(place, record);
+    return static_cast<std::size_t>(made - neighbours.begin());
 }
 
 void PedestrianV::setGoal(float x, float y) {
@@ -147,13 +167,20 @@ int PedestrianV::perceive(float& minDistance, float& minTTI) {
     // Most neighbours are not closing in, and their threshold is the same: worked out once,
     // it spares a power function per pair.
     const float farThreshold = threshold(notComputed);
-    for (size_t i = 0; i < neighbours.size(); ++i) {
-        Neighbour& n = neighbours[i];
-        const PedestrianV& other = *n.other;
-        // An absent pedestrian is not seen at all; its record keeps what was last perceived.
-        if (!other.present) {
+    if (!presentInCrowd) {
+        return imminent;
+    }
+    // Only the others in the scene are seen, in index order, which decides among equally
+    // imminent threats. The record of one who is absent keeps what was last perceived.
+    std::size_t next = 0;
+    for (const int j : *presentInCrowd) {
+        if (j == crowdIndex) {
             continue;
         }
+        const std::size_t i = recordOf(crowd + j, next);
+        next = i + 1;
+        Neighbour& n = neighbours[i];
+        const PedestrianV& other = *n.other;
         const Vec2 relativePosition = toOwnFrame * (other.position - position);
         const Vec2 relativeVelocity = toOwnFrame * other.velocity - ownVelocity;
         n.timeToInteraction = notComputed;

@@ -18,6 +18,8 @@ public:
 
     static constexpr float bodyRadius = 0.2f;           ///< m
     static constexpr float defaultAcceleration = 0.9f;  ///< m/s²
+    /// Looks the present others up in its crowd at every step.
+    static constexpr Perception perception = Perception::presentCrowd;
 
     PedestrianV();
 
@@ -25,7 +27,10 @@ public:
     static void registerParameters(std::vector<float>& defaults, std::vector<PDF>& distributions);
 
     void reset() override;
-    void addNeighbour(Pedestrian* other) override;
+    /// Makes this pedestrian number `self` of `members`, of which the pedestrians listed in
+    /// `present` (in increasing index order) are in the scene; both must outlive it. A
+    /// pedestrian that has joined no crowd sees nobody.
+    void joinCrowd(const PedestrianV* members, const std::vector<int>& present, int self);
     void addObstacle(float, float, float, float) override {}
     void setPosition(float x, float y) override { position = {x, y}; }
     void setVelocity(float vx, float vy) override { velocity = {vx, vy}; }
@@ -49,7 +54,7 @@ public:
 
     /// What this pedestrian perceives of one other pedestrian, in its own frame.
     struct Neighbour {
-        PedestrianV* other = nullptr;
+        const PedestrianV* other = nullptr;
         /// Of the last step in which the neighbour closed in; valid while rateKnown.
         float bearingRate = 0.0f;
         /// Up to date while the neighbour closes in or is a threat; kept from before otherwise.
@@ -64,6 +69,9 @@ public:
         Vec2 closingVelocity;
         bool rateKnown = true;
     };
+    /// One record for each other pedestrian that has been in the scene with this one, in the
+    /// crowd's index order. A record is made when the two first meet, so a long recording of
+    /// pedestrians who come and go holds records for those who meet, not for every pair.
     const std::vector<Neighbour>& neighbourRecords() const { return neighbours; }
 
 private:
@@ -71,6 +79,9 @@ private:
     void steer();
     /// Looks at every neighbour; fills the threat list and returns the imminent one (or -1).
     int perceive(float& minDistance, float& minTTI);
+    /// The place in `neighbours` of the record of `other`, made now if the two have not met;
+    /// records before place `from` are not looked at.
+    std::size_t recordOf(const PedestrianV* other, std::size_t from);
     float goalBearingChange(float& timeToGoal);
     /// The neighbour's bearing rate, worked out now if it is not known yet.
     static float bearingRateOf(Neighbour& n);
@@ -84,6 +95,9 @@ private:
     float radius = bodyRadius;
 
     alignas(64) std::vector<Neighbour> neighbours;
+    const PedestrianV* crowd = nullptr;                ///< not owned
+    const std::vector<int>* presentInCrowd = nullptr;  ///< not owned
+    int crowdIndex = -1;                               ///< this pedestrian's number in the crowd
     std::vector<int> threats;  ///< indices into neighbours; reused from step to step
     Vec2 goalDirection;
     float turnAngle = 0.0f;

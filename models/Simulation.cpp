@@ -134,6 +134,7 @@ void Simulation::initialise(int count) {
     currentVX.assign(agents, 0.0f);
     currentVY.assign(agents, 0.0f);
     agentPresent.assign(agents, 1);
+    presence.reset(agents);
     recordedFrom.clear();
     agentParameters.assign(agents * static_cast<size_t>(agentParameterCount), 0.0f);
     createAgents();
@@ -189,6 +190,14 @@ void Simulation::clearRecords() {
     }
 }
 
+void Simulation::reserveRecords(int agent, int samples) {
+    const size_t room = samples > 0 ? static_cast<size_t>(samples) : 0;
+    for (std::vector<std::vector<float>>* lists :
+         {&recordedX, &recordedY, &recordedVX, &recordedVY}) {
+        (*lists)[static_cast<size_t>(agent)].reserve(room);
+    }
+}
+
 void Simulation::recordSample(int agent, float x, float y, float vx, float vy) {
     recordedX[agent].push_back(x);
     recordedY[agent].push_back(y);
@@ -212,10 +221,7 @@ const std::vector<std::vector<float>>& Simulation::finishRecords() {
 
 void Simulation::setPresent(int agent, bool present) {
     agentPresent[static_cast<size_t>(agent)] = present ? 1 : 0;
-}
-
-int Simulation::presentCount() const {
-    return static_cast<int>(std::count(agentPresent.begin(), agentPresent.end(), 1));
+    presence.update(static_cast<size_t>(agent), present);
 }
 
 void Simulation::setAgentState(int agent, float x, float y, float vx, float vy) {
@@ -235,6 +241,7 @@ void Simulation::releaseArrays() {
     currentVX.clear();
     currentVY.clear();
     agentPresent.clear();
+    presence.reset(0);
     recordedFrom.clear();
     agentParameters.clear();
 }

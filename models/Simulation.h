@@ -6,6 +6,7 @@
 
 #include "core/Configurable.h"
 #include "core/PDF.h"
+#include "models/PresentList.h"
 
 class StepThreads;
 
@@ -52,7 +53,10 @@ public:
     virtual void setPresent(int agent, bool present);
     bool isPresent(int agent) const { return agentPresent[static_cast<size_t>(agent)] != 0; }
     /// Agents in the scene.
-    int presentCount() const;
+    int presentCount() const { return static_cast<int>(presence.size()); }
+    /// The agents in the scene, in increasing index order. A step goes through these alone, so
+    /// that it costs in the agents present, however many more come before or after.
+    const std::vector<int>& presentAgents() { return presence.agents(); }
 
     /// Sets the simulation up for `count` agents: arrays, agents, default parameter rows,
     /// obstacles handed to the model, parameters applied.
@@ -67,6 +71,9 @@ public:
                            const PDF& distribution);
     /// Empties every agent's recorded trajectory.
     void clearRecords();
+    /// Makes room for `samples` samples in an agent's recorded trajectory, so that a run that
+    /// knows its length records into exactly that much memory, kept for the runs after it.
+    void reserveRecords(int agent, int samples);
     /// Appends one sample to an agent's recorded trajectory.
     void recordSample(int agent, float x, float y, float vx, float vy);
     /// Fixes frameCount from agent 0's trajectory (from the last recorded frame of any agent
@@ -116,6 +123,7 @@ protected:
     StepThreads* threadsForStep() const;
 
 private:
+    PresentList presence;  ///< the agents of agentPresent that are set, as a list
     int stepThreadCount = 1;
     std::unique_ptr<StepThreads> stepPool;  ///< made when more than one thread is asked for
 };

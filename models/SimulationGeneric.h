@@ -7,7 +7,8 @@
 #include "models/StepThreads.h"
 
 /// A simulation over an array of self-steering pedestrians of one class. Every pedestrian knows
-/// every other one; a step lets all of them decide before any of them moves.
+/// every other one, in the way its class's perception says; a step lets all present ones decide
+/// before any of them moves.
 template <class PedestrianType>
 class SimulationGeneric : public Simulation {
 public:
@@ -26,11 +27,20 @@ public:
         for (int i = 0; i < agentCount; ++i) {
             agents[i].setParameterCount(agentParameterCount);
         }
-        for (int i = 0; i < agentCount; ++i) {
-            for (int j = 0; j < agentCount; ++j) {
-                if (j != i) {
-                    agents[i].addNeighbour(&agents[j]);
+        if constexpr (PedestrianType::perception == Pedestrian::Perception::everyOther) {
+            for (int i = 0; i < agentCount; ++i) {
+                for (int j = 0; j < agentCount; ++j) {
+                    if (j != i) {
+                        agents[i].addNeighbour(&agents[j]);
+                    }
                 }
+            }
+        } else if constexpr (PedestrianType::perception == Pedestrian::Perception::presentCrowd) {
+            // The list object stays the same for the life of the simulation; its contents are
+            // brought up to date at the start of every step, before anyone looks.
+            const std::vector<int>& present = presentAgents();
+            for (int i = 0; i < agentCount; ++i) {
+                agents[i].joinCrowd(agents.get(), present, i);
             }
         }
     }
@@ -69,21 +79,20 @@ public:
     /// Every present pedestrian thinks, then every present pedestrian moves; an absent one is
     /// left exactly as it was.
     void step(float dt) override {
-        forEachBatch(threadsForStep(), static_cast<std::size_t>(agentCount),
-                     [this, dt](std::size_t begin, std::size_t end) {
-                         think(static_cast<int>(begin), static_cast<int>(end), dt);
+        const std::vector<int>& present = presentAgents();
+        forEachBatch(threadsForStep(), present.size(),
+                     [this, &present, dt](std::size_t begin, std::size_t end) {
+                         for (std::size_t slot = begin; slot < end; ++slot) {
+                             agents[present[slot]].think(dt);
+                         }
                      });
-        for (int i = 0; i < agentCount; ++i) {
-            if (agents[i].present) {
-                agents[i].finishThinking();
-            }
+        for (const int i : present) {
+            agents[i].finishThinking();
         }
-        for (int i = 0; i < agentCount; ++i) {
+        for (const int i : present) {
             PedestrianType& agent = agents[i];
-            if (agent.present) {
-                agent.move(dt);
-                setAgentState(i, agent.getX(), agent.getY(), agent.getVX(), agent.getVY());
-            }
+            agent.move(dt);
+            setAgentState(i, agent.getX(), agent.getY(), agent.getVX(), agent.getVY());
         }
     }
 
@@ -91,14 +100,5 @@ public:
     const PedestrianType& pedestrian(int i) const { return agents[i]; }
 
 private:
-    /// Lets the present pedestrians among [begin, end) think.
-    void think(int begin, int end, float dt) {
-        for (int i = begin; i < end; ++i) {
-            if (agents[i].present) {
-                agents[i].think(dt);
-            }
-        }
-    }
-
     std::unique_ptr<PedestrianType[]> agents;
 };

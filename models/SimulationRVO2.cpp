@@ -107,27 +107,26 @@ void SimulationRVO2::step(float dt) {
     }
     engine->setTimeStep(dt);
     // Every agent on its own before and after the engine's step, so the threads share these
-    // passes too.
+    // passes too. Only the present agents take part, so a step costs in them alone.
     StepThreads* const threads = threadsForStep();
-    forEachBatch(threads, engine->agentCount(), [this](std::size_t begin, std::size_t end) {
-        for (std::size_t i = begin; i < end; ++i) {
-            if (engine->agent(i).isPresent()) {
-                const Vec2 toGoal = Vec2(goalX[i], goalY[i]) - engine->position(i);
-                const float speed = preferredSpeed(static_cast<int>(i));
-                // Nearer than one second's walk the agent asks only for what is left, so it
-                // slows down into its goal instead of overshooting it.
-                engine->setPreferredVelocity(i, toGoal.limitedTo(speed));
-            }
+    const std::vector<int>& present = presentAgents();
+    forEachBatch(threads, present.size(), [this, &present](std::size_t begin, std::size_t end) {
+        for (std::size_t slot = begin; slot < end; ++slot) {
+            const std::size_t i = static_cast<std::size_t>(present[slot]);
+            const Vec2 toGoal = Vec2(goalX[i], goalY[i]) - engine->position(i);
+            const float speed = preferredSpeed(static_cast<int>(i));
+            // Nearer than one second's walk the agent asks only for what is left, so it
+            // slows down into its goal instead of overshooting it.
+            engine->setPreferredVelocity(i, toGoal.limitedTo(speed));
         }
     });
     engine->advance(threads);
-    forEachBatch(threads, engine->agentCount(), [this](std::size_t begin, std::size_t end) {
-        for (std::size_t i = begin; i < end; ++i) {
-            if (engine->agent(i).isPresent()) {
-                const Vec2& p = engine->position(i);
-                const Vec2& v = engine->velocity(i);
-                setAgentState(static_cast<int>(i), p.x, p.y, v.x, v.y);
-            }
+    forEachBatch(threads, present.size(), [this, &present](std::size_t begin, std::size_t end) {
+        for (std::size_t slot = begin; slot < end; ++slot) {
+            const std::size_t i = static_cast<std::size_t>(present[slot]);
+            const Vec2& p = engine->position(i);
+            const Vec2& v = engine->velocity(i);
+            setAgentState(static_cast<int>(i), p.x, p.y, v.x, v.y);
         }
     });
 }

@@ -174,7 +174,7 @@ void OrcaEngine::setPresent(std::size_t agent, bool present) {
         member.agentNeighbourList.clear();
         member.obstacleNeighbourList.clear();
     }
-    index.presenceChanged();
+    index.presenceChanged(agent);
 }
 
 void OrcaEngine::advance(StepThreads* threads) {
@@ -188,12 +188,12 @@ void OrcaEngine::advance(StepThreads* threads) {
         forEachBatch(threads, index.agentsInTree(),
                      [this](std::size_t begin, std::size_t end) { decide(begin, end); });
     }
-    // Move: each agent on its own, so the threads share this too.
-    forEachBatch(threads, agents.size(), [this](std::size_t begin, std::size_t end) {
+    // Move: each agent on its own, so the threads share this too. The order holds exactly the
+    // present agents, so a step costs in them alone.
+    const std::vector<AgentSlot>& present = index.agentOrder();
+    forEachBatch(threads, index.agentsInTree(), [&present](std::size_t begin, std::size_t end) {
         for (std::size_t i = begin; i < end; ++i) {
-            if (agents[i]->inScene) {
-                agents[i]->commit();
-            }
+            present[i].agent->commit();
         }
     });
 }

@@ -55,36 +55,53 @@ void SpatialIndex::reserveAgents(std::size_t count) {
     // Doubling keeps spawning one agent after another linear in time.
     const std::size_t room = std::max(count, 2 * order.capacity());
     order.reserve(room);
-    absentSlots.reserve(room);
     nodes.reserve(2 * room);
     slotX.reserve(room + scanWidth);
     slotY.reserve(room + scanWidth);
     grid.reserve(room);
+    absentRank.reserve(room);
+    inOrder.reserve(room);
+    noted.reserve(room);
+    changed.reserve(room);
+    comingBack.reserve(room);
+}
+
+void SpatialIndex::presenceChanged(std::size_t agent) {
+    membershipChanged = true;
+    // An agent not taken in yet is sorted in by its state when it is.
+    if (agent < takenIn && noted[agent] == 0) {
+        noted[agent] = 1;
+        changed.push_back(agent);
+    }
 }
 
 void SpatialIndex::refreshAgents() {
     const std::size_t count = engine.agentCount();
     // With the same agents in the tree as at the last build, every agent's last neighbours
     // are still there to bound its next search.
-    steadyBuilds = buildCount > 0 && order.size() == count && !membershipChanged;
-    if (order.size() < count) {
+    steadyBuilds = buildCount > 0 && takenIn == count && !membershipChanged;
+    if (takenIn < count) {
         // New agents join at the end, which is the end of the present ones only when nobody
         // is absent.
-        membershipChanged = membershipChanged || treeSize < order.size();
-        for (std::size_t i = order.size(); i < count; ++i) {
-            order.push_back({&engine.agent(i), Vec2()});
-        }
+        membershipChanged = membershipChanged || treeSize < takenIn;
         nodes.resize(2 * count - 1);
-        absentSlots.reserve(count);
-        grid.reserve(count);
         slotX.resize(count + scanWidth, 0.0f);
         slotY.resize(count + scanWidth, 0.0f);
+        absentRank.resize(count, 0);
+        inOrder.resize(count, 0);
+        noted.resize(count, 0);
+        grid.reserve(count);
         if (!membershipChanged) {
+            for (std::size_t i = takenIn; i < count; ++i) {
+                order.push_back({&engine.agent(i), Vec2()});
+                inOrder[i] = 1;
+            }
             treeSize = count;
+            takenIn = count;
         }
     }
     if (membershipChanged) {
-        gatherPresentAgents();
+        gatherPresentAgents(count);
         membershipChanged = false;
     }
     for (std::size_t i = 0; i < treeSize; ++i) {
@@ -104,18 +121,54 @@ void SpatialIndex::buildAgentNodes() {
     }
 }
 
-void SpatialIndex::gatherPresentAgents() {
-    absentSlots.clear();
+void SpatialIndex::gatherPresentAgents(std::size_t count) {
+    // Those who left go to the front of the absent ones, in their tree order.
+    std::size_t leaving = 0;
+    for (std::size_t i = 0; i < treeSize; ++i) {
+        leaving += order[i].agent->isPresent() ? 0 : 1;
+    }
+    frontRank -= static_cast<std::int64_t>(leaving);
+    std::int64_t rank = frontRank;
     std::size_t kept = 0;
-    for (std::size_t i = 0; i < order.size(); ++i) {
-        if (order[i].agent->isPresent()) {
-            order[kept++] = order[i];
+    for (std::size_t i = 0; i < treeSize; ++i) {
+        const AgentSlot slot = order[i];
+        if (slot.agent->isPresent()) {
+            order[kept++] = slot;
         } else {
-            absentSlots.push_back(order[i]);
+            absentRank[slot.agent->index()] = rank++;
+            inOrder[slot.agent->index()] = 0;
         }
     }
-    std::copy(absentSlots.begin(), absentSlots.end(), order.begin() + kept);
-    treeSize = kept;
+    order.resize(kept);
+    // Then those who came back, as they stand among the absent ones. One who came and went
+    // again since the last build, or went and came back, is in neither group.
+    comingBack.clear();
+    for (const std::size_t agent : changed) {
+        noted[agent] = 0;
+        if (inOrder[agent] == 0 && engine.agent(agent).isPresent()) {
+            comingBack.push_back(agent);
+        }
+    }
+    changed.clear();
+    std::sort(comingBack.begin(), comingBack.end(),
+              [this](std::size_t a, std::size_t b) { return absentRank[a] < absentRank[b]; });
+    for (const std::size_t agent : comingBack) {
+        order.push_back({&engine.agent(agent), Vec2()});
+        inOrder[agent] = 1;
+    }
+    // Then the agents spawned since the last build, by index; the absent ones among them join
+    // the back of the absent ones.
+    for (std::size_t agent = takenIn; agent < count; ++agent) {
+        if (engine.agent(agent).isPresent()) {
+            order.push_back({&engine.agent(agent), Vec2()});
+            inOrder[agent] = 1;
+        } else {
+            absentRank[agent] = backRank++;
+            inOrder[agent] = 0;
+        }
+    }
+    takenIn = count;
+    treeSize = order.size();
 }
 
 void SpatialIndex::buildAgentNode(std::size_t begin, std::size_t end, std::size_t node) {

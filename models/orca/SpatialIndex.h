@@ -71,8 +71,8 @@ public:
     void buildAgentNodes();
     /// Makes room for `count` agents, so that the build that takes them in allocates nothing.
     void reserveAgents(std::size_t count);
-    /// Some agent came or went: the next build gathers the present agents again.
-    void presenceChanged() { membershipChanged = true; }
+    /// Agent `agent` came or went: the next build gathers the present agents again.
+    void presenceChanged(std::size_t agent);
     /// Rebuilds the obstacle tree from the engine's vertices; edges crossing a splitting line
     /// are cut in two, and the new vertices join the engine's list.
     void buildObstacleTree();
@@ -101,8 +101,8 @@ public:
     }
     const ObstacleCells& obstacleCells() const { return obstacles; }
 
-    /// Every agent, in tree order: the first agentsInTree() are the present ones, each node
-    /// covering a contiguous range of them; the absent ones follow.
+    /// The present agents of the last build, in tree order, each node covering a contiguous
+    /// range of them.
     const std::vector<AgentSlot>& agentOrder() const { return order; }
     /// How many agents the last build put into the tree.
     std::size_t agentsInTree() const { return treeSize; }
@@ -115,10 +115,12 @@ public:
     const ObstacleNode* obstacleTree() const { return obstacleRoot.get(); }
 
 private:
-    /// Moves the present agents to the front of the order, keeping their order among
-    /// themselves: agents absent from the start leave the tree exactly as it would be without
-    /// them.
-    void gatherPresentAgents();
+    /// Makes the order hold the present agents: those of the last build that are still there,
+    /// in their order, then those coming back, in the order of the absent ones, then new
+    /// agents that are present, by index. Agents absent from the start thus leave the tree
+    /// exactly as it would be without them. Costs in the present agents and the changes, not
+    /// in all agents.
+    void gatherPresentAgents(std::size_t count);
     void buildAgentNode(std::size_t begin, std::size_t end, std::size_t node);
     void queryAgentNode(OrcaAgent& agent, float& range, std::size_t node) const;
     std::unique_ptr<ObstacleNode> buildObstacleNode(const std::vector<ObstacleVertex*>& edges);
@@ -126,13 +128,24 @@ private:
     /// Lanes of a leaf scan: the leaf size rounded up to whole vector registers.
     static constexpr std::size_t scanWidth = 16;
 
-    std::vector<AgentSlot> order;  ///< permuted in place by each build
+    std::vector<AgentSlot> order;  ///< the present agents; permuted in place by each build
     /// The slots' coordinates on their own, padded by scanWidth, so that a leaf's distances
     /// are computed a register at a time.
     std::vector<float> slotX, slotY;
-    std::size_t treeSize = 0;  ///< present agents, at the front of the order
+    std::size_t treeSize = 0;  ///< present agents: the length of the order
+    std::size_t takenIn = 0;   ///< engine agents known to the index
     bool membershipChanged = false;
-    std::vector<AgentSlot> absentSlots;  ///< scratch of gatherPresentAgents, sized up front
+
+    // The absent agents form one sequence, whose order decides where those who come back
+    // enter the tree order. Those who leave go to its front, new absent agents to its back;
+    // an agent's rank is its place in it, so the order is never stored or walked.
+    std::vector<std::int64_t> absentRank;  ///< by agent; meaningful while it is absent
+    std::vector<std::uint8_t> inOrder;     ///< by agent: in the order of the last build
+    std::vector<std::uint8_t> noted;       ///< by agent: in `changed`
+    std::vector<std::size_t> changed;      ///< agents that came or went since the last build
+    std::vector<std::size_t> comingBack;   ///< scratch of gatherPresentAgents
+    std::int64_t frontRank = 0;            ///< rank of the first absent agent
+    std::int64_t backRank = 0;             ///< one past the rank of the last
     std::vector<AgentNode> nodes;
     unsigned buildCount = 0;
     bool steadyBuilds = false;

@@ -734,3 +734,31 @@ TEST(RecordPresence, AgentsEnterAtTheirFirstFrameAndLeaveAfterTheirLast) {
               (std::vector<std::vector<float>>{{0, 1, 2, 3}, {5, 6}, {7, 8}}));
     EXPECT_EQ(simulation.frameCount, 4);
 }
+
+TEST(RecordPresence, RecordedTrajectoriesTakeTheMemoryOfThePresentSamplesOnly) {
+    // Forty pedestrians one after another, pedestrian p on 5 + p mod 4 frames from frame 3p:
+    // 40 · 5 + 10 · (0 + 1 + 2 + 3) = 260 samples in all, however long the recording is.
+    ExperimentTable table;
+    for (int p = 0; p < 40; ++p) {
+        table.addPresence(3 * p, std::vector<std::pair<float, float>>(5 + p % 4, {0.0f, 0.0f}));
+    }
+    table.times.resize(static_cast<size_t>(table.frameCount), 0.0f);
+    const auto experiment = makeExperiment(table);
+    PresenceLog simulation;
+    Record record;
+    record.setExperiment(experiment.get());
+    record.bindSimulation(&simulation);
+    record.prepare();
+    for (int run = 0; run < 2; ++run) {
+        record.reset();
+        record.run();
+        for (const auto* lists : {&simulation.recordedX, &simulation.recordedY,
+                                  &simulation.recordedVX, &simulation.recordedVY}) {
+            size_t held = 0;
+            for (const std::vector<float>& list : *lists) {
+                held += list.capacity();
+            }
+            EXPECT_EQ(held, 260u) << "run " << run;
+        }
+    }
+}

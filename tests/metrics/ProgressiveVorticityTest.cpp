@@ -504,3 +504,33 @@ TEST(PartialPresence, VorticityAveragesOverThePresentSamples) {
     Vorticity metric;
     EXPECT_FLOAT_EQ(metric.evaluate(&record), 2.25f / 3.0f - 2.0f / 3.0f);
 }
+
+TEST(PartialPresence, ProgressiveDifferenceTellsTheModelOnlyWhoComesAndGoes) {
+    // 100 pedestrians one after another, each on 4 frames, over 400 frames. Telling every
+    // pedestrian its presence on every frame would be 100 · 399 calls; the comings and goings
+    // are one call each at the first prediction, then at most one entry and one exit each.
+    class PresenceCounter : public Coaster {
+    public:
+        void setPresent(int agent, bool present) override {
+            ++calls;
+            Coaster::setPresent(agent, present);
+        }
+        int calls = 0;
+    };
+    ExperimentTable table;
+    for (int p = 0; p < 100; ++p) {
+        table.addPresence(4 * p, {{0, 0}, {1, 0}, {2, 0}, {3, 0}});
+    }
+    table.times = frameTimes(table.frameCount, 0.1f);
+    const auto experiment = makeExperiment(table);
+    PresenceCounter simulation;
+    Record record;
+    record.setExperiment(experiment.get());
+    record.bindSimulation(&simulation);
+    record.prepare();
+    record.reset();
+    simulation.calls = 0;
+    ProgressiveDifference metric;
+    EXPECT_FLOAT_EQ(metric.evaluate(&record), 0.0f);
+    EXPECT_LE(simulation.calls, 100 + 2 * 100);
+}

@@ -491,3 +491,46 @@ INSTANTIATE_TEST_SUITE_P(
                     SceneCase{3, 200, 20, 5, 10.0f, 1}, SceneCase{4, 200, 30, 8, 20.0f, 50},
                     SceneCase{5, 150, 0, 15, 15.0f, 200}, SceneCase{6, 60, 100, 0, 25.0f, 5},
                     SceneCase{7, 11, 3, 3, 5.0f, 10}, SceneCase{8, 1, 5, 2, 5.0f, 10}));
+
+TEST(OrcaSpatialIndex, AgentsComingBackJoinTheOrderWhereASortOfAllAgentsWouldPutThem) {
+    // The order the tree starts from decides among equally near neighbours, so it must be what
+    // moving the present agents of the whole sequence (present ones, then absent ones, then
+    // newly spawned ones) stably to the front gives, without walking that whole sequence.
+    OrcaEngine engine;
+    configure(engine);
+    for (int i = 0; i < 12; ++i) {
+        engine.spawnAgent(Vec2(static_cast<float>(i), 0.0f));
+    }
+    struct Round {
+        std::vector<std::pair<std::size_t, bool>> changes;
+        int spawned;
+    };
+    const std::vector<Round> rounds = {
+        {{{2, false}, {5, false}, {7, false}, {9, false}}, 0},
+        {{{5, true}, {0, false}, {3, false}}, 2},
+        {{{13, false}, {9, true}, {13, true}, {0, true}, {5, false}, {2, true}}, 0},
+        {{{1, false}, {1, true}, {7, true}, {11, false}}, 1},
+        {{{11, true}, {3, true}, {5, true}}, 0}};
+    std::vector<std::size_t> sequence(12);
+    for (std::size_t i = 0; i < sequence.size(); ++i) {
+        sequence[i] = i;
+    }
+    for (const Round& round : rounds) {
+        for (int s = 0; s < round.spawned; ++s) {
+            sequence.push_back(static_cast<std::size_t>(engine.spawnAgent(Vec2(-1.0f, 1.0f))));
+        }
+        for (const auto& change : round.changes) {
+            engine.setPresent(change.first, change.second);
+        }
+        engine.spatialIndex().refreshAgents();
+        const auto present =
+            std::stable_partition(sequence.begin(), sequence.end(),
+                                  [&engine](std::size_t i) { return engine.agent(i).isPresent(); });
+        std::vector<std::size_t> order;
+        for (const AgentSlot& slot : engine.spatialIndex().agentOrder()) {
+            order.push_back(slot.agent->index());
+        }
+        EXPECT_EQ(order, std::vector<std::size_t>(sequence.begin(), present));
+        EXPECT_EQ(engine.spatialIndex().agentsInTree(), order.size());
+    }
+}

@@ -182,3 +182,38 @@ TEST(Vision, ARunAfterResetRepeatsTheFirstRunExactly) {
     const std::vector<float> second = runOnce();
     EXPECT_EQ(first, second);
 }
+
+TEST(Vision, APedestrianKeepsRecordsOfThoseItMetOnly) {
+    // Agent 0 stays throughout; 1 and 2 are there for the first three steps, 3 and 4 for the
+    // next three; 5 and 6 never come. A record for every pair would give each agent six,
+    // which in a long recording grows with the square of all its pedestrians.
+    Vision simulation;
+    std::vector<Walker> walkers;
+    for (int i = 0; i < 7; ++i) {
+        walkers.push_back({static_cast<float>(i), 0, 1, 0, 20, 0});
+    }
+    place(simulation, walkers);
+    for (const int absent : {3, 4, 5, 6}) {
+        simulation.setPresent(absent, false);
+    }
+    for (int k = 0; k < 6; ++k) {
+        if (k == 3) {
+            simulation.setPresent(1, false);
+            simulation.setPresent(2, false);
+            simulation.setPresent(3, true);
+            simulation.setPresent(4, true);
+        }
+        simulation.step(0.1f);
+    }
+    const auto met = [&simulation](int i) {
+        std::vector<int> others;
+        for (const PedestrianV::Neighbour& n : simulation.pedestrian(i).neighbourRecords()) {
+            others.push_back(static_cast<int>(n.other - &simulation.pedestrian(0)));
+        }
+        return others;
+    };
+    EXPECT_EQ(met(0), (std::vector<int>{1, 2, 3, 4}));
+    EXPECT_EQ(met(1), (std::vector<int>{0, 2}));
+    EXPECT_EQ(met(4), (std::vector<int>{0, 3}));
+    EXPECT_EQ(met(5), std::vector<int>());
+}
