@@ -201,8 +201,8 @@ void Record::runWithPresence() {
     const int agents = std::min(e.pedestrianCount, simulation->agentCount);
     simulation->clearRecords();
     simulation->recordedFrom.assign(e.presentFirst.begin(), e.presentFirst.begin() + agents);
-    // Every frame goes through those who come, go and stay only, so a long recording costs in
-    // its samples, not in all its pedestrians on every frame.
+    // Each frame looks at those who come, go or are present, never at all pedestrians, so that
+    // a long recording costs in its samples.
     const PresenceTimeline timeline(e, agents);
     // An agent enters at its first measured frame in its measured state, and is recorded from
     // there on; before and after its presence it is out of the scene and records nothing.

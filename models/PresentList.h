@@ -13,13 +13,11 @@ class PresentList {
 public:
     /// `count` agents, every one of them present.
     explicit PresentList(std::size_t count = 0) { reset(count); }
-    /// `count` agents, every one of them present.
+    /// Starts again with `count` agents, every one of them present.
     void reset(std::size_t count);
     /// Notes that agent `agent` (below the count) is now in the scene or not; telling the state
     /// it already has changes nothing.
     void update(std::size_t agent, bool present);
-    /// Whether agent `agent` is in the scene, after every update so far.
-    bool contains(std::size_t agent) const { return wanted[agent] != 0; }
     /// Agents in the scene, after every update so far.
     std::size_t size() const { return presentCount; }
     /// The agents in the scene, in increasing index order.
