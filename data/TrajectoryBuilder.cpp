@@ -116,11 +116,11 @@ bool TrajectoryBuilder::build(std::vector<TrajectoryRow>& rows, TrajectoryTable&
         return false;
     }
     fill(rows, table);
-    for (size_t i = 0; i < table.speeds.size(); ++i) {
-        if (!(table.speeds[i] <= RecordingLimits::largestSpeed)) {
+    for (const float speed : table.speeds) {
+        if (!(speed <= RecordingLimits::largestSpeed)) {
             table = TrajectoryTable();
             return fail("At " + number(framesPerSecond) +
-                        " frames per second a pedestrian moves at " + number(table.speeds[i]) +
+                        " frames per second a pedestrian moves at " + number(speed) +
                         " m/s, faster than " + RecordingLimits::speedText +
                         ", which no recording of pedestrians holds; check the frame rate (--fps) "
                         "and the unit (--unit).");
