@@ -1,6 +1,5 @@
 #include "app/BatchTool.h"
 
-#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -8,7 +7,6 @@
 #include <iostream>
 #include <memory>
 #include <new>
-#include <thread>
 
 #include "app/BatchComponents.h"
 #include "app/BatchHelp.h"
@@ -22,6 +20,7 @@
 #include "core/AtomicFile.h"
 #include "core/ComponentRegistry.h"
 #include "core/NumberText.h"
+#include "core/UsableCores.h"
 #include "data/AnaWriter.h"
 #include "data/Experiment.h"
 #include "data/ExperimentLoader.h"
@@ -190,12 +189,18 @@ int BatchTool::runCommand(const std::vector<std::string>& arguments) {
         return unusableInput;
     }
     record.rebuildIndex();
-    const int jobs = options.jobs > 0
-                         ? options.jobs
-                         : std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+    const int jobs = options.jobs > 0 ? options.jobs : usableCores();
+    if (options.jobs == 0) {
+        // Chosen by the machine, like a seed by the clock, so the log says what was used.
+        err << "jobs " << jobs << "\n";
+    }
 
     if (options.command == "evaluate") {
-        model->setStepThreads(jobs);
+        if (!model->setStepThreads(jobs)) {
+            err << "vestra-batch: The evaluation did not start. " << model->stepThreadsFailure()
+                << "\n";
+            return unusableInput;
+        }
         const float score = evaluateModel(record, reference, *metric);
         out << formatScore(score) << "\n";
         if (!std::isfinite(score)) {

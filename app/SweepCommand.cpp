@@ -28,6 +28,7 @@
 #include "app/SweepSummary.h"
 #include "core/AtomicFile.h"
 #include "core/NumberText.h"
+#include "core/UsableCores.h"
 
 namespace {
 
@@ -49,11 +50,7 @@ double secondsSince(std::chrono::steady_clock::time_point start) {
 }
 
 int coreCount() {
-    cpu_set_t cpus;
-    if (sched_getaffinity(0, sizeof cpus, &cpus) == 0) {
-        return CPU_COUNT(&cpus);
-    }
-    return std::max(1u, std::thread::hardware_concurrency());
+    return usableCores();
 }
 
 std::string shellQuoted(const std::string& text) {

@@ -80,6 +80,9 @@ public:
     EvaluationPool* pool = nullptr;
     /// Whether the algorithm has evaluations that can run at once (a pool is worth building).
     virtual bool evaluatesInParallel() const { return false; }
+    /// The most evaluations the algorithm runs at once, once the record is bound: more threads
+    /// than this would only wait.
+    virtual int mostEvaluationsAtOnce() const { return 1; }
 
     std::vector<ParameterEntry> entries;
     Record* record = nullptr;

@@ -18,8 +18,11 @@ class Simulation;
 /// values it had before, and no report is written.
 ///
 /// With `jobs` of 2 or more, and an algorithm that has evaluations to run at once, `jobs` worker
-/// threads with instances from `instances` evaluate them (see Calibration::pool); otherwise the
-/// bound model shares each step of a large crowd among `jobs` threads (Simulation::setStepThreads).
+/// threads with instances from `instances` evaluate them (see Calibration::pool), but no more than
+/// the algorithm runs at once (Calibration::mostEvaluationsAtOnce) nor ThreadGroup::most, and never
+/// fewer than 2; otherwise the bound model shares each step of a large crowd among `jobs` threads
+/// (Simulation::setStepThreads). Threads the system refuses to start make the run fail before it
+/// starts.
 bool runCalibration(Record& record, Simulation& reference, Metric& metric, Calibration& calibration,
                     std::ostream& reportOut, int jobs = 1,
                     const EvaluationPool::Factory& instances = {});

@@ -1,6 +1,7 @@
 #include "calibration/EvaluationPool.h"
 
 #include <cassert>
+#include <utility>
 
 #include "core/ComponentRegistry.h"
 #include "core/Random.h"
@@ -13,8 +14,10 @@ struct EvaluationPool::Worker {
     Record record;
 };
 
-EvaluationPool::EvaluationPool(int threadCount, const Factory& make, Experiment& experiment) {
-    assert(threadCount >= 2);
+EvaluationPool::EvaluationPool(int threadCount, const Factory& make, Experiment& experiment,
+                               ThreadGroup::Launch launch)
+    : running(std::move(launch)) {
+    assert(threadCount >= 2 && threadCount <= ThreadGroup::most);
     for (int i = 0; i < threadCount; ++i) {
         auto worker = std::make_unique<Worker>();
         worker->instances = make();
@@ -24,25 +27,27 @@ EvaluationPool::EvaluationPool(int threadCount, const Factory& make, Experiment&
         worker->record.rebuildIndex();
         workers.push_back(std::move(worker));
     }
-    for (auto& worker : workers) {
-        threadsRunning.emplace_back([this, w = worker.get()] { work(*w); });
-    }
+    running.start(
+        threadCount, [this](int i) { work(*workers[static_cast<size_t>(i)]); }, [this] { stop(); });
 }
 
 EvaluationPool::~EvaluationPool() {
+    stop();
+    running.join();
+}
+
+void EvaluationPool::stop() {
     {
         const std::lock_guard<std::mutex> guard(lock);
         stopping = true;
     }
     workArrived.notify_all();
-    for (std::thread& thread : threadsRunning) {
-        thread.join();
-    }
 }
 
 int EvaluationPool::evaluate(int trials, const Fill& fillTrial,
                              const std::function<unsigned(int)>& seedOf,
                              std::vector<float>& costsOut, const std::atomic<bool>* stop) {
+    assert(failure().empty());
     costsOut.resize(static_cast<size_t>(trials));
     if (trials == 0) {
         return 0;

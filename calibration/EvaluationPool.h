@@ -5,8 +5,10 @@
 #include <functional>
 #include <memory>
 #include <mutex>
-#include <thread>
+#include <string>
 #include <vector>
+
+#include "core/ThreadGroup.h"
 
 class ComponentRegistry;
 class Experiment;
@@ -28,9 +30,11 @@ public:
     /// Writes trial i's whole parameter matrix into `matrix`.
     using Fill = std::function<void(int trial, float* matrix)>;
 
-    /// Builds `threads` workers (at least 2; instances are made on the calling thread) and starts
-    /// them waiting for work.
-    EvaluationPool(int threads, const Factory& make, Experiment& experiment);
+    /// Builds `threads` workers (at least 2, at most ThreadGroup::most; instances are made on the
+    /// calling thread) and starts them waiting for work, with `launch` if given (tests). When the
+    /// system refuses a thread, failure() says so and the pool must not be used.
+    EvaluationPool(int threads, const Factory& make, Experiment& experiment,
+                   ThreadGroup::Launch launch = {});
     ~EvaluationPool();
     EvaluationPool(const EvaluationPool&) = delete;
     EvaluationPool& operator=(const EvaluationPool&) = delete;
@@ -44,6 +48,8 @@ public:
                  std::vector<float>& costs, const std::atomic<bool>* stop = nullptr);
 
     int threads() const { return static_cast<int>(workers.size()); }
+    /// Why the threads could not be started; empty when they were.
+    const std::string& failure() const { return running.failure(); }
 
     /// The factory of instances like `model` and `metric`: the components of the same names from
     /// `registry`, given the same parameter texts. The three must outlive the pool's set-up.
@@ -53,9 +59,10 @@ public:
 private:
     struct Worker;
     void work(Worker& worker);
+    /// Makes every worker return.
+    void stop();
 
     std::vector<std::unique_ptr<Worker>> workers;
-    std::vector<std::thread> threadsRunning;
 
     // The batch in progress, guarded by `lock` except where noted.
     std::mutex lock;
@@ -70,4 +77,6 @@ private:
     const Fill* fill = nullptr;
     const std::function<unsigned(int)>* seeds = nullptr;
     std::vector<float>* costs = nullptr;
+
+    ThreadGroup running;  ///< one thread per worker, once started
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <vector>
 
 #include "calibration/Calibration.h"
@@ -13,6 +14,8 @@ public:
     Genetic();
     void calibrate() override;
     bool evaluatesInParallel() const override { return true; }
+    /// A generation: the first one evaluates every genome.
+    int mostEvaluationsAtOnce() const override { return std::max(N, 1); }
 
     /// Sorts order[lo..hi] by ascending cost. The partition scheme decides which of several
     /// equal costs rank first, and so which genomes become elites.

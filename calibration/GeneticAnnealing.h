@@ -9,6 +9,8 @@ public:
     GeneticAnnealing() { name = "GeneticAnnealing"; }
     /// The genetic stage evaluates a generation at once; annealing stays one step after another.
     bool evaluatesInParallel() const override { return true; }
+    /// A generation; annealing evaluates one run at a time.
+    int mostEvaluationsAtOnce() const override { return Genetic::mostEvaluationsAtOnce(); }
     void calibrate() override {
         Genetic::calibrate();
         if (failure.empty() && !cancelled()) {

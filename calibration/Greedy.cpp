@@ -53,6 +53,14 @@ void Greedy::calibrate() {
     }
 }
 
+int Greedy::mostEvaluationsAtOnce() const {
+    int most = 1;
+    for (const ParameterEntry& entry : entries) {
+        most = std::max(most, entry.samples);
+    }
+    return most;
+}
+
 void Greedy::tryAtOnce(ParameterEntry& entry, float& best) {
     // The samples are drawn first, in the order the trials would draw them one by one; then
     // the kept value is chosen by the same rule, in the same order.

@@ -10,6 +10,8 @@ public:
     Greedy() { name = "Greedy"; }
     void calibrate() override;
     bool evaluatesInParallel() const override { return true; }
+    /// The samples of the entry that has the most.
+    int mostEvaluationsAtOnce() const override;
 
 private:
     /// An entry's trials, evaluated at once by the pool.

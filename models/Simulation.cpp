@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "core/NumberText.h"
+#include "core/ThreadGroup.h"
 #include "models/StepThreads.h"
 
 namespace {
@@ -105,16 +106,24 @@ Simulation::Simulation() = default;
 
 Simulation::~Simulation() = default;
 
-void Simulation::setStepThreads(int threads) {
-    const int count = std::max(threads, 1);
+bool Simulation::setStepThreads(int threads) {
+    const int count = std::min(std::max(threads, 1), ThreadGroup::most);
+    stepThreadsError.clear();
     if (count == stepThreadCount) {
-        return;
+        return true;
     }
     stepPool.reset();
-    stepThreadCount = count;
+    stepThreadCount = 1;
     if (count > 1) {
-        stepPool = std::make_unique<StepThreads>(count);
+        auto pool = std::make_unique<StepThreads>(count);
+        if (!pool->failure().empty()) {
+            stepThreadsError = pool->failure();
+            return false;
+        }
+        stepPool = std::move(pool);
     }
+    stepThreadCount = count;
+    return true;
 }
 
 StepThreads* Simulation::threadsForStep() const {

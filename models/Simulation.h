@@ -86,11 +86,15 @@ public:
     /// Lets every later step of `smallestThreadedStep` present agents or more decide the
     /// agents' new velocities on `threads` threads at once, the calling thread included; the
     /// agents then move and are recorded in order on the calling thread. 1 (the default) or
-    /// less keeps whole steps on the calling thread. Results are the same, bit for bit, for
-    /// every count. The threads are kept until the count changes or the simulation goes.
-    void setStepThreads(int threads);
-    /// The count last set, at least 1.
+    /// less keeps whole steps on the calling thread, and more than ThreadGroup::most counts as
+    /// that many. Results are the same, bit for bit, for every count. The threads are kept until
+    /// the count changes or the simulation goes. False, with stepThreadsFailure() and steps on
+    /// the calling thread alone, when the system refused to start the threads.
+    bool setStepThreads(int threads);
+    /// The count in use, at least 1.
     int stepThreads() const { return stepThreadCount; }
+    /// Why the last setStepThreads failed; empty when it did not.
+    const std::string& stepThreadsFailure() const { return stepThreadsError; }
 
     /// A copy of the parameter distributions, for drawing values.
     std::vector<PDF> parameterDistributionsCopy() const { return parameterDistributions; }
@@ -126,4 +130,5 @@ private:
     PresentList presence;  ///< the agents of agentPresent that are set, as a list
     int stepThreadCount = 1;
     std::unique_ptr<StepThreads> stepPool;  ///< made when more than one thread is asked for
+    std::string stepThreadsError;
 };

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <utility>
 
 namespace {
 
@@ -15,23 +16,21 @@ constexpr std::size_t batchesPerThread = 8;
 
 }  // namespace
 
-StepThreads::StepThreads(int threads) {
-    const int extra = std::max(threads, 2) - 1;
-    workers.reserve(static_cast<std::size_t>(extra));
-    for (int i = 0; i < extra; ++i) {
-        workers.emplace_back([this] { work(); });
-    }
+StepThreads::StepThreads(int threads, ThreadGroup::Launch launch) : workers(std::move(launch)) {
+    const int extra = std::min(std::max(threads, 2), ThreadGroup::most) - 1;
+    workers.start(
+        extra, [this](int) { work(); }, [this] { stop(); });
 }
 
 StepThreads::~StepThreads() {
+    stop();
+    workers.join();
+}
+
+void StepThreads::stop() {
     stopping = true;
-    {
-        const std::lock_guard<std::mutex> lock(sleepMutex);
-        wake.notify_all();
-    }
-    for (std::thread& worker : workers) {
-        worker.join();
-    }
+    const std::lock_guard<std::mutex> lock(sleepMutex);
+    wake.notify_all();
 }
 
 void StepThreads::run(std::size_t count, Task& job, std::size_t smallestBatch) {

@@ -4,8 +4,10 @@
 #include <condition_variable>
 #include <cstddef>
 #include <mutex>
+#include <string>
 #include <thread>
-#include <vector>
+
+#include "core/ThreadGroup.h"
 
 /// A small pool of threads that share the deciding part of a model's step: every agent decides
 /// from the state before the step and writes only its own results, so the agents can be dealt
@@ -25,14 +27,18 @@ public:
         ~Task() = default;
     };
 
-    /// A pool of `threads` threads in all, the calling thread being one of them; at least 2.
-    explicit StepThreads(int threads);
+    /// A pool of `threads` threads in all, the calling thread being one of them; at least 2 and
+    /// at most ThreadGroup::most. When the system refuses a thread, failure() says so and the
+    /// pool has the calling thread alone. `launch`, if given, starts the threads (tests).
+    explicit StepThreads(int threads, ThreadGroup::Launch launch = {});
     ~StepThreads();
     StepThreads(const StepThreads&) = delete;
     StepThreads& operator=(const StepThreads&) = delete;
 
     /// Threads in all, the calling one included.
-    int threads() const { return static_cast<int>(workers.size()) + 1; }
+    int threads() const { return workers.size() + 1; }
+    /// Why the threads could not be started; empty when they were.
+    const std::string& failure() const { return workers.failure(); }
 
     /// Calls task.decide over [0, count) in batches of at least `smallestBatch` items, on
     /// every thread of the pool at once, and returns when all batches are done.
@@ -45,8 +51,9 @@ private:
     void work();
     /// Takes batches until none is left.
     void takeBatches();
+    /// Makes every worker return.
+    void stop();
 
-    std::vector<std::thread> workers;
     // The current job. Written by run() before the generation is raised, read by the workers
     // after they see it raised.
     Task* task = nullptr;
@@ -63,6 +70,7 @@ private:
     std::atomic<int> sleepers{0};
     std::mutex sleepMutex;
     std::condition_variable wake;
+    ThreadGroup workers;
 };
 
 /// Calls `body(begin, end)` over [0, count): in batches on every thread of `threads`, or at
