@@ -483,7 +483,11 @@ void VestraWindow::evaluate() {
     if (!recordHoldsSelection()) {
         return;
     }
-    simulation->setStepThreads(ui.jobsBox->value());
+    if (!simulation->setStepThreads(ui.jobsBox->value())) {
+        showError(QString::fromStdString("The evaluation did not start. " +
+                                         simulation->stepThreadsFailure()));
+        return;
+    }
     EvaluationThread worker(record, reference, metric);
     QProgressDialog busy("Evaluating...", QString(), 0, 0, this);
     busy.setCancelButton(nullptr);

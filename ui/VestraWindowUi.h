@@ -1,7 +1,5 @@
 #pragma once
 
-#include <algorithm>
-
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFrame>
@@ -13,8 +11,10 @@
 #include <QPushButton>
 #include <QSlider>
 #include <QSpinBox>
-#include <QThread>
 #include <QWidget>
+
+#include "core/ThreadGroup.h"
+#include "core/UsableCores.h"
 
 /// The widget set of the main window: a fixed-layout control panel on the left (SETUP,
 /// EVALUATION, CALIBRATION, CONTROLS) and the layout that hosts the 3D view on the right.
@@ -100,8 +100,8 @@ public:
         chartButton->setToolTip("The cost curve of the last calibration");
         jobsBox = new QSpinBox(widget);
         place(jobsBox, "jobsBox", 415, 269, 70, 26);
-        jobsBox->setRange(1, 256);
-        jobsBox->setValue(std::max(1, QThread::idealThreadCount()));
+        jobsBox->setRange(1, ThreadGroup::most);
+        jobsBox->setValue(usableCores());
         jobsBox->setSuffix(" jobs");
         jobsBox->setToolTip(
             "Threads that evaluate at once during a calibration, or that share each step of "

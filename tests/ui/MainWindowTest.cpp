@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sched.h>
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -15,7 +16,6 @@
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QTest>
-#include <QThread>
 #include <QTimer>
 #include <QWindow>
 #include <QtCharts/QChart>
@@ -28,6 +28,7 @@
 #include "GuiTestSupport.h"
 #include "app/StandardComponents.h"
 #include "calibration/Calibration.h"
+#include "core/UsableCores.h"
 #include "data/Experiment.h"
 #include "data/ParserANA.h"
 #include "data/Record.h"
@@ -482,7 +483,7 @@ TEST(MainWindow, ARecordingOpensThroughTheImportDialog) {
 TEST(MainWindow, CalibrationsUseTheChosenThreadsWithTheSameResult) {
     Window w;
     auto* jobs = w.find<QSpinBox>("jobsBox");
-    EXPECT_EQ(jobs->value(), std::max(1, QThread::idealThreadCount()));
+    EXPECT_EQ(jobs->value(), usableCores());
     ASSERT_TRUE(w.window.loadExperimentFile(examples + "/crossing-flows.ana"));
     QStringList scores;
     for (const int threads : {1, 2}) {
@@ -494,6 +495,29 @@ TEST(MainWindow, CalibrationsUseTheChosenThreadsWithTheSameResult) {
     }
     EXPECT_EQ(scores[0], scores[1]);
     EXPECT_NE(scores[0], "none");
+}
+
+TEST(MainWindow, ThreadsStartAtOnePerCoreTheProgramMayRunOn) {
+    // Restricted to the first of its CPUs, as taskset -c or a scheduler's allocation does, the
+    // program offers one thread although the machine may have more.
+    cpu_set_t original;
+    ASSERT_EQ(sched_getaffinity(0, sizeof original, &original), 0);
+    cpu_set_t first;
+    CPU_ZERO(&first);
+    for (int cpu = 0; cpu < CPU_SETSIZE; ++cpu) {
+        if (CPU_ISSET(cpu, &original)) {
+            CPU_SET(cpu, &first);
+            break;
+        }
+    }
+    ASSERT_EQ(sched_setaffinity(0, sizeof first, &first), 0);
+    int offered = 0;
+    {
+        Window w;
+        offered = w.find<QSpinBox>("jobsBox")->value();
+    }
+    sched_setaffinity(0, sizeof original, &original);
+    EXPECT_EQ(offered, 1);
 }
 
 TEST(MainWindow, ACalibrationShowsItsProgressAndCancelKeepsTheBestFound) {
