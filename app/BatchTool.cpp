@@ -146,6 +146,14 @@ int BatchTool::runCommand(const std::vector<std::string>& arguments) {
             return usageError;
         }
     }
+    // Outputs are checked before the file is read, so that hours of calibration are never lost
+    // to a folder that does not exist.
+    for (const std::string* output : {&options.saveParams, &options.trace, &options.output}) {
+        if (!output->empty() && !AtomicFile::canWrite(*output, error)) {
+            err << "vestra-batch: " << error << "\n";
+            return usageError;
+        }
+    }
     std::vector<std::string> notes;
 
     const std::unique_ptr<Experiment> experiment =
@@ -247,13 +255,30 @@ int BatchTool::runCommand(const std::vector<std::string>& arguments) {
         err << "vestra-batch: " << calibration->failure << "\n";
         return unusableInput;
     }
-    if (!options.saveParams.empty() && !record.saveParameters(options.saveParams)) {
-        err << "vestra-batch: " << record.lastError() << "\n";
-        return unusableInput;
+    // Every output is written in full before any replaces its target: a run whose trace finds
+    // the disk full leaves the previous parameter file too.
+    std::vector<std::unique_ptr<AtomicFile>> outputs;
+    if (!options.saveParams.empty()) {
+        outputs.push_back(std::make_unique<AtomicFile>(options.saveParams));
+        if (!record.writeParameters(*outputs.back())) {
+            err << "vestra-batch: " << record.lastError() << "\n";
+            return unusableInput;
+        }
     }
-    if (!options.trace.empty() && !progress.writeTrace(options.trace, error)) {
-        err << "vestra-batch: " << error << "\n";
-        return unusableInput;
+    if (!options.trace.empty()) {
+        outputs.push_back(std::make_unique<AtomicFile>(options.trace));
+        if (!progress.writeTrace(*outputs.back(), error)) {
+            err << "vestra-batch: " << error << "\n";
+            return unusableInput;
+        }
+    }
+    std::stable_partition(outputs.begin(), outputs.end(),
+                          [](const auto& output) { return output->writesIntoSpecialFile(); });
+    for (const std::unique_ptr<AtomicFile>& output : outputs) {
+        if (!output->commit()) {
+            err << "vestra-batch: " << output->errorMessage() << "\n";
+            return unusableInput;
+        }
     }
     // A run stopped by a signal kept and wrote what it found, and says so by its status.
     return calibration->cancelled() ? CancelSignals::exitStatus() : success;

@@ -1,6 +1,7 @@
 #include "app/ChildProcess.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -24,11 +25,24 @@ std::vector<char*> argumentPointers(const std::vector<std::string>& arguments) {
 // posix_spawnp reports a program that cannot be executed, so a missing program is an error of
 // start, not an exit status 127 of a shell.
 pid_t spawn(const std::vector<std::string>& arguments, posix_spawn_file_actions_t& actions,
-            std::string& error) {
+            std::string& error, bool ownGroup = false) {
     pid_t id = -1;
     const std::vector<char*> argv = argumentPointers(arguments);
+    // The child starts with no signal blocked, whatever this process holds back meanwhile.
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    sigset_t none;
+    sigemptyset(&none);
+    posix_spawnattr_setsigmask(&attributes, &none);
+    short flags = POSIX_SPAWN_SETSIGMASK;
+    if (ownGroup) {
+        flags |= POSIX_SPAWN_SETPGROUP;
+        posix_spawnattr_setpgroup(&attributes, 0);
+    }
+    posix_spawnattr_setflags(&attributes, flags);
     const int failure =
-        posix_spawnp(&id, arguments.front().c_str(), &actions, nullptr, argv.data(), environ);
+        posix_spawnp(&id, arguments.front().c_str(), &actions, &attributes, argv.data(), environ);
+    posix_spawnattr_destroy(&attributes);
     if (failure != 0) {
         error = "Cannot run \"" + arguments.front() + "\": " + std::strerror(failure) + ".";
         return -1;
@@ -57,23 +71,27 @@ std::string ChildProcess::Ending::describe() const {
 }
 
 pid_t ChildProcess::start(const std::vector<std::string>& arguments, const std::string& outputPath,
-                          std::string& error) {
+                          std::string& error, bool ownGroup) {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outputPath.c_str(),
                                      O_WRONLY | O_CREAT | O_APPEND, 0666);
     posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
-    const pid_t id = spawn(arguments, actions, error);
+    const pid_t id = spawn(arguments, actions, error, ownGroup);
     posix_spawn_file_actions_destroy(&actions);
     return id;
 }
 
-ChildProcess::Ending ChildProcess::waitForAny() {
+ChildProcess::Ending ChildProcess::waitForAny(bool* interrupted) {
     int status = 0;
     pid_t id;
     do {
         id = waitpid(-1, &status, 0);
+        if (id < 0 && errno == EINTR && interrupted) {
+            *interrupted = true;
+            return Ending();
+        }
     } while (id < 0 && errno == EINTR);
     return id < 0 ? Ending() : endingOf(id, status);
 }

@@ -19,13 +19,16 @@ struct Ending {
 };
 
 /// Starts `arguments` (the program first, looked up in PATH when it has no slash) with standard
-/// input from /dev/null and standard output and error appended to the file `outputPath`.
-/// Returns the process id, or -1 with `error`.
+/// input from /dev/null and standard output and error appended to the file `outputPath`, no
+/// signal blocked, and, with `ownGroup`, in a process group of its own (so that a Ctrl-C on the
+/// terminal reaches only this process, which decides what its children get). Returns the
+/// process id, or -1 with `error`.
 pid_t start(const std::vector<std::string>& arguments, const std::string& outputPath,
-            std::string& error);
+            std::string& error, bool ownGroup = false);
 
-/// Waits until one child of this process ends.
-Ending waitForAny();
+/// Waits until one child of this process ends. With `interrupted`, a signal ends the wait too
+/// (the result then has id -1 and *interrupted is true).
+Ending waitForAny(bool* interrupted = nullptr);
 
 /// Runs `arguments` to its end with standard output and error captured together in `output`.
 /// False, with `error`, when it could not be started.

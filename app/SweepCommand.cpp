@@ -2,13 +2,15 @@
 
 #include <fcntl.h>
 #include <sched.h>
-#include <sys/file.h>
+#include <sys/prctl.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -21,7 +23,9 @@
 #include "app/BatchTool.h"
 #include "app/ChildProcess.h"
 #include "app/CsvReader.h"
+#include "app/RowSignals.h"
 #include "app/SweepChecker.h"
+#include "app/SweepLock.h"
 #include "app/SweepOptions.h"
 #include "app/SweepPlan.h"
 #include "app/SweepResult.h"
@@ -31,6 +35,10 @@
 #include "core/UsableCores.h"
 
 namespace {
+
+/// Names the sweep that started a row process, so that the row may run in that sweep's folder
+/// and ends when the sweep dies.
+const char* const parentVariable = "VESTRA_SWEEP_PARENT";
 
 constexpr int success = 0;
 constexpr int failedOrUnusable = 1;
@@ -166,27 +174,6 @@ bool copyFile(const std::string& from, const std::string& to, std::string& error
     return true;
 }
 
-// Holds the sweep folder's lock file while this process runs rows into it: two sweeps into one
-// folder would run the same rows at once and mix their logs.
-class FolderLock {
-public:
-    explicit FolderLock(const std::string& folder)
-        : descriptor(open(SweepFiles::in(folder, "sweep.lock").c_str(),
-                          O_RDWR | O_CREAT | O_CLOEXEC, 0666)) {}
-    ~FolderLock() {
-        if (descriptor >= 0) {
-            close(descriptor);
-        }
-    }
-    FolderLock(const FolderLock&) = delete;
-    FolderLock& operator=(const FolderLock&) = delete;
-
-    bool acquired() const { return descriptor >= 0 && flock(descriptor, LOCK_EX | LOCK_NB) == 0; }
-
-private:
-    int descriptor;
-};
-
 }  // namespace
 
 int SweepCommand::run(const std::vector<std::string>& arguments) {
@@ -238,6 +225,14 @@ int SweepCommand::sweep(const SweepOptions& options) {
     if (!findPending(plan, options.out, options.row, pending)) {
         return usageError;
     }
+    // Nothing is written when nothing is left to run, so a finished sweep in a folder that has
+    // since become read-only says so instead of failing on its plan's copy.
+    if (pending.empty() && options.row == 0) {
+        out << "Every row of " << plan.path << " is done in " << options.out
+            << "; nothing to run. Merge them with: vestra-batch collect "
+            << commandLine({options.out}) << "\n";
+        return success;
+    }
     // Tasks of one sweep write the same copy; each rename is whole, so any of them may win.
     const std::string planCopy = SweepFiles::in(options.out, planCopyName);
     std::string error;
@@ -277,10 +272,27 @@ bool SweepCommand::findPending(const SweepPlan& plan, const std::string& folder,
 }
 
 int SweepCommand::runRow(const SweepRow& row, const SweepOptions& options) {
+    std::string error;
+    const char* const parentText = std::getenv(parentVariable);
+    const pid_t parent = parentText ? static_cast<pid_t>(std::atol(parentText)) : 0;
+    if (parent != 0) {
+        // A row ends with its sweep, however the sweep ended: SIGTERM cancels it as a
+        // scheduler's time limit does, keeping what it found.
+        prctl(PR_SET_PDEATHSIG, SIGTERM);
+        if (getppid() != parent) {
+            err << "vestra-batch: the sweep that started row " << row.number
+                << " has ended; the row was not run.\n";
+            return failedOrUnusable;
+        }
+    }
+    SweepLock lock(options.out);
+    if (!lock.lockRow(row.number, parent, error)) {
+        err << "vestra-batch: " << options.out << ": " << error << "\n";
+        return failedOrUnusable;
+    }
     const std::string resultPath =
         SweepFiles::in(options.out, SweepFiles::rowFile(row.number, ".result.csv"));
     SweepResult previous;
-    std::string error;
     if (previous.read(resultPath, error) && previous.status == "done") {
         out << "row " << row.number << " is already done\n";
         return success;
@@ -348,10 +360,10 @@ void SweepCommand::recordFailure(const SweepRow& row, const std::string& folder,
 
 int SweepCommand::runLocally(const SweepPlan& plan, const std::vector<int>& pending,
                              const SweepOptions& options) {
-    const FolderLock lock(options.out);
-    if (!lock.acquired()) {
-        err << "vestra-batch: another sweep is running into " << options.out
-            << "; let it finish or stop it first.\n";
+    SweepLock lock(options.out);
+    std::string error;
+    if (!lock.lockSweep(error)) {
+        err << "vestra-batch: " << options.out << ": " << error << "\n";
         return failedOrUnusable;
     }
     const size_t slots = static_cast<size_t>(options.jobs == 0 ? coreCount() : options.jobs);
@@ -360,16 +372,21 @@ int SweepCommand::runLocally(const SweepPlan& plan, const std::vector<int>& pend
         << std::min(slots, std::max<size_t>(pending.size(), 1)) << " at a time, into "
         << options.out << "\n"
         << std::flush;
+    // Rows learn their parent from the environment: they may run in its folder, and end when
+    // it dies.
+    setenv(parentVariable, std::to_string(getpid()).c_str(), 1);
 
     struct Running {
         const SweepRow* row;
         std::chrono::steady_clock::time_point started;
     };
     std::map<pid_t, Running> running;
+    RowSignals signals(slots);
     size_t next = 0;
     int failed = 0;
-    while (next < pending.size() || !running.empty()) {
-        while (running.size() < slots && next < pending.size()) {
+    std::vector<int> stopped;
+    while ((next < pending.size() && RowSignals::received() == 0) || !running.empty()) {
+        while (running.size() < slots && next < pending.size() && RowSignals::received() == 0) {
             const SweepRow& row = plan.rows[pending[next++] - 1];
             const std::string resultPath =
                 SweepFiles::in(options.out, SweepFiles::rowFile(row.number, ".result.csv"));
@@ -380,10 +397,21 @@ int SweepCommand::runLocally(const SweepPlan& plan, const std::vector<int>& pend
             const std::vector<std::string> arguments = {
                 "/proc/self/exe",           "sweep",  plan.path, "--out", options.out, "--row",
                 std::to_string(row.number), "--jobs", "1"};
-            std::string error;
-            const pid_t id = ChildProcess::start(
-                arguments, SweepFiles::in(options.out, SweepFiles::rowFile(row.number, ".log")),
-                error);
+            pid_t id = -1;
+            {
+                // A signal must find the row either not started or listed, never in between.
+                const RowSignals::Blocked held;
+                if (RowSignals::received() != 0) {
+                    --next;
+                    break;
+                }
+                id = ChildProcess::start(
+                    arguments, SweepFiles::in(options.out, SweepFiles::rowFile(row.number, ".log")),
+                    error, true);
+                if (id >= 0) {
+                    signals.add(id);
+                }
+            }
             if (id < 0) {
                 recordFailure(row, options.out, error, 0.0);
                 out << "row " << row.number << " failed: " << error << "\n" << std::flush;
@@ -395,7 +423,11 @@ int SweepCommand::runLocally(const SweepPlan& plan, const std::vector<int>& pend
         if (running.empty()) {
             continue;
         }
-        const ChildProcess::Ending ending = ChildProcess::waitForAny();
+        bool interrupted = false;
+        const ChildProcess::Ending ending = ChildProcess::waitForAny(&interrupted);
+        if (interrupted) {
+            continue;  // the signal went to the rows; wait for them to end
+        }
         if (ending.id < 0) {
             // Nothing left to wait for although rows are running: someone else took their ends.
             for (const auto& [id, child] : running) {
@@ -408,13 +440,13 @@ int SweepCommand::runLocally(const SweepPlan& plan, const std::vector<int>& pend
         if (found == running.end()) {
             continue;
         }
+        signals.remove(ending.id);
         const SweepRow& row = *found->second.row;
         const double seconds = secondsSince(found->second.started);
         running.erase(found);
         const std::string log =
             SweepFiles::in(options.out, SweepFiles::rowFile(row.number, ".log"));
         SweepResult result;
-        std::string error;
         if (!result.read(
                 SweepFiles::in(options.out, SweepFiles::rowFile(row.number, ".result.csv")),
                 error)) {
@@ -429,10 +461,27 @@ int SweepCommand::runLocally(const SweepPlan& plan, const std::vector<int>& pend
                 << " s: best cost " << NumberText::format("%.9g", result.bestCost) << "\n";
         } else {
             ++failed;
+            if (result.status == "cancelled") {
+                stopped.push_back(row.number);
+            }
             out << "row " << row.number << " " << result.status << ": " << result.message
                 << " (see " << log << ")\n";
         }
         out << std::flush;
+    }
+    unsetenv(parentVariable);
+    if (const int signal = RowSignals::received()) {
+        // The prompt comes back only now, when every row has kept what it found.
+        const size_t notStarted = pending.size() - next;
+        out << "Stopped by signal " << signal << " (" << strsignal(signal) << "): ";
+        if (!stopped.empty()) {
+            std::sort(stopped.begin(), stopped.end());
+            out << (stopped.size() == 1 ? "row " : "rows ") << arrayRanges(stopped)
+                << " cancelled, keeping the best values found; ";
+        }
+        out << counted(notStarted, "row") << " not started. Run the same command again to go "
+            << "on.\n";
+        return 128 + signal;
     }
     const size_t done = plan.rows.size() - static_cast<size_t>(failed);
     out << done << " of " << plan.rows.size() << " rows done";
@@ -445,12 +494,6 @@ int SweepCommand::runLocally(const SweepPlan& plan, const std::vector<int>& pend
 
 int SweepCommand::writeSlurmJob(const SweepPlan& plan, const std::vector<int>& pending,
                                 const SweepOptions& options) {
-    if (pending.empty()) {
-        out << "Every row of " << plan.path << " is done in " << options.out
-            << "; nothing to submit. Merge them with: vestra-batch collect "
-            << commandLine({options.out}) << "\n";
-        return success;
-    }
     char executable[4096];
     const ssize_t length = readlink("/proc/self/exe", executable, sizeof executable - 1);
     if (length <= 0) {
@@ -562,20 +605,23 @@ int SweepCommand::collect(const std::string& folder) {
     }
 
     std::string table =
-        "row,experiment,model,metric,algorithm,seed,status,initial_cost,best_cost,evaluations,"
-        "seconds,params\n";
+        "row,experiment,model,metric,algorithm,seed,options,set,metric_set,algorithm_set,status,"
+        "initial_cost,best_cost,evaluations,seconds,params\n";
     int done = 0;
     for (const SweepResult& result : results) {
-        const bool finished = result.status == "done";
-        done += finished ? 1 : 0;
+        done += result.status == "done" ? 1 : 0;
         const auto cost = [&](double value) {
-            return finished ? NumberText::format("%.9g", value) : std::string();
+            return result.hasFigures() ? NumberText::format("%.9g", value) : std::string();
         };
-        table += std::to_string(result.row) + "," + csvField(result.experiment) + "," +
-                 csvField(result.model) + "," + csvField(result.metric) + "," +
-                 csvField(result.algorithm) + "," + csvField(result.seed) + "," + result.status +
-                 "," + cost(result.initialCost) + "," + cost(result.bestCost) + "," +
-                 (finished ? std::to_string(result.evaluations) : std::string()) + "," +
+        table += std::to_string(result.row);
+        for (const std::string* field :
+             {&result.experiment, &result.model, &result.metric, &result.algorithm, &result.seed,
+              &result.options, &result.set, &result.metricSet, &result.algorithmSet}) {
+            table += "," + csvField(*field);
+        }
+        table += "," + result.status + "," + cost(result.initialCost) + "," +
+                 cost(result.bestCost) + "," +
+                 (result.hasFigures() ? std::to_string(result.evaluations) : std::string()) + "," +
                  NumberText::format("%.3f", result.seconds) + "," + csvField(result.params) + "\n";
     }
     const std::string resultsPath = SweepFiles::in(folder, resultsName);
@@ -583,14 +629,20 @@ int SweepCommand::collect(const std::string& folder) {
     if (std::FILE* f = file.stream()) {
         std::fputs(table.c_str(), f);
     }
-    if (!file.commit()) {
-        err << "vestra-batch: " << file.errorMessage() << "\n";
-        return failedOrUnusable;
+    // A folder that cannot take the table (read-only, full) still gets its summary printed.
+    const bool written = file.commit();
+    if (written) {
+        out << "Wrote " << resultsPath << ": ";
+    } else {
+        err << "vestra-batch: " << file.errorMessage() << " Its rows follow on standard output "
+            << "instead.\n";
     }
-    out << "Wrote " << resultsPath << ": " << done << " of " << plan.rows.size()
-        << " rows done\n\n";
+    out << done << " of " << plan.rows.size() << " rows done\n\n";
     SweepSummary::of(results).print(out);
-    bool complete = missing.empty();
+    if (!written) {
+        out << "\n" << table;
+    }
+    bool complete = missing.empty() && written;
     for (const SweepResult& result : results) {
         if (result.status != "done") {
             out << "row " << result.row << " " << result.status << ": " << result.message << "\n";

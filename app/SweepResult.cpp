@@ -36,7 +36,7 @@ const PlanField planFields[] = {
 };
 
 std::string cost(const SweepResult& result, double value) {
-    return result.status == "done" ? NumberText::format("%.9g", value) : std::string();
+    return result.hasFigures() ? NumberText::format("%.9g", value) : std::string();
 }
 
 bool readNumber(const std::string& text, double& value) {
@@ -53,6 +53,18 @@ SweepResult SweepResult::of(const SweepRow& row, const std::string& status) {
     static_cast<SweepPlanFields&>(result) = row;
     result.status = status;
     return result;
+}
+
+std::string SweepResult::settings() const {
+    std::string text;
+    for (const auto& [label, value] :
+         {std::pair{"", &options}, std::pair{"model: ", &set}, std::pair{"metric: ", &metricSet},
+          std::pair{"algorithm: ", &algorithmSet}}) {
+        if (!value->empty()) {
+            text += (text.empty() ? "" : " | ") + std::string(label) + *value;
+        }
+    }
+    return text;
 }
 
 bool SweepResult::isRunOf(const SweepRow& plan) const {
@@ -75,7 +87,7 @@ bool SweepResult::write(const std::string& path, std::string& error) const {
         line += "," + csvField(this->*field.text);
     }
     line += "," + status + "," + cost(*this, initialCost) + "," + cost(*this, bestCost) + "," +
-            (status == "done" ? std::to_string(evaluations) : std::string()) + "," +
+            (hasFigures() ? std::to_string(evaluations) : std::string()) + "," +
             NumberText::format("%.3f", seconds) + "," + csvField(params) + "," + csvField(message);
     AtomicFile file(path);
     if (std::FILE* f = file.stream()) {
@@ -132,11 +144,15 @@ bool SweepResult::read(const std::string& path, std::string& error) {
     if (status != "done" && status != "failed" && status != "cancelled") {
         return malformed("the status \"" + status + "\" is none of done, failed, cancelled");
     }
+    // A cancelled row holds what it found, or nothing when it was stopped before its first
+    // evaluation ended.
     double count = 0.0;
-    if (status == "done" &&
-        (!readNumber(fields[11], initialCost) || !readNumber(fields[12], bestCost) ||
-         !readNumber(fields[13], count) || count < 0.0 || count != std::floor(count))) {
-        return malformed("a done row needs its costs and its number of evaluations");
+    const bool figures = status == "done" || !fields[13].empty();
+    if (figures && (!readNumber(fields[11], initialCost) || !readNumber(fields[12], bestCost) ||
+                    !readNumber(fields[13], count) || count < 0.0 || count != std::floor(count))) {
+        return malformed("a " + status +
+                         " row with figures needs its costs and its number of "
+                         "evaluations");
     }
     evaluations = static_cast<long long>(count);
     if (!readNumber(fields[14], seconds)) {

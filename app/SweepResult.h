@@ -13,12 +13,20 @@ struct SweepResult : SweepPlanFields {
     /// "done", "failed" or "cancelled" (a run stopped before its end).
     std::string status;
     double initialCost = 0.0;  ///< the first evaluation of the calibration (done runs)
-    double bestCost = 0.0;     ///< the calibrated cost (done runs)
+    double bestCost = 0.0;     ///< the calibrated cost (done runs; the best found, cancelled ones)
     long long evaluations = 0;
     double seconds = 0.0;  ///< wall time of the run
     std::string params;    ///< the parameter file, relative to the sweep's folder (done runs)
     std::string message;   ///< why a run failed or was cancelled
 
+    /// True when the result holds costs and evaluations: a done run, or a cancelled one that
+    /// ended at least one evaluation.
+    bool hasFigures() const {
+        return status == "done" || (status == "cancelled" && evaluations > 0);
+    }
+    /// The plan's settings beside the seed (options, model, metric and algorithm settings) in
+    /// words, empty when the row has none: rows that differ in them are different studies.
+    std::string settings() const;
     /// A result for `row`, with its plan fields and the given status.
     static SweepResult of(const SweepRow& row, const std::string& status);
     /// True when the result belongs to a run of exactly this row of the plan.

@@ -23,16 +23,18 @@ SweepSummary SweepSummary::of(const std::vector<SweepResult>& results) {
         if (result.status != "done") {
             continue;
         }
+        const std::string settings = result.settings();
         size_t i = 0;
         while (i < summary.lines.size() && !(summary.lines[i].experiment == result.experiment &&
                                              summary.lines[i].model == result.model &&
                                              summary.lines[i].metric == result.metric &&
-                                             summary.lines[i].algorithm == result.algorithm)) {
+                                             summary.lines[i].algorithm == result.algorithm &&
+                                             summary.lines[i].settings == settings)) {
             ++i;
         }
         if (i == summary.lines.size()) {
             summary.lines.push_back(
-                {result.experiment, result.model, result.metric, result.algorithm});
+                {result.experiment, result.model, result.metric, result.algorithm, settings});
             costs.emplace_back();
         }
         costs[i].push_back(result.bestCost);
@@ -61,12 +63,20 @@ SweepSummary SweepSummary::of(const std::vector<SweepResult>& results) {
 }
 
 void SweepSummary::print(std::ostream& out) const {
+    const bool settings = std::any_of(lines.begin(), lines.end(),
+                                      [](const Line& line) { return !line.settings.empty(); });
     std::vector<std::vector<std::string>> table = {
         {"experiment", "model", "metric", "algorithm", "runs", "best", "mean", "spread"}};
+    if (settings) {
+        table.front().push_back("settings");
+    }
     for (const Line& line : lines) {
         table.push_back({line.experiment, line.model, line.metric, line.algorithm,
                          std::to_string(line.runs), cost(line.best), cost(line.mean),
                          line.runs > 1 ? cost(line.spread) : std::string("-")});
+        if (settings) {
+            table.back().push_back(line.settings);
+        }
     }
     std::vector<size_t> widths(table.front().size(), 0);
     for (const auto& row : table) {
@@ -82,6 +92,6 @@ void SweepSummary::print(std::ostream& out) const {
                 text += std::string(widths[c] - row[c].size() + 2, ' ');
             }
         }
-        out << text << "\n";
+        out << text.substr(0, text.find_last_not_of(' ') + 1) << "\n";
     }
 }

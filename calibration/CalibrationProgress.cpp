@@ -58,6 +58,11 @@ bool CalibrationProgress::writeTrace(const std::string& path, std::string& error
     return trace.write(path, error);
 }
 
+bool CalibrationProgress::writeTrace(AtomicFile& out, std::string& error) const {
+    const std::lock_guard<std::mutex> guard(lock);
+    return trace.write(out, error);
+}
+
 std::string CalibrationProgress::describe(const Figures& f) {
     if (f.evaluations == 0) {
         return "starting, " + clockText(f.seconds);

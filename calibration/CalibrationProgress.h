@@ -9,6 +9,7 @@
 
 #include "calibration/CostTrace.h"
 
+class AtomicFile;
 class Calibration;
 
 /// Where a running calibration stands, for a progress display on another thread: every cost so
@@ -32,6 +33,8 @@ public:
     std::vector<std::pair<float, float>> rowsFrom(std::size_t from) const;
     /// Writes the trace CSV ("evaluation,cost,best"); false, with `error`, on failure.
     bool writeTrace(const std::string& path, std::string& error) const;
+    /// Writes it into `out` and finishes it without replacing the target.
+    bool writeTrace(AtomicFile& out, std::string& error) const;
     /// The one-line text of the figures, as the terminal's progress line and the desktop's
     /// progress dialog show them.
     static std::string describe(const Figures& figures);

@@ -14,6 +14,17 @@ void CostTrace::add(float cost) {
 
 bool CostTrace::write(const std::string& path, std::string& error) const {
     AtomicFile file(path);
+    if (!write(file, error)) {
+        return false;
+    }
+    if (!file.commit()) {
+        error = file.errorMessage();
+        return false;
+    }
+    return true;
+}
+
+bool CostTrace::write(AtomicFile& file, std::string& error) const {
     if (std::FILE* f = file.stream()) {
         std::fputs("evaluation,cost,best\n", f);
         for (std::size_t i = 0; i < rows.size(); ++i) {
@@ -21,7 +32,7 @@ bool CostTrace::write(const std::string& path, std::string& error) const {
                               static_cast<double>(rows[i].second));
         }
     }
-    if (!file.commit()) {
+    if (!file.finish()) {
         error = file.errorMessage();
         return false;
     }

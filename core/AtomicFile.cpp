@@ -1,5 +1,6 @@
 #include "core/AtomicFile.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <cerrno>
@@ -44,14 +45,62 @@ mode_t permissionsFor(const std::string& path) {
 
 }  // namespace
 
+bool AtomicFile::canWrite(const std::string& path, std::string& error) {
+    const std::string destination = followLinks(path);
+    const auto refuse = [&](const std::string& why) {
+        error = "Cannot write \"" + path + "\": " + why + ".";
+        return false;
+    };
+    struct stat existing;
+    if (stat(destination.c_str(), &existing) == 0) {
+        if (S_ISDIR(existing.st_mode)) {
+            return refuse("it is a folder");
+        }
+        if (!S_ISREG(existing.st_mode)) {
+            return access(destination.c_str(), W_OK) == 0 || refuse(std::strerror(errno));
+        }
+    }
+    std::filesystem::path folder = std::filesystem::path(destination).parent_path();
+    if (folder.empty()) {
+        folder = ".";
+    }
+    struct stat folderStatus;
+    if (stat(folder.c_str(), &folderStatus) != 0) {
+        return refuse("its folder \"" + folder.string() + "\" does not exist");
+    }
+    if (!S_ISDIR(folderStatus.st_mode)) {
+        return refuse("\"" + folder.string() + "\" is not a folder");
+    }
+    if (access(folder.c_str(), W_OK | X_OK) != 0) {
+        return refuse("its folder \"" + folder.string() + "\" takes no new files (" +
+                      std::strerror(errno) + ")");
+    }
+    return true;
+}
+
 AtomicFile::AtomicFile(std::string targetPath) : target(std::move(targetPath)) {
     destination = followLinks(target);
+    struct stat existing;
+    if (stat(destination.c_str(), &existing) == 0 && !S_ISREG(existing.st_mode)) {
+        if (S_ISDIR(existing.st_mode)) {
+            error = "Cannot write \"" + target + "\": it is a folder.";
+            return;
+        }
+        // Renaming a file over a device or pipe would destroy it, and nothing would read what
+        // is written; the text goes into it as into any other output stream.
+        aside = std::tmpfile();
+        if (!aside) {
+            fail("write", errno);
+        }
+        file = aside;
+        return;
+    }
     std::string pattern = destination + ".XXXXXX";
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
     const int descriptor = mkstemp(name.data());
     if (descriptor < 0) {
-        error = "Cannot write \"" + target + "\": " + std::strerror(errno) + ".";
+        fail("write", errno);
         return;
     }
     temporary = name.data();
@@ -59,7 +108,7 @@ AtomicFile::AtomicFile(std::string targetPath) : target(std::move(targetPath)) {
     fchmod(descriptor, permissionsFor(destination));
     file = fdopen(descriptor, "w");
     if (!file) {
-        error = "Cannot write \"" + target + "\": " + std::strerror(errno) + ".";
+        fail("write", errno);
         close(descriptor);
         discard();
     }
@@ -69,10 +118,19 @@ AtomicFile::~AtomicFile() {
     discard();
 }
 
+bool AtomicFile::fail(const std::string& verb, int number) {
+    error = "Cannot " + verb + " \"" + target + "\": " + std::strerror(number) + ".";
+    return false;
+}
+
 void AtomicFile::discard() {
-    if (file) {
+    if (file && file != aside) {
         std::fclose(file);
-        file = nullptr;
+    }
+    file = nullptr;
+    if (aside) {
+        std::fclose(aside);
+        aside = nullptr;
     }
     if (!temporary.empty()) {
         std::remove(temporary.c_str());
@@ -80,7 +138,11 @@ void AtomicFile::discard() {
     }
 }
 
-bool AtomicFile::commit() {
+bool AtomicFile::finish() {
+    if (finished) {
+        return error.empty();
+    }
+    finished = true;
     if (!file) {
         if (error.empty()) {
             error = "Cannot write \"" + target + "\".";
@@ -89,16 +151,65 @@ bool AtomicFile::commit() {
     }
     const bool written = std::fflush(file) == 0 && !std::ferror(file);
     const int savedErrno = errno;
+    if (aside) {
+        file = nullptr;
+        if (!written) {
+            fail("write", savedErrno);
+            discard();
+        }
+        return written;
+    }
     const bool closed = std::fclose(file) == 0;
     file = nullptr;
     if (!written || !closed) {
-        error =
-            "Cannot write \"" + target + "\": " + std::strerror(written ? errno : savedErrno) + ".";
+        fail("write", written ? errno : savedErrno);
         discard();
         return false;
     }
+    return true;
+}
+
+bool AtomicFile::writeIntoSpecialFile() {
+    const int descriptor = open(destination.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+    if (descriptor < 0) {
+        return fail("write", errno);
+    }
+    std::rewind(aside);
+    char buffer[65536];
+    bool written = true;
+    size_t got = 0;
+    while (written && (got = std::fread(buffer, 1, sizeof buffer, aside)) > 0) {
+        for (size_t at = 0; at < got;) {
+            const ssize_t put = write(descriptor, buffer + at, got - at);
+            if (put < 0 && errno == EINTR) {
+                continue;
+            }
+            if (put <= 0) {
+                written = fail("write", errno);
+                break;
+            }
+            at += static_cast<size_t>(put);
+        }
+    }
+    if (written && std::ferror(aside)) {
+        written = fail("write", errno);
+    }
+    if (close(descriptor) != 0 && written) {
+        written = fail("write", errno);
+    }
+    discard();
+    return written;
+}
+
+bool AtomicFile::commit() {
+    if (!finish()) {
+        return false;
+    }
+    if (aside) {
+        return writeIntoSpecialFile();
+    }
     if (std::rename(temporary.c_str(), destination.c_str()) != 0) {
-        error = "Cannot replace \"" + target + "\": " + std::strerror(errno) + ".";
+        fail("replace", errno);
         discard();
         return false;
     }

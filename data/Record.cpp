@@ -322,12 +322,28 @@ int Record::matrixRows() const {
 }
 
 bool Record::saveParameters(const std::string& fileName) {
+    AtomicFile out(fileName);
+    if (!writeParameters(out)) {
+        if (error.empty()) {
+            error = out.errorMessage();
+        }
+        return false;
+    }
+    if (!out.commit()) {
+        error = out.errorMessage();
+        return false;
+    }
+    notice = "Saved " + parameterSummary() + " to " + fileName;
+    return true;
+}
+
+bool Record::writeParameters(AtomicFile& out) {
+    error.clear();
     if (parameterCount > 0 && matrixRows() < simulatedCount) {
-        error = "Cannot save \"" + fileName + "\": the model holds no parameters for " +
+        error = "Cannot save \"" + out.path() + "\": the model holds no parameters for " +
                 std::to_string(simulatedCount) + " pedestrians.";
         return false;
     }
-    AtomicFile out(fileName);
     if (std::FILE* f = out.stream()) {
         std::fputs("#--PARAMETERS--\n\n", f);
         for (int k = 0; k < parameterCount; ++k) {
@@ -338,11 +354,10 @@ bool Record::saveParameters(const std::string& fileName) {
             }
         }
     }
-    if (!out.commit()) {
+    if (!out.finish()) {
         error = out.errorMessage();
         return false;
     }
-    notice = "Saved " + parameterSummary() + " to " + fileName;
     return true;
 }
 

@@ -4,6 +4,7 @@
 
 #include "core/Configurable.h"
 
+class AtomicFile;
 class Experiment;
 class Simulation;
 
@@ -49,6 +50,9 @@ public:
     /// Writes the parameter values of every simulated pedestrian ("%a" form). The previous file
     /// is replaced only when everything was written. False, with lastError(), on failure.
     bool saveParameters(const std::string& fileName);
+    /// Writes the same file into `out` and finishes it without replacing the target, so that a
+    /// program can replace it together with its other outputs, or not at all.
+    bool writeParameters(AtomicFile& out);
     /// Reads a parameter file into the matrix and applies it. A missing, unreadable or short file
     /// leaves the matrix unchanged and applies nothing. False, with lastError(), on failure.
     bool loadParameters(const std::string& fileName);

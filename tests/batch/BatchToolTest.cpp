@@ -2,6 +2,7 @@
 #include <sys/wait.h>
 
 #include <cmath>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -230,19 +231,50 @@ TEST(BatchTool, ErrorsGiveTheirStatusAndSayWhat) {
     EXPECT_FALSE(std::ifstream(folder.file("never.prm")).good());
 }
 
-TEST(BatchTool, AFailedRunWritesNoOutputFiles) {
+TEST(BatchTool, OutputsThatCannotBeWrittenAreRefusedBeforeTheRun) {
     ScratchFolder folder;
-    const std::string target = folder.write("kept.prm", "previous");
-    // The trace goes to a folder that does not exist: the run fails after calibrating, and the
-    // parameter file saved before it is the only change; nothing is written half-way.
+    const std::string missing = folder.file("no/such/folder/p.prm");
+    std::filesystem::create_directory(folder.file("taken"));
+    const std::vector<std::string> calibrate = {"calibrate",   examples + "/crossing-flows.ana",
+                                                "--model",     "Vision",
+                                                "--metric",    "Difference",
+                                                "--algorithm", "Genetic",
+                                                "--seed",      "1"};
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{"--save-params", missing},
+         "Cannot write \"" + missing + "\": its folder \"" + folder.file("no/such/folder") +
+             "\" does not exist."},
+        {{"--trace", folder.file("taken")},
+         "Cannot write \"" + folder.file("taken") + "\": it is a folder."},
+    };
+    for (const auto& [outputs, message] : cases) {
+        std::vector<std::string> arguments = calibrate;
+        arguments.insert(arguments.end(), outputs.begin(), outputs.end());
+        const Result r = runBatch(folder, arguments);
+        EXPECT_EQ(r.status, 2);
+        EXPECT_EQ(r.err, "vestra-batch: " + message + "\n");
+        EXPECT_EQ(r.out, "");  // nothing was evaluated
+    }
+    const Result convert =
+        runBatch(folder, {"convert", examples + "/corridor-juelich.txt", "-o", missing});
+    EXPECT_EQ(convert.status, 2);
+}
+
+TEST(BatchTool, ARunWhoseLastOutputFailsReplacesNoneOfThem) {
+    ScratchFolder folder;
+    const std::string kept = folder.write("kept.prm", "previous");
+    // The trace goes to a full disk: the parameter file, written whole before it, must not
+    // have replaced the previous one either.
     const Result r =
         runBatch(folder, {"calibrate", examples + "/crossing-flows.ana", "--model", "Vision",
                           "--metric", "Difference", "--algorithm", "Genetic", "--algorithm-set",
-                          "N=4", "--algorithm-set", "loops=1", "--seed", "1", "--trace",
-                          folder.file("no/such/folder/trace.csv")});
+                          "N=4", "--algorithm-set", "loops=1", "--seed", "1", "--save-params", kept,
+                          "--trace", "/dev/full"});
     EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.err.find("trace.csv"), std::string::npos) << r.err;
-    EXPECT_EQ(readFile(target), "previous");
+    EXPECT_NE(r.err.find("Cannot write \"/dev/full\": No space left on device."), std::string::npos)
+        << r.err;
+    EXPECT_EQ(readFile(kept), "previous");
+    EXPECT_TRUE(std::filesystem::is_character_file("/dev/full"));
 }
 
 TEST(BatchTool, ResultsThatCannotBeUsedAreRefusedWithWhyAndNothingWritten) {

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <filesystem>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/ChildProcess.h"
@@ -32,6 +35,18 @@ ToolRun runTool(const std::vector<std::string>& arguments, const std::string& sh
     EXPECT_TRUE(ChildProcess::run(command, run.output, ending, error)) << error;
     run.status = ending.exitStatus;
     return run;
+}
+
+// A calibration that runs until it is stopped.
+const std::string endlessRow =
+    examples + "/bottleneck.ana,Vision,Difference,Genetic,1,N=50;n=5;loops=1000000\n";
+
+// Waits up to a minute for `path` to exist.
+bool appears(const std::string& path) {
+    for (int i = 0; i < 600 && !std::filesystem::exists(path); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return std::filesystem::exists(path);
 }
 
 int count(const std::string& text, const std::string& part) {
@@ -143,9 +158,10 @@ TEST(Sweep, AFailedRowIsRecordedWhileTheOthersGoOn) {
     EXPECT_EQ(collect.status, 1);
     const std::string results = readFile(folder.file("out/results.csv"));
     EXPECT_EQ(count(results, ",done,"), 2) << results;
-    EXPECT_NE(results.find("\n2," + examples +
-                           "/crossing-flows.ana,RVO2,Difference,Genetic,1,failed,,,,"),
-              std::string::npos)
+    EXPECT_NE(
+        results.find("\n2," + examples +
+                     "/crossing-flows.ana,RVO2,Difference,Genetic,1,,,,N=2000000000,failed,,,,"),
+        std::string::npos)
         << results;
 }
 
@@ -204,9 +220,13 @@ TEST(Sweep, AStoppedSweepResumesWithoutRunningFinishedRowsAgain) {
 TEST(Sweep, CollectMergesTheRowsAndSummarizesTheSeeds) {
     ScratchFolder folder;
     folder.write("plan.csv",
-                 header + "x.ana,Boids,Difference,Genetic,1,\n" +
-                     "x.ana,Boids,Difference,Genetic,2,\n" + "x.ana,Boids,Difference,Greedy,1,\n" +
-                     "x.ana,Boids,Difference,Greedy,2,\n" + "x.ana,Boids,Difference,Greedy,3,\n");
+                 "experiment,model,metric,algorithm,seed,options,set\n"
+                 "x.ana,Boids,Difference,Genetic,1,,\n"
+                 "x.ana,Boids,Difference,Genetic,2,,\n"
+                 "x.ana,Boids,Difference,Greedy,1,,\n"
+                 "x.ana,Boids,Difference,Greedy,2,,\n"
+                 "x.ana,Boids,Difference,Greedy,3,--unit mm,Step=5\n"
+                 "x.ana,Boids,Difference,Greedy,4,,\n");
     const std::string resultHeader =
         "row,experiment,model,metric,algorithm,seed,options,set,metric_set,algorithm_set,status,"
         "initial_cost,best_cost,evaluations,seconds,params,message\n";
@@ -219,33 +239,43 @@ TEST(Sweep, CollectMergesTheRowsAndSummarizesTheSeeds) {
     folder.write("row-3.result.csv", resultHeader +
                                          "3,x.ana,Boids,Difference,Greedy,1,,,,,"
                                          "done,0.8,0.25,12,0.500,row-3.prm,\n");
-    folder.write("row-4.result.csv", resultHeader +
-                                         "4,x.ana,Boids,Difference,Greedy,2,,,,,"
-                                         "cancelled,,,,3.000,,\"stopped, by hand\"\n");
+    folder.write("row-4.result.csv",
+                 resultHeader +
+                     "4,x.ana,Boids,Difference,Greedy,2,,,,,"
+                     "cancelled,0.7,0.3,9,3.000,row-4.prm,\"stopped, by hand\"\n");
+    // Another study: the same algorithm with another setting is not one more seed.
+    folder.write("row-5.result.csv", resultHeader +
+                                         "5,x.ana,Boids,Difference,Greedy,3,--unit mm,Step=5,,,"
+                                         "done,0.8,0.125,12,0.500,row-5.prm,\n");
     std::ostringstream out;
     std::ostringstream err;
     const std::string dir = folder.file("");
     EXPECT_EQ(SweepCommand(out, err).run({"collect", dir}), 1);
     EXPECT_EQ(err.str(), "");
     EXPECT_EQ(readFile(folder.file("results.csv")),
-              "row,experiment,model,metric,algorithm,seed,status,initial_cost,best_cost,"
-              "evaluations,seconds,params\n"
-              "1,x.ana,Boids,Difference,Genetic,1,done,0.9,0.5,40,1.250,row-1.prm\n"
-              "2,x.ana,Boids,Difference,Genetic,2,done,0.8,0.75,30,2.000,row-2.prm\n"
-              "3,x.ana,Boids,Difference,Greedy,1,done,0.8,0.25,12,0.500,row-3.prm\n"
-              "4,x.ana,Boids,Difference,Greedy,2,cancelled,,,,3.000,\n");
+              "row,experiment,model,metric,algorithm,seed,options,set,metric_set,algorithm_set,"
+              "status,initial_cost,best_cost,evaluations,seconds,params\n"
+              "1,x.ana,Boids,Difference,Genetic,1,,,,,done,0.9,0.5,40,1.250,row-1.prm\n"
+              "2,x.ana,Boids,Difference,Genetic,2,,,,,done,0.8,0.75,30,2.000,row-2.prm\n"
+              "3,x.ana,Boids,Difference,Greedy,1,,,,,done,0.8,0.25,12,0.500,row-3.prm\n"
+              "4,x.ana,Boids,Difference,Greedy,2,,,,,cancelled,0.7,0.3,9,3.000,row-4.prm\n"
+              "5,x.ana,Boids,Difference,Greedy,3,--unit mm,Step=5,,,done,0.8,0.125,12,0.500,"
+              "row-5.prm\n");
     // Genetic: best 0.5; mean (0.5 + 0.75) / 2 = 0.625; spread over the two seeds
     // sqrt((0.125² + 0.125²) / (2 − 1)) = 0.125 × sqrt(2) = 0.176776695.
     // Greedy: one finished run, so no spread.
     EXPECT_EQ(out.str(),
               "Wrote " + folder.file("results.csv") +
-                  ": 3 of 5 rows done\n\n"
-                  "experiment  model  metric      algorithm  runs  best  mean   spread\n"
-                  "x.ana       Boids  Difference  Genetic    2     0.5   0.625  0.176776695\n"
-                  "x.ana       Boids  Difference  Greedy     1     0.25  0.25   -\n"
+                  ": 4 of 6 rows done\n\n"
+                  "experiment  model  metric      algorithm  runs  best   mean   spread       "
+                  "settings\n"
+                  "x.ana       Boids  Difference  Genetic    2     0.5    0.625  0.176776695\n"
+                  "x.ana       Boids  Difference  Greedy     1     0.25   0.25   -\n"
+                  "x.ana       Boids  Difference  Greedy     1     0.125  0.125  -            "
+                  "--unit mm | model: Step=5\n"
                   "row 4 cancelled: stopped, by hand\n"
-                  "row 5 has no result (not run yet, still running, or stopped without one: "
-                  "see row-5.log)\n");
+                  "row 6 has no result (not run yet, still running, or stopped without one: "
+                  "see row-6.log)\n");
 }
 
 TEST(Sweep, TheSlurmJobRunsTheUnfinishedRowsAndSubmitsThroughSbatch) {
@@ -310,4 +340,52 @@ TEST(Sweep, ARowStoppedByTheSchedulersSignalIsRecordedAsCancelledWithWhatItFound
     EXPECT_NE(result.find(",cancelled,"), std::string::npos) << result;
     EXPECT_NE(result.find("stopped by signal 15 after "), std::string::npos) << result;
     EXPECT_TRUE(std::filesystem::exists(out + "/row-1.prm"));
+}
+
+TEST(Sweep, ASignalToTheSweepReachesItsRowsWhichKeepWhatTheyFound) {
+    ScratchFolder folder;
+    const std::string plan = folder.write("plan.csv", header + endlessRow + endlessRow);
+    const std::string out = folder.file("out");
+    const ToolRun sweep = runTool({}, "\"$0\" sweep '" + plan + "' --out '" + out +
+                                          "' & sleep 2; kill -TERM $!; wait $!; " + "exit $?; ");
+    EXPECT_EQ(sweep.status, 143) << sweep.output;
+    EXPECT_NE(sweep.output.find("Stopped by signal 15 (Terminated): row 1 cancelled, keeping the "
+                                "best values found; 1 row not started."),
+              std::string::npos)
+        << sweep.output;
+    const std::string result = readFile(out + "/row-1.result.csv");
+    // The cancelled row's initial cost, best cost and evaluations are all filled in.
+    EXPECT_NE(result.find(",cancelled,"), std::string::npos) << result;
+    EXPECT_EQ(result.find(",cancelled,,"), std::string::npos) << result;
+    EXPECT_FALSE(std::filesystem::exists(out + "/row-2.result.csv"));
+}
+
+TEST(Sweep, RowsOutliveNoSweepAndNoRowRunsTwice) {
+    ScratchFolder folder;
+    const std::string plan = folder.write("plan.csv", header + endlessRow + endlessRow);
+    const std::string out = folder.file("out");
+    // The sweep is killed outright; its rows must not go on unseen, nor be started again while
+    // they end.
+    const ToolRun killed =
+        runTool({}, "\"$0\" sweep '" + plan + "' --out '" + out +
+                        "' --jobs 2 >/dev/null & sleep 2; " + "kill -KILL $!; \"$0\" sweep '" +
+                        plan + "' --out '" + out + "' --jobs 2; exit $?; ");
+    EXPECT_EQ(killed.status, 1);
+    EXPECT_NE(killed.output.find(" is still running in process "), std::string::npos)
+        << killed.output;
+    ASSERT_TRUE(appears(out + "/row-1.result.csv") && appears(out + "/row-2.result.csv"));
+    for (const char* row : {"/row-1.log", "/row-2.log"}) {
+        EXPECT_EQ(count(readFile(out + row), "== row "), 1) << row;
+    }
+    EXPECT_NE(readFile(out + "/row-1.result.csv").find(",cancelled,"), std::string::npos);
+
+    // A row asked for by hand while a sweep runs it is refused.
+    const ToolRun twice = runTool({}, "\"$0\" sweep '" + plan + "' --out '" + out +
+                                          "' --jobs 2 >/dev/null & sleep 2; " + "\"$0\" sweep '" +
+                                          plan + "' --out '" + out + "' --row 1; status=$?; " +
+                                          "kill -TERM $!; wait $!; exit $status; ");
+    EXPECT_EQ(twice.status, 1);
+    EXPECT_NE(twice.output.find("is running into this folder and runs row 1 itself."),
+              std::string::npos)
+        << twice.output;
 }

@@ -1,5 +1,8 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -73,4 +76,36 @@ TEST(AtomicFile, AReplacedFileKeepsItsPermissions) {
         EXPECT_EQ(after.st_mode & 07777, mode);
         EXPECT_EQ(readFile(path), "new\n");
     }
+}
+
+TEST(AtomicFile, OnlyRegularFilesAreReplaced) {
+    // A save to a device or a pipe writes into it and leaves it what it was; nothing is made
+    // beside it, so a save to /dev/null cannot put a regular file there.
+    ScratchFolder folder;
+    const std::string pipe = folder.file("pipe");
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    // The test holds the pipe open for reading, so the save neither blocks nor is lost.
+    const int reader = open(pipe.c_str(), O_RDWR | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    ASSERT_TRUE(save(pipe, "through the pipe\n"));
+    char received[64] = {};
+    EXPECT_EQ(read(reader, received, sizeof received - 1), 17);
+    EXPECT_STREQ(received, "through the pipe\n");
+    close(reader);
+    EXPECT_TRUE(fs::is_fifo(pipe));
+
+    const std::string device = folder.file("null");
+    if (mknod(device.c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0) {  // as root only
+        ASSERT_TRUE(save(device, "discarded\n"));
+        EXPECT_TRUE(fs::is_character_file(device));
+    }
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder.file("")), fs::directory_iterator()),
+              fs::exists(device) ? 2 : 1);
+
+    fs::create_directory(folder.file("folder"));
+    AtomicFile intoFolder(folder.file("folder"));
+    EXPECT_EQ(intoFolder.stream(), nullptr);
+    EXPECT_FALSE(intoFolder.commit());
+    EXPECT_EQ(intoFolder.errorMessage(),
+              "Cannot write \"" + folder.file("folder") + "\": it is a folder.");
 }
