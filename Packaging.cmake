@@ -2,7 +2,6 @@
 # icon, the manual pages, and the documents a Debian package carries.
 include(GNUInstallDirs)
 
-set(VESTRA_DATA_DIR ${CMAKE_INSTALL_FULL_DATADIR}/vestra)
 # Debian's folder of the package's documents, named after the package.
 set(VESTRA_DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/vestra)
 
@@ -18,29 +17,24 @@ install(TARGETS vestra-batch RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(DIRECTORY examples/ DESTINATION ${CMAKE_INSTALL_DATADIR}/vestra/examples
         FILES_MATCHING PATTERN "*.ana" PATTERN "*.txt" PATTERN "*.csv" PATTERN "*.ndjson")
 
-# Manual pages and the changelog are compressed reproducibly (no name or time in the gzip
-# header), as Debian wants them.
+# Manual pages and the changelog are configured and compressed when they are installed, so that
+# the pages name the data folder of the prefix installed to (see InstallDocument.cmake).
 find_program(GZIP gzip REQUIRED)
-set(VESTRA_COMPRESSED "")
-function(vestra_compressed source destination)
-  get_filename_component(name ${source} NAME)
-  set(configured ${CMAKE_CURRENT_BINARY_DIR}/packaging/${name})
-  set(VERSION ${PROJECT_VERSION})
-  set(DATADIR ${VESTRA_DATA_DIR})
-  configure_file(${source} ${configured} @ONLY)
-  add_custom_command(OUTPUT ${configured}.gz
-    COMMAND ${GZIP} -9nf -k ${configured}
-    DEPENDS ${configured}
-    COMMENT "Compressing ${name}")
-  set(VESTRA_COMPRESSED ${VESTRA_COMPRESSED} ${configured}.gz PARENT_SCOPE)
-  install(FILES ${configured}.gz DESTINATION ${destination})
+function(vestra_document source destination)
+  install(CODE "
+    set(VESTRA_DOCUMENT \"${source}\")
+    set(VESTRA_DOCUMENT_DESTINATION \"${destination}\")
+    set(VESTRA_DATA_SUBDIR \"${CMAKE_INSTALL_DATADIR}/vestra\")
+    set(VESTRA_VERSION \"${PROJECT_VERSION}\")
+    set(VESTRA_GZIP \"${GZIP}\")
+    set(VESTRA_STAGING \"${CMAKE_CURRENT_BINARY_DIR}/packaging\")
+    include(\"${PROJECT_SOURCE_DIR}/InstallDocument.cmake\")")
 endfunction()
 if(TARGET vestra)
-  vestra_compressed(${PROJECT_SOURCE_DIR}/docs/man/vestra.1 ${CMAKE_INSTALL_MANDIR}/man1)
+  vestra_document(${PROJECT_SOURCE_DIR}/docs/man/vestra.1 ${CMAKE_INSTALL_MANDIR}/man1)
 endif()
-vestra_compressed(${PROJECT_SOURCE_DIR}/docs/man/vestra-batch.1 ${CMAKE_INSTALL_MANDIR}/man1)
-vestra_compressed(${PROJECT_SOURCE_DIR}/share/changelog ${VESTRA_DOC_DIR})
-add_custom_target(vestra_documents ALL DEPENDS ${VESTRA_COMPRESSED})
+vestra_document(${PROJECT_SOURCE_DIR}/docs/man/vestra-batch.1 ${CMAKE_INSTALL_MANDIR}/man1)
+vestra_document(${PROJECT_SOURCE_DIR}/share/changelog ${VESTRA_DOC_DIR})
 install(FILES share/copyright DESTINATION ${VESTRA_DOC_DIR})
 
 set(CPACK_GENERATOR DEB)
