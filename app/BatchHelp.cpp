@@ -64,16 +64,23 @@ const CommandHelp commands[] = {
      "vestra-batch sweep PLAN --out DIR [--jobs N]\n"
      "vestra-batch sweep PLAN --out DIR --row K [--jobs C]\n"
      "vestra-batch sweep PLAN --out DIR --slurm [--partition P] [--time HH:MM:SS]\n"
-     "                   [--cpus-per-task C] [--submit]\n"
+     "                   [--cpus-per-task C] [--max-running M] [--submit [--force]]\n"
      "  Runs the calibrations a CSV plan lists (columns experiment, model, metric,\n"
      "  algorithm, seed; optional options, set, metric_set, algorithm_set), N rows at a time,\n"
      "  writing each row's parameters, trace and result into DIR; finished rows are skipped.\n"
-     "  --row K runs one row; --slurm writes DIR/sweep.sbatch, an array job with one task\n"
-     "  per row, and --submit submits it.\n"},
+     "  SIGINT or SIGTERM goes on to the running rows, which keep what they found.\n"
+     "  --row K runs one row; --slurm writes DIR/sweep.sbatch (sweep-1.sbatch, ... when the\n"
+     "  cluster's MaxArraySize needs several), array jobs with one task per unfinished row,\n"
+     "  at most M running at once; --submit submits them, unless jobs this folder submitted\n"
+     "  before are still queued (--force submits anyway).\n"
+     "  Exit status: 0 every row done, 1 some row failed or was stopped, 2 a bad plan or\n"
+     "  row, 130 or 143 a sweep stopped by SIGINT or SIGTERM.\n"},
     {"collect",
      "vestra-batch collect DIR\n"
      "  Merges a sweep's rows into DIR/results.csv and prints the best cost per experiment,\n"
-     "  model, metric and algorithm with the mean and spread over seeds.\n"},
+     "  model, metric, algorithm and settings with the mean and spread over seeds.\n"
+     "  Exit status: 0 every row done, 1 rows failed, stopped or without a result, or\n"
+     "  results.csv could not be written (the table is printed anyway).\n"},
     {"help",
      "vestra-batch help [COMMAND]\n"
      "  Prints the help of one command, or of every command.\n"},

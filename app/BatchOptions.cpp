@@ -105,7 +105,7 @@ const char* batchUsage() {
            "       vestra-batch sweep PLAN --out DIR [--jobs N]\n"
            "       vestra-batch sweep PLAN --out DIR --row K [--jobs C]\n"
            "       vestra-batch sweep PLAN --out DIR --slurm [--partition P] [--time HH:MM:SS]\n"
-           "                [--cpus-per-task C] [--submit]\n"
+           "                [--cpus-per-task C] [--max-running M] [--submit [--force]]\n"
            "       vestra-batch collect DIR\n"
            "reading options: --format ana|juelich|eth|csv|trajnet  --fps F  --unit m|cm|mm\n"
            "                 --stride K  --from S  --to S  --max-gap S  --obstacles FILE\n";

@@ -47,6 +47,7 @@ constexpr int usageError = 2;
 const char* const planCopyName = "plan.csv";
 const char* const resultsName = "results.csv";
 const char* const jobScriptName = "sweep.sbatch";
+const char* const jobsName = "sweep.jobs";
 
 // "1 row", "3 rows".
 std::string counted(size_t count, const std::string& noun) {
@@ -194,6 +195,7 @@ int SweepCommand::sweep(const SweepOptions& options) {
         err << "vestra-batch: " << problem << "\n";
     }
     if (plan.rows.empty()) {
+        recordRefusedRow(options, plan, problems.empty() ? "the plan has no rows" : problems[0]);
         return usageError;
     }
     if (options.row > static_cast<int>(plan.rows.size())) {
@@ -208,10 +210,12 @@ int SweepCommand::sweep(const SweepOptions& options) {
         if ((options.row == 0 || row.number == options.row) && row.wellFormed &&
             !checker.check(row, error)) {
             err << "vestra-batch: " << error << "\n";
+            problems.push_back(error);
             usable = false;
         }
     }
     if (!usable) {
+        recordRefusedRow(options, plan, problems.back());
         return usageError;
     }
     std::error_code folderError;
@@ -344,6 +348,27 @@ int SweepCommand::runRow(const SweepRow& row, const SweepOptions& options) {
     }
     out << "row " << row.number << " " << result.status << ": " << result.message << "\n";
     return cancelled ? status : failedOrUnusable;
+}
+
+void SweepCommand::recordRefusedRow(const SweepOptions& options, const SweepPlan& plan,
+                                    const std::string& message) {
+    if (options.row == 0) {
+        return;
+    }
+    // A cluster task that cannot use its plan (changed or removed since it was submitted) still
+    // leaves a result, naming the row as the sweep's own copy of the plan states it.
+    SweepPlan copy;
+    std::vector<std::string> ignored;
+    const SweepPlan* source = &plan;
+    if (static_cast<int>(plan.rows.size()) < options.row) {
+        copy.read(SweepFiles::in(options.out, planCopyName), ignored);
+        source = &copy;
+    }
+    if (static_cast<int>(source->rows.size()) >= options.row &&
+        std::filesystem::is_directory(options.out)) {
+        recordFailure(source->rows[static_cast<size_t>(options.row) - 1], options.out, message,
+                      0.0);
+    }
 }
 
 void SweepCommand::recordFailure(const SweepRow& row, const std::string& folder,
@@ -509,62 +534,164 @@ int SweepCommand::writeSlurmJob(const SweepPlan& plan, const std::vector<int>& p
             << folder << "\".\n";
         return usageError;
     }
-    std::string script = "#!/bin/bash\n";
-    script += "# Written by vestra-batch: one array task per unfinished row of " +
-              absolute(plan.path) + ".\n";
-    script += "#SBATCH --job-name=vestra-sweep\n";
-    script += "#SBATCH --array=" + arrayRanges(pending) + "\n";
-    script += "#SBATCH --ntasks=1\n";
-    script += "#SBATCH --cpus-per-task=" + std::to_string(options.cpusPerTask) + "\n";
-    if (!options.partition.empty()) {
-        script += "#SBATCH --partition=" + options.partition + "\n";
-    }
-    if (!options.time.empty()) {
-        script += "#SBATCH --time=" + options.time + "\n";
-    }
-    script += "#SBATCH --chdir=" + folder + "\n";
-    // A row that runs again (after a failure) adds to its log instead of replacing it.
-    script += "#SBATCH --output=" + folder + "/row-%a.log\n";
-    script += "#SBATCH --open-mode=append\n";
-    script += "exec " +
-              commandLine({program, "sweep", absolute(plan.path), "--out", folder, "--row"}) +
-              " \"$SLURM_ARRAY_TASK_ID\" --jobs " + std::to_string(options.cpusPerTask) + "\n";
-
-    const std::string scriptPath = SweepFiles::in(folder, jobScriptName);
-    AtomicFile file(scriptPath);
-    if (std::FILE* f = file.stream()) {
-        std::fputs(script.c_str(), f);
-    }
-    if (!file.commit()) {
-        err << "vestra-batch: " << file.errorMessage() << "\n";
+    if (options.submit && !options.force && !queueIsClear(folder)) {
         return failedOrUnusable;
     }
-    out << "Wrote " << scriptPath << ": an array job of " << counted(pending.size(), "task")
-        << " (rows " << arrayRanges(pending) << ")\n"
-        << "sbatch " << commandLine({scriptPath}) << "\n"
-        << std::flush;
+    // A cluster takes arrays of at most MaxArraySize tasks, numbered from 0; the rows are
+    // listed in the script, so that any row number fits and the pending rows fill the arrays.
+    const size_t largest = static_cast<size_t>(maxArraySize());
+    std::vector<std::string> scripts;
+    for (size_t first = 0; first < pending.size(); first += largest) {
+        const std::vector<int> rows(pending.begin() + static_cast<std::ptrdiff_t>(first),
+                                    pending.begin() + static_cast<std::ptrdiff_t>(std::min(
+                                                          pending.size(), first + largest)));
+        std::string list;
+        for (const int row : rows) {
+            list += (list.empty() ? "" : " ") + std::to_string(row);
+        }
+        std::string script = "#!/bin/bash\n";
+        script += "# Written by vestra-batch: one array task per unfinished row of " +
+                  absolute(plan.path) + " (rows " + arrayRanges(rows) + ").\n";
+        script += "#SBATCH --job-name=vestra-sweep\n";
+        script += "#SBATCH --array=0-" + std::to_string(rows.size() - 1) +
+                  (options.maxRunning > 0 ? "%" + std::to_string(options.maxRunning) : "") + "\n";
+        script += "#SBATCH --ntasks=1\n";
+        script += "#SBATCH --cpus-per-task=" + std::to_string(options.cpusPerTask) + "\n";
+        if (!options.partition.empty()) {
+            script += "#SBATCH --partition=" + options.partition + "\n";
+        }
+        if (!options.time.empty()) {
+            script += "#SBATCH --time=" + options.time + "\n";
+        }
+        script += "#SBATCH --chdir=" + folder + "\n";
+        // What the scheduler itself says about a task goes here; a row's own output goes to its
+        // log, which a row that runs again (after a failure) adds to.
+        script += "#SBATCH --output=" + folder + "/slurm-%A.out\n";
+        script += "#SBATCH --open-mode=append\n";
+        script += "rows=(" + list + ")\n";
+        script += "row=${rows[$SLURM_ARRAY_TASK_ID]}\n";
+        script += "exec " +
+                  commandLine({program, "sweep", absolute(plan.path), "--out", folder, "--row"}) +
+                  " \"$row\" --jobs " + std::to_string(options.cpusPerTask) + " >>" + folder +
+                  "/row-\"$row\".log 2>&1\n";
+
+        const std::string scriptPath =
+            SweepFiles::in(folder, pending.size() <= largest
+                                       ? std::string(jobScriptName)
+                                       : "sweep-" + std::to_string(scripts.size() + 1) + ".sbatch");
+        AtomicFile file(scriptPath);
+        if (std::FILE* f = file.stream()) {
+            std::fputs(script.c_str(), f);
+        }
+        if (!file.commit()) {
+            err << "vestra-batch: " << file.errorMessage() << "\n";
+            return failedOrUnusable;
+        }
+        out << "Wrote " << scriptPath << ": an array job of " << counted(rows.size(), "task")
+            << " (rows " << arrayRanges(rows) << ")\n";
+        scripts.push_back(scriptPath);
+    }
+    for (const std::string& script : scripts) {
+        out << "sbatch " << commandLine({script}) << "\n";
+    }
+    out << std::flush;
     if (!options.submit) {
         return success;
     }
+    std::vector<std::string> ids;
+    int status = success;
+    for (const std::string& script : scripts) {
+        std::string output;
+        std::string error;
+        ChildProcess::Ending ending;
+        if (!ChildProcess::run({"sbatch", "--parsable", script}, output, ending, error)) {
+            err << "vestra-batch: " << error << "\n";
+            status = failedOrUnusable;
+            break;
+        }
+        // --parsable prints "ID" or "ID;CLUSTER" as its last line.
+        const std::string last = lastLine(output);
+        const std::string id = last.substr(0, last.find(';'));
+        if (ending.exitStatus != 0 || id.empty() ||
+            id.find_first_not_of("0123456789") != std::string::npos) {
+            err << "vestra-batch: sbatch failed (" << ending.describe() << "): " << output
+                << (output.empty() || output.back() == '\n' ? "" : "\n");
+            status = failedOrUnusable;
+            break;
+        }
+        ids.push_back(id);
+    }
+    // The jobs that were queued are remembered, so that a second --submit can see them.
+    std::string jobs;
+    for (const std::string& id : ids) {
+        jobs += id + "\n";
+    }
+    AtomicFile record(SweepFiles::in(folder, jobsName));
+    if (std::FILE* f = record.stream()) {
+        std::fputs(jobs.c_str(), f);
+    }
+    if (!ids.empty() && !record.commit()) {
+        err << "vestra-batch: " << record.errorMessage() << "\n";
+        status = failedOrUnusable;
+    }
+    if (!ids.empty()) {
+        std::string list;
+        for (size_t i = 0; i < ids.size(); ++i) {
+            list += (i == 0 ? "" : i + 1 == ids.size() ? " and " : ", ") + ids[i];
+        }
+        out << "Submitted job" << (ids.size() == 1 ? " " : "s ") << list
+            << "; when they have finished: vestra-batch collect " << commandLine({folder}) << "\n";
+    }
+    return status;
+}
+
+int SweepCommand::maxArraySize() {
+    constexpr int slurmDefault = 1001;
     std::string output;
     std::string error;
     ChildProcess::Ending ending;
-    if (!ChildProcess::run({"sbatch", "--parsable", scriptPath}, output, ending, error)) {
-        err << "vestra-batch: " << error << "\n";
-        return failedOrUnusable;
+    if (!ChildProcess::run({"scontrol", "show", "config"}, output, ending, error) ||
+        ending.exitStatus != 0) {
+        return slurmDefault;
     }
-    // --parsable prints "ID" or "ID;CLUSTER" as its last line.
-    const std::string last = lastLine(output);
-    const std::string id = last.substr(0, last.find(';'));
-    if (ending.exitStatus != 0 || id.empty() ||
-        id.find_first_not_of("0123456789") != std::string::npos) {
-        err << "vestra-batch: sbatch failed (" << ending.describe() << "): " << output
-            << (output.empty() || output.back() == '\n' ? "" : "\n");
-        return failedOrUnusable;
+    std::istringstream lines(output);
+    for (std::string line; std::getline(lines, line);) {
+        std::istringstream words(line);
+        std::string name, equals, value;
+        words >> name >> equals >> value;
+        if (name == "MaxArraySize" && equals == "=" && NumberText::isCompleteInt(value) &&
+            std::atoi(value.c_str()) >= 1) {
+            return std::atoi(value.c_str());
+        }
     }
-    out << "Submitted job " << id << "; when it has finished: vestra-batch collect "
-        << commandLine({folder}) << "\n";
-    return success;
+    return slurmDefault;
+}
+
+bool SweepCommand::queueIsClear(const std::string& folder) {
+    std::ifstream file(SweepFiles::in(folder, jobsName));
+    for (std::string id; std::getline(file, id);) {
+        if (id.empty() || id.find_first_not_of("0123456789") != std::string::npos) {
+            continue;
+        }
+        std::string output;
+        std::string error;
+        ChildProcess::Ending ending;
+        const bool asked = ChildProcess::run(
+            {"squeue", "--noheader", "--jobs=" + id, "--format=%T"}, output, ending, error);
+        if (!asked) {
+            err << "vestra-batch: cannot ask squeue whether job " << id << " of " << folder
+                << " is still queued: " << error << " Give --force to submit anyway.\n";
+            return false;
+        }
+        // A job the scheduler no longer knows ("Invalid job id") has ended long ago.
+        if (ending.exitStatus == 0 && output.find_first_not_of(" \n") != std::string::npos) {
+            err << "vestra-batch: job " << id << " of " << folder << " is still in the queue ("
+                << lastLine(output) << "); its rows would run twice. Wait for it, cancel it "
+                << "(scancel " << id << "), or give --force to submit anyway.\n";
+            return false;
+        }
+    }
+    return true;
 }
 
 int SweepCommand::collect(const std::string& folder) {

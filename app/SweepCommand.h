@@ -36,12 +36,23 @@ private:
     int writeSlurmJob(const SweepPlan& plan, const std::vector<int>& pending,
                       const SweepOptions& options);
     int collect(const std::string& folder);
+    /// The most tasks an array job may have here (Slurm's MaxArraySize, 1001 unless the
+    /// cluster says otherwise).
+    static int maxArraySize();
+    /// False, after saying so, when a job this folder submitted before is still queued or
+    /// running, or the queue cannot be asked.
+    bool queueIsClear(const std::string& folder);
 
     /// The rows of `plan` (only row `only` when it is not 0) whose result in `folder` is not
     /// done; false after reporting a row whose finished result belongs to another row (a
     /// different plan in the same folder).
     bool findPending(const SweepPlan& plan, const std::string& folder, int only,
                      std::vector<int>& pending);
+    /// Records the row that a --row run was asked for as failed with `message`, when its own
+    /// check refused it; the row's fields come from `plan`, or from the folder's copy of the
+    /// plan when `plan` lacks the row.
+    void recordRefusedRow(const SweepOptions& options, const SweepPlan& plan,
+                          const std::string& message);
     /// Records a row that ended without writing its own result.
     void recordFailure(const SweepRow& row, const std::string& folder, const std::string& message,
                        double seconds);

@@ -37,13 +37,15 @@ bool parseSweepOptions(const std::vector<std::string>& arguments, SweepOptions& 
             error = "Unknown option \"" + option + "\" for collect.";
             return false;
         }
-        if (option == "--slurm" || option == "--submit") {
-            (option == "--slurm" ? options.slurm : options.submit) = true;
+        if (option == "--slurm" || option == "--submit" || option == "--force") {
+            (option == "--slurm"    ? options.slurm
+             : option == "--submit" ? options.submit
+                                    : options.force) = true;
             continue;
         }
         const bool known = option == "--out" || option == "--row" || option == "--jobs" ||
                            option == "--partition" || option == "--time" ||
-                           option == "--cpus-per-task";
+                           option == "--cpus-per-task" || option == "--max-running";
         if (!known) {
             error = "Unknown option \"" + option + "\" for sweep.";
             return false;
@@ -64,9 +66,11 @@ bool parseSweepOptions(const std::vector<std::string>& arguments, SweepOptions& 
             if (!parseCount(option, value, 0, options.jobs, error)) {
                 return false;
             }
-        } else if (option == "--cpus-per-task") {
+        } else if (option == "--cpus-per-task" || option == "--max-running") {
             slurmOption = true;
-            if (!parseCount(option, value, 1, options.cpusPerTask, error)) {
+            if (!parseCount(option, value, 1,
+                            option == "--max-running" ? options.maxRunning : options.cpusPerTask,
+                            error)) {
                 return false;
             }
         } else if (option == "--partition") {
@@ -99,7 +103,11 @@ bool parseSweepOptions(const std::vector<std::string>& arguments, SweepOptions& 
         return false;
     }
     if (!options.slurm && (slurmOption || options.submit)) {
-        error = "--partition, --time, --cpus-per-task and --submit need --slurm.";
+        error = "--partition, --time, --cpus-per-task, --max-running and --submit need --slurm.";
+        return false;
+    }
+    if (options.force && !options.submit) {
+        error = "--force goes with --submit.";
         return false;
     }
     return true;

@@ -14,6 +14,11 @@ struct SweepOptions {
     int jobs = 1;
     bool slurm = false;
     bool submit = false;
+    /// --force: submit although an earlier job of the folder is still in the queue.
+    bool force = false;
+    /// --max-running: array tasks of the job that may run at once; 0: as many as the cluster
+    /// gives.
+    int maxRunning = 0;
     std::string partition;  ///< empty: the cluster's default
     std::string time;       ///< a Slurm time limit such as 02:00:00; empty: the default
     int cpusPerTask = 1;

@@ -22,6 +22,8 @@
 #
 # The ports can be changed for a second cluster on the same machine:
 # VESTRA_SLURMCTLD_PORT (default 6817) and VESTRA_SLURMD_PORT (default 6818).
+# VESTRA_SLURM_MAX_ARRAY_SIZE (default 1001, Slurm's own) bounds the tasks of one array job, as
+# real clusters do.
 set -euo pipefail
 
 action=${1:-}
@@ -29,6 +31,7 @@ folder=${2:-/tmp/vestra-slurm}
 conf=$folder/slurm.conf
 controller_port=${VESTRA_SLURMCTLD_PORT:-6817}
 node_port=${VESTRA_SLURMD_PORT:-6818}
+max_array_size=${VESTRA_SLURM_MAX_ARRAY_SIZE:-1001}
 # How long the node may take to report itself idle.
 start_timeout_seconds=60
 
@@ -122,6 +125,7 @@ MpiDefault=none
 SelectType=select/cons_tres
 SelectTypeParameters=CR_CPU
 ReturnToService=2
+MaxArraySize=$max_array_size
 NodeName=$node NodeAddr=127.0.0.1 CPUs=$cpus State=UNKNOWN
 PartitionName=debug Nodes=$node Default=YES MaxTime=INFINITE State=UP
 EOF

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <chrono>
 #include <filesystem>
 #include <sstream>
@@ -283,10 +284,19 @@ TEST(Sweep, TheSlurmJobRunsTheUnfinishedRowsAndSubmitsThroughSbatch) {
     const std::string plan = folder.write("plan.csv", header + quickRow + quickRow + quickRow);
     const std::string out = folder.file("out");
     ASSERT_EQ(runTool({"sweep", plan, "--out", out, "--row", "1"}).status, 0);
+    // Stand-ins for the cluster's commands, which the test rewrites as it goes.
+    const std::string bin = folder.file("bin");
+    std::filesystem::create_directory(bin);
+    const auto command = [&](const std::string& name, const std::string& body) {
+        folder.write("bin/" + name, "#!/bin/sh\n" + body);
+        std::filesystem::permissions(bin + "/" + name, std::filesystem::perms::owner_all);
+    };
+    const std::string path = "PATH=" + bin + ":$PATH; ";
+    command("scontrol", "exit 1\n");  // no cluster to ask: arrays of Slurm's default size
     const std::vector<std::string> slurm = {
-        "sweep",       plan,    "--out",           out, "--slurm", "--time", "0:30:00",
-        "--partition", "short", "--cpus-per-task", "2"};
-    const ToolRun written = runTool(slurm);
+        "sweep",       plan,    "--out",           out, "--slurm",       "--time", "0:30:00",
+        "--partition", "short", "--cpus-per-task", "2", "--max-running", "4"};
+    const ToolRun written = runTool(slurm, path);
     ASSERT_EQ(written.status, 0) << written.output;
     EXPECT_EQ(written.output, "Wrote " + out +
                                   "/sweep.sbatch: an array job of 2 tasks (rows 2-3)\n"
@@ -294,34 +304,65 @@ TEST(Sweep, TheSlurmJobRunsTheUnfinishedRowsAndSubmitsThroughSbatch) {
                                   out + "/sweep.sbatch\n");
     const std::string script = readFile(out + "/sweep.sbatch");
     for (const std::string& line :
-         {std::string("\n#SBATCH --array=2-3\n"), std::string("\n#SBATCH --cpus-per-task=2\n"),
+         {std::string("\n#SBATCH --array=0-1%4\n"), std::string("\n#SBATCH --cpus-per-task=2\n"),
           std::string("\n#SBATCH --partition=short\n"), std::string("\n#SBATCH --time=0:30:00\n"),
-          std::string("\n#SBATCH --output=" + out + "/row-%a.log\n"),
+          std::string("\nrows=(2 3)\nrow=${rows[$SLURM_ARRAY_TASK_ID]}\n"),
           "\nexec " + std::string(VESTRA_BATCH_EXECUTABLE) + " sweep " + plan + " --out " + out +
-              " --row \"$SLURM_ARRAY_TASK_ID\" --jobs 2\n"}) {
+              " --row \"$row\" --jobs 2 >>" + out + "/row-\"$row\".log 2>&1\n"}) {
         EXPECT_NE(script.find(line), std::string::npos) << line << "\nin\n" << script;
     }
 
-    // Stand-ins for sbatch: one that accepts the job, one that refuses it.
-    const std::string bin = folder.file("bin");
-    std::filesystem::create_directory(bin);
-    folder.write("bin/sbatch", "#!/bin/sh\necho \"$@\" > " + folder.file("submitted") +
-                                   "\necho '4242;cluster'\n");
-    std::filesystem::permissions(bin + "/sbatch", std::filesystem::perms::owner_all);
+    // A cluster whose arrays hold two tasks at most gets the rows in two arrays.
+    command("scontrol", "echo 'MaxArraySize            = 2'\n");
+    command("sbatch", "echo \"$@\" >> " + folder.file("submitted") + "\nn=$(wc -l < " +
+                          folder.file("submitted") + ")\necho \"424$n;c\"\n");
+    command("squeue", "echo 'slurm_load_jobs error: Invalid job id specified'; exit 1\n");
+    std::filesystem::remove(out + "/row-1.result.csv");
     std::vector<std::string> submit = slurm;
     submit.push_back("--submit");
-    const ToolRun accepted = runTool(submit, "PATH=" + bin + ":$PATH; ");
+    const ToolRun accepted = runTool(submit, path);
     EXPECT_EQ(accepted.status, 0) << accepted.output;
-    EXPECT_NE(accepted.output.find("\nSubmitted job 4242;"), std::string::npos) << accepted.output;
-    EXPECT_EQ(readFile(folder.file("submitted")), "--parsable " + out + "/sweep.sbatch\n");
+    EXPECT_NE(accepted.output.find("/sweep-1.sbatch: an array job of 2 tasks (rows 1-2)\n"),
+              std::string::npos)
+        << accepted.output;
+    EXPECT_NE(accepted.output.find("/sweep-2.sbatch: an array job of 1 task (rows 3)\n"),
+              std::string::npos);
+    EXPECT_NE(accepted.output.find("\nSubmitted jobs 4241 and 4242;"), std::string::npos)
+        << accepted.output;
+    EXPECT_EQ(readFile(folder.file("submitted")),
+              "--parsable " + out + "/sweep-1.sbatch\n--parsable " + out + "/sweep-2.sbatch\n");
 
-    folder.write("bin/sbatch", "#!/bin/sh\necho 'sbatch: error: invalid partition' >&2\nexit 1\n");
-    const ToolRun refused = runTool(submit, "PATH=" + bin + ":$PATH; ");
+    // While those jobs are queued a second submission would run their rows twice.
+    command("squeue", "echo PENDING\n");
+    const ToolRun twice = runTool(submit, path);
+    EXPECT_EQ(twice.status, 1);
+    EXPECT_NE(twice.output.find("job 4241 of " + out + " is still in the queue (PENDING)"),
+              std::string::npos)
+        << twice.output;
+    submit.push_back("--force");
+    EXPECT_EQ(runTool(submit, path).status, 0);
+
+    command("sbatch", "echo 'sbatch: error: invalid partition' >&2\nexit 1\n");
+    submit.pop_back();
+    command("squeue", "exit 1\n");
+    const ToolRun refused = runTool(submit, path);
     EXPECT_EQ(refused.status, 1);
     EXPECT_NE(refused.output.find("sbatch failed (exit status 1): sbatch: error: invalid "
                                   "partition\n"),
               std::string::npos)
         << refused.output;
+}
+
+TEST(Sweep, AClusterTaskWhosePlanIsGoneRecordsItsRowAsFailed) {
+    ScratchFolder folder;
+    const std::string plan = folder.write("plan.csv", header + quickRow);
+    const std::string out = folder.file("out");
+    ASSERT_EQ(runTool({"sweep", plan, "--out", out, "--slurm"}).status, 0);
+    std::filesystem::remove(plan);
+    EXPECT_EQ(runTool({"sweep", plan, "--out", out, "--row", "1"}).status, 2);
+    const std::string result = readFile(out + "/row-1.result.csv");
+    EXPECT_NE(result.find(",failed,"), std::string::npos) << result;
+    EXPECT_NE(result.find("Cannot read the plan"), std::string::npos) << result;
 }
 
 TEST(Sweep, ARowStoppedByTheSchedulersSignalIsRecordedAsCancelledWithWhatItFound) {
@@ -364,28 +405,57 @@ TEST(Sweep, RowsOutliveNoSweepAndNoRowRunsTwice) {
     ScratchFolder folder;
     const std::string plan = folder.write("plan.csv", header + endlessRow + endlessRow);
     const std::string out = folder.file("out");
-    // The sweep is killed outright; its rows must not go on unseen, nor be started again while
-    // they end.
+    // The sweep is killed outright: its endless rows must end with it, keeping what they found.
     const ToolRun killed =
         runTool({}, "\"$0\" sweep '" + plan + "' --out '" + out +
-                        "' --jobs 2 >/dev/null & sleep 2; " + "kill -KILL $!; \"$0\" sweep '" +
-                        plan + "' --out '" + out + "' --jobs 2; exit $?; ");
-    EXPECT_EQ(killed.status, 1);
-    EXPECT_NE(killed.output.find(" is still running in process "), std::string::npos)
-        << killed.output;
+                        "' --jobs 2 >/dev/null & sleep 2; kill -KILL $!; exit 0; ");
     ASSERT_TRUE(appears(out + "/row-1.result.csv") && appears(out + "/row-2.result.csv"));
-    for (const char* row : {"/row-1.log", "/row-2.log"}) {
-        EXPECT_EQ(count(readFile(out + row), "== row "), 1) << row;
+    for (const char* row : {"/row-1.result.csv", "/row-2.result.csv"}) {
+        EXPECT_NE(readFile(out + row).find(",cancelled,"), std::string::npos) << row;
     }
-    EXPECT_NE(readFile(out + "/row-1.result.csv").find(",cancelled,"), std::string::npos);
 
-    // A row asked for by hand while a sweep runs it is refused.
-    const ToolRun twice = runTool({}, "\"$0\" sweep '" + plan + "' --out '" + out +
-                                          "' --jobs 2 >/dev/null & sleep 2; " + "\"$0\" sweep '" +
-                                          plan + "' --out '" + out + "' --row 1; status=$?; " +
-                                          "kill -TERM $!; wait $!; exit $status; ");
-    EXPECT_EQ(twice.status, 1);
-    EXPECT_NE(twice.output.find("is running into this folder and runs row 1 itself."),
-              std::string::npos)
-        << twice.output;
+    // A row that runs (here started by hand, as a cluster task is) is neither run by a sweep
+    // nor by a second hand.
+    const std::string row = "\"$0\" sweep '" + plan + "' --out '" + out + "' --row 1";
+    const ToolRun sweep =
+        runTool({}, row + " >/dev/null & sleep 2; \"$0\" sweep '" + plan + "' --out '" + out +
+                        "'; status=$?; " + row + "; status=$status$?; kill -TERM $!; wait $!; " +
+                        "exit $status; ");
+    EXPECT_EQ(sweep.status, 11);  // both refused with status 1
+    EXPECT_NE(sweep.output.find(": row 1 is still running in process "), std::string::npos)
+        << sweep.output;
+    EXPECT_NE(sweep.output.find(": row 1 is already running in process "), std::string::npos)
+        << sweep.output;
+    EXPECT_EQ(count(readFile(out + "/row-1.log"), "== row 1: "), 1);
+}
+
+TEST(Sweep, AReadOnlyFolderStillGivesItsTableAndSaysNothingIsLeft) {
+    ScratchFolder folder;
+    const std::string plan = folder.write("plan.csv", header + quickRow);
+    const std::string out = folder.file("out");
+    ASSERT_EQ(runTool({"sweep", plan, "--out", out}).status, 0);
+    // Root writes through permissions, so root sees the folder through a read-only mount of its
+    // own; anybody else through its permissions.
+    std::string readOnly = "chmod -R a-w '" + out + "'; ";
+    if (geteuid() == 0) {
+        if (std::system("unshare -m true 2>/dev/null") != 0) {
+            GTEST_SKIP() << "no private mount namespace here";
+        }
+        readOnly =
+            "exec unshare -m sh -c 'mount --bind \"$1\" \"$1\" && mount -o "
+            "remount,bind,ro \"$1\" && shift && exec \"$@\"' sh '" +
+            out + "' \"$0\" \"$@\"; ";
+    }
+    const ToolRun collect = runTool({"collect", out}, readOnly);
+    EXPECT_EQ(collect.status, 1);
+    EXPECT_NE(collect.output.find("Cannot write \"" + out + "/results.csv\""), std::string::npos)
+        << collect.output;
+    EXPECT_NE(collect.output.find("1 of 1 rows done\n\nexperiment "), std::string::npos);
+    EXPECT_NE(collect.output.find("\n1," + examples + "/crossing-flows.ana,RVO2,"),
+              std::string::npos);
+    const ToolRun again = runTool({"sweep", plan, "--out", out}, readOnly);
+    EXPECT_EQ(again.status, 0) << again.output;
+    EXPECT_NE(again.output.find("is done in " + out + "; nothing to run."), std::string::npos)
+        << again.output;
+    std::system(("chmod -R u+w '" + out + "'").c_str());
 }

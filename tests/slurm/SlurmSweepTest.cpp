@@ -106,6 +106,8 @@ TEST(SlurmSweep, AnArrayJobGivesExactlyTheResultsOfALocalSweep) {
         GTEST_SKIP() << "the one-node Slurm cluster needs root";
     }
     ScratchFolder folder;
+    // Arrays of two tasks at most, so that the plan's three rows need two of them.
+    setenv("VESTRA_SLURM_MAX_ARRAY_SIZE", "2", 1);
     OneNodeCluster cluster(folder.file("cluster"));
     if (!cluster.start.started || cluster.start.status != 0) {
         if (slurmRequired()) {
@@ -129,10 +131,17 @@ TEST(SlurmSweep, AnArrayJobGivesExactlyTheResultsOfALocalSweep) {
     const Outcome submitted = run({VESTRA_BATCH_EXECUTABLE, "sweep", plan, "--out", remote,
                                    "--slurm", "--time", "00:05:00", "--submit"});
     ASSERT_EQ(submitted.status, 0) << submitted.output;
-    const size_t idAt = submitted.output.find("Submitted job ");
-    ASSERT_NE(idAt, std::string::npos) << submitted.output;
+    const size_t idsAt = submitted.output.find("Submitted jobs ");
+    ASSERT_NE(idsAt, std::string::npos) << submitted.output;
+    std::string ids = submitted.output.substr(idsAt + 15);
+    ids = ids.substr(0, ids.find(';'));
     const std::string job =
-        submitted.output.substr(idAt + 14, submitted.output.find(';', idAt) - idAt - 14);
+        ids.substr(0, ids.find(" and ")) + "," + ids.substr(ids.find(" and ") + 5);
+    // Submitting again while those arrays wait or run would run their rows twice.
+    const Outcome again =
+        run({VESTRA_BATCH_EXECUTABLE, "sweep", plan, "--out", remote, "--slurm", "--submit"});
+    EXPECT_EQ(again.status, 1);
+    EXPECT_NE(again.output.find("is still in the queue"), std::string::npos) << again.output;
 
     // Done when every row has its result and the scheduler has let go of the job.
     bool finished = false;
