@@ -1,7 +1,6 @@
 #include "calibration/EvaluationPool.h"
 
 #include <cassert>
-#include <utility>
 
 #include "core/ComponentRegistry.h"
 #include "core/Random.h"
@@ -14,9 +13,7 @@ struct EvaluationPool::Worker {
     Record record;
 };
 
-EvaluationPool::EvaluationPool(int threadCount, const Factory& make, Experiment& experiment,
-                               ThreadGroup::Launch launch)
-    : running(std::move(launch)) {
+EvaluationPool::EvaluationPool(int threadCount, const Factory& make, Experiment& experiment) {
     assert(threadCount >= 2 && threadCount <= ThreadGroup::most);
     for (int i = 0; i < threadCount; ++i) {
         auto worker = std::make_unique<Worker>();

@@ -31,10 +31,9 @@ public:
     using Fill = std::function<void(int trial, float* matrix)>;
 
     /// Builds `threads` workers (at least 2, at most ThreadGroup::most; instances are made on the
-    /// calling thread) and starts them waiting for work, with `launch` if given (tests). When the
-    /// system refuses a thread, failure() says so and the pool must not be used.
-    EvaluationPool(int threads, const Factory& make, Experiment& experiment,
-                   ThreadGroup::Launch launch = {});
+    /// calling thread) and starts them waiting for work. When the system refuses a thread,
+    /// failure() says so and the pool must not be used.
+    EvaluationPool(int threads, const Factory& make, Experiment& experiment);
     ~EvaluationPool();
     EvaluationPool(const EvaluationPool&) = delete;
     EvaluationPool& operator=(const EvaluationPool&) = delete;

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <utility>
 
 namespace {
 
@@ -16,7 +15,7 @@ constexpr std::size_t batchesPerThread = 8;
 
 }  // namespace
 
-StepThreads::StepThreads(int threads, ThreadGroup::Launch launch) : workers(std::move(launch)) {
+StepThreads::StepThreads(int threads) {
     const int extra = std::min(std::max(threads, 2), ThreadGroup::most) - 1;
     workers.start(
         extra, [this](int) { work(); }, [this] { stop(); });

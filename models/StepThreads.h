@@ -29,8 +29,8 @@ public:
 
     /// A pool of `threads` threads in all, the calling thread being one of them; at least 2 and
     /// at most ThreadGroup::most. When the system refuses a thread, failure() says so and the
-    /// pool has the calling thread alone. `launch`, if given, starts the threads (tests).
-    explicit StepThreads(int threads, ThreadGroup::Launch launch = {});
+    /// pool has the calling thread alone.
+    explicit StepThreads(int threads);
     ~StepThreads();
     StepThreads(const StepThreads&) = delete;
     StepThreads& operator=(const StepThreads&) = delete;

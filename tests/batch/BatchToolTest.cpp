@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
+#include <sched.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <filesystem>
@@ -36,9 +38,11 @@ std::string quoted(const std::string& argument) {
     return text + "'";
 }
 
-// Runs the built executable with its output captured, as a user's shell would.
-Result runBatch(const ScratchFolder& folder, const std::vector<std::string>& arguments) {
-    std::string command = quoted(VESTRA_BATCH_EXECUTABLE);
+// Runs the built executable with its output captured, as a user's shell would, behind `prefix`
+// (such as taskset) when given.
+Result runBatch(const ScratchFolder& folder, const std::vector<std::string>& arguments,
+                const std::string& prefix = "") {
+    std::string command = prefix + quoted(VESTRA_BATCH_EXECUTABLE);
     for (const std::string& argument : arguments) {
         command += " " + quoted(argument);
     }
@@ -51,6 +55,20 @@ Result runBatch(const ScratchFolder& folder, const std::vector<std::string>& arg
     result.out = readFile(out);
     result.err = readFile(err);
     return result;
+}
+
+// The first `count` CPUs this process may run on, as taskset's list; empty when it has fewer.
+std::string firstCpus(int count) {
+    cpu_set_t allowed;
+    sched_getaffinity(0, sizeof allowed, &allowed);
+    std::string list;
+    for (int cpu = 0; cpu < CPU_SETSIZE && count > 0; ++cpu) {
+        if (CPU_ISSET(cpu, &allowed)) {
+            list += (list.empty() ? "" : ",") + std::to_string(cpu);
+            --count;
+        }
+    }
+    return count == 0 ? list : std::string();
 }
 
 std::string lastLine(const std::string& text) {
@@ -334,10 +352,10 @@ TEST(BatchTool, AConvertedRecordingScoresAsTheRecordingItself) {
 
 TEST(BatchTool, ThreadCountsGiveByteIdenticalCalibrations) {
     // Boids draws nothing while it runs: report, parameter file and trace are the same for one
-    // thread, two, and one per core.
+    // thread, two, one per core, and far more than a generation of 6 genomes keeps busy.
     ScratchFolder folder;
     std::string first;
-    for (const char* jobs : {"1", "2", "0"}) {
+    for (const char* jobs : {"1", "2", "0", "100000"}) {
         SCOPED_TRACE(jobs);
         const std::string name = std::string("jobs") + jobs;
         const Result r = runBatch(folder, {"calibrate",       examples + "/crossing-flows.ana",
@@ -357,6 +375,47 @@ TEST(BatchTool, ThreadCountsGiveByteIdenticalCalibrations) {
             first = all;
         }
         EXPECT_EQ(all, first);
+    }
+}
+
+TEST(BatchTool, JobsZeroIsOneThreadPerCoreTheToolMayRunOn) {
+    ScratchFolder folder;
+    for (const int cores : {1, 2}) {
+        const std::string cpus = firstCpus(cores);
+        if (cpus.empty()) {
+            break;
+        }
+        const Result r = runBatch(folder,
+                                  {"evaluate", examples + "/bottleneck.ana", "--model", "Boids",
+                                   "--metric", "Difference", "--jobs", "0"},
+                                  "taskset -c " + cpus + " ");
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.err, "jobs " + std::to_string(cores) + "\n");
+    }
+}
+
+TEST(BatchTool, ThreadsTheSystemRefusesEndTheRunWithStatusOne) {
+    // A limit of one process for the user leaves no thread to start; root is not held to it,
+    // so root runs the tool as nobody.
+    const std::string asNobody =
+        geteuid() == 0 ? "setpriv --reuid=65534 --regid=65534 --clear-groups " : "";
+    const std::string limited = asNobody + "bash -c 'ulimit -u 1 && exec \"$0\" \"$@\"' ";
+    ScratchFolder folder;
+    if (runBatch(folder, {"--version"}, limited).status != 0) {
+        GTEST_SKIP() << "the tool cannot run under a limit of processes here";
+    }
+    const std::vector<std::string> evaluate = {"evaluate", examples + "/bottleneck.ana",
+                                               "--model",  "Boids",
+                                               "--metric", "Difference",
+                                               "--jobs",   "4"};
+    std::vector<std::string> calibrate = evaluate;
+    calibrate[0] = "calibrate";
+    calibrate.insert(calibrate.end(), {"--algorithm", "Genetic", "--seed", "1"});
+    for (const std::vector<std::string>& command : {evaluate, calibrate}) {
+        const Result r = runBatch(folder, command, limited);
+        EXPECT_EQ(r.status, 1) << command[0];
+        EXPECT_NE(r.err.find(" did not start. Only 0 of"), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find("Ask for fewer threads."), std::string::npos) << r.err;
     }
 }
 

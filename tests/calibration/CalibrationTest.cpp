@@ -434,6 +434,48 @@ TEST(EvaluationsAtOnce, RandomRunsDrawFromOneStreamPerEvaluation) {
     EXPECT_FALSE((calibrateWith<JitteryModel, Greedy>(1)) == two);
 }
 
+namespace {
+
+// The worker threads a calibration of three walkers starts for `jobs`: each makes its model once.
+template <class Algorithm>
+int workersFor(int jobs, int population = 10) {
+    SpeedScene scene({0.8f, 1.2f, 1.6f});
+    SpeedModel reference;
+    Algorithm algorithm;
+    if constexpr (std::is_base_of_v<Genetic, Algorithm>) {
+        algorithm.N = population;
+        algorithm.n = 1;
+        algorithm.loops = 1;
+    }
+    std::ostringstream console;
+    std::ostringstream report;
+    algorithm.setConsole(console);
+    int made = 0;
+    const auto instances = [&made] {
+        ++made;
+        return EvaluationPool::Instances{std::make_unique<SpeedModel>(),
+                                         std::make_unique<Difference>()};
+    };
+    EXPECT_TRUE(
+        runCalibration(scene.record, reference, scene.metric, algorithm, report, jobs, instances));
+    return made;
+}
+
+}  // namespace
+
+TEST(EvaluationsAtOnce, ThreadsAreNoMoreThanTheAlgorithmKeepsBusy) {
+    // Greedy tries an entry's 20 samples at once, a Genetic generation at most its N genomes,
+    // the greedy hybrid either; never fewer than 2 threads (one stream per evaluation) nor more
+    // than 256.
+    EXPECT_EQ(workersFor<Greedy>(3), 3);
+    EXPECT_EQ(workersFor<Greedy>(50), 20);
+    EXPECT_EQ(workersFor<Genetic>(50, 10), 10);
+    EXPECT_EQ(workersFor<Genetic>(4, 1), 2);
+    EXPECT_EQ(workersFor<Genetic>(1000, 300), 256);
+    EXPECT_EQ(workersFor<GeneticGreedy>(50, 5), 20);
+    EXPECT_EQ(workersFor<GeneticAnnealing>(50, 5), 5);
+}
+
 TEST(RandomStreams, EveryThreadHasItsOwnSequence) {
     Random::seed(4);
     const int first = Random::draw();

@@ -13,7 +13,6 @@
 #include "core/Random.h"
 #include "models/Dummy.h"
 #include "models/SimulationGeneric.h"
-#include "tests/support/RefusingLaunch.h"
 #include "tests/support/RunDigest.h"
 
 namespace {
@@ -62,32 +61,6 @@ TEST(StepThreads, SleepingWorkersWakeForTheNextRun) {
     std::this_thread::sleep_for(std::chrono::milliseconds(20));  // past the workers' spinning
     pool.run(1000, task);
     EXPECT_EQ(task.counts[999].load(), 2);
-}
-
-TEST(StepThreads, ARefusedThreadLeavesEveryItemToTheCallingThread) {
-    // The third of four threads is refused: the two started end, and the calling thread alone
-    // decides every item, once per run.
-    StepThreads pool(4, refusingFrom(1));
-    EXPECT_NE(pool.failure().find("Only 1 of 3 worker threads could be started"), std::string::npos)
-        << pool.failure();
-    EXPECT_EQ(pool.threads(), 1);
-    CountingTask task(1000);
-    pool.run(1000, task);
-    pool.run(1000, task);
-    for (std::size_t i = 0; i < 1000; ++i) {
-        ASSERT_EQ(task.counts[i].load(), 2) << "item " << i;
-    }
-}
-
-TEST(StepThreads, AModelStartsNoMoreThanTheBoundOfThreads) {
-    // 256 threads at most, the calling one included, however many are asked for.
-    for (const int asked : {257, 1000}) {
-        SCOPED_TRACE(asked);
-        SimulationGeneric<Dummy> model;
-        EXPECT_TRUE(model.setStepThreads(asked));
-        EXPECT_EQ(model.stepThreads(), 256);
-        EXPECT_TRUE(model.stepThreadsFailure().empty());
-    }
 }
 
 // A large crowd with drawn parameters stepped on 1, 2 and 3 threads: every state after every
