@@ -1,7 +1,7 @@
 #include "app/BatchComponents.h"
 
 #include "app/BatchOptions.h"
-#include "core/ComponentRegistry.h"
+#include "calibration/ComponentRegistry.h"
 
 namespace {
 

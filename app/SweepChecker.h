@@ -3,7 +3,7 @@
 #include <map>
 #include <string>
 
-#include "core/ComponentRegistry.h"
+#include "calibration/ComponentRegistry.h"
 
 struct SweepRow;
 

@@ -7,8 +7,8 @@
 #include <string>
 
 #include "app/StandardComponents.h"
+#include "calibration/ComponentRegistry.h"
 #include "core/Random.h"
-#include "core/ComponentRegistry.h"
 #include "data/Experiment.h"
 #include "data/ExperimentLoader.h"
 #include "data/Record.h"

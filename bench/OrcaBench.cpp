@@ -5,11 +5,11 @@
 #include <vector>
 
 #include "BenchScenes.h"
+#include "core/Vec2.h"
 #include "data/Record.h"
 #include "metrics/Difference.h"
 #include "models/SimulationRVO2.h"
 #include "models/orca/OrcaEngine.h"
-#include "models/orca/Vec2.h"
 
 namespace {
 

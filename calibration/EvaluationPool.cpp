@@ -2,7 +2,7 @@
 
 #include <cassert>
 
-#include "core/ComponentRegistry.h"
+#include "calibration/ComponentRegistry.h"
 #include "core/Random.h"
 #include "data/Record.h"
 #include "metrics/Metric.h"

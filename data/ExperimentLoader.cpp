@@ -1,9 +1,9 @@
 #include "data/ExperimentLoader.h"
 
-#include "core/ComponentRegistry.h"
 #include "data/Experiment.h"
 #include "data/ObstacleFile.h"
 #include "data/Parser.h"
+#include "data/ParserRegistry.h"
 #include "data/ReadingOptions.h"
 
 namespace {
@@ -25,7 +25,7 @@ std::string distinctList(const std::vector<std::string>& entries, const std::str
 
 }  // namespace
 
-bool checkFormat(const ComponentRegistry& registry, const std::string& format, std::string& error) {
+bool checkFormat(const ParserRegistry& registry, const std::string& format, std::string& error) {
     if (registry.parserIndexForFormat(format) >= 0) {
         return true;
     }
@@ -34,12 +34,12 @@ bool checkFormat(const ComponentRegistry& registry, const std::string& format, s
     return false;
 }
 
-std::unique_ptr<Experiment> loadExperimentFile(const ComponentRegistry& registry,
+std::unique_ptr<Experiment> loadExperimentFile(const ParserRegistry& registry,
                                                const std::string& path, std::string& error) {
     return loadExperimentFile(registry, path, ReadingOptions(), error);
 }
 
-std::unique_ptr<Experiment> loadExperimentFile(const ComponentRegistry& registry,
+std::unique_ptr<Experiment> loadExperimentFile(const ParserRegistry& registry,
                                                const std::string& path,
                                                const ReadingOptions& options, std::string& error,
                                                std::vector<std::string>* notes) {

@@ -8,8 +8,8 @@
 #include <cstring>
 #include <limits>
 
+#include "core/StepThreads.h"
 #include "models/SortingNetwork.h"
-#include "models/StepThreads.h"
 
 namespace {
 
@@ -187,13 +187,12 @@ AgentTree::AgentTree(int agentCount)
     : nodes(2 * static_cast<size_t>(std::max(agentCount, 0))),
       treeSlots(static_cast<size_t>(std::max(agentCount, 0))),
       leafOfAgent(static_cast<size_t>(std::max(agentCount, 0))),
-      slotX(static_cast<size_t>(std::max(agentCount, 0)) + scanWidth),
-      slotY(slotX.size()),
       lastPosition(treeSlots.size()),
       lastRadius(treeSlots.size(), std::numeric_limits<float>::quiet_NaN()),
       lastTenth(treeSlots.size(), std::numeric_limits<float>::quiet_NaN()),
       lastQuery(treeSlots.size(), 0) {
     scannedPresent.reserve(treeSlots.size());
+    lanes.resize(treeSlots.size());
 }
 
 void AgentTree::build(const std::vector<CrowdAgent>& agents, StepThreads* threads) {
@@ -264,8 +263,7 @@ void AgentTree::build(const std::vector<CrowdAgent>& agents, const std::vector<i
         buildNode(0, 0, 0, slotCount);
     }
     for (int i = 0; i < slotCount; ++i) {
-        slotX[i] = treeSlots[i].position.x;
-        slotY[i] = treeSlots[i].position.y;
+        lanes.set(static_cast<std::size_t>(i), treeSlots[i].position);
     }
 }
 
@@ -362,18 +360,8 @@ inline float AgentTree::squaredGap(const Node& node, const Vec2& p) {
 }
 
 void AgentTree::scanLeaf(const Node& leaf, const Slot& query, Candidates& found) const {
-    // A fixed number of lanes, whatever the leaf size, lets the compiler compute them with a
-    // few vector instructions; lanes past the leaf read the next leaf or the padding and are
-    // left unused. Vec2::squaredLength does the same operations, so the squared distances are
-    // bit for bit the ones a scan over all agents starts from.
     std::array<float, scanWidth> squaredDistances;
-    const float* const xs = slotX.data() + leaf.begin;
-    const float* const ys = slotY.data() + leaf.begin;
-    for (int j = 0; j < scanWidth; ++j) {
-        const float dx = xs[j] - query.position.x;
-        const float dy = ys[j] - query.position.y;
-        squaredDistances[j] = dx * dx + dy * dy;
-    }
+    lanes.squaredDistances(static_cast<std::size_t>(leaf.begin), query.position, squaredDistances);
     // The lanes within reach are gathered without a branch per lane, which would mispredict
     // for most of them; the reach only shrinks, so each is checked again when offered.
     const float squaredReach = found.squaredReach();

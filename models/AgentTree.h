@@ -3,6 +3,7 @@
 #include <array>
 #include <vector>
 
+#include "core/PointLanes.h"
 #include "models/CrowdAgent.h"
 
 class StepThreads;
@@ -100,8 +101,8 @@ private:
     std::vector<Node> nodes;
     std::vector<Slot> treeSlots;
     std::vector<int> leafOfAgent;  ///< the leaf holding each present agent, by table index
-    /// The slots' coordinates on their own, padded, for scanning a leaf at once.
-    std::vector<float> slotX, slotY;
+    /// The slots' positions again, apart by coordinate, for scanning a leaf at once.
+    PointLanes<scanWidth> lanes;
     std::vector<int> scannedPresent;  ///< scratch of the build that finds the present agents
     int slotCount = 0;                ///< present agents at the last build
     float largestRadius = 0.0f;       ///< m, over the agents of the last build

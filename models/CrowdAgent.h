@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "models/orca/Vec2.h"
+#include "core/Vec2.h"
 
 /// One row of the crowd engine's agent table: a disc with its state, the velocity it wants in
 /// the current step and what the searches found around it before the step.

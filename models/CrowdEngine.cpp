@@ -6,7 +6,7 @@
 #include <cmath>
 #include <limits>
 
-#include "models/StepThreads.h"
+#include "core/StepThreads.h"
 
 namespace {
 

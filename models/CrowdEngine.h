@@ -2,10 +2,10 @@
 
 #include <vector>
 
+#include "core/Vec2.h"
 #include "models/AgentTree.h"
 #include "models/CrowdAgent.h"
 #include "models/PresentList.h"
-#include "models/orca/Vec2.h"
 
 class StepThreads;
 

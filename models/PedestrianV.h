@@ -3,9 +3,9 @@
 #include <vector>
 
 #include "core/PDF.h"
+#include "core/Vec2.h"
 #include "models/Pedestrian.h"
 #include "models/Rotation2.h"
-#include "models/orca/Vec2.h"
 
 /// Vision-based pedestrian: walks to its goal at its preferred speed, perceives every other
 /// pedestrian in its own frame (heading = +x), and treats one whose bearing hardly changes while

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "models/orca/Vec2.h"
+#include "core/Vec2.h"
 
 /// 2×2 rotation matrix with rows (cos θ, −sin θ) and (sin θ, cos θ).
 struct Rotation2 {

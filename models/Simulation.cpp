@@ -4,8 +4,8 @@
 #include <cmath>
 
 #include "core/NumberText.h"
+#include "core/StepThreads.h"
 #include "core/ThreadGroup.h"
-#include "models/StepThreads.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include <memory>
 #include <vector>
 
+#include "core/StepThreads.h"
 #include "models/Simulation.h"
-#include "models/StepThreads.h"
 
 /// A simulation over an array of self-steering pedestrians of one class. Every pedestrian knows
 /// every other one, in the way its class's perception says; a step lets all present ones decide

@@ -3,9 +3,9 @@
 #include <algorithm>
 
 #include "core/PDF.h"
-#include "models/StepThreads.h"
+#include "core/StepThreads.h"
+#include "core/Vec2.h"
 #include "models/orca/OrcaEngine.h"
-#include "models/orca/Vec2.h"
 
 namespace {
 

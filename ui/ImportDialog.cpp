@@ -13,7 +13,7 @@
 #include <cmath>
 #include <vector>
 
-#include "core/ComponentRegistry.h"
+#include "calibration/ComponentRegistry.h"
 #include "core/NumberText.h"
 #include "data/Experiment.h"
 #include "data/ExperimentLoader.h"

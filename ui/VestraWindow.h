@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "calibration/ComponentRegistry.h"
 #include "calibration/EvaluationPool.h"
-#include "core/ComponentRegistry.h"
 #include "ui/RunCaption.h"
 #include "ui/ScorePartsWindow.h"
 #include "ui/VestraWindowUi.h"

@@ -1,10 +1,10 @@
-#include "models/orca/AgentGrid.h"
+#include "AgentGrid.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "models/orca/OrcaAgent.h"
-#include "models/orca/SpatialIndex.h"  // AgentSlot
+#include "OrcaAgent.h"
+#include "SpatialIndex.h"  // AgentSlot
 
 namespace {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "models/orca/Vec2.h"
+#include "core/Vec2.h"
 
 /// A permitted region of velocities: those on the left of the directed line through `point`
 /// along `direction`, or on it, that is every v with det(direction, point − v) ≤ 0.

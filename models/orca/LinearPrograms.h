@@ -3,8 +3,9 @@
 #include <cstddef>
 #include <vector>
 
-#include "models/orca/HalfPlane.h"
-#include "models/orca/Vec2.h"
+#include "core/Vec2.h"
+
+#include "HalfPlane.h"
 
 // The three small linear programs of velocity selection. Each works on a list of half-planes
 // and the disc of velocities no faster than `radius` (m/s).

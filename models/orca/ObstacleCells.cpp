@@ -1,12 +1,12 @@
-#include "models/orca/ObstacleCells.h"
+#include "ObstacleCells.h"
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
 
-#include "models/orca/ObstacleVertex.h"
-#include "models/orca/OrcaAgent.h"
-#include "models/orca/SpatialIndex.h"
+#include "ObstacleVertex.h"
+#include "OrcaAgent.h"
+#include "SpatialIndex.h"
 
 namespace {
 

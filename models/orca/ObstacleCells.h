@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "models/orca/Vec2.h"
+#include "core/Vec2.h"
 
 class OrcaAgent;
 struct ObstacleNode;

@@ -2,7 +2,7 @@
 
 #include <cstddef>
 
-#include "models/orca/Vec2.h"
+#include "core/Vec2.h"
 
 /// One corner of an obstacle polygon. It stands for the edge from its point to the next
 /// vertex's point; the vertices of one obstacle form a closed ring through next and previous.

@@ -1,15 +1,15 @@
-#include "models/orca/OrcaAgent.h"
+#include "OrcaAgent.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <limits>
 
-#include "models/orca/LinearPrograms.h"
-#include "models/orca/ObstacleVertex.h"
-#include "models/orca/OrcaEngine.h"
-#include "models/orca/OrcaTolerance.h"
-#include "models/orca/SpatialIndex.h"
+#include "LinearPrograms.h"
+#include "ObstacleVertex.h"
+#include "OrcaEngine.h"
+#include "OrcaTolerance.h"
+#include "SpatialIndex.h"
 
 namespace {
 

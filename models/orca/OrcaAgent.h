@@ -4,8 +4,9 @@
 #include <utility>
 #include <vector>
 
-#include "models/orca/HalfPlane.h"
-#include "models/orca/Vec2.h"
+#include "core/Vec2.h"
+
+#include "HalfPlane.h"
 
 class OrcaEngine;
 struct ObstacleVertex;

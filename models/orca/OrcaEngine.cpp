@@ -1,9 +1,9 @@
-#include "models/orca/OrcaEngine.h"
+#include "OrcaEngine.h"
 
 #include <algorithm>
 #include <limits>
 
-#include "models/StepThreads.h"
+#include "core/StepThreads.h"
 
 namespace {
 

@@ -1,13 +1,13 @@
-#include "models/orca/SpatialIndex.h"
+#include "SpatialIndex.h"
 
 #include <algorithm>
 #include <array>
 #include <utility>
 
-#include "models/orca/ObstacleVertex.h"
-#include "models/orca/OrcaAgent.h"
-#include "models/orca/OrcaEngine.h"
-#include "models/orca/OrcaTolerance.h"
+#include "ObstacleVertex.h"
+#include "OrcaAgent.h"
+#include "OrcaEngine.h"
+#include "OrcaTolerance.h"
 
 namespace {
 
@@ -56,8 +56,7 @@ void SpatialIndex::reserveAgents(std::size_t count) {
     const std::size_t room = std::max(count, 2 * order.capacity());
     order.reserve(room);
     nodes.reserve(2 * room);
-    slotX.reserve(room + scanWidth);
-    slotY.reserve(room + scanWidth);
+    lanes.reserve(room);
     grid.reserve(room);
     absentRank.reserve(room);
     inOrder.reserve(room);
@@ -85,8 +84,7 @@ void SpatialIndex::refreshAgents() {
         // is absent.
         membershipChanged = membershipChanged || treeSize < takenIn;
         nodes.resize(2 * count - 1);
-        slotX.resize(count + scanWidth, 0.0f);
-        slotY.resize(count + scanWidth, 0.0f);
+        lanes.resize(count);
         absentRank.resize(count, 0);
         inOrder.resize(count, 0);
         noted.resize(count, 0);
@@ -116,8 +114,7 @@ void SpatialIndex::buildAgentNodes() {
         buildAgentNode(0, treeSize, 0);
     }
     for (std::size_t i = 0; i < treeSize; ++i) {
-        slotX[i] = order[i].position.x;
-        slotY[i] = order[i].position.y;
+        lanes.set(i, order[i].position);
     }
 }
 
@@ -231,19 +228,8 @@ void SpatialIndex::queryAgents(OrcaAgent& agent, float& range) const {
 void SpatialIndex::queryAgentNode(OrcaAgent& agent, float& range, std::size_t node) const {
     const AgentNode& box = nodes[node];
     if (box.end - box.begin <= maxLeafSize) {
-        // A fixed number of lanes lets the compiler compute them with a few vector
-        // instructions; lanes past the leaf read the next leaf or the padding and go unused.
-        // The operations are those of (p − position).squaredLength(), so the distances are
-        // bit for bit the same.
-        const Vec2& p = agent.position();
-        const float* const xs = slotX.data() + box.begin;
-        const float* const ys = slotY.data() + box.begin;
         std::array<float, scanWidth> squared;
-        for (std::size_t j = 0; j < scanWidth; ++j) {
-            const float dx = p.x - xs[j];
-            const float dy = p.y - ys[j];
-            squared[j] = dx * dx + dy * dy;
-        }
+        lanes.squaredDistances(box.begin, agent.position(), squared);
         for (std::uint32_t j = 0; j < box.end - box.begin; ++j) {
             if (squared[j] < range) {
                 agent.keepIfNearer(*order[box.begin + j].agent, squared[j], range);

@@ -5,9 +5,11 @@
 #include <memory>
 #include <vector>
 
-#include "models/orca/AgentGrid.h"
-#include "models/orca/ObstacleCells.h"
-#include "models/orca/Vec2.h"
+#include "core/PointLanes.h"
+#include "core/Vec2.h"
+
+#include "AgentGrid.h"
+#include "ObstacleCells.h"
 
 class OrcaAgent;
 class OrcaEngine;
@@ -129,9 +131,9 @@ private:
     static constexpr std::size_t scanWidth = 16;
 
     std::vector<AgentSlot> order;  ///< the present agents; permuted in place by each build
-    /// The slots' coordinates on their own, padded by scanWidth, so that a leaf's distances
-    /// are computed a register at a time.
-    std::vector<float> slotX, slotY;
+    /// The slots' positions again, apart by coordinate, so that a leaf's distances are
+    /// computed a register at a time.
+    PointLanes<scanWidth> lanes;
     std::size_t treeSize = 0;  ///< present agents: the length of the order
     std::size_t takenIn = 0;   ///< engine agents known to the index
     bool membershipChanged = false;

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "app/StandardComponents.h"
-#include "core/ComponentRegistry.h"
+#include "calibration/ComponentRegistry.h"
 #include "data/Experiment.h"
 #include "data/ExperimentLoader.h"
 #include "data/ReadingOptions.h"

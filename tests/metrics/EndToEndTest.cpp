@@ -5,7 +5,7 @@
 #include <string>
 
 #include "app/StandardComponents.h"
-#include "core/ComponentRegistry.h"
+#include "calibration/ComponentRegistry.h"
 #include "core/Random.h"
 #include "data/Experiment.h"
 #include "data/ExperimentLoader.h"

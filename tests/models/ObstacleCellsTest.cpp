@@ -11,9 +11,9 @@
 #include <utility>
 #include <vector>
 
+#include "core/Vec2.h"
 #include "models/orca/ObstacleVertex.h"
 #include "models/orca/OrcaEngine.h"
-#include "models/orca/Vec2.h"
 
 namespace {
 

@@ -7,12 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "core/Vec2.h"
 #include "models/orca/HalfPlane.h"
 #include "models/orca/LinearPrograms.h"
 #include "models/orca/ObstacleVertex.h"
 #include "models/orca/OrcaAgent.h"
 #include "models/orca/OrcaEngine.h"
-#include "models/orca/Vec2.h"
 
 // Velocity choice and stepping: the half-planes built for agents and obstacle edges, the
 // degenerate placements that the formulas leave open, and whole walks that must stay free of

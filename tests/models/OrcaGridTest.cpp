@@ -10,11 +10,11 @@
 #include <utility>
 #include <vector>
 
+#include "core/Vec2.h"
 #include "models/orca/AgentGrid.h"
 #include "models/orca/OrcaAgent.h"
 #include "models/orca/OrcaEngine.h"
 #include "models/orca/SpatialIndex.h"
-#include "models/orca/Vec2.h"
 
 namespace {
 

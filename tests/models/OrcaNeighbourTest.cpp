@@ -7,11 +7,11 @@
 #include <utility>
 #include <vector>
 
+#include "core/Vec2.h"
 #include "models/orca/ObstacleVertex.h"
 #include "models/orca/OrcaAgent.h"
 #include "models/orca/OrcaEngine.h"
 #include "models/orca/SpatialIndex.h"
-#include "models/orca/Vec2.h"
 
 // The engine's set-up and neighbour search: agents and polygons, the kd-tree over the agents,
 // the obstacle tree with its edge splitting, and the neighbour lists compared with brute force.

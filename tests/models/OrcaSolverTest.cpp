@@ -6,9 +6,9 @@
 #include <random>
 #include <vector>
 
+#include "core/Vec2.h"
 #include "models/orca/HalfPlane.h"
 #include "models/orca/LinearPrograms.h"
-#include "models/orca/Vec2.h"
 
 // The three linear programs of velocity selection, checked against a reference that shares no
 // code with them: the exact optimum from an enumeration of candidate points in double

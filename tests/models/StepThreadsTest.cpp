@@ -1,4 +1,4 @@
-#include "models/StepThreads.h"
+#include "core/StepThreads.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "app/StandardComponents.h"
-#include "core/ComponentRegistry.h"
+#include "calibration/ComponentRegistry.h"
 #include "core/Random.h"
 #include "models/Dummy.h"
 #include "models/SimulationGeneric.h"

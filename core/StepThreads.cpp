@@ -1,4 +1,4 @@
-#include "models/StepThreads.h"
+#include "core/StepThreads.h"
 
 #include <algorithm>
 #include <chrono>

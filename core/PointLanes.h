@@ -1,0 +1,54 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <vector>
+
+#include "core/Vec2.h"
+
+/// The points of a kd-tree in tree order, their x and y coordinates kept apart and padded by
+/// Width points, so that a leaf scan computes the squared distances from one point to Width
+/// consecutive points a vector register at a time.
+template <std::size_t Width>
+class PointLanes {
+public:
+    /// Room for `count` points and the padding; padding and new points start at the origin.
+    void resize(std::size_t count) {
+        xs.resize(count + Width, 0.0f);
+        ys.resize(count + Width, 0.0f);
+    }
+    /// Capacity for `count` points and the padding, so that a later resize allocates nothing.
+    void reserve(std::size_t count) {
+        xs.reserve(count + Width);
+        ys.reserve(count + Width);
+    }
+    /// Sets the point in place `slot`.
+    void set(std::size_t slot, const Vec2& point) {
+        xs[slot] = point.x;
+        ys[slot] = point.y;
+    }
+
+    /// squared[j] = |p − point first + j|² for every lane j below Width. Lanes past the caller's
+    /// leaf read the next points or the padding and must be left unused; `first` may be at most
+    /// the point count.
+    void squaredDistances(std::size_t first, const Vec2& p,
+                          std::array<float, Width>& squared) const {
+        // A fixed number of lanes, whatever the leaf size, lets the compiler compute them with a
+        // few vector instructions. The operations are those of (p − point).squaredLength(), so
+        // every distance is bit for bit the one a scan over all points computes; the reverse
+        // difference squares to the same bits, since the two differ only in sign.
+        const float px = p.x;
+        const float py = p.y;
+        const float* const x = xs.data() + first;
+        const float* const y = ys.data() + first;
+        for (std::size_t j = 0; j < Width; ++j) {
+            const float dx = px - x[j];
+            const float dy = py - y[j];
+            squared[j] = dx * dx + dy * dy;
+        }
+    }
+
+private:
+    std::vector<float> xs;
+    std::vector<float> ys;
+};
