@@ -1,6 +1,6 @@
 #include "app/BatchComponents.h"
 
-#include "app/BatchOptions.h"
+#include "app/commands/CalibrateRequest.h"
 #include "calibration/ComponentRegistry.h"
 
 namespace {
@@ -27,8 +27,7 @@ std::unique_ptr<Base> createByName(const ComponentRegistry::Kind<Base>& kind, co
 
 /// Applies "Name=text" settings as one batch; false (after reporting) for an unknown name or a
 /// text that is not wholly a value of the parameter's type.
-bool applySettings(Configurable& component, const char* what,
-                   const std::vector<std::pair<std::string, std::string>>& settings,
+bool applySettings(Configurable& component, const char* what, const ParameterSettings& settings,
                    std::vector<std::string>& errors) {
     for (const auto& [parameter, text] : settings) {
         if (!component.hasParameter(parameter)) {
@@ -55,19 +54,30 @@ bool applySettings(Configurable& component, const char* what,
 
 }  // namespace
 
-bool BatchComponents::create(const ComponentRegistry& registry, const BatchOptions& options,
+bool BatchComponents::create(const ComponentRegistry& registry, const EvaluateRequest& request,
                              std::vector<std::string>& errors) {
-    const bool calibrates = options.command == "calibrate";
-    model = createByName(registry.simulations, "model", options.model, errors);
-    metric = createByName(registry.metrics, "metric", options.metric, errors);
-    if (calibrates) {
-        calibration = createByName(registry.calibrations, "algorithm", options.algorithm, errors);
+    return createAll(registry, request, nullptr, errors);
+}
+
+bool BatchComponents::create(const ComponentRegistry& registry, const CalibrateRequest& request,
+                             std::vector<std::string>& errors) {
+    return createAll(registry, request, &request, errors);
+}
+
+bool BatchComponents::createAll(const ComponentRegistry& registry, const EvaluateRequest& request,
+                                const CalibrateRequest* calibrate,
+                                std::vector<std::string>& errors) {
+    model = createByName(registry.simulations, "model", request.model, errors);
+    metric = createByName(registry.metrics, "metric", request.metric, errors);
+    if (calibrate) {
+        calibration =
+            createByName(registry.calibrations, "algorithm", calibrate->algorithm, errors);
     }
-    if (!model || !metric || (calibrates && !calibration)) {
+    if (!model || !metric || (calibrate && !calibration)) {
         return false;
     }
-    return applySettings(*model, "model", options.modelSettings, errors) &&
-           applySettings(*metric, "metric", options.metricSettings, errors) &&
-           (!calibration ||
-            applySettings(*calibration, "algorithm", options.algorithmSettings, errors));
+    return applySettings(*model, "model", request.modelSettings, errors) &&
+           applySettings(*metric, "metric", request.metricSettings, errors) &&
+           (!calibrate ||
+            applySettings(*calibration, "algorithm", calibrate->algorithmSettings, errors));
 }

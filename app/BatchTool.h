@@ -4,20 +4,22 @@
 #include <string>
 #include <vector>
 
-/// The headless command-line tool: lists the registered components, describes experiment files,
-/// and evaluates or calibrates a model with the same record, metric and calibration code as the
-/// desktop program. Exit status: 0 success, 1 input that cannot be used, 2 usage error.
+struct CommandLine;
+
+/// The headless command-line tool: parses a command line through the option table and hands it
+/// to the class of its command in app/commands/. Exit statuses are those of ExitStatus.
 class BatchTool {
 public:
     /// `showProgress` switches the progress line on standard error on (for a terminal).
     BatchTool(std::ostream& out, std::ostream& err, bool showProgress)
         : out(out), err(err), showProgress(showProgress) {}
 
-    /// Runs one command given the arguments after the program name.
+    /// Runs one command given the arguments after the program name; its exit status.
     int run(const std::vector<std::string>& arguments);
 
 private:
-    int runCommand(const std::vector<std::string>& arguments);
+    int dispatch(const std::vector<std::string>& arguments);
+    int runCommand(const CommandLine& line);
 
     std::ostream& out;
     std::ostream& err;

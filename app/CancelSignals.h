@@ -15,6 +15,4 @@ public:
 
     /// The signal that asked for the cancel, or 0.
     static int received();
-    /// The exit status for a run ended by that signal: 128 + its number.
-    static int exitStatus() { return 128 + received(); }
 };

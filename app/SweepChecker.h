@@ -8,9 +8,9 @@
 struct SweepRow;
 
 /// Checks rows of a plan before anything runs, with the checks of the calibrate command itself:
-/// the reading options, seed and settings parsed as its command line, the components created
-/// and set up through BatchComponents, and the experiment file read with its options. Each
-/// distinct file and options pair is read once.
+/// the reading options and seed as its command line checks them (see SweepRow::requestError),
+/// the components created and set up through BatchComponents, and the experiment file read with
+/// its options. Each distinct file and options pair is read once.
 class SweepChecker {
 public:
     SweepChecker();
@@ -20,6 +20,9 @@ public:
     bool check(const SweepRow& row, std::string& error);
 
 private:
+    /// Why the row's experiment cannot be read with its options, or empty.
+    const std::string& readError(const SweepRow& row);
+
     ComponentRegistry registry;
     std::map<std::string, std::string> readErrors;  ///< file and options → why unreadable
 };

@@ -6,10 +6,10 @@
 #include <cerrno>
 #include <cstring>
 
-#include "app/SweepResult.h"
+#include "app/SweepFiles.h"
 
 SweepLock::SweepLock(const std::string& folder)
-    : path(SweepFiles::in(folder, "sweep.lock")),
+    : path(SweepFiles::in(folder, SweepFiles::lock)),
       descriptor(open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666)) {}
 
 SweepLock::~SweepLock() {

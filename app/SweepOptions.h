@@ -1,14 +1,12 @@
 #pragma once
 
 #include <string>
-#include <vector>
 
-/// The command line of the sweep and collect commands.
+/// What the sweep and collect commands were asked for.
 struct SweepOptions {
-    std::string command;  ///< sweep or collect
-    std::string plan;     ///< sweep: the plan file
-    std::string out;      ///< the sweep's folder (collect: its argument)
-    int row = 0;          ///< --row: run this row only; 0: every row
+    std::string plan;  ///< sweep: the plan file
+    std::string out;   ///< the sweep's folder (collect: its argument)
+    int row = 0;       ///< --row: run this row only; 0: every row
     /// --jobs: rows at once (a whole sweep) or threads in the calibration (--row); 0: one per
     /// core.
     int jobs = 1;
@@ -23,9 +21,3 @@ struct SweepOptions {
     std::string time;       ///< a Slurm time limit such as 02:00:00; empty: the default
     int cpusPerTask = 1;
 };
-
-/// Parses the arguments after the program name (the first is "sweep" or "collect"). False, with
-/// `error`, for an unknown option, a missing or malformed value, or options that do not go
-/// together.
-bool parseSweepOptions(const std::vector<std::string>& arguments, SweepOptions& options,
-                       std::string& error);

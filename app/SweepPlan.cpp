@@ -1,12 +1,17 @@
 #include "app/SweepPlan.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sstream>
 
+#include "app/CommandLine.h"
+#include "app/CommandLineParser.h"
 #include "app/CsvReader.h"
+#include "app/OptionTable.h"
+#include "app/OptionValues.h"
 
 namespace {
 
@@ -80,9 +85,11 @@ bool splitOptions(const std::string& text, std::vector<std::string>& words, std:
     return true;
 }
 
-// "Name=text; Name=text" into option, "Name=text" argument pairs.
+// "Name=text; Name=text" into option, "Name=text" argument pairs for the log, and into the
+// request's settings.
 bool splitSettings(const char* column, const char* option, const std::string& text,
-                   std::vector<std::string>& arguments, std::string& error) {
+                   std::vector<std::string>& arguments, ParameterSettings& settings,
+                   std::string& error) {
     std::istringstream pairs(text);
     std::string pair;
     while (std::getline(pairs, pair, ';')) {
@@ -91,7 +98,7 @@ bool splitSettings(const char* column, const char* option, const std::string& te
             continue;
         }
         pair = pair.substr(first, pair.find_last_not_of(" \t\r\n") - first + 1);
-        if (pair.find('=') == std::string::npos || pair[0] == '=') {
+        if (!OptionValues::setting(pair, settings)) {
             error = std::string(column) + " needs \"Name=text\" pairs separated by \";\", got \"" +
                     pair + "\"";
             return false;
@@ -100,6 +107,53 @@ bool splitSettings(const char* column, const char* option, const std::string& te
         arguments.push_back(pair);
     }
     return true;
+}
+
+// The options column takes what the info command takes: how the file is read.
+std::string readReading(const SweepRow& row, ReadingOptions& reading) {
+    CommandLine line;
+    std::string error;
+    std::string unknown;
+    if (!CommandLineParser::parseOptions(Command::info, row.readingArguments, 0, line, error,
+                                         &unknown)) {
+        if (unknown.empty()) {
+            return error;
+        }
+        std::string names;
+        for (const OptionTable::Option& option : OptionTable::options()) {
+            if (OptionTable::isReading(option)) {
+                names += (names.empty() ? "" : " ") + std::string(option.name);
+            }
+        }
+        // Messages have always shown the word up to a quote in it.
+        return "the options column takes only reading options (" + names + "), not \"" +
+               unknown.substr(0, unknown.find('"')) + "\".";
+    }
+    if (!CommandLineParser::checkWindow(line.run.experiment.reading, error)) {
+        return error;
+    }
+    reading = line.run.experiment.reading;
+    return std::string();
+}
+
+// The request of a row whose text fields are complete, with the calibrate command line's checks
+// of the reading options and the seed, in that order; the first refusal, or empty.
+std::string buildRequest(SweepRow& row) {
+    CalibrateRequest& request = row.request;
+    request.experiment.file = row.experimentPath;
+    request.model = row.model;
+    request.metric = row.metric;
+    request.algorithm = row.algorithm;
+    std::string error = readReading(row, request.experiment.reading);
+    if (!error.empty()) {
+        return error;
+    }
+    CommandLine seed;
+    if (!CommandLineParser::setOption(Command::calibrate, "--seed", row.seed, seed, error)) {
+        return error;
+    }
+    request.seed = seed.run.seed;
+    return std::string();
 }
 
 // Fills the derived fields of a row whose text fields are set; false, with `error`, for options
@@ -120,11 +174,17 @@ bool completeRow(SweepRow& row, const std::filesystem::path& folder, std::string
             row.readingArguments[i + 1] = resolved(folder, row.readingArguments[i + 1]);
         }
     }
-    return splitSettings("set", "--set", row.set, row.settingArguments, error) &&
-           splitSettings("metric_set", "--metric-set", row.metricSet, row.settingArguments,
-                         error) &&
-           splitSettings("algorithm_set", "--algorithm-set", row.algorithmSet, row.settingArguments,
-                         error);
+    CalibrateRequest& request = row.request;
+    if (!splitSettings("set", "--set", row.set, row.settingArguments, request.modelSettings,
+                       error) ||
+        !splitSettings("metric_set", "--metric-set", row.metricSet, row.settingArguments,
+                       request.metricSettings, error) ||
+        !splitSettings("algorithm_set", "--algorithm-set", row.algorithmSet, row.settingArguments,
+                       request.algorithmSettings, error)) {
+        return false;
+    }
+    row.requestError = buildRequest(row);
+    return true;
 }
 
 }  // namespace
@@ -144,6 +204,30 @@ std::vector<std::string> SweepRow::calibrateArguments() const {
 bool SweepPlan::read(const std::string& planPath, std::vector<std::string>& problems) {
     path = planPath;
     rows.clear();
+    std::string content;
+    if (!load(content, problems)) {
+        return false;
+    }
+    CsvReader reader(std::move(content));
+    std::vector<size_t> order;
+    if (!readHeader(reader, order, problems)) {
+        return false;
+    }
+    const size_t problemsBefore = problems.size();
+    readRows(reader, order, problems);
+    if (!reader.error().empty()) {
+        problems.push_back(path + " line " + std::to_string(reader.line()) + ": " + reader.error() +
+                           ".");
+        return false;
+    }
+    if (rows.empty()) {
+        problems.push_back(path + " lists no runs: it has a header but no rows.");
+        return false;
+    }
+    return problems.size() == problemsBefore;
+}
+
+bool SweepPlan::load(std::string& content, std::vector<std::string>& problems) const {
     std::error_code sizeError;
     const std::uintmax_t bytes = std::filesystem::file_size(path, sizeError);
     if (!sizeError && bytes > largestPlanBytes) {
@@ -151,7 +235,6 @@ bool SweepPlan::read(const std::string& planPath, std::vector<std::string>& prob
         return false;
     }
     std::ifstream file(path, std::ios::binary);
-    std::string content;
     if (file) {
         content.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
     }
@@ -159,7 +242,11 @@ bool SweepPlan::read(const std::string& planPath, std::vector<std::string>& prob
         problems.push_back("Cannot read the plan \"" + path + "\".");
         return false;
     }
-    CsvReader reader(std::move(content));
+    return true;
+}
+
+bool SweepPlan::readHeader(CsvReader& reader, std::vector<size_t>& order,
+                           std::vector<std::string>& problems) const {
     std::vector<std::string> fields;
     if (!reader.next(fields)) {
         problems.push_back(
@@ -168,46 +255,40 @@ bool SweepPlan::read(const std::string& planPath, std::vector<std::string>& prob
                         : " line " + std::to_string(reader.line()) + ": " + reader.error() + "."));
         return false;
     }
-    const int headerLine = reader.line();
-    std::vector<const Column*> order;
-    for (size_t i = 0; i < fields.size(); ++i) {
-        const Column* match = nullptr;
-        for (const Column& column : columns) {
-            if (fields[i] == column.name) {
-                match = &column;
-            }
-        }
-        const std::string where = path + " line " + std::to_string(headerLine) + ": ";
-        if (!match) {
-            problems.push_back(where + "unknown column \"" + fields[i] + "\"; the columns are " +
+    const std::string where = path + " line " + std::to_string(reader.line()) + ": ";
+    for (const std::string& name : fields) {
+        const auto match = std::find_if(std::begin(columns), std::end(columns),
+                                        [&](const Column& column) { return name == column.name; });
+        if (match == std::end(columns)) {
+            problems.push_back(where + "unknown column \"" + name + "\"; the columns are " +
                                columnList() + ".");
             return false;
         }
-        for (const Column* seen : order) {
-            if (seen == match) {
-                problems.push_back(where + "the column \"" + fields[i] + "\" appears twice.");
-                return false;
-            }
+        const size_t index = static_cast<size_t>(match - std::begin(columns));
+        if (std::find(order.begin(), order.end(), index) != order.end()) {
+            problems.push_back(where + "the column \"" + name + "\" appears twice.");
+            return false;
         }
-        order.push_back(match);
+        order.push_back(index);
     }
-    for (const Column& column : columns) {
-        bool present = false;
-        for (const Column* seen : order) {
-            present = present || seen == &column;
-        }
-        if (column.required && !present) {
-            problems.push_back(path + ": the header has no column \"" + column.name +
+    for (size_t index = 0; index < std::size(columns); ++index) {
+        if (columns[index].required &&
+            std::find(order.begin(), order.end(), index) == order.end()) {
+            problems.push_back(path + ": the header has no column \"" + columns[index].name +
                                "\"; a plan needs experiment, model, metric, algorithm and seed.");
             return false;
         }
     }
+    return true;
+}
 
+void SweepPlan::readRows(CsvReader& reader, const std::vector<size_t>& order,
+                         std::vector<std::string>& problems) {
     std::filesystem::path folder = std::filesystem::path(path).parent_path();
     if (folder.empty()) {
         folder = ".";
     }
-    const size_t problemsBefore = problems.size();
+    std::vector<std::string> fields;
     while (reader.next(fields)) {
         SweepRow row;
         row.number = static_cast<int>(rows.size()) + 1;
@@ -220,7 +301,7 @@ bool SweepPlan::read(const std::string& planPath, std::vector<std::string>& prob
                     std::to_string(order.size()) + " columns";
         } else {
             for (size_t i = 0; i < fields.size(); ++i) {
-                row.*(order[i]->field) = fields[i];
+                row.*(columns[order[i]].field) = fields[i];
             }
             row.wellFormed = completeRow(row, folder, error);
         }
@@ -229,14 +310,4 @@ bool SweepPlan::read(const std::string& planPath, std::vector<std::string>& prob
         }
         rows.push_back(std::move(row));
     }
-    if (!reader.error().empty()) {
-        problems.push_back(path + " line " + std::to_string(reader.line()) + ": " + reader.error() +
-                           ".");
-        return false;
-    }
-    if (rows.empty()) {
-        problems.push_back(path + " lists no runs: it has a header but no rows.");
-        return false;
-    }
-    return problems.size() == problemsBefore;
 }

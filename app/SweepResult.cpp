@@ -1,12 +1,12 @@
 #include "app/SweepResult.h"
 
 #include <cmath>
-#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <vector>
 
 #include "app/CsvReader.h"
+#include "app/SweepFiles.h"
 #include "app/SweepPlan.h"
 #include "core/AtomicFile.h"
 #include "core/NumberText.h"
@@ -37,6 +37,14 @@ const PlanField planFields[] = {
 
 std::string cost(const SweepResult& result, double value) {
     return result.hasFigures() ? NumberText::format("%.9g", value) : std::string();
+}
+
+std::string joined(const std::vector<std::string>& names) {
+    std::string text;
+    for (size_t i = 0; i < names.size(); ++i) {
+        text += (i ? "," : "") + names[i];
+    }
+    return text;
 }
 
 bool readNumber(const std::string& text, double& value) {
@@ -119,22 +127,22 @@ bool SweepResult::read(const std::string& path, std::string& error) {
     std::vector<std::string> names;
     std::vector<std::string> fields;
     const bool complete = reader.next(names) && reader.next(fields);
-    const auto malformed = [&](const std::string& what) {
-        error = path + ": " + what + ".";
-        return false;
-    };
+    std::string what;
     if (!complete || !reader.error().empty()) {
-        return malformed(reader.error().empty() ? "not a row result" : reader.error());
+        what = reader.error().empty() ? "not a row result" : reader.error();
+    } else if (joined(names) != header || fields.size() != fieldCount) {
+        what = "not a row result (its header or field count differs)";
+    } else if (takeFields(fields, what)) {
+        return true;
     }
-    std::string expected;
-    for (size_t i = 0; i < names.size(); ++i) {
-        expected += (i ? "," : "") + names[i];
-    }
-    if (expected != header || fields.size() != fieldCount) {
-        return malformed("not a row result (its header or field count differs)");
-    }
+    error = path + ": " + what + ".";
+    return false;
+}
+
+bool SweepResult::takeFields(const std::vector<std::string>& fields, std::string& what) {
     if (!NumberText::isCompleteInt(fields[0]) || std::stoi(fields[0]) < 1) {
-        return malformed("the row number \"" + fields[0] + "\" is not a whole number from 1");
+        what = "the row number \"" + fields[0] + "\" is not a whole number from 1";
+        return false;
     }
     row = std::stoi(fields[0]);
     for (size_t i = 0; i < std::size(planFields); ++i) {
@@ -142,7 +150,8 @@ bool SweepResult::read(const std::string& path, std::string& error) {
     }
     status = fields[10];
     if (status != "done" && status != "failed" && status != "cancelled") {
-        return malformed("the status \"" + status + "\" is none of done, failed, cancelled");
+        what = "the status \"" + status + "\" is none of done, failed, cancelled";
+        return false;
     }
     // A cancelled row holds what it found, or nothing when it was stopped before its first
     // evaluation ended.
@@ -150,23 +159,23 @@ bool SweepResult::read(const std::string& path, std::string& error) {
     const bool figures = status == "done" || !fields[13].empty();
     if (figures && (!readNumber(fields[11], initialCost) || !readNumber(fields[12], bestCost) ||
                     !readNumber(fields[13], count) || count < 0.0 || count != std::floor(count))) {
-        return malformed("a " + status +
-                         " row with figures needs its costs and its number of "
-                         "evaluations");
+        what = "a " + status + " row with figures needs its costs and its number of evaluations";
+        return false;
     }
     evaluations = static_cast<long long>(count);
     if (!readNumber(fields[14], seconds)) {
-        return malformed("the seconds \"" + fields[14] + "\" are not a number");
+        what = "the seconds \"" + fields[14] + "\" are not a number";
+        return false;
     }
     params = fields[15];
     message = fields[16];
     return true;
 }
 
-std::string SweepFiles::rowFile(int row, const char* suffix) {
-    return "row-" + std::to_string(row) + suffix;
-}
-
-std::string SweepFiles::in(const std::string& folder, const std::string& name) {
-    return (std::filesystem::path(folder) / name).string();
+bool SweepResult::recordFailure(const SweepRow& row, const std::string& folder,
+                                const std::string& message, double seconds, std::string& error) {
+    SweepResult result = of(row, "failed");
+    result.message = message;
+    result.seconds = seconds;
+    return result.write(SweepFiles::ofRow(folder, row.number, ".result.csv"), error);
 }

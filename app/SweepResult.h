@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "app/SweepPlanFields.h"
 
@@ -37,12 +38,12 @@ struct SweepResult : SweepPlanFields {
     bool write(const std::string& path, std::string& error) const;
     /// False, with `error` naming the file and what is wrong, for a missing or malformed file.
     bool read(const std::string& path, std::string& error);
-};
+    /// Writes a failed result of `row` into the sweep folder `folder`, for a row that ended
+    /// without writing its own; false, with `error`, when it cannot be written.
+    static bool recordFailure(const SweepRow& row, const std::string& folder,
+                              const std::string& message, double seconds, std::string& error);
 
-/// The files of one sweep folder.
-namespace SweepFiles {
-/// "row-N" followed by `suffix` (".prm", ".trace.csv", ".result.csv", ".log").
-std::string rowFile(int row, const char* suffix);
-/// `name` inside `folder`.
-std::string in(const std::string& folder, const std::string& name);
-}  // namespace SweepFiles
+private:
+    /// Takes the fields of a result line; false, with `what` is wrong, for a malformed one.
+    bool takeFields(const std::vector<std::string>& fields, std::string& what);
+};

@@ -8,8 +8,8 @@
 #include <thread>
 #include <vector>
 
+#include "app/BatchTool.h"
 #include "app/ChildProcess.h"
-#include "app/SweepCommand.h"
 #include "tests/support/ScratchFolder.h"
 
 namespace {
@@ -251,7 +251,7 @@ TEST(Sweep, CollectMergesTheRowsAndSummarizesTheSeeds) {
     std::ostringstream out;
     std::ostringstream err;
     const std::string dir = folder.file("");
-    EXPECT_EQ(SweepCommand(out, err).run({"collect", dir}), 1);
+    EXPECT_EQ(BatchTool(out, err, false).run({"collect", dir}), 1);
     EXPECT_EQ(err.str(), "");
     EXPECT_EQ(readFile(folder.file("results.csv")),
               "row,experiment,model,metric,algorithm,seed,options,set,metric_set,algorithm_set,"

@@ -1,0 +1,142 @@
+#include "app/CommandLineParser.h"
+
+#include "app/CommandCatalog.h"
+#include "app/CommandLine.h"
+#include "app/OptionTable.h"
+
+namespace {
+
+bool store(const OptionTable::Option& option, const std::string& value, CommandLine& line,
+           std::string& error) {
+    if (!option.store(line, value)) {
+        error = std::string(option.name) + " needs " + option.needs + ", got \"" + value + "\".";
+        return false;
+    }
+    line.given.push_back(option.name);
+    return true;
+}
+
+bool fail(std::string& error, const std::string& message) {
+    error = message;
+    return false;
+}
+
+bool checkRun(const CommandLine& line, std::string& error) {
+    const char* name = CommandCatalog::of(line.command).name;
+    if (line.run.model.empty() || line.run.metric.empty()) {
+        return fail(error, name + std::string(" needs --model and --metric."));
+    }
+    if (line.command == Command::calibrate && line.run.algorithm.empty()) {
+        return fail(error, "calibrate needs --algorithm.");
+    }
+    return true;
+}
+
+bool checkSweep(const CommandLine& line, std::string& error) {
+    const SweepOptions& sweep = line.sweep;
+    if (sweep.out.empty()) {
+        return fail(error, "sweep needs --out DIR, the folder of its results.");
+    }
+    if (sweep.slurm && (sweep.row != 0 || line.gave("--jobs"))) {
+        return fail(error,
+                    "--slurm writes a job of every row: it takes --cpus-per-task, not --row or "
+                    "--jobs.");
+    }
+    const bool slurmSettings = line.gave("--partition") || line.gave("--time") ||
+                               line.gave("--cpus-per-task") || line.gave("--max-running");
+    if (!sweep.slurm && (slurmSettings || sweep.submit)) {
+        return fail(error,
+                    "--partition, --time, --cpus-per-task, --max-running and --submit need "
+                    "--slurm.");
+    }
+    if (sweep.force && !sweep.submit) {
+        return fail(error, "--force goes with --submit.");
+    }
+    return true;
+}
+
+// Options that are each fine but do not go together, or one that is missing.
+bool checkTogether(const CommandLine& line, std::string& error) {
+    switch (line.command) {
+        case Command::evaluate:
+        case Command::calibrate:
+            if (!checkRun(line, error)) {
+                return false;
+            }
+            break;
+        case Command::convert:
+            if (line.output.empty()) {
+                return fail(error, "convert needs -o OUT.ana.");
+            }
+            break;
+        case Command::sweep:
+            return checkSweep(line, error);
+        default:
+            break;
+    }
+    return CommandLineParser::checkWindow(line.run.experiment.reading, error);
+}
+
+}  // namespace
+
+namespace CommandLineParser {
+
+bool parse(const std::vector<std::string>& arguments, CommandLine& line, std::string& error) {
+    if (arguments.empty()) {
+        return fail(error, "No command given.");
+    }
+    // help answers only as the whole command line; anything longer is no command.
+    const CommandCatalog::Entry* command = CommandCatalog::named(arguments[0]);
+    if (!command || command->id == Command::help) {
+        return fail(error, "Unknown command \"" + arguments[0] + "\"; the commands are " +
+                               CommandCatalog::names(CommandCatalog::all(), " and ") + ".");
+    }
+    line.command = command->id;
+    std::size_t first = 1;
+    if (command->operand) {
+        if (arguments.size() < 2 || arguments[1].rfind("--", 0) == 0) {
+            return fail(error, std::string(command->name) + " needs " + command->operand + ".");
+        }
+        command->takeOperand(line, arguments[1]);
+        first = 2;
+    }
+    return parseOptions(command->id, arguments, first, line, error) && checkTogether(line, error);
+}
+
+bool parseOptions(Command command, const std::vector<std::string>& words, std::size_t first,
+                  CommandLine& line, std::string& error, std::string* unknown) {
+    for (std::size_t i = first; i < words.size(); ++i) {
+        const std::string& name = words[i];
+        const OptionTable::Option* option = OptionTable::find(name, command);
+        if (!option) {
+            if (unknown) {
+                *unknown = name;
+            }
+            return fail(error, "Unknown option \"" + name + "\" for " +
+                                   CommandCatalog::of(command).name + ".");
+        }
+        if (!option->isFlag() && i + 1 >= words.size()) {
+            return fail(error, name + " needs a value.");
+        }
+        if (!store(*option, option->isFlag() ? std::string() : words[++i], line, error)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool setOption(Command command, const std::string& name, const std::string& value,
+               CommandLine& line, std::string& error) {
+    const OptionTable::Option* option = OptionTable::find(name, command);
+    return option ? store(*option, value, line, error)
+                  : fail(error, "Unknown option \"" + name + "\".");
+}
+
+bool checkWindow(const ReadingOptions& reading, std::string& error) {
+    if (reading.from > reading.to) {
+        return fail(error, "--from must not be after --to.");
+    }
+    return true;
+}
+
+}  // namespace CommandLineParser

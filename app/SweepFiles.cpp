@@ -1,0 +1,19 @@
+#include "app/SweepFiles.h"
+
+#include <filesystem>
+
+namespace SweepFiles {
+
+std::string rowFile(int row, const char* suffix) {
+    return "row-" + std::to_string(row) + suffix;
+}
+
+std::string in(const std::string& folder, const std::string& name) {
+    return (std::filesystem::path(folder) / name).string();
+}
+
+std::string ofRow(const std::string& folder, int row, const char* suffix) {
+    return in(folder, rowFile(row, suffix));
+}
+
+}  // namespace SweepFiles
