@@ -11,7 +11,7 @@
 #include "core/Random.h"
 #include "data/Experiment.h"
 #include "data/ExperimentLoader.h"
-#include "data/Record.h"
+#include "run/Record.h"
 #include "metrics/Difference.h"
 #include "models/Simulation.h"
 

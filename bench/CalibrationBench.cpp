@@ -4,7 +4,7 @@
 
 #include "BenchScenes.h"
 #include "calibration/Greedy.h"
-#include "data/Record.h"
+#include "run/Record.h"
 #include "metrics/Difference.h"
 #include "models/Dummy.h"
 #include "models/PedestrianV.h"

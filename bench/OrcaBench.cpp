@@ -6,7 +6,7 @@
 
 #include "BenchScenes.h"
 #include "core/Vec2.h"
-#include "data/Record.h"
+#include "run/Record.h"
 #include "metrics/Difference.h"
 #include "models/SimulationRVO2.h"
 #include "models/orca/OrcaEngine.h"

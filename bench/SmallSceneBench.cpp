@@ -6,7 +6,7 @@
 
 #include "BenchScenes.h"
 #include "core/Random.h"
-#include "data/Record.h"
+#include "run/Record.h"
 #include "metrics/Difference.h"
 #include "models/Dummy.h"
 #include "models/PedestrianV.h"

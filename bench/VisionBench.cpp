@@ -2,7 +2,7 @@
 
 #include "BenchScenes.h"
 #include "core/Random.h"
-#include "data/Record.h"
+#include "run/Record.h"
 #include "metrics/Difference.h"
 #include "models/PedestrianV.h"
 #include "models/SimulationGeneric.h"

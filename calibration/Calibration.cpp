@@ -8,7 +8,7 @@
 #include "calibration/EvaluationPool.h"
 #include "core/NumberText.h"
 #include "core/Random.h"
-#include "data/Record.h"
+#include "run/Record.h"
 #include "metrics/Metric.h"
 #include "models/Simulation.h"
 
@@ -17,28 +17,22 @@ Calibration::Calibration() : console(&std::cout) {}
 void Calibration::setRecord(Record* bound) {
     record = bound;
     evaluations = 0;
-    entries.clear();
+    space = ParameterSpace();
     count = 0;
     if (!record || !record->boundSimulation()) {
         return;
     }
-    const std::vector<PDF> distributions = record->boundSimulation()->parameterDistributionsCopy();
-    const int P = record->simulatedCount;
-    for (size_t k = 0; k < distributions.size(); ++k) {
-        for (int i = 0; i < P; ++i) {
-            ParameterEntry entry;
-            entry.target = record->parameterMatrix + i * record->parameterCount + k;
-            entry.samples = 20;
-            entry.distribution = distributions[k];
-            entry.best = *entry.target;
-            entries.push_back(entry);
-        }
-        ++count;
-    }
+    space = ParameterSpace::perPedestrian(
+        table(), record->boundSimulation()->parameterDistributionsCopy(), record->simulatedCount);
+    count = space.columns();
 }
 
 int Calibration::pedestrians() const {
     return record ? record->simulatedCount : 0;
+}
+
+ParameterTable Calibration::table() const {
+    return record->parameters();
 }
 
 float Calibration::evaluationCost() {
@@ -74,12 +68,19 @@ bool Calibration::startsFrom(float value) {
 int Calibration::evaluationCosts(int trials, const std::function<void(int, float*)>& fill,
                                  std::vector<float>& costs) {
     costs.assign(static_cast<size_t>(trials), std::numeric_limits<float>::quiet_NaN());
+    // A trial's values go into a table through the space, on whichever thread evaluates it.
+    const auto fillTable = [&](int trial, ParameterTable target) {
+        std::vector<float> values(static_cast<size_t>(space.rows()) *
+                                  static_cast<size_t>(space.columns()));
+        fill(trial, values.data());
+        space.writeAll(target, values.data());
+    };
     if (!pool) {
         for (int i = 0; i < trials; ++i) {
             if (cancelled()) {
                 return i;
             }
-            fill(i, record->parameterMatrix);
+            fillTable(i, table());
             costs[static_cast<size_t>(i)] = evaluationCost();
         }
         return trials;
@@ -88,7 +89,7 @@ int Calibration::evaluationCosts(int trials, const std::function<void(int, float
     const unsigned long long first = evaluations;
     const unsigned runSeed = usedSeed;
     const int done = pool->evaluate(
-        trials, fill,
+        trials, fillTable,
         [first, runSeed](int i) {
             return Random::streamSeed(runSeed, first + static_cast<unsigned long long>(i) + 1);
         },
@@ -132,7 +133,7 @@ void Calibration::report(std::ostream& stream) const {
     for (int k = 0; k < count; ++k) {
         stream << "%%parameter_" << k << "\n";
         for (int i = 0; i < P; ++i) {
-            stream << "    " << entries[static_cast<size_t>(k) * P + i].best << "\n";
+            stream << "    " << space.entries[static_cast<size_t>(k) * P + i].best << "\n";
         }
     }
 }

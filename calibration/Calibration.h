@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "calibration/ParameterSpace.h"
 #include "core/Configurable.h"
 #include "core/PDF.h"
 
@@ -13,19 +14,13 @@ class EvaluationPool;
 class Metric;
 class Record;
 
-/// One calibrated value: a pedestrian's value of one distributed model parameter, held in a cell
-/// of the record's parameter matrix, which the algorithms write trial values into in place.
-struct ParameterEntry {
-    float* target = nullptr;  ///< the matrix cell; not owned
-    int samples = 20;         ///< trial draws per greedy pass
-    PDF distribution;         ///< the parameter's distribution
-    float best = 0.0f;        ///< best value seen
-};
+/// One calibrated value: a pedestrian's value of one distributed model parameter.
+using ParameterEntry = ParameterSpace::Entry;
 
-/// Abstract base of the parameter-optimisation algorithms. It owns the entry list (parameter-
-/// major: entry k × P + i is pedestrian i's value of parameter k), the binding to the record and
-/// the metric, the best cost, the console conventions and the best-parameter report. The
-/// algorithms derive virtually, so that a hybrid has one of each.
+/// Abstract base of the parameter-optimisation algorithms. It owns the parameter space searched
+/// (parameter-major: entry k × P + i is pedestrian i's value of parameter k), the binding to the
+/// record and the metric, the best cost, the console conventions and the best-parameter report.
+/// Trial values go into the record's parameter table in place, through the space.
 class Calibration : public Configurable {
 public:
     Calibration();
@@ -38,7 +33,7 @@ public:
     /// best equals its cell, and cost holds the metric's value of one last run with them.
     virtual void calibrate() = 0;
 
-    /// Binds the record and rebuilds the entries from its model's distributions and matrix.
+    /// Binds the record and rebuilds the space from its model's distributions and table.
     void setRecord(Record* bound);
     void setMetric(Metric* bound) { metric = bound; }
     /// Writes the best-parameter report.
@@ -84,7 +79,8 @@ public:
     /// than this would only wait.
     virtual int mostEvaluationsAtOnce() const { return 1; }
 
-    std::vector<ParameterEntry> entries;
+    /// The values searched, one per pedestrian and distributed parameter.
+    ParameterSpace space;
     Record* record = nullptr;
     int count = 0;       ///< distributed parameters taken from the model
     float cost = -1.0f;  ///< best cost of the last calibration
@@ -103,13 +99,19 @@ protected:
     /// Resets the record (the matrix values go to the agents) and lets the metric run and score
     /// it once.
     float evaluationCost();
+    /// The record's parameter table, which trial values go into.
+    ParameterTable table() const;
+    /// Entry `e`'s value in the record's table.
+    float valueOf(std::size_t e) const { return space.value(table(), e); }
+    /// Puts `value` into the record's table as entry `e`.
+    void setValue(std::size_t e, float value) const { space.write(table(), e, value); }
     /// False, with failure set, when the run refuses a non-finite starting cost (see
     /// refuseNonFiniteStart) and `cost`, that of the starting values, is one.
     bool startsFrom(float cost);
-    /// The costs of `count` trials that do not depend on each other: trial i's whole parameter
-    /// matrix is what fill(i, matrix) writes. With a pool they run at once; without one, one
-    /// after another in the record's own matrix, exactly as evaluationCost does. Either way
-    /// onEvaluation sees them in trial order.
+    /// The costs of `count` trials that do not depend on each other: trial i's whole set of
+    /// searched values (rows × columns of the space, row after row) is what fill(i, values)
+    /// writes. With a pool they run at once; without one, one after another in the record's own
+    /// table, exactly as evaluationCost does. Either way onEvaluation sees them in trial order.
     /// After a cancel request no further trial starts: the trials evaluated are always the
     /// first ones, and their number is returned.
     int evaluationCosts(int count, const std::function<void(int, float*)>& fill,

@@ -10,7 +10,7 @@
 
 #include "calibration/Calibration.h"
 #include "core/ThreadGroup.h"
-#include "data/Record.h"
+#include "run/Record.h"
 #include "metrics/Evaluation.h"
 #include "metrics/Metric.h"
 #include "models/Simulation.h"
@@ -50,15 +50,11 @@ bool runCalibration(Record& record, Simulation& reference, Metric& metric, Calib
                     std::ostream& reportOut, int jobs, const EvaluationPool::Factory& instances) {
     calibration.failure.clear();
     std::unique_ptr<EvaluationPool> pool;
-    const std::vector<float> before(
-        record.parameterMatrix,
-        record.parameterMatrix + record.simulatedCount * record.parameterCount);
+    const std::vector<float> before = record.parameters().values();
     try {
         scoreReferenceFirst(record, reference, metric);
         calibration.verbose = true;
         calibration.refuseNonFiniteStart = true;
-        calibration.entries.clear();
-        calibration.count = 0;
         calibration.setRecord(&record);
         calibration.setMetric(&metric);
         if (startThreads(record, calibration, jobs, instances, pool)) {
@@ -70,7 +66,9 @@ bool runCalibration(Record& record, Simulation& reference, Metric& metric, Calib
     }
     calibration.pool = nullptr;
     if (!calibration.failure.empty()) {
-        std::copy(before.begin(), before.end(), record.parameterMatrix);
+        std::vector<float>& values = record.parameters().values();
+        std::copy(before.begin(), before.begin() + std::min(before.size(), values.size()),
+                  values.begin());
         calibration.cost = std::numeric_limits<float>::quiet_NaN();
         return false;
     }

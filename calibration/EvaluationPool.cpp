@@ -4,7 +4,7 @@
 
 #include "calibration/ComponentRegistry.h"
 #include "core/Random.h"
-#include "data/Record.h"
+#include "run/Record.h"
 #include "metrics/Metric.h"
 #include "models/Simulation.h"
 
@@ -94,7 +94,7 @@ void EvaluationPool::work(Worker& worker) {
             const unsigned seed = (*seeds)(trial);
             guard.unlock();
             Record& record = worker.record;
-            fillTrial(trial, record.parameterMatrix);
+            fillTrial(trial, record.parameters());
             record.reset();
             Random::seed(seed);
             const float cost = worker.instances.metric->evaluate(&record);

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "core/ParameterTable.h"
 #include "core/ThreadGroup.h"
 
 class ComponentRegistry;
@@ -27,8 +28,8 @@ public:
         std::unique_ptr<Metric> metric;
     };
     using Factory = std::function<Instances()>;
-    /// Writes trial i's whole parameter matrix into `matrix`.
-    using Fill = std::function<void(int trial, float* matrix)>;
+    /// Writes trial i's parameter values into a worker's parameter table.
+    using Fill = std::function<void(int trial, ParameterTable table)>;
 
     /// Builds `threads` workers (at least 2, at most ThreadGroup::most; instances are made on the
     /// calling thread) and starts them waiting for work. When the system refuses a thread,
@@ -38,7 +39,7 @@ public:
     EvaluationPool(const EvaluationPool&) = delete;
     EvaluationPool& operator=(const EvaluationPool&) = delete;
 
-    /// Evaluates `count` trials and returns when they are done: a worker fills its matrix with
+    /// Evaluates `count` trials and returns when they are done: a worker fills its table with
     /// trial i, resets its record, seeds its thread's generator with seeds(i) and lets its
     /// metric run and score the record; costs[i] is the score. Trials are started in order;
     /// once `stop` is set no further trial starts. Returns the number evaluated (the first

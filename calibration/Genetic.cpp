@@ -9,7 +9,7 @@
 #include "core/NumberText.h"
 #include "core/Random.h"
 #include "core/SystemMemory.h"
-#include "data/Record.h"
+#include "run/Record.h"
 
 namespace {
 // Cost given to a genome whose evaluation is not a number, so that it ranks last.
@@ -107,8 +107,8 @@ bool Genetic::allocate(Run& run) {
 void Genetic::calibrate() {
     clampSettings();
     Run run;
-    run.P = pedestrians();
-    run.C = count;
+    run.P = space.rows();
+    run.C = space.columns();
     run.G = run.P * run.C;
     if (!allocate(run)) {
         return;
@@ -116,14 +116,13 @@ void Genetic::calibrate() {
     banner();
     seedGenerator();
 
-    float* const matrix = record->parameterMatrix;
-    std::copy(matrix, matrix + run.G, run.genome(0));
+    // A genome holds a set of searched values, laid out as the space lays them out.
+    space.readAll(table(), run.genome(0));
     for (int i = 1; i < N; ++i) {
         float* genes = run.genome(i);
         for (int p = 0; p < run.P; ++p) {
             for (int j = 0; j < run.C; ++j) {
-                genes[p * run.C + j] =
-                    entries[static_cast<size_t>(j) * run.P + p].distribution.sample();
+                genes[p * run.C + j] = space.entry(p, j).distribution.sample();
             }
         }
     }
@@ -207,11 +206,10 @@ void Genetic::calibrate() {
     }
 
     const float* bestGenes = run.genome(run.order[0]);
+    space.writeAll(table(), bestGenes);
     for (int p = 0; p < run.P; ++p) {
         for (int j = 0; j < run.C; ++j) {
-            ParameterEntry& entry = entries[static_cast<size_t>(j) * run.P + p];
-            *entry.target = bestGenes[p * run.C + j];
-            entry.best = *entry.target;
+            space.entry(p, j).best = bestGenes[p * run.C + j];
         }
     }
     cost = evaluationCost();
@@ -225,7 +223,7 @@ void Genetic::rebuild(Run& run, int genome) const {
         for (int j = 0; j < run.C; ++j) {
             // The distribution of a parameter is that of its first entry; all entries of one
             // parameter carry the same one.
-            const PDF& distribution = entries[static_cast<size_t>(j) * run.P].distribution;
+            const PDF& distribution = space.entry(0, j).distribution;
             float& gene = genes[p * run.C + j];
             if (!chance(a)) {
                 continue;

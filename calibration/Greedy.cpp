@@ -1,7 +1,7 @@
 #include "calibration/Greedy.h"
 
 #include "core/NumberText.h"
-#include "data/Record.h"
+#include "run/Record.h"
 
 #include <algorithm>
 #include <iostream>
@@ -10,7 +10,7 @@
 void Greedy::calibrate() {
     banner();
     seedGenerator();
-    const size_t E = entries.size();
+    const size_t E = space.size();
     float current = evaluationCost();
     if (!startsFrom(current)) {
         return;
@@ -20,26 +20,26 @@ void Greedy::calibrate() {
         const float start = current;
         float best = current;
         for (size_t e = 0; e < E && !cancelled(); ++e) {
-            ParameterEntry& entry = entries[e];
+            ParameterEntry& entry = space.entries[e];
             if (verbose) {
                 out() << "\r    Parameter: " << e + 1 << " / " << E;
             }
             out().flush();
             position(NumberText::format("pass %d, entry %zu of %zu", pass, e + 1, E));
             if (pool) {
-                tryAtOnce(entry, best);
+                tryAtOnce(e, best);
             } else {
                 for (int s = 0; s < entry.samples && !cancelled(); ++s) {
-                    *entry.target = entry.distribution.sample();
+                    setValue(e, entry.distribution.sample());
                     const float trial = evaluationCost();
                     // A NaN trial never counts as better.
                     if (best > trial) {
                         best = trial;
-                        entry.best = *entry.target;
+                        entry.best = valueOf(e);
                     }
                 }
             }
-            *entry.target = entry.best;
+            setValue(e, entry.best);
         }
         if (verbose) {
             out() << "\n";
@@ -55,28 +55,31 @@ void Greedy::calibrate() {
 
 int Greedy::mostEvaluationsAtOnce() const {
     int most = 1;
-    for (const ParameterEntry& entry : entries) {
+    for (const ParameterEntry& entry : space.entries) {
         most = std::max(most, entry.samples);
     }
     return most;
 }
 
-void Greedy::tryAtOnce(ParameterEntry& entry, float& best) {
+void Greedy::tryAtOnce(size_t e, float& best) {
+    ParameterEntry& entry = space.entries[e];
     // The samples are drawn first, in the order the trials would draw them one by one; then
     // the kept value is chosen by the same rule, in the same order.
     std::vector<float> values(static_cast<size_t>(std::max(entry.samples, 0)));
     for (float& value : values) {
         value = entry.distribution.sample();
     }
-    const float* const base = record->parameterMatrix;
-    const size_t cells = static_cast<size_t>(record->simulatedCount) * record->parameterCount;
-    const std::ptrdiff_t cell = entry.target - base;
+    // Every trial holds the current values but for this entry's.
+    std::vector<float> base(static_cast<size_t>(space.rows()) *
+                            static_cast<size_t>(space.columns()));
+    space.readAll(table(), base.data());
+    const size_t cell = space.valueIndex(entry.row, entry.column);
     std::vector<float> costs;
     const int done = evaluationCosts(
         static_cast<int>(values.size()),
-        [&](int i, float* matrix) {
-            std::copy(base, base + cells, matrix);
-            matrix[cell] = values[static_cast<size_t>(i)];
+        [&](int i, float* trial) {
+            std::copy(base.begin(), base.end(), trial);
+            trial[cell] = values[static_cast<size_t>(i)];
         },
         costs);
     for (size_t i = 0; i < static_cast<size_t>(done); ++i) {

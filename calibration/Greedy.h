@@ -14,6 +14,6 @@ public:
     int mostEvaluationsAtOnce() const override;
 
 private:
-    /// An entry's trials, evaluated at once by the pool.
-    void tryAtOnce(ParameterEntry& entry, float& best);
+    /// Entry `e`'s trials, evaluated at once by the pool.
+    void tryAtOnce(size_t e, float& best);
 };

@@ -6,7 +6,7 @@
 
 #include "core/NumberText.h"
 #include "core/Random.h"
-#include "data/Record.h"
+#include "run/Record.h"
 
 SimulatedAnnealing::SimulatedAnnealing() {
     name = "Simulated Annealing";
@@ -35,9 +35,9 @@ bool SimulatedAnnealing::accepts(float current, float trial, float temperature) 
 
 void SimulatedAnnealing::calibrate() {
     clampSettings();
-    const size_t E = static_cast<size_t>(pedestrians()) * static_cast<size_t>(count);
+    const size_t E = space.size();
+    // The values before a trial, to go back to when it is not accepted.
     std::vector<float> saved(E);
-    float* const matrix = record->parameterMatrix;
     banner();
     seedGenerator();
     float current = evaluationCost();
@@ -51,21 +51,21 @@ void SimulatedAnnealing::calibrate() {
         costLine(best);
         const float temperature = static_cast<float>(K - stall) / static_cast<float>(K);
         for (size_t e = 0; e < E && !cancelled(); ++e) {
-            ParameterEntry& entry = entries[e];
+            ParameterEntry& entry = space.entries[e];
             position(NumberText::format("pass %d, temperature %g, entry %zu of %zu", pass,
                                         static_cast<double>(temperature), e + 1, E));
             for (int trial = 0; trial < K && !cancelled(); ++trial) {
-                std::copy(matrix, matrix + E, saved.begin());
-                *entry.target = entry.distribution.sample();
+                space.readAll(table(), saved.data());
+                setValue(e, entry.distribution.sample());
                 const float c = evaluationCost();
                 if (accepts(current, c, temperature)) {
                     current = c;
                 } else {
-                    std::copy(saved.begin(), saved.end(), matrix);
+                    space.writeAll(table(), saved.data());
                 }
                 if (best > current) {
-                    for (ParameterEntry& snapshot : entries) {
-                        snapshot.best = *snapshot.target;
+                    for (size_t s = 0; s < E; ++s) {
+                        space.entries[s].best = valueOf(s);
                     }
                     best = current;
                 }
@@ -81,8 +81,8 @@ void SimulatedAnnealing::calibrate() {
             break;
         }
     }
-    for (ParameterEntry& entry : entries) {
-        *entry.target = entry.best;
+    for (size_t s = 0; s < E; ++s) {
+        setValue(s, space.entries[s].best);
     }
     cost = evaluationCost();
 }

@@ -1,6 +1,6 @@
 #include "metrics/Evaluation.h"
 
-#include "data/Record.h"
+#include "run/Record.h"
 #include "metrics/Metric.h"
 
 void scoreReferenceFirst(Record& record, Simulation& reference, Metric& metric) {

@@ -2,7 +2,7 @@
 
 #include <limits>
 
-#include "data/Record.h"
+#include "run/Record.h"
 
 bool Metric::runRecord(Record* record) {
     if (!record || !record->boundExperiment() || !record->boundSimulation()) {

@@ -2,8 +2,8 @@
 
 #include <memory>
 
-#include "data/PresenceTimeline.h"
 #include "metrics/TrajectoryAccess.h"
+#include "run/OneStepPrediction.h"
 
 ProgressiveDifference::ProgressiveDifference() {
     name = "Progressive Difference";
@@ -44,57 +44,7 @@ float ProgressiveDifference::score(Record* record, std::vector<float>* parts) {
             (*parts)[static_cast<size_t>(j)] += dvx * dvx + dvy * dvy;
         }
     };
-    if (data.partial && data.F > 1) {
-        // Pedestrians who come and go: a prediction from frame k − 1 to k is made and scored
-        // for those present on both; everybody else is out of the scene for that step. Only
-        // those who come and go are told so, and only the present are placed and scored, so
-        // that a long recording costs in its samples.
-        const auto predicted = [&data](int j, int k) {
-            return data.first(j) <= k - 1 && k <= data.last(j);
-        };
-        const PresenceTimeline timeline(data.experiment, data.n);
-        for (int j = 0; j < data.n; ++j) {
-            simulation.setPresent(j, predicted(j, 1));
-        }
-        for (int k = 1; k < data.F; ++k) {
-            if (k > 1) {
-                for (const int j : timeline.leaving(k - 1)) {
-                    if (predicted(j, k - 1)) {
-                        simulation.setPresent(j, false);
-                    }
-                }
-                for (const int j : timeline.entering(k - 1)) {
-                    if (predicted(j, k)) {
-                        simulation.setPresent(j, true);
-                    }
-                }
-            }
-            const std::vector<int>& present = simulation.presentAgents();
-            for (const int j : present) {
-                if (j < data.n) {
-                    simulation.setPosition(j, data.xe(j, k - 1), data.ye(j, k - 1));
-                    simulation.setVelocity(j, data.vxe(j, k - 1), data.vye(j, k - 1));
-                }
-            }
-            simulation.step(dt);
-            for (const int j : simulation.presentAgents()) {
-                if (j < data.n) {
-                    addError(j, k);
-                }
-            }
-        }
-    } else {
-        for (int k = 1; k < data.F; ++k) {
-            for (int j = 0; j < data.n; ++j) {
-                simulation.setPosition(j, data.xe(j, k - 1), data.ye(j, k - 1));
-                simulation.setVelocity(j, data.vxe(j, k - 1), data.vye(j, k - 1));
-            }
-            simulation.step(dt);
-            for (int j = 0; j < data.n; ++j) {
-                addError(j, k);
-            }
-        }
-    }
+    OneStepPrediction(simulation, data.experiment, data.n).run(dt, addError);
     // Divided by F × n (by the present samples when pedestrians come and go), not by the
     // frames compared. No agents or no frames give 0 / 0.
     const float samples = data.partial ? static_cast<float>(data.presentSamples())

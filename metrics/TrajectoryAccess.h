@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "data/Experiment.h"
-#include "data/Record.h"
+#include "run/Record.h"
 #include "models/Simulation.h"
 
 /// What a metric reads of a record after a run: n simulated agents over F frames, measured and

@@ -6,6 +6,7 @@
 
 #include "core/Configurable.h"
 #include "core/PDF.h"
+#include "core/ParameterTable.h"
 #include "models/PresentList.h"
 
 class StepThreads;
@@ -98,6 +99,8 @@ public:
 
     /// A copy of the parameter distributions, for drawing values.
     std::vector<PDF> parameterDistributionsCopy() const { return parameterDistributions; }
+    /// agentParameters by (agent, parameter).
+    ParameterTable parameterTable() { return ParameterTable(agentParameters, agentParameterCount); }
 
     float displayPosition = 0.0f;  ///< fraction of the recorded run that the view shows
     int agentCount = 0;

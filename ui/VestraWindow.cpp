@@ -23,7 +23,7 @@
 #include "data/Experiment.h"
 #include "data/ExperimentLoader.h"
 #include "data/Parser.h"
-#include "data/Record.h"
+#include "run/Record.h"
 #include "metrics/Evaluation.h"
 #include "metrics/Metric.h"
 #include "models/Dummy.h"

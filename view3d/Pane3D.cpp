@@ -9,7 +9,7 @@
 #include <cmath>
 
 #include "data/Experiment.h"
-#include "data/Record.h"
+#include "run/Record.h"
 #include "models/Simulation.h"
 
 namespace {

@@ -13,7 +13,7 @@
 #include "app/Vestra.h"
 #include "data/Experiment.h"
 #include "data/ParserANA.h"
-#include "data/Record.h"
+#include "run/Record.h"
 #include "metrics/Difference.h"
 #include "metrics/Evaluation.h"
 #include "models/Dummy.h"

@@ -6,7 +6,7 @@
 
 #include "data/Experiment.h"
 #include "data/Parser.h"
-#include "data/Record.h"
+#include "run/Record.h"
 #include "metrics/Difference.h"
 #include "models/Simulation.h"
 

@@ -41,8 +41,8 @@ struct CalibrationRun {
 // the cost is the metric's value of a fresh run with them.
 template <class Algorithm>
 void expectFinishedContract(CalibrationRun<Algorithm>& run) {
-    for (const ParameterEntry& entry : run.algorithm.entries) {
-        EXPECT_EQ(*entry.target, entry.best);
+    for (const ParameterEntry& entry : run.algorithm.space.entries) {
+        EXPECT_EQ(run.scene.record.parameters().at(entry.row, entry.column), entry.best);
     }
     EXPECT_EQ(run.algorithm.cost, run.scene.evaluate());
 }
@@ -67,21 +67,22 @@ TEST(Calibration, EntriesAreParameterMajorPointersIntoTheMatrix) {
     scene.record.prepare();
     greedy.setRecord(&scene.record);
     const int P = 6;
-    ASSERT_EQ(greedy.entries.size(), 3u * P);
+    ASSERT_EQ(greedy.space.entries.size(), 3u * P);
     EXPECT_EQ(greedy.count, 3);
-    EXPECT_EQ(greedy.entries[2 * P + 5].target, scene.record.parameterMatrix + 5 * 3 + 2);
-    EXPECT_EQ(greedy.entries[2 * P + 5].best, 0.75f);
-    EXPECT_EQ(greedy.entries[2 * P + 5].samples, 20);
-    EXPECT_EQ(greedy.entries[2 * P + 5].distribution.kind, PDF::NORMAL);
-    EXPECT_EQ(greedy.entries[P].best, 0.25f);
+    EXPECT_EQ(greedy.space.entries[2 * P + 5].row, 5);
+    EXPECT_EQ(greedy.space.entries[2 * P + 5].column, 2);
+    EXPECT_EQ(greedy.space.entries[2 * P + 5].best, 0.75f);
+    EXPECT_EQ(greedy.space.entries[2 * P + 5].samples, 20);
+    EXPECT_EQ(greedy.space.entries[2 * P + 5].distribution.kind, PDF::NORMAL);
+    EXPECT_EQ(greedy.space.entries[P].best, 0.25f);
 }
 
 TEST(Calibration, ReportForOneParameterAndTwoPedestrians) {
     SpeedScene scene({1.0f, 1.0f});
     Greedy greedy;
     greedy.setRecord(&scene.record);
-    greedy.entries[0].best = 1.5f;
-    greedy.entries[1].best = 0.333333343f;
+    greedy.space.entries[0].best = 1.5f;
+    greedy.space.entries[1].best = 0.333333343f;
     greedy.cost = 0.012345678f;
     std::ostringstream report;
     greedy.report(report);
@@ -110,8 +111,8 @@ TEST(Greedy, ImprovesWritesBackAndKeepsTheContract) {
     EXPECT_LT(run.algorithm.cost, initial);
     expectFinishedContract(run);
     // The walkers move at 1.0 and 1.4 m/s; the search comes close to both.
-    EXPECT_NEAR(*run.algorithm.entries[0].target, 1.0f, 0.1f);
-    EXPECT_NEAR(*run.algorithm.entries[1].target, 1.4f, 0.1f);
+    EXPECT_NEAR(run.scene.record.parameters().at(0, 0), 1.0f, 0.1f);
+    EXPECT_NEAR(run.scene.record.parameters().at(1, 0), 1.4f, 0.1f);
 }
 
 TEST(Greedy, ConsoleShowsTheBannerCostsAndProgressCounter) {
@@ -136,12 +137,12 @@ TEST(Greedy, WithoutEntriesEvaluatesTwiceAndStops) {
 TEST(Greedy, StopsAfterAPassWithoutImprovement) {
     CalibrationRun<Greedy> run({1.0f});
     // A range of width zero always draws the value already held: nothing can improve.
-    run.algorithm.entries[0].distribution = PDF(0.5f, 0.5f, PDF::UNIFORM, 0, 0);
+    run.algorithm.space.entries[0].distribution = PDF(0.5f, 0.5f, PDF::UNIFORM, 0, 0);
     int evaluations = 0;
     run.algorithm.onEvaluation = [&](float) { ++evaluations; };
     run.algorithm.calibrate();
     EXPECT_EQ(evaluations, 1 + 20 + 1);  // initial, one pass of 20 trials, fresh evaluation
-    EXPECT_EQ(*run.algorithm.entries[0].target, 0.5f);
+    EXPECT_EQ(run.scene.record.parameters().at(0, 0), 0.5f);
 }
 
 TEST(Calibration, SameSeedGivesTheSameOutputByteForByte) {
@@ -550,8 +551,8 @@ TEST(Cancel, ARunStoppedMidwayEndsLikeAFinishedOneWithTheBestFound) {
         // No trial starts after the request; the ones running finish, then one last evaluation.
         EXPECT_LE(algorithm->evaluationCount(), static_cast<unsigned long long>(c.cancelAfter) + 3);
         EXPECT_EQ(report.str().rfind("\n# Cancelled after ", 0), 0u) << report.str();
-        for (const ParameterEntry& entry : algorithm->entries) {
-            EXPECT_EQ(*entry.target, entry.best);
+        for (const ParameterEntry& entry : algorithm->space.entries) {
+            EXPECT_EQ(scene.record.parameters().at(entry.row, entry.column), entry.best);
         }
         Difference fresh;
         scene.record.reset();

@@ -9,7 +9,7 @@
 #include "calibration/Genetic.h"
 #include "data/Experiment.h"
 #include "data/ParserANA.h"
-#include "data/Record.h"
+#include "run/Record.h"
 #include "models/Dummy.h"
 #include "models/SimulationBoids.h"
 #include "models/SimulationGeneric.h"

@@ -11,7 +11,7 @@
 #include "data/ConfigurationParser.h"
 #include "data/Experiment.h"
 #include "data/ParserANA.h"
-#include "data/Record.h"
+#include "run/Record.h"
 #include "models/PedestrianV.h"
 #include "models/SimulationGeneric.h"
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "data/Experiment.h"
-#include "data/Record.h"
+#include "run/Record.h"
 #include "metrics/Difference.h"
 #include "metrics/InterPedDist.h"
 #include "metrics/Metric.h"

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "data/Experiment.h"
-#include "data/Record.h"
+#include "run/Record.h"
 #include "metrics/Metric.h"
 #include "metrics/ProgressiveDifference.h"
 #include "metrics/Vorticity.h"

@@ -11,7 +11,7 @@
 
 #include "core/Random.h"
 #include "data/Experiment.h"
-#include "data/Record.h"
+#include "run/Record.h"
 #include "models/CrowdEngine.h"
 #include "models/SimulationBoids.h"
 #include "models/SimulationHelbing.h"

@@ -9,7 +9,7 @@
 
 #include "core/PDF.h"
 #include "data/Experiment.h"
-#include "data/Record.h"
+#include "run/Record.h"
 #include "metrics/Difference.h"
 #include "models/SimulationRVO2.h"
 #include "models/orca/OrcaAgent.h"

@@ -13,7 +13,7 @@
 #include "core/Random.h"
 #include "data/Experiment.h"
 #include "data/ExperimentLoader.h"
-#include "data/Record.h"
+#include "run/Record.h"
 #include "metrics/Evaluation.h"
 #include "models/Dummy.h"
 #include "models/SimulationGeneric.h"

@@ -8,7 +8,7 @@
 
 #include "core/PDF.h"
 #include "data/Experiment.h"
-#include "data/Record.h"
+#include "run/Record.h"
 #include "models/Dummy.h"
 #include "models/Pedestrian.h"
 #include "models/SimulationGeneric.h"

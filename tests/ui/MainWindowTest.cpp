@@ -31,7 +31,7 @@
 #include "core/UsableCores.h"
 #include "data/Experiment.h"
 #include "data/ParserANA.h"
-#include "data/Record.h"
+#include "run/Record.h"
 #include "metrics/Difference.h"
 #include "metrics/Evaluation.h"
 #include "models/Dummy.h"
@@ -558,8 +558,8 @@ TEST(MainWindow, ACalibrationShowsItsProgressAndCancelKeepsTheBestFound) {
     EXPECT_GT(charted, 0);
     Calibration* calibration = w.window.currentCalibration();
     EXPECT_TRUE(calibration->cancelled());
-    for (const ParameterEntry& entry : calibration->entries) {
-        EXPECT_EQ(*entry.target, entry.best);
+    for (const ParameterEntry& entry : calibration->space.entries) {
+        EXPECT_EQ(calibration->record->parameters().at(entry.row, entry.column), entry.best);
     }
     EXPECT_EQ(w.find<QLabel>("label_10")->text(), QString::number(calibration->cost, 'g', 6));
     EXPECT_TRUE(catcher.texts.isEmpty());

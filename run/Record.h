@@ -2,23 +2,27 @@
 
 #include <string>
 
+#include <vector>
+
 #include "core/Configurable.h"
+#include "core/ParameterTable.h"
 
 class AtomicFile;
 class Experiment;
 class Simulation;
 
 /// Binds one experiment to one simulation at a time and drives runs of that simulation against
-/// it: pedestrian i of the experiment is agent i of the simulation and row i of its parameter
-/// matrix. Also reads and writes the parameter file and writes the statistics file.
+/// it (through RunProtocol): pedestrian i of the experiment is agent i of the simulation and row
+/// i of its parameter matrix. Also reads and writes the parameter file and writes the statistics
+/// file (ParameterFile, StatisticsFile).
 class Record : public Configurable {
 public:
     Record();
     ~Record() override = default;
 
     /// Saves or loads a parameter file when "Save parameters" / "Load parameters" were set to a
-    /// non-empty name in the committed batch (saving first). Failures go to standard error and
-    /// to commitMessage(), what was done to commitNotice().
+    /// non-empty name in the committed batch (saving first). Failures go to commitMessage(),
+    /// what was done to commitNotice().
     void parametersCommitted() override;
     std::string commitMessage() const override { return commitError; }
     std::string commitNotice() const override { return commitReport; }
@@ -63,6 +67,10 @@ public:
     /// What the last successful file operation did ("Wrote stats.sey (2005 lines)").
     const std::string& lastNotice() const { return notice; }
 
+    /// The bound model's parameter values by (pedestrian, parameter); an empty table without a
+    /// model.
+    ParameterTable parameters();
+
     int pedestrianCount = 0;
     int simulatedCount = 0;
     int frameCount = 0;
@@ -75,13 +83,10 @@ private:
     std::string parameterSummary() const;
     /// Rows of the bound simulation's parameter matrix.
     int matrixRows() const;
-    void runTimeDriven();
-    /// The time-driven run when pedestrians come and go.
-    void runWithPresence();
-    void runWaypoints();
 
     Experiment* experiment = nullptr;
     Simulation* simulation = nullptr;
+    std::vector<float> noParameters;  ///< what parameters() views without a model
     std::string saveFileName;
     std::string loadFileName;
     std::string error;
