@@ -28,22 +28,23 @@ public:
         ys[slot] = point.y;
     }
 
-    /// squared[j] = |p − point first + j|² for every lane j below Width. Lanes past the caller's
+    /// squared[j] = |point first + j − p|² for every lane j below Width. Lanes past the caller's
     /// leaf read the next points or the padding and must be left unused; `first` may be at most
     /// the point count.
     void squaredDistances(std::size_t first, const Vec2& p,
                           std::array<float, Width>& squared) const {
         // A fixed number of lanes, whatever the leaf size, lets the compiler compute them with a
-        // few vector instructions. The operations are those of (p − point).squaredLength(), so
-        // every distance is bit for bit the one a scan over all points computes; the reverse
-        // difference squares to the same bits, since the two differ only in sign.
+        // few vector instructions. The operations are those of (point − p).squaredLength(), so
+        // every distance is bit for bit the one a scan over all points computes; (p − point)
+        // squares to the same bits, since a difference and its reverse differ only in sign.
+        // This order needs no register copies before the vector subtractions.
         const float px = p.x;
         const float py = p.y;
         const float* const x = xs.data() + first;
         const float* const y = ys.data() + first;
         for (std::size_t j = 0; j < Width; ++j) {
-            const float dx = px - x[j];
-            const float dy = py - y[j];
+            const float dx = x[j] - px;
+            const float dy = y[j] - py;
             squared[j] = dx * dx + dy * dy;
         }
     }
