@@ -239,10 +239,10 @@ bool TrajectoryBuilder::checkCoordinates(const std::vector<TrajectoryRow>& rows)
     }
     if (first) {
         return fail("Line " + std::to_string(first->line) + ": the position (" + number(first->x) +
-                    ", " + number(first->y) + ") lies farther than " +
-                    RecordingLimits::coordinateText + " from the origin" +
-                    (metresPerUnit != 1.0 ? " in metres" : "") +
-                    ", which no recording of pedestrians holds.");
+                    ", " + number(first->y) + ")" +
+                    (metresPerUnit != 1.0 ? ", in units of " + number(metresPerUnit) + " m," : "") +
+                    " lies farther than " + RecordingLimits::coordinateText +
+                    " from the origin, which no recording of pedestrians holds.");
     }
     return true;
 }
