@@ -131,6 +131,9 @@ protected:
     std::ostream& out() { return *console; }
 
 private:
+    // The searches a hybrid runs one after the other work on its part through a stage.
+    friend class CalibrationStage;
+
     std::ostream* console;
     unsigned long long evaluations = 0;  ///< evaluations of the current run so far
     std::atomic<bool> cancelRequest{false};

@@ -9,7 +9,7 @@
 /// layout of the parameter matrix). The n best of each generation are kept unchanged; every
 /// other genome is rebuilt gene by gene from the elites or the distributions. Ends when the best
 /// cost has stayed the same for `loops` generations.
-class Genetic : public virtual Calibration {
+class Genetic : public Calibration {
 public:
     Genetic();
     void calibrate() override;

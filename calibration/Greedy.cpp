@@ -7,9 +7,10 @@
 #include <iostream>
 #include <vector>
 
-void Greedy::calibrate() {
+void Greedy::Stage::run() {
     banner();
     seedGenerator();
+    ParameterSpace& space = calibration.space;
     const size_t E = space.size();
     float current = evaluationCost();
     if (!startsFrom(current)) {
@@ -21,12 +22,12 @@ void Greedy::calibrate() {
         float best = current;
         for (size_t e = 0; e < E && !cancelled(); ++e) {
             ParameterEntry& entry = space.entries[e];
-            if (verbose) {
+            if (calibration.verbose) {
                 out() << "\r    Parameter: " << e + 1 << " / " << E;
             }
             out().flush();
             position(NumberText::format("pass %d, entry %zu of %zu", pass, e + 1, E));
-            if (pool) {
+            if (calibration.pool) {
                 tryAtOnce(e, best);
             } else {
                 for (int s = 0; s < entry.samples && !cancelled(); ++s) {
@@ -41,27 +42,28 @@ void Greedy::calibrate() {
             }
             setValue(e, entry.best);
         }
-        if (verbose) {
+        if (calibration.verbose) {
             out() << "\n";
         }
         // A cancelled run ends like a finished one: best values in place, one last evaluation.
         current = evaluationCost();
-        cost = current;
+        calibration.cost = current;
         if (cancelled() || !(start - current > 0.0f)) {
             break;
         }
     }
 }
 
-int Greedy::mostEvaluationsAtOnce() const {
+int Greedy::Stage::mostEvaluationsAtOnce() const {
     int most = 1;
-    for (const ParameterEntry& entry : space.entries) {
+    for (const ParameterEntry& entry : calibration.space.entries) {
         most = std::max(most, entry.samples);
     }
     return most;
 }
 
-void Greedy::tryAtOnce(size_t e, float& best) {
+void Greedy::Stage::tryAtOnce(size_t e, float& best) {
+    ParameterSpace& space = calibration.space;
     ParameterEntry& entry = space.entries[e];
     // The samples are drawn first, in the order the trials would draw them one by one; then
     // the kept value is chosen by the same rule, in the same order.

@@ -10,10 +10,14 @@
 
 SimulatedAnnealing::SimulatedAnnealing() {
     name = "Simulated Annealing";
-    addParameter("K", std::make_unique<Type_int>(), &K);
 }
 
-void SimulatedAnnealing::clampSettings() {
+SimulatedAnnealing::Stage::Stage(Calibration& shared, int& trials)
+    : CalibrationStage(shared), K(trials) {
+    shared.addParameter("K", std::make_unique<Configurable::Type_int>(), &K);
+}
+
+void SimulatedAnnealing::Stage::clampTrials() {
     // K below 1 would make no trial and never end.
     if (K < 1) {
         K = 1;
@@ -33,8 +37,9 @@ bool SimulatedAnnealing::accepts(float current, float trial, float temperature) 
     return p > r;
 }
 
-void SimulatedAnnealing::calibrate() {
+void SimulatedAnnealing::Stage::run() {
     clampSettings();
+    ParameterSpace& space = calibration.space;
     const size_t E = space.size();
     // The values before a trial, to go back to when it is not accepted.
     std::vector<float> saved(E);
@@ -84,5 +89,5 @@ void SimulatedAnnealing::calibrate() {
     for (size_t s = 0; s < E; ++s) {
         setValue(s, space.entries[s].best);
     }
-    cost = evaluationCost();
+    calibration.cost = evaluationCost();
 }

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cmath>
+#include <initializer_list>
 #include <memory>
 #include <new>
 #include <sstream>
@@ -293,6 +294,71 @@ TEST(Hybrids, ShareOneParameterListAndRunBothPhases) {
     EXPECT_NE(text.find("--CALIBRATING--", first + 1), std::string::npos);
     EXPECT_NE(text.find("\r    Parameter: 1 / 1"), std::string::npos);  // the greedy phase
     expectFinishedContract(run);
+}
+
+namespace {
+
+// What calibrations leave on three walkers: console, every evaluation's cost, report, values.
+struct Trail {
+    std::string console;
+    std::vector<float> costs;
+    std::string report;
+    std::vector<float> values;
+    bool operator==(const Trail& o) const {
+        return console == o.console && costs == o.costs && report == o.report && values == o.values;
+    }
+};
+
+// Binds each algorithm in turn to one record and runs it, seeded alike, from what the one
+// before left.
+Trail trailOf(std::initializer_list<Calibration*> algorithms) {
+    SpeedScene scene({0.8f, 1.2f, 1.6f});
+    Trail trail;
+    std::ostringstream console;
+    for (Calibration* algorithm : algorithms) {
+        algorithm->setConsole(console);
+        algorithm->verbose = true;
+        algorithm->setSeed(5);
+        algorithm->setRecord(&scene.record);
+        algorithm->setMetric(&scene.metric);
+        algorithm->onEvaluation = [&trail](float cost) { trail.costs.push_back(cost); };
+        algorithm->calibrate();
+        std::ostringstream report;
+        algorithm->report(report);
+        trail.report = report.str();
+    }
+    trail.console = console.str();
+    trail.values = scene.record.parameters().values();
+    return trail;
+}
+
+template <class Algorithm>
+Algorithm& smallPopulation(Algorithm& genetic) {
+    genetic.N = 6;
+    genetic.n = 2;
+    genetic.loops = 2;
+    return genetic;
+}
+
+}  // namespace
+
+TEST(Hybrids, AreTheGeneticAlgorithmThenTheOtherOnItsResult) {
+    // The second stage reseeds the generator, draws in its own order and starts from the values
+    // and best values that the genetic stage left, as the algorithm alone does when bound anew.
+    GeneticGreedy geneticGreedy;
+    Genetic genetic;
+    Greedy greedy;
+    const Trail greedyHybrid = trailOf({&smallPopulation(geneticGreedy)});
+    EXPECT_EQ(greedyHybrid, trailOf({&smallPopulation(genetic), &greedy}));
+    EXPECT_EQ(geneticGreedy.evaluationCount(), greedyHybrid.costs.size());
+
+    GeneticAnnealing geneticAnnealing;
+    geneticAnnealing.K = 2;
+    Genetic first;
+    SimulatedAnnealing annealing;
+    annealing.K = 2;
+    EXPECT_EQ(trailOf({&smallPopulation(geneticAnnealing)}),
+              trailOf({&smallPopulation(first), &annealing}));
 }
 
 TEST(Genetic, APopulationBeyondTheMachinesMemoryIsRefusedBeforeItStarts) {
