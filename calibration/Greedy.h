@@ -14,6 +14,7 @@ public:
     /// hybrid that runs it after the genetic search.
     class Stage : public CalibrationStage {
     public:
+        /// A search on `shared`, which must outlive it.
         explicit Stage(Calibration& shared) : CalibrationStage(shared) {}
         /// Searches from the values in the record's table and leaves the best ones there.
         void run();

@@ -25,7 +25,7 @@ public:
 /// defines a base class can keep a list of its components.
 template <class Base>
 struct ComponentKind {
-    std::vector<std::unique_ptr<ComponentFactory<Base>>> factories;
+    std::vector<std::unique_ptr<ComponentFactory<Base>>> factories;  ///< one per component
     std::vector<std::string> names;  ///< display names (extensions for parsers)
 
     /// Appends a factory of T under `name`; returns the stored name.

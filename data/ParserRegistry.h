@@ -44,6 +44,6 @@ public:
         return parsers.indexOf(path.substr(dot + 1));
     }
 
-    ComponentKind<Parser> parsers;
+    ComponentKind<Parser> parsers;           ///< named by their file-name extensions
     std::vector<std::string> parserFormats;  ///< format name of each parser, as in parsers
 };
