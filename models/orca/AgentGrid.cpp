@@ -1,10 +1,10 @@
-#include "AgentGrid.h"
+#include "models/orca/AgentGrid.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "OrcaAgent.h"
-#include "SpatialIndex.h"  // AgentSlot
+#include "models/orca/OrcaAgent.h"
+#include "models/orca/SpatialIndex.h"  // AgentSlot
 
 namespace {
 

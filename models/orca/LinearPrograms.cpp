@@ -1,9 +1,9 @@
-#include "LinearPrograms.h"
+#include "models/orca/LinearPrograms.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "OrcaTolerance.h"
+#include "models/orca/OrcaTolerance.h"
 
 bool solveOnLine(const std::vector<HalfPlane>& planes, std::size_t k, float radius,
                  const Vec2& optimum, bool directional, Vec2& result) {

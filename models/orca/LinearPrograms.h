@@ -5,7 +5,7 @@
 
 #include "core/Vec2.h"
 
-#include "HalfPlane.h"
+#include "models/orca/HalfPlane.h"
 
 // The three small linear programs of velocity selection. Each works on a list of half-planes
 // and the disc of velocities no faster than `radius` (m/s).

@@ -1,12 +1,12 @@
-#include "ObstacleCells.h"
+#include "models/orca/ObstacleCells.h"
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
 
-#include "ObstacleVertex.h"
-#include "OrcaAgent.h"
-#include "SpatialIndex.h"
+#include "models/orca/ObstacleVertex.h"
+#include "models/orca/OrcaAgent.h"
+#include "models/orca/SpatialIndex.h"
 
 namespace {
 

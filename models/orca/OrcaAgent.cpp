@@ -1,15 +1,15 @@
-#include "OrcaAgent.h"
+#include "models/orca/OrcaAgent.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <limits>
 
-#include "LinearPrograms.h"
-#include "ObstacleVertex.h"
-#include "OrcaEngine.h"
-#include "OrcaTolerance.h"
-#include "SpatialIndex.h"
+#include "models/orca/LinearPrograms.h"
+#include "models/orca/ObstacleVertex.h"
+#include "models/orca/OrcaEngine.h"
+#include "models/orca/OrcaTolerance.h"
+#include "models/orca/SpatialIndex.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include "core/Vec2.h"
 
-#include "HalfPlane.h"
+#include "models/orca/HalfPlane.h"
 
 class OrcaEngine;
 struct ObstacleVertex;

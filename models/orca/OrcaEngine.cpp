@@ -1,4 +1,4 @@
-#include "OrcaEngine.h"
+#include "models/orca/OrcaEngine.h"
 
 #include <algorithm>
 #include <limits>

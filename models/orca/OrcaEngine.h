@@ -7,9 +7,9 @@
 
 #include "core/Vec2.h"
 
-#include "ObstacleVertex.h"
-#include "OrcaAgent.h"
-#include "SpatialIndex.h"
+#include "models/orca/ObstacleVertex.h"
+#include "models/orca/OrcaAgent.h"
+#include "models/orca/SpatialIndex.h"
 
 /// Moves disc-shaped agents in the plane by optimal reciprocal collision avoidance: each step
 /// every agent takes the velocity nearest to its preferred one that keeps it clear of its

@@ -1,13 +1,13 @@
-#include "SpatialIndex.h"
+#include "models/orca/SpatialIndex.h"
 
 #include <algorithm>
 #include <array>
 #include <utility>
 
-#include "ObstacleVertex.h"
-#include "OrcaAgent.h"
-#include "OrcaEngine.h"
-#include "OrcaTolerance.h"
+#include "models/orca/ObstacleVertex.h"
+#include "models/orca/OrcaAgent.h"
+#include "models/orca/OrcaEngine.h"
+#include "models/orca/OrcaTolerance.h"
 
 namespace {
 

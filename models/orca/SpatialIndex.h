@@ -8,8 +8,8 @@
 #include "core/PointLanes.h"
 #include "core/Vec2.h"
 
-#include "AgentGrid.h"
-#include "ObstacleCells.h"
+#include "models/orca/AgentGrid.h"
+#include "models/orca/ObstacleCells.h"
 
 class OrcaAgent;
 class OrcaEngine;
