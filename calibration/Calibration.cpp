@@ -2,17 +2,16 @@
 
 #include <cmath>
 #include <ctime>
-#include <iostream>
 #include <limits>
 
 #include "calibration/EvaluationPool.h"
 #include "core/NumberText.h"
 #include "core/Random.h"
-#include "run/Record.h"
 #include "metrics/Metric.h"
 #include "models/Simulation.h"
+#include "run/Record.h"
 
-Calibration::Calibration() : console(&std::cout) {}
+Calibration::Calibration() = default;
 
 void Calibration::setRecord(Record* bound) {
     record = bound;

@@ -2,7 +2,7 @@
 
 #include <atomic>
 #include <functional>
-#include <iosfwd>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -52,7 +52,7 @@ public:
     /// Evaluations of the current (or last) run.
     unsigned long long evaluationCount() const { return evaluations; }
 
-    /// Where the progress text goes when verbose (standard output unless changed).
+    /// Where the progress text goes when verbose (nowhere unless set).
     void setConsole(std::ostream& out) { console = &out; }
     /// Called with the cost of every evaluation, in order (progress displays, traces).
     std::function<void(float)> onEvaluation;
@@ -128,13 +128,15 @@ protected:
     virtual void clampSettings() {}
     /// Pedestrians per parameter (the record's simulated count).
     int pedestrians() const;
-    std::ostream& out() { return *console; }
+    std::ostream& out() { return console ? *console : silent; }
 
 private:
     // The searches a hybrid runs one after the other work on its part through a stage.
     friend class CalibrationStage;
 
-    std::ostream* console;
+    /// Where progress goes; null, the default, discards it (into `silent`).
+    std::ostream* console = nullptr;
+    std::ostream silent{nullptr};
     unsigned long long evaluations = 0;  ///< evaluations of the current run so far
     std::atomic<bool> cancelRequest{false};
     unsigned fixedSeed = 0;

@@ -120,6 +120,7 @@ EvaluationPool::Factory EvaluationPool::sameAs(const ComponentRegistry& registry
         made.model = registry.simulations.create(model.name);
         made.metric = registry.metrics.create(metric.name);
         assert(made.model && made.metric);
+        made.metric->setConsole(metric.console());
         copySettings(model, *made.model);
         copySettings(metric, *made.metric);
         return made;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <iosfwd>
 #include <vector>
 
 #include "core/Configurable.h"
@@ -22,9 +23,17 @@ public:
         return evaluate(record);
     }
 
+    /// Where a metric that reports what it measured (Vorticity's "save") writes it; null, the
+    /// default, writes nothing. The stream must outlive the metric's evaluations.
+    void setConsole(std::ostream* stream) { reportStream = stream; }
+    std::ostream* console() const { return reportStream; }
+
 protected:
     /// Runs the record once; false when it is not bound to an experiment and a simulation.
     static bool runRecord(Record* record);
     /// The cost of a run that cannot be scored; the calibrations never count it as better.
     static float notANumber();
+
+private:
+    std::ostream* reportStream = nullptr;
 };

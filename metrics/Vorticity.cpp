@@ -1,8 +1,8 @@
 #include "metrics/Vorticity.h"
 
 #include <cmath>
-#include <iostream>
 #include <memory>
+#include <ostream>
 #include <vector>
 
 #include "metrics/TrajectoryAccess.h"
@@ -14,7 +14,7 @@ constexpr double originSquaredRadius = 1e-7;
 
 }  // namespace
 
-Vorticity::Vorticity() : output(&std::cout) {
+Vorticity::Vorticity() {
     name = "Vorticity";
     addParameter("save", std::make_unique<Type_bool>(), &save);
 }
@@ -67,8 +67,8 @@ float Vorticity::evaluate(Record* record) {
                                        : static_cast<float>(data.F) * static_cast<float>(P);
     const float E = measuredSum / samples;
     const float S = simulatedSum / samples;
-    if (save) {
-        *output << "  Exp: " << E << "\n  Sim: " << S << std::endl;
+    if (save && console()) {
+        *console() << "  Exp: " << E << "\n  Sim: " << S << std::endl;
     }
     return static_cast<float>(std::fabs(static_cast<double>(E - S)));
 }

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <iosfwd>
-
 #include "metrics/Metric.h"
 
 /// Compares the mean rotation of the crowd about the origin, measured against simulated.
@@ -11,17 +9,10 @@ public:
     Vorticity();
     float evaluate(Record* record) override;
 
-    /// Where the "save" report goes; standard output unless a test redirects it. The stream
-    /// must outlive the metric's evaluations.
-    void setOutput(std::ostream& stream) { output = &stream; }
-
     /// Rotation term of a point (x, y) (m) moving at (vx, vy) (m/s): x·vy − y·vx, divided by
     /// r⁴ unless the point is within r² ≤ 1e-7 m² of the origin.
     static float rotationTerm(float x, float y, float vx, float vy);
 
-    /// Report both means on the output after each evaluation.
+    /// Report both means on the console (setConsole) after each evaluation.
     bool save = false;
-
-private:
-    std::ostream* output;
 };

@@ -254,6 +254,8 @@ void VestraWindow::setMetric(int index) {
     closeDialogsOf(metric);
     delete metric;
     metric = registry.metrics.create(index).release();
+    // What a metric reports of itself (Vorticity's "save") goes to the console.
+    metric->setConsole(&std::cout);
     checkScoreParts();
 }
 
@@ -261,6 +263,7 @@ void VestraWindow::setCalibration(int index) {
     closeDialogsOf(calibration);
     delete calibration;
     calibration = registry.calibrations.create(index).release();
+    calibration->setConsole(std::cout);
 }
 
 void VestraWindow::discardRecord() {

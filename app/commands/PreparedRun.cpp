@@ -1,6 +1,6 @@
 #include "app/commands/PreparedRun.h"
 
-#include <ostream>
+#include <iostream>
 #include <string>
 #include <vector>
 
@@ -47,6 +47,10 @@ bool PreparedRun::chooseComponents(const EvaluateRequest& request,
                                      : components.create(registry(), request, problems);
     for (const std::string& problem : problems) {
         err << "vestra-batch: " << problem << "\n";
+    }
+    if (created) {
+        // What a metric reports of itself (Vorticity's "save") goes to standard output.
+        components.metric->setConsole(&std::cout);
     }
     return created;
 }

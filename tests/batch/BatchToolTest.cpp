@@ -122,6 +122,11 @@ TEST(BatchTool, EvaluatePrintsTheScoreOfTheDesktopEvaluation) {
     std::snprintf(expected, sizeof expected, "%.9g",
                   static_cast<double>(evaluateModel(record, reference, *metric)));
     EXPECT_EQ(lastLine(r.out), expected);
+    // A metric's own report ("save") goes to standard output, before the score.
+    const Result saved = runBatch(folder, {"evaluate", file, "--model", "Boids", "--metric",
+                                           "Vorticity", "--metric-set", "save=true"});
+    EXPECT_EQ(saved.out.rfind("  Exp: ", 0), 0u) << saved.out;
+    EXPECT_NE(saved.out.find("\n  Sim: "), std::string::npos);
 }
 
 TEST(BatchTool, SeededCalibrationsAreIdenticalAndTheirParametersLoadBack) {

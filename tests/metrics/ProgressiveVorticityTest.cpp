@@ -9,12 +9,12 @@
 #include <vector>
 
 #include "data/Experiment.h"
-#include "run/Record.h"
 #include "metrics/Metric.h"
 #include "metrics/ProgressiveDifference.h"
 #include "metrics/Vorticity.h"
 #include "models/Simulation.h"
 #include "models/SimulationRVO2.h"
+#include "run/Record.h"
 #include "tests/support/ExperimentTable.h"
 
 namespace {
@@ -397,7 +397,7 @@ TEST(Vorticity, SavePrintsBothMeans) {
     VorticityScene scene(turningMeasured, turningSimulated);
     Vorticity metric;
     std::ostringstream out;
-    metric.setOutput(out);
+    metric.setConsole(&out);
     metric.evaluate(&scene.record);
     EXPECT_EQ(out.str(), "");
     metric.setParameter("save", "true");
@@ -405,13 +405,13 @@ TEST(Vorticity, SavePrintsBothMeans) {
     EXPECT_EQ(out.str(), "  Exp: 0.5625\n  Sim: -0.0625\n");
 }
 
-TEST(Vorticity, SaveGoesToStandardOutputByDefault) {
+TEST(Vorticity, SaveWritesNothingUntilTheProgramGivesAConsole) {
     VorticityScene scene(turningMeasured, turningSimulated);
     Vorticity metric;
     metric.save = true;
     testing::internal::CaptureStdout();
     metric.evaluate(&scene.record);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "  Exp: 0.5625\n  Sim: -0.0625\n");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
 }
 
 TEST(Vorticity, NoPedestriansOrNoFramesIsNotANumber) {
