@@ -4,16 +4,16 @@
 
 #include "calibration/ComponentRegistry.h"
 #include "core/Random.h"
-#include "run/Record.h"
 #include "metrics/Metric.h"
 #include "models/Simulation.h"
+#include "run/Record.h"
 
 struct EvaluationPool::Worker {
     Instances instances;
     Record record;
 };
 
-EvaluationPool::EvaluationPool(int threadCount, const Factory& make, Experiment& experiment) {
+EvaluationPool::EvaluationPool(int threadCount, const Factory& make, const Experiment& experiment) {
     assert(threadCount >= 2 && threadCount <= ThreadGroup::most);
     for (int i = 0; i < threadCount; ++i) {
         auto worker = std::make_unique<Worker>();

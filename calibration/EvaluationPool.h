@@ -34,7 +34,7 @@ public:
     /// Builds `threads` workers (at least 2, at most ThreadGroup::most; instances are made on the
     /// calling thread) and starts them waiting for work. When the system refuses a thread,
     /// failure() says so and the pool must not be used.
-    EvaluationPool(int threads, const Factory& make, Experiment& experiment);
+    EvaluationPool(int threads, const Factory& make, const Experiment& experiment);
     ~EvaluationPool();
     EvaluationPool(const EvaluationPool&) = delete;
     EvaluationPool& operator=(const EvaluationPool&) = delete;

@@ -6,8 +6,8 @@
 class Parser;
 
 /// One recorded crowd experiment: the measured trajectories of the pedestrians at common frame
-/// times and the obstacle segments of the scene. Read-only after construction except for the
-/// display position.
+/// times and the obstacle segments of the scene. Read-only after construction, so that records on
+/// several threads may share it.
 ///
 /// Pedestrians may come and go: pedestrian p is present (measured, and simulated) from frame
 /// presentFirst[p] to presentLast[p], and its samples are stored for those frames only, one
@@ -40,7 +40,6 @@ public:
     /// True when some pedestrian is missing from some frame.
     bool hasPartialPresence() const { return partialPresence; }
 
-    float displayPosition = 0.0f;  ///< fraction of the duration that the view shows
     int pedestrianCount = 0;
     int obstacleCount = 0;
     int frameCount = 0;

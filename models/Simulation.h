@@ -6,8 +6,8 @@
 
 #include "core/Configurable.h"
 #include "core/PDF.h"
-#include "core/PdfType.h"
 #include "core/ParameterTable.h"
+#include "core/PdfType.h"
 #include "models/PresentList.h"
 
 class StepThreads;
@@ -92,7 +92,6 @@ public:
     /// agentParameters by (agent, parameter).
     ParameterTable parameterTable() { return ParameterTable(agentParameters, agentParameterCount); }
 
-    float displayPosition = 0.0f;  ///< fraction of the recorded run that the view shows
     int agentCount = 0;
     int obstacleCount = 0;
     int frameCount = 0;  ///< recorded samples per agent after the last run

@@ -41,7 +41,7 @@ void Record::parametersCommitted() {
     }
 }
 
-void Record::build(Experiment* bound, Simulation* reference, Simulation* model) {
+void Record::build(const Experiment* bound, Simulation* reference, Simulation* model) {
     setExperiment(bound);
     bindSimulation(reference);
     prepare();
@@ -65,14 +65,7 @@ void Record::prepare() {
     RunProtocol::prepare(*simulation, *experiment);
     bindSimulation(simulation);
     rebuildIndex();
-    setInitialState();
-}
-
-void Record::setInitialState() {
     RunProtocol::placeAtStart(*simulation, *experiment);
-    if (experiment->timeDriven) {
-        setDisplayPosition(0.0f);
-    }
 }
 
 void Record::reset() {
@@ -80,7 +73,7 @@ void Record::reset() {
         return;
     }
     simulation->applyParameters();
-    setInitialState();
+    RunProtocol::placeAtStart(*simulation, *experiment);
 }
 
 void Record::run() {
@@ -95,17 +88,6 @@ void Record::stepOnce() {
         return;
     }
     simulation->step(experiment->times[1] - experiment->times[0]);
-}
-
-void Record::setDisplayPosition(float position) {
-    // Records evaluating at once on several threads share their experiment; every reset sets
-    // the position it already has, and leaving it untouched keeps that a read.
-    if (experiment && experiment->displayPosition != position) {
-        experiment->displayPosition = position;
-    }
-    if (simulation) {
-        simulation->displayPosition = position;
-    }
 }
 
 ParameterTable Record::parameters() {

@@ -32,14 +32,14 @@ public:
     /// One run over the experiment: along its frame times, or through its waypoints.
     virtual void run();
 
-    void setExperiment(Experiment* bound) { experiment = bound; }
-    Experiment* boundExperiment() const { return experiment; }
+    void setExperiment(const Experiment* bound) { experiment = bound; }
+    const Experiment* boundExperiment() const { return experiment; }
     Simulation* boundSimulation() const { return simulation; }
 
     /// Binds the experiment, sets up the reference walker and then the model for it, and runs
     /// the model once, so that its trajectories exist: the record as the program's "Load"
     /// builds it. The record is left bound to the model.
-    void build(Experiment* bound, Simulation* reference, Simulation* model);
+    void build(const Experiment* bound, Simulation* reference, Simulation* model);
     /// Makes `bound` the record's simulation and takes its parameter matrix.
     void bindSimulation(Simulation* bound);
     /// Sets the bound simulation up for the bound experiment.
@@ -48,8 +48,6 @@ public:
     void rebuildIndex() { simulatedCount = pedestrianCount; }
     /// One step with the experiment's first time difference.
     void stepOnce();
-    /// Sets the experiment's and the simulation's display position.
-    void setDisplayPosition(float position);
 
     /// Writes the parameter values of every simulated pedestrian ("%a" form). The previous file
     /// is replaced only when everything was written. False, with lastError(), on failure.
@@ -78,13 +76,12 @@ public:
     float* parameterMatrix = nullptr;  ///< the bound simulation's agentParameters; not owned
 
 private:
-    void setInitialState();
     /// "2 parameters for 12 pedestrians".
     std::string parameterSummary() const;
     /// Rows of the bound simulation's parameter matrix.
     int matrixRows() const;
 
-    Experiment* experiment = nullptr;
+    const Experiment* experiment = nullptr;
     Simulation* simulation = nullptr;
     std::vector<float> noParameters;  ///< what parameters() views without a model
     std::string saveFileName;

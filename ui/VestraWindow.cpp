@@ -23,11 +23,10 @@
 #include "data/Experiment.h"
 #include "data/ExperimentLoader.h"
 #include "data/Parser.h"
-#include "run/Record.h"
 #include "metrics/Evaluation.h"
 #include "metrics/Metric.h"
-#include "models/Dummy.h"
-#include "models/SimulationGeneric.h"
+#include "models/Simulation.h"
+#include "run/Record.h"
 #include "ui/CalibrationProgressDialog.h"
 #include "ui/ConfigurationWindow.h"
 #include "ui/CostChartWindow.h"
@@ -154,10 +153,6 @@ VestraWindow::~VestraWindow() {
     delete view;
     view = nullptr;
     discardRecord();
-    delete experiment;
-    delete simulation;
-    delete metric;
-    delete calibration;
 }
 
 void VestraWindow::appendItem(QComboBox* box, const std::string& text) {
@@ -223,11 +218,7 @@ bool VestraWindow::loadExperimentFile(const QString& path) {
 }
 
 bool VestraWindow::adoptExperiment(std::unique_ptr<Experiment> loaded, const QString& path) {
-    // The experiment being replaced stays alive inside a record that still uses it.
-    if (experiment && (!record || record->boundExperiment() != experiment)) {
-        delete experiment;
-    }
-    experiment = loaded.release();
+    session.selectExperiment(std::move(loaded));
     // The field names the experiment that is loaded, so a refused file does not replace it.
     experimentPath = QDir::toNativeSeparators(path);
     ui.lineEdit->setText(experimentPath);
@@ -236,65 +227,47 @@ bool VestraWindow::adoptExperiment(std::unique_ptr<Experiment> loaded, const QSt
 }
 
 void VestraWindow::loadSimulation(int s_index) {
-    if (simulation) {
-        closeDialogsOf(simulation);
-        // A model that the record uses stays alive inside it until the record is discarded.
-        if (!record || record->boundSimulation() != simulation) {
-            delete simulation;
-        }
-        simulation = nullptr;
-    }
-    if (s_index >= 0) {
-        simulation = registry.simulations.create(s_index).release();
-    }
+    closeDialogsOf(session.model());
+    session.selectModel(s_index >= 0 ? registry.simulations.create(s_index) : nullptr);
     checkScoreParts();
 }
 
 void VestraWindow::setMetric(int index) {
-    closeDialogsOf(metric);
-    delete metric;
-    metric = registry.metrics.create(index).release();
+    closeDialogsOf(session.metric());
+    session.selectMetric(registry.metrics.create(index));
     // What a metric reports of itself (Vorticity's "save") goes to the console.
-    metric->setConsole(&std::cout);
+    session.metric()->setConsole(&std::cout);
     checkScoreParts();
 }
 
 void VestraWindow::setCalibration(int index) {
-    closeDialogsOf(calibration);
-    delete calibration;
-    calibration = registry.calibrations.create(index).release();
-    calibration->setConsole(std::cout);
+    closeDialogsOf(session.calibration());
+    session.selectCalibration(registry.calibrations.create(index));
+    session.calibration()->setConsole(std::cout);
 }
 
 void VestraWindow::discardRecord() {
+    const Record* const record = session.record();
     if (!record) {
         return;
     }
     closeDialogsOf(record);
-    Experiment* recordExperiment = record->boundExperiment();
-    if (recordExperiment && recordExperiment != experiment) {
-        delete recordExperiment;
-    }
     // The record is bound to the model except while a worker runs, and no worker runs here.
-    Simulation* recordModel = record->boundSimulation();
-    if (recordModel && recordModel != simulation && recordModel != reference) {
+    const Simulation* const recordModel = record->boundSimulation();
+    if (recordModel != session.model() && recordModel != session.reference()) {
         closeDialogsOf(recordModel);
-        delete recordModel;
     }
-    delete reference;
-    reference = nullptr;
-    delete record;
-    record = nullptr;
+    session.discardRecord();
 }
 
 void VestraWindow::loadRecord() {
-    if (!experiment) {
+    if (!session.experiment()) {
         showError("No experiment loaded.");
     }
-    if (!simulation) {
+    if (!session.model()) {
         showError("No model selected.");
     }
-    if (!experiment || !simulation) {
+    if (!session.experiment() || !session.model()) {
         return;
     }
     if (view) {
@@ -304,13 +277,11 @@ void VestraWindow::loadRecord() {
         view = nullptr;
     }
     discardRecord();
-    record = new Record();
-    reference = new SimulationGeneric<Dummy>();
-    record->build(experiment, reference, simulation);
+    Record& record = session.load();
     recordPath = experimentPath;
-    ui.loadedLabel->setText(
-        QString("Loaded: %1 on %2")
-            .arg(QString::fromLatin1(simulation->name.c_str()), QFileInfo(recordPath).fileName()));
+    ui.loadedLabel->setText(QString("Loaded: %1 on %2")
+                                .arg(QString::fromLatin1(session.model()->name.c_str()),
+                                     QFileInfo(recordPath).fileName()));
     ui.loadedLabel->setToolTip(recordPath);
     // Scores of the previous record belong to another set-up.
     ui.label_9->setText("none");
@@ -318,7 +289,7 @@ void VestraWindow::loadRecord() {
     if (partsWindow) {
         partsWindow->clear("Load has made a new record. Press \"Evaluate\" for its parts.");
     }
-    view = new Pane3D(this, record);
+    view = new Pane3D(this, &record);
     ui.horizontalLayout->addWidget(view);
     view->show();
 
@@ -330,8 +301,7 @@ void VestraWindow::loadRecord() {
     ui.checkBox_6->setChecked(false);
     ui.horizontalSlider->setValue(0);
     connectControls();
-    // The boxes were set before the view was connected; the view (and the figures' tails, which
-    // all views share) must show what the boxes say.
+    // The boxes were set before the view was connected; the view must show what they say.
     view->setShowExp(ui.checkBox->checkState());
     view->setShowRec(ui.checkBox_2->checkState());
     view->setShowSim(ui.checkBox_3->checkState());
@@ -422,26 +392,26 @@ void VestraWindow::setDialogsEnabled(bool enabled) {
 }
 
 void VestraWindow::configureSimulation() {
-    configure(simulationDialog, simulation);
+    configure(simulationDialog, session.model());
 }
 void VestraWindow::configureEvaluation() {
-    configure(metricDialog, metric);
+    configure(metricDialog, session.metric());
 }
 void VestraWindow::configureCalibration() {
-    configure(calibrationDialog, calibration);
+    configure(calibrationDialog, session.calibration());
 }
 
 void VestraWindow::configureRecord() {
-    if (!record) {
+    if (!session.record()) {
         showError("No data.");
         return;
     }
-    configure(recordDialog, record, "record");
+    configure(recordDialog, session.record(), "record");
 }
 
 void VestraWindow::runWorker(QThread& worker, QDialog& busy) {
     view->pause();
-    record->rebuildIndex();
+    session.record()->rebuildIndex();
     // The parameter dialogs would otherwise let this thread write into components the worker
     // is using.
     setDialogsEnabled(false);
@@ -464,34 +434,36 @@ void VestraWindow::runWorker(QThread& worker, QDialog& busy) {
 }
 
 bool VestraWindow::recordHoldsSelection() {
-    const Simulation* loadedModel = record->boundSimulation();
-    if (record->boundExperiment() == experiment && loadedModel == simulation) {
+    if (session.recordHoldsSelection()) {
         return true;
     }
+    const Simulation* const loadedModel = session.record()->boundSimulation();
     const auto describe = [](const Simulation* model, const QString& path) {
         return QString("%1 on %2")
             .arg(model ? QString::fromLatin1(model->name.c_str()) : "nothing",
                  QFileInfo(path).fileName());
     };
-    showError(QString("%1 is selected, but %2 is loaded. Press \"Load\" to use the selection.")
-                  .arg(describe(simulation, experimentPath), describe(loadedModel, recordPath)));
+    showError(
+        QString("%1 is selected, but %2 is loaded. Press \"Load\" to use the selection.")
+            .arg(describe(session.model(), experimentPath), describe(loadedModel, recordPath)));
     return false;
 }
 
 void VestraWindow::evaluate() {
-    if (!record) {
+    if (!session.record()) {
         showError("No data.");
         return;
     }
     if (!recordHoldsSelection()) {
         return;
     }
-    if (!simulation->setStepThreads(ui.jobsBox->value())) {
-        showError(QString::fromStdString("The evaluation did not start. " +
-                                         simulation->stepThreadsFailure()));
+    Simulation& model = *session.model();
+    if (!model.setStepThreads(ui.jobsBox->value())) {
+        showError(
+            QString::fromStdString("The evaluation did not start. " + model.stepThreadsFailure()));
         return;
     }
-    EvaluationThread worker(record, reference, metric);
+    EvaluationThread worker(session.record(), session.reference(), session.metric());
     QProgressDialog busy("Evaluating...", QString(), 0, 0, this);
     busy.setCancelButton(nullptr);
     busy.setValue(0);
@@ -504,7 +476,7 @@ void VestraWindow::evaluate() {
         if (!worker.parts.empty()) {
             showScoreParts(worker.parts);
         } else if (partsWindow) {
-            partsWindow->clear(QString::fromUtf8(metric->name.c_str()) +
+            partsWindow->clear(QString::fromUtf8(session.metric()->name.c_str()) +
                                " is not a sum over pedestrians: its score has no parts.");
         }
     }
@@ -520,14 +492,14 @@ void VestraWindow::closeIfAsked() {
 
 VestraWindow::PartsBasis VestraWindow::currentBasis() const {
     PartsBasis basis;
-    basis.experiment = experiment;
-    basis.model = simulation;
-    if (metric) {
-        basis.metric = settingsText(*metric);
+    basis.experiment = session.experiment();
+    basis.model = session.model();
+    if (session.metric()) {
+        basis.metric = settingsText(*session.metric());
     }
-    if (simulation) {
-        basis.modelSettings = settingsText(*simulation);
-        basis.parameters = simulation->agentParameters;
+    if (session.model()) {
+        basis.modelSettings = settingsText(*session.model());
+        basis.parameters = session.model()->agentParameters;
     }
     return basis;
 }
@@ -566,7 +538,7 @@ void VestraWindow::showScoreParts(const std::vector<float>& parts) {
                     }
                 });
     }
-    partsWindow->showParts(parts, QString::fromUtf8(metric->name.c_str()));
+    partsWindow->showParts(parts, QString::fromUtf8(session.metric()->name.c_str()));
     partsBasis = currentBasis();
     partsWindow->show();
 }
@@ -594,28 +566,29 @@ void VestraWindow::showCostChart() {
 }
 
 void VestraWindow::calibrate() {
-    if (!record) {
+    if (!session.record()) {
         showError("No data.");
         return;
     }
     if (!recordHoldsSelection()) {
         return;
     }
-    CalibrationThread worker(record, reference, metric, calibration);
+    Calibration& calibration = *session.calibration();
+    CalibrationThread worker(session.record(), session.reference(), session.metric(), &calibration);
     worker.jobs = ui.jobsBox->value();
-    worker.instances = EvaluationPool::sameAs(registry, *simulation, *metric);
+    worker.instances = EvaluationPool::sameAs(registry, *session.model(), *session.metric());
     auto progress = std::make_shared<CalibrationProgress>();
-    const RunCaption caption(QString::fromUtf8(simulation->name.c_str()),
-                             QString::fromUtf8(calibration->name.c_str()), recordPath,
+    const RunCaption caption(QString::fromUtf8(session.model()->name.c_str()),
+                             QString::fromUtf8(calibration.name.c_str()), recordPath,
                              QDateTime::currentDateTime());
-    calibration->clearCancel();
-    progress->attach(*calibration);
-    CalibrationProgressDialog busy(*calibration, *progress, this);
+    calibration.clearCancel();
+    progress->attach(calibration);
+    CalibrationProgressDialog busy(calibration, *progress, this);
     runningCalibration = &busy;
     runWorker(worker, busy);
     runningCalibration = nullptr;
-    calibration->onEvaluation = nullptr;
-    calibration->onPosition = nullptr;
+    calibration.onEvaluation = nullptr;
+    calibration.onPosition = nullptr;
     view->rebuild();
     if (!worker.failure.empty()) {
         showError(QString::fromStdString(worker.failure));
@@ -631,34 +604,34 @@ void VestraWindow::calibrate() {
 }
 
 void VestraWindow::save() {
-    if (!record) {
+    if (!session.record()) {
         showError("No data.");
         return;
     }
-    report(record->writeStatistics("vestraWindowOut.sey"));
+    report(session.record()->writeStatistics("vestraWindowOut.sey"));
 }
 
 void VestraWindow::saveParams() {
-    if (!record) {
+    if (!session.record()) {
         showError("No data.");
         return;
     }
-    report(record->saveParameters("params.prm"));
+    report(session.record()->saveParameters("params.prm"));
 }
 
 void VestraWindow::loadParams() {
-    if (!record) {
+    if (!session.record()) {
         showError("No data.");
         return;
     }
-    report(record->loadParameters("params.prm"));
+    report(session.record()->loadParameters("params.prm"));
     checkScoreParts();
 }
 
 void VestraWindow::report(bool succeeded) {
     if (succeeded) {
-        tell(record->lastNotice());
+        tell(session.record()->lastNotice());
     } else {
-        showError(QString::fromUtf8(record->lastError().c_str()));
+        showError(QString::fromUtf8(session.record()->lastError().c_str()));
     }
 }

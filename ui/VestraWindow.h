@@ -12,6 +12,7 @@
 #include "calibration/EvaluationPool.h"
 #include "ui/RunCaption.h"
 #include "ui/ScorePartsWindow.h"
+#include "ui/Session.h"
 #include "ui/VestraWindowUi.h"
 
 class CalibrationProgress;
@@ -26,10 +27,8 @@ class QApplication;
 class QComboBox;
 class Record;
 
-/// The main window. Owns the registry of component factories, the selected experiment, model,
-/// metric and calibration algorithm, the record that ties experiment and model together, the
-/// reference walker built with it, and the 3D view. While a record exists, an experiment or model
-/// that the user replaces stays alive inside it until the record is discarded.
+/// The main window. Owns the registry of component factories, the session (what the user has
+/// selected and the record built from it) and the 3D view of the record.
 class VestraWindow : public QMainWindow {
     Q_OBJECT
 
@@ -107,11 +106,8 @@ public:
     bool loadExperimentFile(const QString& path);
 
     const ComponentRegistry& components() const { return registry; }
-    Experiment* currentExperiment() const { return experiment; }
-    Simulation* currentSimulation() const { return simulation; }
-    Metric* currentMetric() const { return metric; }
-    Calibration* currentCalibration() const { return calibration; }
-    Record* currentRecord() const { return record; }
+    /// The selected components and the record, for inspection.
+    const Session& currentSession() const { return session; }
     Pane3D* view3D() const { return view; }
     /// The dialogs open on components, for inspection.
     std::vector<ConfigurationWindow*> openDialogs() const;
@@ -199,14 +195,9 @@ private:
     ComponentRegistry registry;
     QApplication* application = nullptr;
     Pane3D* view = nullptr;
-    Record* record = nullptr;
-    Experiment* experiment = nullptr;
+    Session session;
     QString experimentPath;  ///< file of the current experiment
     QString recordPath;      ///< file of the record's experiment
-    Simulation* simulation = nullptr;
-    Simulation* reference = nullptr;
-    Metric* metric = nullptr;
-    Calibration* calibration = nullptr;
     QPointer<ConfigurationWindow> simulationDialog;
     QPointer<ConfigurationWindow> metricDialog;
     QPointer<ConfigurationWindow> calibrationDialog;

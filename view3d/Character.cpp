@@ -5,8 +5,6 @@
 #include <algorithm>
 #include <cmath>
 
-bool Character::tails = false;
-
 void Character::reset(float px, float pz) {
     xHistory.assign(historyLength, px);
     zHistory.assign(historyLength, pz);
@@ -44,8 +42,8 @@ void Character::setHeading(float vx, float vz) {
     }
 }
 
-void Character::draw() const {
-    if (tails && xHistory.size() >= static_cast<size_t>(historyLength)) {
+void Character::draw(bool withTail) const {
+    if (withTail && xHistory.size() >= static_cast<size_t>(historyLength)) {
         glLineWidth(7.0f);
         glColor3f(r, g, b);
         glBegin(GL_LINES);

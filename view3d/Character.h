@@ -12,9 +12,6 @@ public:
     /// Positions kept for the tail.
     static constexpr int historyLength = 15;
 
-    /// Whether every figure draws its tail (one switch for all figures).
-    static bool tails;
-
     Character() = default;
     virtual ~Character() = default;
 
@@ -25,7 +22,8 @@ public:
     void setPosition(float x, float z);
     /// Heading from a ground velocity; a velocity of length 1e-7 or less gives heading 0.
     void setHeading(float vx, float vz);
-    void draw() const;
+    /// Draws the body, and behind it the tail of the last positions when `withTail` is set.
+    void draw(bool withTail) const;
 
     float getX() const { return x; }
     float getZ() const { return z; }

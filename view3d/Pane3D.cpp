@@ -9,8 +9,8 @@
 #include <cmath>
 
 #include "data/Experiment.h"
-#include "run/Record.h"
 #include "models/Simulation.h"
+#include "run/Record.h"
 
 namespace {
 
@@ -78,8 +78,8 @@ void Pane3D::rebuild() {
         widenBounds(e.obstacleX2[i], -e.obstacleY2[i]);
     }
     resetCamera();
-    // The reset moved the display position back to the start; the view keeps showing its time,
-    // with the new run's figures starting their tails there.
+    // The view keeps showing its time after a new run, with the new figures starting their
+    // tails there.
     showTime();
     resetFigures();
     busy = false;
@@ -141,7 +141,7 @@ void Pane3D::showTime() {
         position = 0.0f;
     }
     position = std::min(position, 1.0f);
-    record->setDisplayPosition(position);
+    shownFraction = position;
     const int slider = static_cast<int>(std::lround(position * 99.0f));
     if (slider != shownPosition) {
         shownPosition = slider;
@@ -165,7 +165,7 @@ void Pane3D::setPath(int state) {
     paths = state == 2;
 }
 void Pane3D::setTail(int state) {
-    Character::tails = state == 2;
+    tails = state == 2;
 }
 void Pane3D::setColor(int state) {
     colors = state == 2;
@@ -203,7 +203,7 @@ std::ptrdiff_t Pane3D::experimentSample(int p) const {
     if (e.frameCount < 1) {
         return -1;
     }
-    int frame = static_cast<int>(static_cast<float>(e.frameCount - 1) * e.displayPosition);
+    int frame = static_cast<int>(static_cast<float>(e.frameCount - 1) * shownFraction);
     frame = std::min(std::max(frame, 0), e.frameCount - 1);
     // A pedestrian who has not come yet, or has gone, is not drawn.
     return e.isPresent(p, frame) ? e.sampleIndex(p, frame) : -1;
@@ -215,7 +215,7 @@ int Pane3D::simulationSample(int i) const {
     if (available < 1) {
         return -1;
     }
-    const int frame = static_cast<int>(static_cast<float>(s.frameCount - 1) * s.displayPosition);
+    const int frame = static_cast<int>(static_cast<float>(s.frameCount - 1) * shownFraction);
     if (!s.recordedFrom.empty()) {
         // The agent's recording covers its presence only.
         const int sample = frame - s.recordedFrom[i];
@@ -360,7 +360,7 @@ void Pane3D::drawExperiment() {
         }
         figure.setPosition(e.posX[k], -e.posY[k]);
         figure.setHeading(e.velX[k], -e.velY[k]);
-        figure.draw();
+        figure.draw(tails);
         ++figuresDrawn;
     }
 }
@@ -401,7 +401,7 @@ void Pane3D::drawSimulation() {
         }
         figure.setPosition(s.recordedX[i][m], -s.recordedY[i][m]);
         figure.setHeading(s.recordedVX[i][m], -s.recordedVY[i][m]);
-        figure.draw();
+        figure.draw(tails);
         ++figuresDrawn;
     }
 }

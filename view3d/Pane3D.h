@@ -39,6 +39,9 @@ public:
     bool showsSimulation() const { return showSim; }
     bool drawsPaths() const { return paths; }
     bool usesColours() const { return colors; }
+    bool drawsTails() const { return tails; }
+    /// Fraction of the run shown (0 to 1), from which the measured and simulated frames follow.
+    float displayPosition() const { return shownFraction; }
     bool trailsInHardware() const { return trails.usesHardware(); }
     float cameraPositionX() const { return cameraX; }
     float cameraPositionZ() const { return cameraZ; }
@@ -87,7 +90,7 @@ protected:
     void wheelEvent(QWheelEvent* event) override;
 
 private:
-    /// Hands the display position of the current time to the record.
+    /// Shows the current time: its fraction of the run, and the slider position.
     void showTime();
     /// Starts every figure's history afresh at the sample it shows now, so that a jump in time
     /// draws no tail back to where it came from.
@@ -129,8 +132,10 @@ private:
     bool trailsStarted = false;
     bool gridInTrails = false;
     bool trailsRestart = false;
-    int shownPosition = 0;  ///< slider position of the time last shown
+    float shownFraction = 0.0f;  ///< fraction of the run at the time last shown
+    int shownPosition = 0;       ///< slider position of the time last shown
     bool colors = false;
+    bool tails = false;
     TrailBuffer trails;
     bool captureFrames = false;
     int figuresDrawn = 0;

@@ -13,12 +13,12 @@
 #include "app/Vestra.h"
 #include "data/Experiment.h"
 #include "data/ParserANA.h"
-#include "run/Record.h"
 #include "metrics/Difference.h"
 #include "metrics/Evaluation.h"
 #include "models/Dummy.h"
 #include "models/SimulationBoids.h"
 #include "models/SimulationGeneric.h"
+#include "run/Record.h"
 #include "tests/support/PinLoadedLibraries.h"
 #include "ui/VestraWindow.h"
 
@@ -57,7 +57,7 @@ TEST(CommaDesktop, NumbersStayInTheCLocaleAndTheScoreMatches) {
     const std::string path = std::string(VESTRA_EXAMPLES_DIR) + "/crossing-flows.ana";
     VestraWindow& window = program->window();
     ASSERT_TRUE(window.loadExperimentFile(QString::fromStdString(path)));
-    EXPECT_EQ(window.currentExperiment()->times[1], 0.1f);
+    EXPECT_EQ(window.currentSession().experiment()->times[1], 0.1f);
     QTest::mouseClick(window.findChild<QPushButton*>("pushButton_15"), Qt::LeftButton);  // Load
     QTest::mouseClick(window.findChild<QPushButton*>("pushButton_4"), Qt::LeftButton);   // Evaluate
     EXPECT_EQ(window.findChild<QLabel*>("label_9")->text(),

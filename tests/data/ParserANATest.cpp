@@ -153,7 +153,6 @@ TEST(ParserANA, ReadsAMinimalFile) {
     EXPECT_EQ(experiment.velX, (std::vector<float>{2.0f, 2.0f}));
     EXPECT_EQ(experiment.velY, (std::vector<float>{0.0f, 0.0f}));
     EXPECT_EQ(experiment.times, (std::vector<float>{0.0f, 0.1f}));
-    EXPECT_EQ(experiment.displayPosition, 0.0f);
 }
 
 TEST(ParserANA, ArraysArePedestrianMajor) {

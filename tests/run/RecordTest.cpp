@@ -16,10 +16,10 @@
 
 #include "core/PDF.h"
 #include "data/Experiment.h"
-#include "run/Record.h"
 #include "models/Dummy.h"
 #include "models/Simulation.h"
 #include "models/SimulationGeneric.h"
+#include "run/Record.h"
 #include "tests/support/ExperimentTable.h"
 
 #include "tests/support/ScratchFolder.h"
@@ -174,14 +174,6 @@ TEST_F(RecordTest, PrepareStartsEachAgentAtItsPedestriansFirstSampleHeadingForTh
         EXPECT_EQ(agent.goalX, static_cast<float>(i));
         EXPECT_EQ(agent.goalY, 2.0f);
     }
-}
-
-TEST_F(RecordTest, PrepareResetsBothDisplayPositions) {
-    experiment->displayPosition = 0.75f;
-    simulation.displayPosition = 0.25f;
-    record.prepare();
-    EXPECT_EQ(experiment->displayPosition, 0.0f);
-    EXPECT_EQ(simulation.displayPosition, 0.0f);
 }
 
 TEST_F(RecordTest, RowIOfTheMatrixReachesAgentI) {

@@ -31,13 +31,13 @@
 #include "core/UsableCores.h"
 #include "data/Experiment.h"
 #include "data/ParserANA.h"
-#include "run/Record.h"
 #include "metrics/Difference.h"
 #include "metrics/Evaluation.h"
 #include "models/Dummy.h"
 #include "models/Simulation.h"
 #include "models/SimulationBoids.h"
 #include "models/SimulationGeneric.h"
+#include "run/Record.h"
 #include "ui/CalibrationProgressDialog.h"
 #include "ui/ConfigurationWindow.h"
 #include "ui/CostChart.h"
@@ -46,7 +46,6 @@
 #include "ui/RunCaption.h"
 #include "ui/ScorePartsWindow.h"
 #include "ui/VestraWindow.h"
-#include "view3d/Character.h"
 #include "view3d/Pane3D.h"
 
 namespace {
@@ -151,7 +150,7 @@ TEST(MainWindow, RefusedAndUnknownFilesAreReportedAndKeepThePreviousExperiment) 
     Window w;
     MessageBoxCatcher catcher;
     ASSERT_TRUE(w.window.loadExperimentFile(examples + "/crossing-flows.ana"));
-    Experiment* loaded = w.window.currentExperiment();
+    const Experiment* loaded = w.window.currentSession().experiment();
 
     ScratchDirectory scratch;
     QDir().mkpath(scratch.path + "/with.dot");
@@ -163,14 +162,14 @@ TEST(MainWindow, RefusedAndUnknownFilesAreReportedAndKeepThePreviousExperiment) 
     ASSERT_EQ(catcher.texts.size(), 3);
     EXPECT_TRUE(catcher.texts[0].contains("center_1")) << catcher.texts[0].toStdString();
     EXPECT_TRUE(catcher.texts[1].contains("*.ana"));
-    EXPECT_EQ(w.window.currentExperiment(), loaded);
+    EXPECT_EQ(w.window.currentSession().experiment(), loaded);
     EXPECT_EQ(w.find<QLineEdit>("lineEdit")->text(),
               QDir::toNativeSeparators(examples + "/crossing-flows.ana"));
 
     // A folder name with a dot does not stop a valid file from loading.
     QFile::copy(examples + "/crossing-flows.ana", scratch.path + "/with.dot/copy.ana");
     EXPECT_TRUE(w.window.loadExperimentFile(scratch.path + "/with.dot/copy.ana"));
-    EXPECT_EQ(w.window.currentExperiment()->pedestrianCount, 8);
+    EXPECT_EQ(w.window.currentSession().experiment()->pedestrianCount, 8);
 }
 
 TEST(MainWindow, LoadEvaluateAndWriteStatistics) {
@@ -179,7 +178,7 @@ TEST(MainWindow, LoadEvaluateAndWriteStatistics) {
     MessageBoxCatcher catcher;
     ASSERT_TRUE(w.window.loadExperimentFile(examples + "/corridor-crossing.ana"));
     w.press("pushButton_15");  // Load
-    ASSERT_TRUE(w.window.currentRecord());
+    ASSERT_TRUE(w.window.currentSession().record());
     ASSERT_TRUE(w.window.view3D());
     w.press("pushButton_4");  // Evaluate
     const QString score = w.find<QLabel>("label_9")->text();
@@ -220,7 +219,7 @@ TEST(MainWindow, ConfigurationDialogEditsTheComponentAndFollowsItsLifetime) {
     edits[1]->setText("0");  // n below 1 is brought back to 1
     edits[2]->setText("0.50");
     QTest::mouseClick(dialog->findChild<QPushButton*>(), Qt::LeftButton);
-    EXPECT_EQ(w.window.currentCalibration()->getParameter("N"), "40");
+    EXPECT_EQ(w.window.currentSession().calibration()->getParameter("N"), "40");
     EXPECT_EQ(edits[1]->text(), "1");
     EXPECT_EQ(edits[2]->text(), "0.5");
 
@@ -259,7 +258,7 @@ TEST(MainWindow, PlaybackControlsDriveTheView) {
     EXPECT_FALSE(view->isPlaying());
     EXPECT_FLOAT_EQ(view->playbackTime(), view->playbackDuration());
     view->p_idle();
-    EXPECT_FLOAT_EQ(w.window.currentRecord()->boundExperiment()->displayPosition, 1.0f);
+    EXPECT_FLOAT_EQ(view->displayPosition(), 1.0f);
     w.find<QCheckBox>("checkBox")->setChecked(false);
     w.find<QCheckBox>("checkBox_2")->setChecked(true);
     EXPECT_FALSE(view->showsExperiment());
@@ -281,7 +280,7 @@ TEST(MainWindow, AnEmptySceneAndAFailedSaveAreHandled) {
         view->updateGL();
         view->p_idle();
     }
-    const float position = w.window.currentRecord()->boundExperiment()->displayPosition;
+    const float position = view->displayPosition();
     EXPECT_GE(position, 0.0f);
     EXPECT_LE(position, 1.0f);
     w.press("pushButton_4");  // an evaluation of nobody is not a number, shown as such
@@ -369,15 +368,15 @@ TEST(MainWindow, ARefusedCalibrationShowsAnErrorAndKeepsTheParameters) {
     ASSERT_TRUE(w.window.loadExperimentFile(examples + "/crossing-flows.ana"));
     w.press("pushButton_15");
     w.find<QComboBox>("comboBox_3")->setCurrentIndex(2);  // Genetic
-    w.window.currentCalibration()->setParameter("N", "2000000000");
-    w.window.currentCalibration()->commitParameters();
-    const std::vector<float> before = w.window.currentSimulation()->agentParameters;
+    w.window.currentSession().calibration()->setParameter("N", "2000000000");
+    w.window.currentSession().calibration()->commitParameters();
+    const std::vector<float> before = w.window.currentSession().model()->agentParameters;
     w.press("pushButton_7");  // Calibrate
     ASSERT_EQ(catcher.texts.size(), 1);
     EXPECT_EQ(catcher.titles[0], "Error");
     EXPECT_TRUE(catcher.texts[0].endsWith("Lower N.")) << catcher.texts[0].toStdString();
     EXPECT_EQ(w.find<QLabel>("label_10")->text(), "none");
-    EXPECT_EQ(w.window.currentSimulation()->agentParameters, before);
+    EXPECT_EQ(w.window.currentSession().model()->agentParameters, before);
 }
 
 TEST(MainWindow, DialogsNameTheirComponentShowWholeTextsReportAndCloseWithTheWindow) {
@@ -422,7 +421,7 @@ TEST(MainWindow, ControlsAndViewAgree) {
     w.find<QCheckBox>("checkBox_5")->setChecked(true);
     w.press("pushButton_15");
     EXPECT_FALSE(w.find<QCheckBox>("checkBox_5")->isChecked());
-    EXPECT_FALSE(Character::tails);
+    EXPECT_FALSE(w.window.view3D()->drawsTails());
 
     // The slider follows playback without pausing it; let go where it is, it seeks there.
     Pane3D* view = w.window.view3D();
@@ -476,7 +475,7 @@ TEST(MainWindow, ARecordingOpensThroughTheImportDialog) {
         }
     });
     ASSERT_TRUE(w.window.openExperimentFile(recording));
-    EXPECT_EQ(w.window.currentExperiment()->pedestrianCount, 9);
+    EXPECT_EQ(w.window.currentSession().experiment()->pedestrianCount, 9);
     EXPECT_EQ(w.find<QLineEdit>("lineEdit")->text(), QDir::toNativeSeparators(recording));
 }
 
@@ -489,7 +488,7 @@ TEST(MainWindow, CalibrationsUseTheChosenThreadsWithTheSameResult) {
     for (const int threads : {1, 2}) {
         w.press("pushButton_15");  // Load: the model's parameters start from their defaults
         jobs->setValue(threads);
-        w.window.currentCalibration()->setSeed(7);
+        w.window.currentSession().calibration()->setSeed(7);
         w.press("pushButton_7");
         scores << w.find<QLabel>("label_10")->text();
     }
@@ -556,7 +555,7 @@ TEST(MainWindow, ACalibrationShowsItsProgressAndCancelKeepsTheBestFound) {
         << seen[2].toStdString();
     EXPECT_NE(seen[0], seen[2]);
     EXPECT_GT(charted, 0);
-    Calibration* calibration = w.window.currentCalibration();
+    Calibration* calibration = w.window.currentSession().calibration();
     EXPECT_TRUE(calibration->cancelled());
     for (const ParameterEntry& entry : calibration->space.entries) {
         EXPECT_EQ(calibration->record->parameters().at(entry.row, entry.column), entry.best);
@@ -618,7 +617,7 @@ TEST(MainWindow, ThePartsOfAScoreGoOutOfDateWhenWhatTheyCameFromChanges) {
     ASSERT_TRUE(w.window.loadExperimentFile(examples + "/crossing-flows.ana"));
     w.press("pushButton_15");
     w.window.saveParams();  // the default parameters, loaded back below
-    w.window.currentCalibration()->setSeed(7);
+    w.window.currentSession().calibration()->setSeed(7);
     struct Case {
         const char* what;
         std::function<void()> change;
@@ -688,7 +687,7 @@ TEST(MainWindow, ClosingTheWindowDuringACalibrationAsksWhetherToStopIt) {
         ASSERT_TRUE(w.window.loadExperimentFile(examples + "/bottleneck.ana"));
         w.press("pushButton_15");
         w.find<QSpinBox>("jobsBox")->setValue(1);
-        Calibration* calibration = w.window.currentCalibration();
+        Calibration* calibration = w.window.currentSession().calibration();
         QStringList questions;
         QTimer answer;
         answer.setInterval(50);

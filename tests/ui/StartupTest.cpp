@@ -80,9 +80,9 @@ TEST(Startup, RegistrationFillsTheBoxesInOrderAndCreatesTheFirstItems) {
     // The temporaries made to read the names are gone; exactly the first model is alive.
     EXPECT_EQ(CountedModel<1>::alive, 1);
     EXPECT_EQ(CountedModel<2>::alive, 0);
-    EXPECT_EQ(window.currentSimulation()->name, "Model 1");
-    EXPECT_EQ(window.currentMetric()->name, "First metric");
-    EXPECT_EQ(window.currentCalibration()->name, "Only calibration");
+    EXPECT_EQ(window.currentSession().model()->name, "Model 1");
+    EXPECT_EQ(window.currentSession().metric()->name, "First metric");
+    EXPECT_EQ(window.currentSession().calibration()->name, "Only calibration");
 }
 
 TEST(Startup, SelectingAnotherItemReplacesTheComponent) {
@@ -96,9 +96,9 @@ TEST(Startup, SelectingAnotherItemReplacesTheComponent) {
         EXPECT_EQ(CountedModel<3>::alive, 0);
         EXPECT_EQ(CountedModel<4>::alive, 1);
         // Choosing the current item again signals nothing and keeps the instance.
-        const Simulation* before = window.currentSimulation();
+        const Simulation* before = window.currentSession().model();
         models->setCurrentIndex(1);
-        EXPECT_EQ(window.currentSimulation(), before);
+        EXPECT_EQ(window.currentSession().model(), before);
     }
     EXPECT_EQ(CountedModel<4>::alive, 0);
 }
@@ -138,7 +138,7 @@ TEST(Startup, TheStandardComponentsAppearInTheirFixedOrder) {
     EXPECT_EQ(items(window.findChild<QComboBox*>("comboBox_3")),
               QStringList({"Greedy", "Simulated Annealing", "Genetic", "GeneticGreedy",
                            "GeneticAnnealing"}));
-    EXPECT_EQ(window.currentSimulation()->name, "Boids");
-    EXPECT_EQ(window.currentMetric()->name, "Difference");
-    EXPECT_EQ(window.currentCalibration()->name, "Greedy");
+    EXPECT_EQ(window.currentSession().model()->name, "Boids");
+    EXPECT_EQ(window.currentSession().metric()->name, "Difference");
+    EXPECT_EQ(window.currentSession().calibration()->name, "Greedy");
 }

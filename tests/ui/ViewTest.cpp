@@ -188,7 +188,7 @@ TEST(View, ScreenshotsAfterLoadAndEvaluate) {
     }
     saveScreenshot(*w.window, *w.view, "after-evaluate.png");
     w.window->findChild<QCheckBox*>("checkBox_5")->setChecked(false);
-    EXPECT_FALSE(Character::tails);
+    EXPECT_FALSE(w.view->drawsTails());
 }
 
 namespace {
