@@ -49,10 +49,10 @@ inline void prepareModel(Record& record, Experiment& experiment, Simulation& mod
 
 /// Four walls round the square [0, side]² (m).
 inline void addSquareWalls(Simulation& simulation, float side) {
-    simulation.addObstacle(0, 0, side, 0);
-    simulation.addObstacle(side, 0, side, side);
-    simulation.addObstacle(side, side, 0, side);
-    simulation.addObstacle(0, side, 0, 0);
+    simulation.addObstacle({0, 0, side, 0});
+    simulation.addObstacle({side, 0, side, side});
+    simulation.addObstacle({side, side, 0, side});
+    simulation.addObstacle({0, side, 0, 0});
 }
 
 /// Times steps of 0.1 s of `model` with n agents placed by placeCrowd, after five untimed ones;

@@ -34,7 +34,7 @@ void placeCrossingCrowd(Simulation& simulation, int n) {
     for (int s = 0; s < pillarCount; ++s) {
         const float x = uniform(side);
         const float y = uniform(side);
-        simulation.addObstacle(x, y, x + 0.6f, y + 0.3f);
+        simulation.addObstacle({x, y, x + 0.6f, y + 0.3f});
     }
     simulation.initialise(n);
     for (int i = 0; i < n; ++i) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "BenchScenes.h"
+#include "data/ExperimentData.h"
 #include "data/Parser.h"
 #include "models/Dummy.h"
 #include "models/SimulationGeneric.h"
@@ -51,26 +52,22 @@ public:
     }
 
     bool load(const std::string&) override { return true; }
-    void fill(int& P, int& O, int& F, std::vector<float>& posX, std::vector<float>& posY,
-              std::vector<float>& velX, std::vector<float>& velY, std::vector<float>&,
-              std::vector<float>&, std::vector<float>&, std::vector<float>&,
-              std::vector<float>& times, bool&, std::vector<int>&, std::vector<std::vector<float>>&,
-              std::vector<std::vector<float>>&, std::vector<std::vector<float>>&) override {
-        P = walkers * copies;
-        F = span * copies;
-        O = 0;
-        for (int k = 0; k < F; ++k) {
-            times.push_back(frameTime * static_cast<float>(k));
+    void fill(ExperimentData& data) override {
+        data.pedestrianCount = walkers * copies;
+        data.frameCount = span * copies;
+        for (int k = 0; k < data.frameCount; ++k) {
+            data.times.push_back(frameTime * static_cast<float>(k));
         }
         for (int c = 0; c < copies; ++c) {
             for (const Walker& walker : run) {
                 for (int j = 0; j < walker.frames; ++j) {
                     const float along = walker.speed * frameTime * static_cast<float>(j);
-                    posX.push_back(walker.direction > 0 ? along : length - along);
+                    data.posX.push_back(walker.direction > 0 ? along : length - along);
                     // A gentle sway at the step rhythm.
-                    posY.push_back(walker.lane + 0.05f * std::sin(0.35f * static_cast<float>(j)));
-                    velX.push_back(walker.direction * walker.speed);
-                    velY.push_back(0.0f);
+                    data.posY.push_back(walker.lane +
+                                        0.05f * std::sin(0.35f * static_cast<float>(j)));
+                    data.velX.push_back(walker.direction * walker.speed);
+                    data.velY.push_back(0.0f);
                 }
             }
         }

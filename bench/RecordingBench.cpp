@@ -8,6 +8,7 @@
 #include "BenchScenes.h"
 #include "core/NumberText.h"
 #include "core/Random.h"
+#include "data/ExperimentData.h"
 #include "data/Parser.h"
 #include "metrics/Difference.h"
 #include "models/Dummy.h"
@@ -29,31 +30,23 @@ public:
 
     ComingAndGoing() : Parser("bench") {}
     bool load(const std::string&) override { return true; }
-    void fill(int& P, int& O, int& F, std::vector<float>& posX, std::vector<float>& posY,
-              std::vector<float>& velX, std::vector<float>& velY, std::vector<float>& x1,
-              std::vector<float>& y1, std::vector<float>& x2, std::vector<float>& y2,
-              std::vector<float>& times, bool&, std::vector<int>&, std::vector<std::vector<float>>&,
-              std::vector<std::vector<float>>&, std::vector<std::vector<float>>&) override {
-        P = walkers;
-        F = frames;
-        O = 2;
-        x1 = {0.0f, 0.0f};
-        y1 = {0.0f, 6.0f};
-        x2 = {20.0f, 20.0f};
-        y2 = {0.0f, 6.0f};
-        for (int k = 0; k < F; ++k) {
-            times.push_back(frameTime * static_cast<float>(k));
+    void fill(ExperimentData& data) override {
+        data.pedestrianCount = walkers;
+        data.frameCount = frames;
+        data.obstacles = {{0.0f, 0.0f, 20.0f, 0.0f}, {0.0f, 6.0f, 20.0f, 6.0f}};
+        for (int k = 0; k < frames; ++k) {
+            data.times.push_back(frameTime * static_cast<float>(k));
         }
-        for (int p = 0; p < P; ++p) {
+        for (int p = 0; p < walkers; ++p) {
             const float direction = p % 2 == 0 ? 1.0f : -1.0f;
             const float lane = 0.5f + 5.0f * static_cast<float>((p * 7) % 11) / 10.0f;
             for (int j = 0; j < presence; ++j) {
                 const float along = speed * frameTime * static_cast<float>(j);
-                posX.push_back(direction > 0 ? along : 20.0f - along);
+                data.posX.push_back(direction > 0 ? along : 20.0f - along);
                 // A gentle sway, so that the walkers do not stay in perfect lanes.
-                posY.push_back(lane + 0.2f * std::sin(0.05f * static_cast<float>(j + p)));
-                velX.push_back(direction * speed);
-                velY.push_back(0.0f);
+                data.posY.push_back(lane + 0.2f * std::sin(0.05f * static_cast<float>(j + p)));
+                data.velX.push_back(direction * speed);
+                data.velY.push_back(0.0f);
             }
         }
     }

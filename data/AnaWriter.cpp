@@ -48,14 +48,13 @@ private:
 void emitAna(const Experiment& e, AnaText& out) {
     const int F = e.frameCount;
     out.put(NumberText::format("nped %d\nnobs %d\nnrow %d\ntime(s)", e.pedestrianCount,
-                               e.obstacleCount, F));
+                               static_cast<int>(e.obstacles.size()), F));
     for (int k = 0; k < F; ++k) {
         out.value(e.times[static_cast<size_t>(k)]);
     }
     out.put("\nobstacles");
-    for (int i = 0; i < e.obstacleCount; ++i) {
-        for (const float value :
-             {e.obstacleX1[i], e.obstacleY1[i], e.obstacleX2[i], e.obstacleY2[i]}) {
+    for (const Segment& segment : e.obstacles) {
+        for (const float value : {segment.x1, segment.y1, segment.x2, segment.y2}) {
             out.value(value);
         }
     }

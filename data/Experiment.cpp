@@ -3,9 +3,7 @@
 #include "data/Parser.h"
 
 Experiment::Experiment(Parser& parser) {
-    parser.fill(pedestrianCount, obstacleCount, frameCount, posX, posY, velX, velY, obstacleX1,
-                obstacleY1, obstacleX2, obstacleY2, times, timeDriven, waypointCount,
-                waypointRadius, waypointX, waypointY);
+    parser.fill(*this);
     parser.fillPresence(presentFirst, presentLast, sampleBase);
     parser.fillDirections(directions, speeds);
     if (directions.size() != velX.size() || speeds.size() != velX.size()) {

@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <vector>
 
+#include "data/ExperimentData.h"
+
 class Parser;
 
 /// One recorded crowd experiment: the measured trajectories of the pedestrians at common frame
@@ -14,7 +16,7 @@ class Parser;
 /// after another, so memory follows the samples that exist. When everybody is present on every
 /// frame the arrays are the plain pedestrian-major table: pedestrian p at frame k is at index
 /// p × frameCount + k.
-class Experiment {
+class Experiment : public ExperimentData {
 public:
     /// Builds the experiment from a parser that has loaded its file.
     explicit Experiment(Parser& parser);
@@ -40,17 +42,6 @@ public:
     /// True when some pedestrian is missing from some frame.
     bool hasPartialPresence() const { return partialPresence; }
 
-    int pedestrianCount = 0;
-    int obstacleCount = 0;
-    int frameCount = 0;
-    std::vector<float> posX, posY;  ///< measured positions (length unit of the file)
-    std::vector<float> velX, velY;  ///< measured velocities (length unit per second)
-    std::vector<float> times;       ///< time of each frame (seconds)
-    std::vector<float> obstacleX1, obstacleY1, obstacleX2, obstacleY2;
-    /// True: stepped along the measured frame times; false: pedestrians follow waypoints.
-    bool timeDriven = true;
-    std::vector<int> waypointCount;  ///< empty when the experiment has no waypoints
-    std::vector<std::vector<float>> waypointX, waypointY, waypointRadius;
     /// The measured velocities as direction (radians) and speed per sample, parallel to
     /// velX/velY, when the reader had them; empty otherwise.
     std::vector<float> directions, speeds;

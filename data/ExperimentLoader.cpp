@@ -69,19 +69,13 @@ std::unique_ptr<Experiment> loadExperimentFile(const ParserRegistry& registry,
         return nullptr;
     }
     auto experiment = std::make_unique<Experiment>(*parser);
-    experiment->obstacleX1.insert(experiment->obstacleX1.end(), obstacles.x1.begin(),
-                                  obstacles.x1.end());
-    experiment->obstacleY1.insert(experiment->obstacleY1.end(), obstacles.y1.begin(),
-                                  obstacles.y1.end());
-    experiment->obstacleX2.insert(experiment->obstacleX2.end(), obstacles.x2.begin(),
-                                  obstacles.x2.end());
-    experiment->obstacleY2.insert(experiment->obstacleY2.end(), obstacles.y2.begin(),
-                                  obstacles.y2.end());
-    experiment->obstacleCount = static_cast<int>(experiment->obstacleX1.size());
+    // After the recording's own segments, so that models receive those in their usual order.
+    experiment->obstacles.insert(experiment->obstacles.end(), obstacles.segments.begin(),
+                                 obstacles.segments.end());
     if (notes) {
         *notes = parser->notes();
-        if (!obstacles.x1.empty()) {
-            notes->push_back("Added " + std::to_string(obstacles.x1.size()) +
+        if (!obstacles.segments.empty()) {
+            notes->push_back("Added " + std::to_string(obstacles.segments.size()) +
                              " obstacle segments from \"" + options.obstacles + "\".");
         }
     }

@@ -9,7 +9,7 @@
 ExperimentSummary summarize(const Experiment& e) {
     ExperimentSummary summary;
     summary.pedestrians = e.pedestrianCount;
-    summary.obstacles = e.obstacleCount;
+    summary.obstacles = static_cast<int>(e.obstacles.size());
     summary.frames = e.frameCount;
     const int F = e.frameCount;
     if (F <= 0) {

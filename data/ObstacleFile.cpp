@@ -30,15 +30,9 @@ bool ObstacleFile::load(const std::string& path, double metresPerUnit, std::stri
 }
 
 bool ObstacleFile::loadText(std::string text, double metresPerUnit, std::string& error) {
-    x1.clear();
-    y1.clear();
-    x2.clear();
-    y2.clear();
-    std::vector<float>* const columns[] = {&x1, &y1, &x2, &y2};
+    segments.clear();
     const auto refuse = [&](size_t line, const std::string& message) {
-        for (std::vector<float>* column : columns) {
-            column->clear();
-        }
+        segments.clear();
         error = "Line " + std::to_string(line) + ": " + message;
         return false;
     };
@@ -85,8 +79,9 @@ bool ObstacleFile::loadText(std::string text, double metresPerUnit, std::string&
             return refuse(line, std::to_string(count) + (count == 1 ? " value" : " values") +
                                     ", but an obstacle segment is x1 y1 x2 y2.");
         }
-        for (size_t i = 0; i < count; ++i) {
-            columns[i]->push_back(static_cast<float>(values[i]));
+        if (count == 4) {
+            segments.push_back({static_cast<float>(values[0]), static_cast<float>(values[1]),
+                                static_cast<float>(values[2]), static_cast<float>(values[3])});
         }
         start = newline + 1;
     }

@@ -3,11 +3,14 @@
 #include <string>
 #include <vector>
 
+#include "core/Segment.h"
+
 /// Obstacle segments kept beside a recording that has none of its own: one "x1 y1 x2 y2" per
 /// line (blanks or tabs between) in the recording's length unit, "#" starting a comment to the
 /// end of its line.
 struct ObstacleFile {
-    std::vector<float> x1, y1, x2, y2;  ///< in metres when read with the recording's unit
+    /// The segments in file order, in metres when read with the recording's unit.
+    std::vector<Segment> segments;
 
     /// Reads the file at `path`, multiplying every length by `metresPerUnit`. Returns false,
     /// with `error` naming the file, the line and what is wrong, and keeps nothing.

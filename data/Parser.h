@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+struct ExperimentData;
 struct ReadingOptions;
 
 /// Reads one experiment file format and hands the parsed data to an Experiment. A parser object
@@ -24,17 +25,9 @@ public:
     /// from a parser whose load failed is empty.
     virtual bool load(const std::string& path) = 0;
 
-    /// Hands the parsed data to an experiment. Each array that the format provides is replaced;
+    /// Hands the parsed data to an experiment. Each field that the format provides is replaced;
     /// the others are left untouched.
-    virtual void fill(int& pedestrianCount, int& obstacleCount, int& frameCount,
-                      std::vector<float>& posX, std::vector<float>& posY, std::vector<float>& velX,
-                      std::vector<float>& velY, std::vector<float>& obstacleX1,
-                      std::vector<float>& obstacleY1, std::vector<float>& obstacleX2,
-                      std::vector<float>& obstacleY2, std::vector<float>& times, bool& timeDriven,
-                      std::vector<int>& waypointCount,
-                      std::vector<std::vector<float>>& waypointRadius,
-                      std::vector<std::vector<float>>& waypointX,
-                      std::vector<std::vector<float>>& waypointY) = 0;
+    virtual void fill(ExperimentData& data) = 0;
 
     /// Hands over when each pedestrian is present and where its samples start (see
     /// Experiment::sampleIndex). A format that has every pedestrian on every frame leaves the

@@ -3,6 +3,7 @@
 #include "core/NumberText.h"
 #include "core/TextEncoding.h"
 #include "core/TokenScanner.h"
+#include "data/ExperimentData.h"
 #include "data/PolarVelocity.h"
 #include "data/ReadingOptions.h"
 #include "data/RecordingLimits.h"
@@ -81,10 +82,10 @@ bool ParserANA::fail(std::string message) {
     text.clear();
     presentFirst.clear();
     presentLast.clear();
-    for (std::vector<float>* array : {&posX, &posY, &directions, &speeds, &times, &obstacleX1,
-                                      &obstacleY1, &obstacleX2, &obstacleY2}) {
+    for (std::vector<float>* array : {&posX, &posY, &directions, &speeds, &times}) {
         std::vector<float>().swap(*array);
     }
+    std::vector<Segment>().swap(segments);
     return false;
 }
 
@@ -375,46 +376,37 @@ bool ParserANA::readValues() {
         }
         times[k] = static_cast<float>(clock[k] - clock[0]);
     }
-    obstacleX1.assign(O, 0.0f);
-    obstacleY1.assign(O, 0.0f);
-    obstacleX2.assign(O, 0.0f);
-    obstacleY2.assign(O, 0.0f);
-    std::vector<float>* const corners[] = {&obstacleX1, &obstacleY1, &obstacleX2, &obstacleY2};
+    segments.assign(O, Segment());
+    // Corner by corner (every x1, then every y1, ...): of several bad values, a message names
+    // the first in this order.
+    float Segment::*const corners[] = {&Segment::x1, &Segment::y1, &Segment::x2, &Segment::y2};
     for (std::int64_t c = 0; c < 4 && O > 0; ++c) {
+        float Segment::*const corner = corners[c];
         if (!readSeries(Key::OBSTACLES, 0, obstacles, 4, c, RecordingLimits::largestCoordinate,
-                        RecordingLimits::coordinateText, into(*corners[c], 0))) {
+                        RecordingLimits::coordinateText, [&](std::int64_t n, double value) {
+                            segments[static_cast<size_t>(n)].*corner = static_cast<float>(value);
+                        })) {
             return false;
         }
     }
     return true;
 }
 
-void ParserANA::fill(int& pedestrianCount, int& obstacleCount, int& frameCount,
-                     std::vector<float>& posXOut, std::vector<float>& posYOut,
-                     std::vector<float>& velX, std::vector<float>& velY,
-                     std::vector<float>& obstacleX1Out, std::vector<float>& obstacleY1Out,
-                     std::vector<float>& obstacleX2Out, std::vector<float>& obstacleY2Out,
-                     std::vector<float>& timesOut, bool&, std::vector<int>&,
-                     std::vector<std::vector<float>>&, std::vector<std::vector<float>>&,
-                     std::vector<std::vector<float>>&) {
+void ParserANA::fill(ExperimentData& data) {
     if (!valid) {
         return;
     }
-    velX.assign(directions.size(), 0.0f);
-    velY.assign(directions.size(), 0.0f);
+    data.velX.assign(directions.size(), 0.0f);
+    data.velY.assign(directions.size(), 0.0f);
     for (size_t i = 0; i < directions.size(); ++i) {
-        PolarVelocity::toVelocity(directions[i], speeds[i], velX[i], velY[i]);
+        PolarVelocity::toVelocity(directions[i], speeds[i], data.velX[i], data.velY[i]);
     }
-    posXOut = std::move(posX);
-    posYOut = std::move(posY);
-    timesOut = std::move(times);
-    obstacleX1Out = std::move(obstacleX1);
-    obstacleY1Out = std::move(obstacleY1);
-    obstacleX2Out = std::move(obstacleX2);
-    obstacleY2Out = std::move(obstacleY2);
-    pedestrianCount = pedestrians;
-    obstacleCount = obstacles;
-    frameCount = frames;
+    data.posX = std::move(posX);
+    data.posY = std::move(posY);
+    data.times = std::move(times);
+    data.obstacles = std::move(segments);
+    data.pedestrianCount = pedestrians;
+    data.frameCount = frames;
 }
 
 void ParserANA::fillPresence(std::vector<int>& first, std::vector<int>& last,

@@ -6,6 +6,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "core/Segment.h"
 #include "data/Parser.h"
 #include "data/TextFile.h"
 
@@ -25,14 +26,7 @@ public:
     /// not applied, and a note says so.
     void setReadingOptions(const ReadingOptions& options) override;
     bool load(const std::string& path) override;
-    void fill(int& pedestrianCount, int& obstacleCount, int& frameCount, std::vector<float>& posX,
-              std::vector<float>& posY, std::vector<float>& velX, std::vector<float>& velY,
-              std::vector<float>& obstacleX1, std::vector<float>& obstacleY1,
-              std::vector<float>& obstacleX2, std::vector<float>& obstacleY2,
-              std::vector<float>& times, bool& timeDriven, std::vector<int>& waypointCount,
-              std::vector<std::vector<float>>& waypointRadius,
-              std::vector<std::vector<float>>& waypointX,
-              std::vector<std::vector<float>>& waypointY) override;
+    void fill(ExperimentData& data) override;
     void fillPresence(std::vector<int>& presentFirst, std::vector<int>& presentLast,
                       std::vector<std::ptrdiff_t>& sampleBase) override;
 
@@ -97,5 +91,5 @@ private:
     std::vector<std::string> ignoredOptions;
     /// The values, read by validate and handed over by fill and fillDirections.
     std::vector<float> posX, posY, directions, speeds, times;
-    std::vector<float> obstacleX1, obstacleY1, obstacleX2, obstacleY2;
+    std::vector<Segment> segments;
 };

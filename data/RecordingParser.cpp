@@ -4,6 +4,7 @@
 
 #include "core/NumberText.h"
 #include "core/TextEncoding.h"
+#include "data/ExperimentData.h"
 #include "data/TextFile.h"
 
 namespace {
@@ -163,30 +164,19 @@ bool RecordingParser::takeStatements(const CommentStatements& comments, Recordin
     return true;
 }
 
-void RecordingParser::fill(int& pedestrianCount, int& obstacleCount, int& frameCount,
-                           std::vector<float>& posX, std::vector<float>& posY,
-                           std::vector<float>& velX, std::vector<float>& velY,
-                           std::vector<float>& obstacleX1, std::vector<float>& obstacleY1,
-                           std::vector<float>& obstacleX2, std::vector<float>& obstacleY2,
-                           std::vector<float>& times, bool& timeDriven, std::vector<int>&,
-                           std::vector<std::vector<float>>&, std::vector<std::vector<float>>&,
-                           std::vector<std::vector<float>>&) {
+void RecordingParser::fill(ExperimentData& data) {
     if (!valid) {
         return;
     }
-    pedestrianCount = table.pedestrianCount;
-    frameCount = table.frameCount;
-    obstacleCount = 0;
-    posX = std::move(table.posX);
-    posY = std::move(table.posY);
-    velX = std::move(table.velX);
-    velY = std::move(table.velY);
-    times = std::move(table.times);
-    obstacleX1.clear();
-    obstacleY1.clear();
-    obstacleX2.clear();
-    obstacleY2.clear();
-    timeDriven = true;
+    data.pedestrianCount = table.pedestrianCount;
+    data.frameCount = table.frameCount;
+    data.posX = std::move(table.posX);
+    data.posY = std::move(table.posY);
+    data.velX = std::move(table.velX);
+    data.velY = std::move(table.velY);
+    data.times = std::move(table.times);
+    data.obstacles.clear();
+    data.timeDriven = true;
 }
 
 void RecordingParser::fillPresence(std::vector<int>& presentFirst, std::vector<int>& presentLast,

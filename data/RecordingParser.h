@@ -29,14 +29,7 @@ public:
     /// Reads a recording held in memory; the same as load without the file.
     bool loadText(std::string text);
 
-    void fill(int& pedestrianCount, int& obstacleCount, int& frameCount, std::vector<float>& posX,
-              std::vector<float>& posY, std::vector<float>& velX, std::vector<float>& velY,
-              std::vector<float>& obstacleX1, std::vector<float>& obstacleY1,
-              std::vector<float>& obstacleX2, std::vector<float>& obstacleY2,
-              std::vector<float>& times, bool& timeDriven, std::vector<int>& waypointCount,
-              std::vector<std::vector<float>>& waypointRadius,
-              std::vector<std::vector<float>>& waypointX,
-              std::vector<std::vector<float>>& waypointY) override;
+    void fill(ExperimentData& data) override;
     void fillPresence(std::vector<int>& presentFirst, std::vector<int>& presentLast,
                       std::vector<std::ptrdiff_t>& sampleBase) override;
     void fillDirections(std::vector<float>& directions, std::vector<float>& speeds) override;

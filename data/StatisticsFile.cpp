@@ -12,14 +12,15 @@ namespace StatisticsFile {
 bool write(const Experiment& e, const Trajectories& run, int agents, const std::string& path,
            long long& lines, std::string& error) {
     AtomicFile out(path);
-    lines = 1 + e.obstacleCount;
+    const int obstacles = static_cast<int>(e.obstacles.size());
+    lines = 1 + obstacles;
     if (std::FILE* f = out.stream()) {
         // An experiment of a single frame has no second frame time; 0 stands for it.
         const double secondTime = e.frameCount > 1 ? e.times[1] : 0.0;
-        NumberText::print(f, "%d %f\n", e.obstacleCount, secondTime);
-        for (int i = 0; i < e.obstacleCount; ++i) {
-            NumberText::print(f, "%f %f %f %f\n", e.obstacleX1[i] * 100.0, e.obstacleY1[i] * 100.0,
-                              e.obstacleX2[i] * 100.0, e.obstacleY2[i] * 100.0);
+        NumberText::print(f, "%d %f\n", obstacles, secondTime);
+        for (const Segment& o : e.obstacles) {
+            NumberText::print(f, "%f %f %f %f\n", o.x1 * 100.0, o.y1 * 100.0, o.x2 * 100.0,
+                              o.y2 * 100.0);
         }
         for (int i = 0; i < agents; ++i) {
             // Sample j of an agent that entered at frame `from` stands for frame from + j.

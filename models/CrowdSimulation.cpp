@@ -6,7 +6,7 @@ CrowdSimulation::CrowdSimulation() {
 }
 
 void CrowdSimulation::createCrowd(CrowdEngine::Rule rule) {
-    crowd = std::make_unique<CrowdEngine>(agentCount, obstacleCount, rule);
+    crowd = std::make_unique<CrowdEngine>(agentCount, static_cast<int>(obstacles.size()), rule);
     goalX.assign(static_cast<size_t>(agentCount), 0.0f);
     goalY.assign(static_cast<size_t>(agentCount), 0.0f);
 }

@@ -6,7 +6,6 @@
 #include "core/StepThreads.h"
 #include "core/ThreadGroup.h"
 
-
 Simulation::Simulation() = default;
 
 Simulation::~Simulation() = default;
@@ -59,26 +58,14 @@ void Simulation::initialise(int count) {
             agentParameters[row * rowLength + k] = parameterDefaults[k];
         }
     }
-    for (int i = 0; i < obstacleCount; ++i) {
-        registerObstacle(obstacleX1[i], obstacleY1[i], obstacleX2[i], obstacleY2[i]);
+    for (const Segment& o : obstacles) {
+        registerObstacle(o.x1, o.y1, o.x2, o.y2);
     }
     applyParameters();
 }
 
-void Simulation::addObstacle(float x1, float y1, float x2, float y2) {
-    obstacleX1.push_back(x1);
-    obstacleY1.push_back(y1);
-    obstacleX2.push_back(x2);
-    obstacleY2.push_back(y2);
-    ++obstacleCount;
-}
-
-void Simulation::clearObstacles() {
-    obstacleX1.clear();
-    obstacleY1.clear();
-    obstacleX2.clear();
-    obstacleY2.clear();
-    obstacleCount = 0;
+void Simulation::addObstacle(const Segment& segment) {
+    obstacles.push_back(segment);
 }
 
 void Simulation::addAgentParameter(const std::string& parameterName, float defaultValue,

@@ -8,6 +8,7 @@
 #include "core/PDF.h"
 #include "core/ParameterTable.h"
 #include "core/PdfType.h"
+#include "core/Segment.h"
 #include "models/PresentList.h"
 
 class StepThreads;
@@ -52,10 +53,8 @@ public:
     /// Sets the simulation up for `count` agents: arrays, agents, default parameter rows,
     /// obstacles handed to the model, parameters applied.
     void initialise(int count);
-    /// Appends one obstacle segment to the scene lists (handed to the model by initialise).
-    void addObstacle(float x1, float y1, float x2, float y2);
-    /// Empties the scene lists; the model's own copy goes with the next initialise.
-    void clearObstacles();
+    /// Appends one obstacle segment to the scene (handed to the model by initialise).
+    void addObstacle(const Segment& segment);
     /// Declares an agent parameter with its default and distribution and (re)exposes every
     /// distribution as a Type_pdf parameter bound to its current storage.
     void addAgentParameter(const std::string& parameterName, float defaultValue,
@@ -93,7 +92,6 @@ public:
     ParameterTable parameterTable() { return ParameterTable(agentParameters, agentParameterCount); }
 
     int agentCount = 0;
-    int obstacleCount = 0;
     int frameCount = 0;  ///< recorded samples per agent after the last run
     int agentParameterCount = 0;
 
@@ -104,8 +102,9 @@ public:
     std::vector<int> recordedFrom;
     /// Whether each agent is in the scene (1) or not (0).
     std::vector<unsigned char> agentPresent;
-    /// Obstacle segments of the scene, one entry per segment.
-    std::vector<float> obstacleX1, obstacleY1, obstacleX2, obstacleY2;
+    /// Obstacle segments of the scene, handed to the model in this order by initialise; a new
+    /// list goes to the model with the next initialise.
+    std::vector<Segment> obstacles;
     /// State of each agent after the last step.
     std::vector<float> currentX, currentY, currentVX, currentVY;
     /// Row i holds agent i's parameter values (agentCount × agentParameterCount).

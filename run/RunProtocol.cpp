@@ -22,20 +22,6 @@ int usableWaypoints(const Experiment& e, int p) {
     return std::min(e.waypointCount[p], static_cast<int>(stored));
 }
 
-// True when the simulation's scene lists hold exactly the experiment's segments, in order.
-bool holdsSceneOf(const Simulation& s, const Experiment& e) {
-    if (s.obstacleCount != e.obstacleCount) {
-        return false;
-    }
-    for (int i = 0; i < e.obstacleCount; ++i) {
-        if (s.obstacleX1[i] != e.obstacleX1[i] || s.obstacleY1[i] != e.obstacleY1[i] ||
-            s.obstacleX2[i] != e.obstacleX2[i] || s.obstacleY2[i] != e.obstacleY2[i]) {
-            return false;
-        }
-    }
-    return true;
-}
-
 int agentsOf(const Simulation& s, const Experiment& e) {
     return std::min(e.pedestrianCount, s.agentCount);
 }
@@ -123,13 +109,11 @@ namespace RunProtocol {
 
 void prepare(Simulation& simulation, const Experiment& experiment) {
     // The simulation may have been set up for another experiment before: it must end up with
-    // exactly this scene, or a score would belong to walls that are not there.
-    if (!holdsSceneOf(simulation, experiment)) {
-        simulation.clearObstacles();
-        for (int i = 0; i < experiment.obstacleCount; ++i) {
-            simulation.addObstacle(experiment.obstacleX1[i], experiment.obstacleY1[i],
-                                   experiment.obstacleX2[i], experiment.obstacleY2[i]);
-        }
+    // exactly this scene, or a score would belong to walls that are not there. Only a scene that
+    // differs is replaced, so set-ups keep the segments the model was given first (equal as
+    // floats, they may still differ in the sign of a zero).
+    if (simulation.obstacles != experiment.obstacles) {
+        simulation.obstacles = experiment.obstacles;
     }
     simulation.initialise(experiment.pedestrianCount);
 }

@@ -73,9 +73,9 @@ void Pane3D::rebuild() {
             }
         }
     }
-    for (int i = 0; i < e.obstacleCount; ++i) {
-        widenBounds(e.obstacleX1[i], -e.obstacleY1[i]);
-        widenBounds(e.obstacleX2[i], -e.obstacleY2[i]);
+    for (const Segment& o : e.obstacles) {
+        widenBounds(o.x1, -o.y1);
+        widenBounds(o.x2, -o.y2);
     }
     resetCamera();
     // The view keeps showing its time after a new run, with the new figures starting their
@@ -412,12 +412,11 @@ void Pane3D::drawObstacles() const {
     glLineWidth(2.0f);
     glColor3f(0.75f, 0.0f, 0.0f);
     glBegin(GL_LINES);
-    for (int i = 0; i < e.obstacleCount; ++i) {
+    for (size_t i = 0; i < e.obstacles.size(); ++i) {
         // The second end point is the simulation's copy of the segment.
-        const bool copied = i < s.obstacleCount;
-        glVertex3f(e.obstacleX1[i], 0.0f, -e.obstacleY1[i]);
-        glVertex3f(copied ? s.obstacleX2[i] : e.obstacleX2[i], 0.0f,
-                   -(copied ? s.obstacleY2[i] : e.obstacleY2[i]));
+        const Segment& end = i < s.obstacles.size() ? s.obstacles[i] : e.obstacles[i];
+        glVertex3f(e.obstacles[i].x1, 0.0f, -e.obstacles[i].y1);
+        glVertex3f(end.x2, 0.0f, -end.y2);
     }
     glEnd();
 }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "data/Experiment.h"
+#include "data/ExperimentData.h"
 #include "data/Parser.h"
 #include "run/Record.h"
 #include "metrics/Difference.h"
@@ -37,24 +38,21 @@ public:
     WalkingParser(std::vector<float> walkingSpeeds, int frameCount)
         : Parser("test"), speeds(std::move(walkingSpeeds)), frames(frameCount) {}
     bool load(const std::string&) override { return true; }
-    void fill(int& P, int& O, int& F, std::vector<float>& posX, std::vector<float>& posY,
-              std::vector<float>& velX, std::vector<float>& velY, std::vector<float>&,
-              std::vector<float>&, std::vector<float>&, std::vector<float>&,
-              std::vector<float>& times, bool&, std::vector<int>&, std::vector<std::vector<float>>&,
-              std::vector<std::vector<float>>&, std::vector<std::vector<float>>&) override {
-        P = static_cast<int>(speeds.size());
-        O = 0;
-        F = frames;
-        posX.assign(P * F, 0.0f);
-        posY.assign(P * F, 0.0f);
-        velX.assign(P * F, 0.0f);
-        velY.assign(P * F, 0.0f);
-        times.assign(F, 0.0f);
+    void fill(ExperimentData& data) override {
+        const int P = static_cast<int>(speeds.size());
+        const int F = frames;
+        data.pedestrianCount = P;
+        data.frameCount = F;
+        data.posX.assign(P * F, 0.0f);
+        data.posY.assign(P * F, 0.0f);
+        data.velX.assign(P * F, 0.0f);
+        data.velY.assign(P * F, 0.0f);
+        data.times.assign(F, 0.0f);
         for (int k = 0; k < F; ++k) {
-            times[k] = static_cast<float>(k);
+            data.times[k] = static_cast<float>(k);
             for (int p = 0; p < P; ++p) {
-                posX[p * F + k] = speeds[p] * static_cast<float>(k);
-                velX[p * F + k] = speeds[p];
+                data.posX[p * F + k] = speeds[p] * static_cast<float>(k);
+                data.velX[p * F + k] = speeds[p];
             }
         }
     }

@@ -75,8 +75,7 @@ TEST(AnaWriter, AWrittenExperimentReadsBackBitForBit) {
     EXPECT_EQ(read.velX, written.velX);
     EXPECT_EQ(read.velY, written.velY);
     EXPECT_EQ(read.times, written.times);
-    EXPECT_EQ(read.obstacleY1, written.obstacleY1);
-    EXPECT_EQ(read.obstacleY2, written.obstacleY2);
+    EXPECT_EQ(read.obstacles, written.obstacles);
 }
 
 TEST(AnaWriter, KnowsTheSizeOfAFileBeforeWritingIt) {

@@ -51,8 +51,8 @@ TEST_F(CommaLocaleTest, AnaValuesKeepTheirFractions) {
     EXPECT_EQ(experiment->posX, (std::vector<float>{0.5f, 0.75f, 1.0f}));
     EXPECT_EQ(experiment->posY, (std::vector<float>{1.5f, 2.25f, 3.0f}));
     EXPECT_EQ(experiment->velX[0], 0.5f);
-    EXPECT_EQ(experiment->obstacleX1[0], 0.25f);
-    EXPECT_EQ(experiment->obstacleY2[0], 1.5f);
+    EXPECT_EQ(experiment->obstacles[0].x1, 0.25f);
+    EXPECT_EQ(experiment->obstacles[0].y2, 1.5f);
 }
 
 TEST_F(CommaLocaleTest, ParameterTextsParseAndPrintWithAPoint) {

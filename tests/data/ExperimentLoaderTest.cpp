@@ -83,9 +83,8 @@ TEST(ExperimentLoader, ObstaclesAreAddedInTheRecordingsUnit) {
     const Loaded loaded = load(path, options);
     ASSERT_TRUE(loaded.experiment) << loaded.error;
     const Experiment& e = *loaded.experiment;
-    EXPECT_EQ(e.obstacleCount, 2);
-    EXPECT_EQ(e.obstacleY1, (std::vector<float>{-0.5f, 0.5f}));
-    EXPECT_EQ(e.obstacleX2, (std::vector<float>{5.0f, 5.0f}));
+    EXPECT_EQ(e.obstacles,
+              (std::vector<Segment>{{0.0f, -0.5f, 5.0f, -0.5f}, {0.0f, 0.5f, 5.0f, 0.5f}}));
     EXPECT_EQ(loaded.notes.back(), "Added 2 obstacle segments from \"" + options.obstacles + "\".");
 
     const std::string ana = std::string(VESTRA_EXAMPLES_DIR) + "/bottleneck.ana";
@@ -94,8 +93,23 @@ TEST(ExperimentLoader, ObstaclesAreAddedInTheRecordingsUnit) {
     const Loaded walled = load(ana, anaOptions);
     ASSERT_TRUE(walled.experiment) << walled.error;
     const Loaded plain = load(ana, ReadingOptions());
-    EXPECT_EQ(walled.experiment->obstacleCount, plain.experiment->obstacleCount + 2);
-    EXPECT_EQ(walled.experiment->obstacleX2.back(), 500.0f);  // ANA lengths are taken as given
+    EXPECT_EQ(walled.experiment->obstacles.size(), plain.experiment->obstacles.size() + 2);
+    EXPECT_EQ(walled.experiment->obstacles.back().x2, 500.0f);  // ANA lengths are taken as given
+}
+
+TEST(ExperimentLoader, AnObstacleFilesSegmentsFollowTheRecordingsOwnInFileOrder) {
+    ScratchFolder folder;
+    ReadingOptions options;
+    options.obstacles = folder.write("walls.txt", "1 2 3 4\n-5 -6 -7 -8\n");
+    const std::string ana = std::string(VESTRA_EXAMPLES_DIR) + "/bottleneck.ana";
+    const Loaded walled = load(ana, options);
+    const Loaded plain = load(ana, ReadingOptions());
+    ASSERT_TRUE(walled.experiment && plain.experiment) << walled.error << plain.error;
+    std::vector<Segment> expected = plain.experiment->obstacles;
+    ASSERT_EQ(expected.size(), 4u);  // the file's "nobs 4"
+    expected.push_back({1.0f, 2.0f, 3.0f, 4.0f});
+    expected.push_back({-5.0f, -6.0f, -7.0f, -8.0f});
+    EXPECT_EQ(walled.experiment->obstacles, expected);
 }
 
 TEST(ExperimentLoader, BadObstacleFilesAreRefusedWithTheirLine) {

@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include "data/Experiment.h"
+#include "data/ExperimentData.h"
 #include "data/ParserANA.h"
 
 namespace {
@@ -73,17 +74,14 @@ testing::AssertionResult mentions(const std::string& message, const std::string&
 
 void expectEmpty(const Experiment& experiment) {
     EXPECT_EQ(experiment.pedestrianCount, 0);
-    EXPECT_EQ(experiment.obstacleCount, 0);
+    EXPECT_EQ(experiment.obstacles.size(), 0u);
     EXPECT_EQ(experiment.frameCount, 0);
     EXPECT_TRUE(experiment.posX.empty());
     EXPECT_TRUE(experiment.posY.empty());
     EXPECT_TRUE(experiment.velX.empty());
     EXPECT_TRUE(experiment.velY.empty());
     EXPECT_TRUE(experiment.times.empty());
-    EXPECT_TRUE(experiment.obstacleX1.empty());
-    EXPECT_TRUE(experiment.obstacleY1.empty());
-    EXPECT_TRUE(experiment.obstacleX2.empty());
-    EXPECT_TRUE(experiment.obstacleY2.empty());
+    EXPECT_TRUE(experiment.obstacles.empty());
     EXPECT_TRUE(experiment.timeDriven);
     EXPECT_TRUE(experiment.waypointCount.empty());
 }
@@ -96,11 +94,6 @@ void expectConsistentSizes(const Experiment& experiment) {
     EXPECT_EQ(experiment.velX.size(), samples);
     EXPECT_EQ(experiment.velY.size(), samples);
     EXPECT_EQ(experiment.times.size(), static_cast<size_t>(experiment.frameCount));
-    const size_t obstacles = static_cast<size_t>(experiment.obstacleCount);
-    EXPECT_EQ(experiment.obstacleX1.size(), obstacles);
-    EXPECT_EQ(experiment.obstacleY1.size(), obstacles);
-    EXPECT_EQ(experiment.obstacleX2.size(), obstacles);
-    EXPECT_EQ(experiment.obstacleY2.size(), obstacles);
     // An ANA file is always time-driven and has no waypoints.
     EXPECT_TRUE(experiment.timeDriven);
     EXPECT_TRUE(experiment.waypointCount.empty());
@@ -146,7 +139,7 @@ TEST(ParserANA, ReadsAMinimalFile) {
     Experiment experiment(parser);
     EXPECT_EQ(experiment.pedestrianCount, 1);
     EXPECT_EQ(experiment.frameCount, 2);
-    EXPECT_EQ(experiment.obstacleCount, 0);
+    EXPECT_EQ(experiment.obstacles.size(), 0u);
     expectConsistentSizes(experiment);
     EXPECT_EQ(experiment.posX, (std::vector<float>{0.0f, 1.0f}));
     EXPECT_EQ(experiment.posY, (std::vector<float>{0.0f, 1.0f}));
@@ -232,9 +225,9 @@ TEST(ParserANA, ObstaclesAreIgnoredWithoutNobs) {
     ParserANA parser;
     ASSERT_TRUE(parser.loadText(file.text())) << parser.errorMessage();
     Experiment experiment(parser);
-    EXPECT_EQ(experiment.obstacleCount, 0);
+    EXPECT_EQ(experiment.obstacles.size(), 0u);
     expectConsistentSizes(experiment);
-    EXPECT_TRUE(experiment.obstacleX1.empty());
+    EXPECT_TRUE(experiment.obstacles.empty());
 }
 
 TEST(ParserANA, ZeroObstaclesNeedNoObstacleKey) {
@@ -244,7 +237,7 @@ TEST(ParserANA, ZeroObstaclesNeedNoObstacleKey) {
     ParserANA parser;
     ASSERT_TRUE(parser.loadText(file.text())) << parser.errorMessage();
     Experiment experiment(parser);
-    EXPECT_EQ(experiment.obstacleCount, 0);
+    EXPECT_EQ(experiment.obstacles.size(), 0u);
     expectConsistentSizes(experiment);
 }
 
@@ -255,12 +248,10 @@ TEST(ParserANA, ObstacleValuesAreX1Y1X2Y2PerSegment) {
     ParserANA parser;
     ASSERT_TRUE(parser.loadText(file.text())) << parser.errorMessage();
     Experiment experiment(parser);
-    ASSERT_EQ(experiment.obstacleCount, 2);
+    ASSERT_EQ(experiment.obstacles.size(), 2u);
     expectConsistentSizes(experiment);
-    EXPECT_EQ(experiment.obstacleX1, (std::vector<float>{1.0f, -5.0f}));
-    EXPECT_EQ(experiment.obstacleY1, (std::vector<float>{2.0f, -6.0f}));
-    EXPECT_EQ(experiment.obstacleX2, (std::vector<float>{3.0f, -7.0f}));
-    EXPECT_EQ(experiment.obstacleY2, (std::vector<float>{4.0f, -8.0f}));
+    EXPECT_EQ(experiment.obstacles,
+              (std::vector<Segment>{{1.0f, 2.0f, 3.0f, 4.0f}, {-5.0f, -6.0f, -7.0f, -8.0f}}));
 }
 
 TEST(ParserANA, CommentsHideTheRestOfTheirLine) {
@@ -324,10 +315,10 @@ TEST(ParserANA, WindowsLineEndsReadTheSame) {
     ASSERT_TRUE(parser.loadText(crlf)) << parser.errorMessage();
     Experiment experiment(parser);
     EXPECT_EQ(experiment.pedestrianCount, 2);
-    EXPECT_EQ(experiment.obstacleCount, 1);
+    EXPECT_EQ(experiment.obstacles.size(), 1u);
     EXPECT_EQ(experiment.posX, (std::vector<float>{0.0f, 1.0f, 5.0f, 4.0f}));
     EXPECT_EQ(experiment.times, (std::vector<float>{0.0f, 0.1f}));
-    EXPECT_EQ(experiment.obstacleY2, std::vector<float>{-1.0f});
+    EXPECT_EQ(experiment.obstacles, (std::vector<Segment>{{0.0f, -1.0f, 10.0f, -1.0f}}));
 }
 
 TEST(ParserANA, LoneCarriageReturnDoesNotEndAComment) {
@@ -471,7 +462,7 @@ TEST(ParserANA, KeysMayComeInAnyOrder) {
     EXPECT_EQ(a.velX, b.velX);
     EXPECT_EQ(a.velY, b.velY);
     EXPECT_EQ(a.times, b.times);
-    EXPECT_EQ(a.obstacleX2, b.obstacleX2);
+    EXPECT_EQ(a.obstacles, b.obstacles);
 }
 
 TEST(ParserANA, NoPedestriansAndNoFramesIsAnEmptyExperiment) {
@@ -612,6 +603,18 @@ TEST(ParserANA, EveryTruncationIsRefusedOrComplete) {
     EXPECT_EQ(refused, static_cast<int>(full.size()) - 2);
 }
 
+TEST(ParserANA, OfSeveralBadObstacleValuesTheFirstCornerByCornerIsNamed) {
+    // Every x1 (values 1 and 5) passes; y1 of the second segment (value 6) is read, and refused,
+    // before x2 of the first (value 3).
+    AnaFile file;
+    file.nobs = "nobs 2";
+    file.obstacles = "obstacles 0 0 5e6 0 0 2e6 0 0";
+    ParserANA parser;
+    EXPECT_FALSE(parser.loadText(file.text()));
+    EXPECT_NE(parser.errorMessage().find("\"2e6\" (value 6)"), std::string::npos)
+        << parser.errorMessage();
+}
+
 TEST(ParserANA, FailedLoadForgetsAnEarlierGoodFile) {
     ParserANA parser;
     ASSERT_TRUE(parser.loadText(AnaFile().text()));
@@ -625,42 +628,47 @@ TEST(ParserANA, FailedLoadForgetsAnEarlierGoodFile) {
 TEST(ParserANA, FailedParserLeavesTheTargetArraysUntouched) {
     ParserANA parser;
     ASSERT_FALSE(parser.loadText("nped 1 nrow 1"));
-    int pedestrians = 7, obstacles = 8, frames = 9;
-    std::vector<float> posX{1.0f}, posY{2.0f}, velX{3.0f}, velY{4.0f}, times{5.0f};
-    std::vector<float> x1{6.0f}, y1{7.0f}, x2{8.0f}, y2{9.0f};
-    bool timeDriven = false;
-    std::vector<int> waypointCount{2};
-    std::vector<std::vector<float>> radius{{1.0f}}, wx{{2.0f}}, wy{{3.0f}};
-    parser.fill(pedestrians, obstacles, frames, posX, posY, velX, velY, x1, y1, x2, y2, times,
-                timeDriven, waypointCount, radius, wx, wy);
-    EXPECT_EQ(pedestrians, 7);
-    EXPECT_EQ(obstacles, 8);
-    EXPECT_EQ(frames, 9);
-    EXPECT_EQ(posX, std::vector<float>{1.0f});
-    EXPECT_EQ(posY, std::vector<float>{2.0f});
-    EXPECT_EQ(velX, std::vector<float>{3.0f});
-    EXPECT_EQ(velY, std::vector<float>{4.0f});
-    EXPECT_EQ(times, std::vector<float>{5.0f});
-    EXPECT_EQ(x1, std::vector<float>{6.0f});
-    EXPECT_EQ(y2, std::vector<float>{9.0f});
-    EXPECT_FALSE(timeDriven);
-    EXPECT_EQ(waypointCount, std::vector<int>{2});
+    ExperimentData data;
+    data.pedestrianCount = 7;
+    data.frameCount = 9;
+    data.posX = {1.0f};
+    data.posY = {2.0f};
+    data.velX = {3.0f};
+    data.velY = {4.0f};
+    data.times = {5.0f};
+    data.obstacles = {{6.0f, 7.0f, 8.0f, 9.0f}};
+    data.timeDriven = false;
+    data.waypointCount = {2};
+    data.waypointRadius = {{1.0f}};
+    data.waypointX = {{2.0f}};
+    data.waypointY = {{3.0f}};
+    parser.fill(data);
+    EXPECT_EQ(data.pedestrianCount, 7);
+    EXPECT_EQ(data.frameCount, 9);
+    EXPECT_EQ(data.posX, std::vector<float>{1.0f});
+    EXPECT_EQ(data.posY, std::vector<float>{2.0f});
+    EXPECT_EQ(data.velX, std::vector<float>{3.0f});
+    EXPECT_EQ(data.velY, std::vector<float>{4.0f});
+    EXPECT_EQ(data.times, std::vector<float>{5.0f});
+    EXPECT_EQ(data.obstacles, (std::vector<Segment>{{6.0f, 7.0f, 8.0f, 9.0f}}));
+    EXPECT_FALSE(data.timeDriven);
+    EXPECT_EQ(data.waypointCount, std::vector<int>{2});
 }
 
 TEST(ParserANA, GoodParserLeavesModeAndWaypointsAlone) {
     ParserANA parser;
     ASSERT_TRUE(parser.loadText(AnaFile().text()));
-    int pedestrians = 0, obstacles = 0, frames = 0;
-    std::vector<float> posX, posY, velX, velY, times, x1, y1, x2, y2;
-    bool timeDriven = false;
-    std::vector<int> waypointCount{2};
-    std::vector<std::vector<float>> radius{{1.0f}}, wx{{2.0f}}, wy{{3.0f}};
-    parser.fill(pedestrians, obstacles, frames, posX, posY, velX, velY, x1, y1, x2, y2, times,
-                timeDriven, waypointCount, radius, wx, wy);
-    EXPECT_EQ(pedestrians, 2);
-    EXPECT_FALSE(timeDriven);
-    EXPECT_EQ(waypointCount, std::vector<int>{2});
-    EXPECT_EQ(wx, (std::vector<std::vector<float>>{{2.0f}}));
+    ExperimentData data;
+    data.timeDriven = false;
+    data.waypointCount = {2};
+    data.waypointRadius = {{1.0f}};
+    data.waypointX = {{2.0f}};
+    data.waypointY = {{3.0f}};
+    parser.fill(data);
+    EXPECT_EQ(data.pedestrianCount, 2);
+    EXPECT_FALSE(data.timeDriven);
+    EXPECT_EQ(data.waypointCount, std::vector<int>{2});
+    EXPECT_EQ(data.waypointX, (std::vector<std::vector<float>>{{2.0f}}));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -676,7 +684,7 @@ TEST(ParserANAFile, ReadsTheSameAsText) {
     const Experiment a(fromFile);
     const Experiment b(fromText);
     EXPECT_EQ(a.pedestrianCount, 2);
-    EXPECT_EQ(a.obstacleCount, 1);
+    EXPECT_EQ(a.obstacles.size(), 1u);
     EXPECT_EQ(a.frameCount, 2);
     expectConsistentSizes(a);
     EXPECT_EQ(a.posX, b.posX);
@@ -684,7 +692,7 @@ TEST(ParserANAFile, ReadsTheSameAsText) {
     EXPECT_EQ(a.velX, b.velX);
     EXPECT_EQ(a.velY, b.velY);
     EXPECT_EQ(a.times, b.times);
-    EXPECT_EQ(a.obstacleX1, b.obstacleX1);
+    EXPECT_EQ(a.obstacles, b.obstacles);
 }
 
 TEST(ParserANAFile, CarriageReturnsAreNotTranslatedAway) {
@@ -697,7 +705,7 @@ TEST(ParserANAFile, CarriageReturnsAreNotTranslatedAway) {
     ASSERT_TRUE(parser.load(file.path)) << parser.errorMessage();
     Experiment experiment(parser);
     EXPECT_EQ(experiment.times, (std::vector<float>{0.0f, 0.1f}));
-    EXPECT_EQ(experiment.obstacleX2, std::vector<float>{10.0f});
+    EXPECT_EQ(experiment.obstacles, (std::vector<Segment>{{0.0f, -1.0f, 10.0f, -1.0f}}));
 }
 
 TEST(ParserANAFile, MissingFileIsReportedWithItsPath) {

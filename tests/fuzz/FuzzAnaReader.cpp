@@ -22,15 +22,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const std::size_t P = static_cast<std::size_t>(experiment.pedestrianCount);
     const std::size_t F = static_cast<std::size_t>(experiment.frameCount);
-    const std::size_t O = static_cast<std::size_t>(experiment.obstacleCount);
-    FUZZ_CHECK(experiment.pedestrianCount >= 0 && experiment.frameCount >= 0 &&
-               experiment.obstacleCount >= 0);
+    const std::size_t O = experiment.obstacles.size();
+    FUZZ_CHECK(experiment.pedestrianCount >= 0 && experiment.frameCount >= 0);
     // Every value needs at least two bytes of text, so the arrays cannot outgrow the input.
     FUZZ_CHECK(2 * P * F <= size && F <= size && 4 * O <= size);
     FUZZ_CHECK(experiment.posX.size() == P * F && experiment.posY.size() == P * F);
     FUZZ_CHECK(experiment.velX.size() == P * F && experiment.velY.size() == P * F);
     FUZZ_CHECK(experiment.times.size() == F);
-    FUZZ_CHECK(experiment.obstacleX1.size() == O && experiment.obstacleY2.size() == O);
     FUZZ_CHECK(experiment.timeDriven && experiment.waypointCount.empty());
     for (std::size_t i = 0; i < P * F; ++i) {
         FUZZ_CHECK(std::fabs(experiment.posX[i]) <= RecordingLimits::largestCoordinate &&

@@ -42,7 +42,7 @@ int fuzzRecording(const std::uint8_t* data, std::size_t size) {
         }
         const int P = experiment.pedestrianCount;
         const int F = experiment.frameCount;
-        FUZZ_CHECK(P > 0 && F > 1 && experiment.obstacleCount == 0);
+        FUZZ_CHECK(P > 0 && F > 1 && experiment.obstacles.empty());
         FUZZ_CHECK(experiment.presentFirst.size() == static_cast<std::size_t>(P));
         FUZZ_CHECK(experiment.presentLast.size() == static_cast<std::size_t>(P));
         FUZZ_CHECK(experiment.sampleBase.size() == static_cast<std::size_t>(P));

@@ -77,7 +77,7 @@ TEST(BoidsSeparation, TheNearestObstacleAddsSevenPointSixTimesItsOffsetAndSetsTh
     // w = 10 × ((2.7 − 0.6) / 2.7)² = 6.049383. With dt = 0.01:
     // 0.1 × 0.65 × w × s = (0.353889, −1.793037).
     SimulationBoids simulation;
-    simulation.addObstacle(-1, 0.6f, 1, 0.6f);
+    simulation.addObstacle({-1, 0.6f, 1, 0.6f});
     placeWalkers(simulation, {{0, 0, 0, 0, 0, 0, 0.5f}, {-0.9f, 0, 0, 0, -0.9f, 0, 0.5f}});
     simulation.step(0.01f);
     EXPECT_NEAR(simulation.currentVX[0], 0.353889f, 1e-5f);
@@ -100,8 +100,8 @@ TEST(BoidsSeparation, ZeroRadiusAndCoincidentAgentsStayFinite) {
 
 TEST(BoidsSeparation, ACentreOnAWallStaysFinite) {
     SimulationBoids simulation;
-    simulation.addObstacle(-1, 0, 1, 0);
-    simulation.addObstacle(2, 2, 2, 2);  // no length
+    simulation.addObstacle({-1, 0, 1, 0});
+    simulation.addObstacle({2, 2, 2, 2});  // no length
     placeWalkers(simulation, {{0, 0, 1, 0, 5, 0}, {2, 2, 0, 0, 2, 2}});
     for (int k = 0; k < 20; ++k) {
         simulation.step(0.1f);

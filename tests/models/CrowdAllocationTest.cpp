@@ -102,7 +102,7 @@ namespace {
 template <class Model>
 void placeCrowd(Model& simulation, int n) {
     for (int s = 0; s < 12; ++s) {
-        simulation.addObstacle(3.0f * s, 4.0f, 3.0f * s + 1.0f, 5.0f);
+        simulation.addObstacle({3.0f * s, 4.0f, 3.0f * s + 1.0f, 5.0f});
     }
     std::vector<CrowdWalker> walkers;
     for (int i = 0; i < n; ++i) {

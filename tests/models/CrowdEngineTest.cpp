@@ -270,8 +270,8 @@ TEST_P(CrowdModel, NoAgentOfAPackedCrowdLeavesAStepFasterThanTheLimit) {
     // Forty agents on 1.5 m × 1.5 m push hard on each other and on the walls around them.
     Random::seed(17);
     const auto simulation = GetParam().make();
-    simulation->addObstacle(0, 0, 1.5f, 0);
-    simulation->addObstacle(1.5f, 0, 1.5f, 1.5f);
+    simulation->addObstacle({0, 0, 1.5f, 0});
+    simulation->addObstacle({1.5f, 0, 1.5f, 1.5f});
     std::vector<CrowdWalker> walkers;
     for (int i = 0; i < 40; ++i) {
         const float x = 1.5f * static_cast<float>(Random::draw()) / Random::maxDraw;
@@ -319,7 +319,7 @@ TEST_P(CrowdModel, StepStoresTheEngineStateAsTheCurrentState) {
 
 TEST_P(CrowdModel, ZeroAgentsSetUpAndStepWithoutEffect) {
     const auto simulation = GetParam().make();
-    simulation->addObstacle(0, 0, 1, 0);
+    simulation->addObstacle({0, 0, 1, 0});
     simulation->initialise(0);
     simulation->step(0.1f);
     EXPECT_TRUE(simulation->engine().agents().empty());
@@ -333,9 +333,9 @@ TEST_P(CrowdModel, ZeroAgentsSetUpAndStepWithoutEffect) {
 
 TEST_P(CrowdModel, ANewSetUpHandsEachSceneSegmentToTheEngineOnce) {
     const auto simulation = GetParam().make();
-    simulation->addObstacle(0, 0, 1, 0);
-    simulation->addObstacle(1, 0, 1, 1);
-    simulation->addObstacle(1, 1, 0, 1);
+    simulation->addObstacle({0, 0, 1, 0});
+    simulation->addObstacle({1, 0, 1, 1});
+    simulation->addObstacle({1, 1, 0, 1});
     simulation->initialise(2);
     simulation->initialise(4);
     const std::vector<CrowdEngine::Segment>& segments = simulation->engine().obstacles();
@@ -350,8 +350,8 @@ TEST_P(CrowdModel, RecordSetUpTwiceKeepsTheSceneOnceAndRunsEveryFrame) {
     ExperimentTable table;
     table.addTrajectory({{0, 0}, {0.5f, 0}, {1, 0}, {1.5f, 0}});
     table.addTrajectory({{3, 0.1f}, {2.5f, 0.1f}, {2, 0.1f}, {1.5f, 0.1f}});
-    table.addObstacle(-1, -1, 4, -1);
-    table.addObstacle(-1, 1, 4, 1);
+    table.obstacles.push_back({-1, -1, 4, -1});
+    table.obstacles.push_back({-1, 1, 4, 1});
     table.times = {0.0f, 0.4f, 0.8f, 1.2f};
     const auto experiment = makeExperiment(std::move(table));
     const auto simulation = GetParam().make();
@@ -360,7 +360,7 @@ TEST_P(CrowdModel, RecordSetUpTwiceKeepsTheSceneOnceAndRunsEveryFrame) {
     record.bindSimulation(simulation.get());
     record.prepare();
     record.prepare();
-    EXPECT_EQ(simulation->obstacleCount, 2);
+    EXPECT_EQ(simulation->obstacles.size(), 2u);
     EXPECT_EQ(simulation->engine().obstacles().size(), 2u);
     record.reset();
     record.run();
@@ -383,8 +383,8 @@ TEST_P(CrowdModel, ARunAfterResetRepeatsTheFirstRunExactly) {
         samples.back() = {to, y};
         table.addTrajectory(samples);
     }
-    table.addObstacle(-1, -0.5f, 9, -0.5f);
-    table.addObstacle(-1, 3.0f, 9, 3.0f);
+    table.obstacles.push_back({-1, -0.5f, 9, -0.5f});
+    table.obstacles.push_back({-1, 3.0f, 9, 3.0f});
     for (int k = 0; k < 21; ++k) {
         table.times.push_back(0.5f * static_cast<float>(k));
     }
@@ -409,7 +409,7 @@ TEST_P(CrowdModel, TwoSimulationsAliveAtOnceDoNotShareTables) {
     const std::vector<CrowdWalker> scene = {{0, 0, 1, 0, 8, 0}, {8, 0.3f, -1, 0, 0, 0.3f}};
     auto runAlone = [&] {
         const auto alone = GetParam().make();
-        alone->addObstacle(0, -0.5f, 8, -0.5f);
+        alone->addObstacle({0, -0.5f, 8, -0.5f});
         placeWalkers(*alone, scene);
         std::vector<float> xs;
         for (int k = 0; k < 30; ++k) {
@@ -421,12 +421,12 @@ TEST_P(CrowdModel, TwoSimulationsAliveAtOnceDoNotShareTables) {
     const std::vector<float> expected = runAlone();
 
     const auto first = GetParam().make();
-    first->addObstacle(0, -0.5f, 8, -0.5f);
+    first->addObstacle({0, -0.5f, 8, -0.5f});
     placeWalkers(*first, scene);
     // A second model of either kind, set up after the first, with a different crowd and scene.
     const auto second = boids.make();
     const auto third = helbing.make();
-    second->addObstacle(-5, 0.1f, 20, 0.1f);
+    second->addObstacle({-5, 0.1f, 20, 0.1f});
     placeWalkers(*second, {{1, 0.2f, 0, 0, 1, 0.2f}, {4, 0, 0, 0, 4, 0}, {6, 0, 0, 0, 6, 0}});
     placeWalkers(*third, {{0.2f, 0, 2, 0, 50, 0}});
     std::vector<float> xs;
@@ -447,7 +447,7 @@ TEST_P(CrowdModel, HoldsMoreThanAThousandAgentsAndTwoThousandSegments) {
     const auto simulation = GetParam().make();
     // 2100 wall pieces of 0.5 m along y = −0.25, and 1100 agents 0.9 m apart on a row above.
     for (int s = 0; s < 2100; ++s) {
-        simulation->addObstacle(0.5f * s, -0.25f, 0.5f * s + 0.5f, -0.25f);
+        simulation->addObstacle({0.5f * s, -0.25f, 0.5f * s + 0.5f, -0.25f});
     }
     std::vector<CrowdWalker> walkers;
     for (int i = 0; i < 1100; ++i) {

@@ -31,7 +31,7 @@ TEST_P(HelbingForces, OneStepGivesTheHandComputedVelocities) {
     const ForceCase& c = GetParam();
     SimulationHelbing simulation;
     for (const std::vector<float>& wall : c.walls) {
-        simulation.addObstacle(wall[0], wall[1], wall[2], wall[3]);
+        simulation.addObstacle({wall[0], wall[1], wall[2], wall[3]});
     }
     placeWalkers(simulation, c.walkers);
     simulation.step(c.dt);
@@ -134,8 +134,8 @@ TEST(HelbingDegenerate, ACentreOnAWallFeelsNoForceFromIt) {
     // zero-length segment 0.6 m to its left, which pushes it along +x with
     // 2000 e^(−0.1/0.08) = 573.0096 N: 1 + (−160 + 573.0096) / 80 × 0.1 = 1.516262.
     SimulationHelbing simulation;
-    simulation.addObstacle(-1, 0, 1, 0);
-    simulation.addObstacle(19.4f, 0, 19.4f, 0);
+    simulation.addObstacle({-1, 0, 1, 0});
+    simulation.addObstacle({19.4f, 0, 19.4f, 0});
     placeWalkers(simulation, {{0, 0, 1, 0, 0, 0, 0.4f}, {20, 0, 1, 0, 20, 0, 0.5f}});
     simulation.step(0.1f);
     EXPECT_EQ(simulation.engine().agent(0).obstacleCount, 1);

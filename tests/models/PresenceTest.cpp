@@ -61,8 +61,8 @@ const Family families[] = {
 
 std::unique_ptr<Simulation> setUp(const Family& family, const std::vector<Walker>& walkers) {
     std::unique_ptr<Simulation> s = family.make();
-    s->addObstacle(-8, -1.2f, 8, -1.2f);
-    s->addObstacle(-8, 1.2f, 8, 1.2f);
+    s->addObstacle({-8, -1.2f, 8, -1.2f});
+    s->addObstacle({-8, 1.2f, 8, 1.2f});
     s->initialise(static_cast<int>(walkers.size()));
     for (int i = 0; family.speedColumn >= 0 && i < s->agentCount; ++i) {
         s->agentParameters[i * s->agentParameterCount + family.speedColumn] = walkers[i].speed;

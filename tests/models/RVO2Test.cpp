@@ -134,7 +134,7 @@ TEST(RVO2, HandEditedRowsAreClampedToUsableValues) {
     EXPECT_GT(SimulationRVO2::smallestRadius, 0.0f);
     EXPECT_GT(SimulationRVO2::smallestHorizon, 0.0f);
     // Agent 2 keeps the defaults and walks among them, past a wall, without NaN anywhere.
-    simulation->addObstacle(-1.0f, 0.5f, 1.0f, 0.5f);
+    simulation->addObstacle({-1.0f, 0.5f, 1.0f, 0.5f});
     simulation->initialise(3);
     setRow(*simulation, 0, {1.0f, 5.0f, 0.0f, 0.0f, 0.0f});
     setRow(*simulation, 1, {1.0f, 5.0f, -1.0f, -1.0f, -1.0f});
@@ -214,7 +214,7 @@ TEST(RVO2, ZeroAgentsStepNothing) {
 
 TEST(RVO2, ASegmentRegisteredOnceIsAvoidedFromBothSides) {
     SimulationRVO2 simulation;
-    simulation.addObstacle(-3.0f, 0.0f, 3.0f, 0.0f);
+    simulation.addObstacle({-3.0f, 0.0f, 3.0f, 0.0f});
     simulation.initialise(2);
     EXPECT_EQ(simulation.orcaEngine()->vertices().size(), 2u);
     simulation.setPosition(0, 0.0f, -2.0f);
@@ -249,7 +249,7 @@ std::unique_ptr<Experiment> crossingExperiment(const std::vector<Wall>& walls) {
     table.addTrajectory(east);
     table.addTrajectory(north);
     for (const Wall& wall : walls) {
-        table.addObstacle(wall[0], wall[1], wall[2], wall[3]);
+        table.obstacles.push_back({wall[0], wall[1], wall[2], wall[3]});
     }
     return makeExperiment(std::move(table));
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/PDF.h"
+#include "core/Segment.h"
 #include "data/Experiment.h"
 #include "run/Record.h"
 #include "models/Dummy.h"
@@ -47,7 +48,10 @@ public:
         }
     }
     void addNeighbour(Pedestrian* other) override { neighbours.push_back(other); }
-    void addObstacle(float, float, float, float) override { ++obstacles; }
+    void addObstacle(float x1, float y1, float x2, float y2) override {
+        ++obstacles;
+        segments.push_back({x1, y1, x2, y2});
+    }
     void setPosition(float px, float py) override {
         x = px;
         y = py;
@@ -86,6 +90,7 @@ public:
     std::vector<std::pair<float, float>> goals;
     int resets = 0;
     int obstacles = 0;
+    std::vector<Segment> segments;  // as handed over, in order
 
 private:
     float x = 0.0f, y = 0.0f, vx = 0.0f, vy = 0.0f, nextVX = 0.0f, nextVY = 0.0f;
@@ -204,11 +209,21 @@ TEST_F(GenericSimulation, ApplyParametersReplacesWhatResetWrote) {
     EXPECT_EQ(simulation.pedestrian(1).resets, resets + 1);
 }
 
+TEST_F(GenericSimulation, SegmentsReachTheModelInTheOrderOfTheScene) {
+    const std::vector<Segment> scene = {{0, 0, 1, 0}, {1, 0, 1, 1}, {-1, 2, -3, 4}};
+    for (const Segment& segment : scene) {
+        simulation.addObstacle(segment);
+    }
+    simulation.initialise(2);
+    EXPECT_EQ(simulation.pedestrian(0).segments, scene);
+    EXPECT_EQ(simulation.pedestrian(1).segments, scene);
+}
+
 TEST_F(GenericSimulation, ObstaclesStayAcrossSetUpsAndReachEachAgentOnce) {
-    simulation.addObstacle(0.0f, 0.0f, 1.0f, 0.0f);
+    simulation.addObstacle({0.0f, 0.0f, 1.0f, 0.0f});
     simulation.initialise(2);
     simulation.initialise(3);
-    EXPECT_EQ(simulation.obstacleCount, 1);
+    EXPECT_EQ(simulation.obstacles.size(), 1u);
     for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(simulation.pedestrian(i).obstacles, 1) << "agent " << i;
     }
@@ -454,7 +469,7 @@ TEST(DummyLimits, HasNoAgentParametersAndNoName) {
 
 TEST(DummyLimits, TwoDummiesPassThroughEachOtherAndAWall) {
     SimulationGeneric<Dummy> simulation;
-    simulation.addObstacle(1.0f, -1.0f, 1.0f, 1.0f);  // a wall across both paths
+    simulation.addObstacle({1.0f, -1.0f, 1.0f, 1.0f});  // a wall across both paths
     simulation.initialise(2);
     simulation.setPosition(0, 0.0f, 0.0f);
     simulation.setGoal(0, 2.0f, 0.0f);

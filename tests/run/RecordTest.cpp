@@ -102,8 +102,8 @@ ExperimentTable threeWalkers() {
         table.velY[i * 4] = -static_cast<float>(i + 1);
     }
     table.times = {0.0f, 0.5f, 1.0f, 1.5f};
-    table.addObstacle(0.0f, -1.0f, 5.0f, -1.0f);
-    table.addObstacle(5.0f, -1.0f, 5.0f, 4.0f);
+    table.obstacles.push_back({0.0f, -1.0f, 5.0f, -1.0f});
+    table.obstacles.push_back({5.0f, -1.0f, 5.0f, 4.0f});
     return table;
 }
 
@@ -189,10 +189,9 @@ TEST_F(RecordTest, RowIOfTheMatrixReachesAgentI) {
 TEST_F(RecordTest, ObstaclesAreHandedOverOnce) {
     record.prepare();
     record.prepare();
-    EXPECT_EQ(simulation.obstacleCount, 2);
-    ASSERT_EQ(simulation.obstacleX1.size(), 2u);
-    EXPECT_EQ(simulation.obstacleX1[1], 5.0f);
-    EXPECT_EQ(simulation.obstacleY2[1], 4.0f);
+    ASSERT_EQ(simulation.obstacles.size(), 2u);
+    EXPECT_EQ(simulation.obstacles[1].x1, 5.0f);
+    EXPECT_EQ(simulation.obstacles[1].y2, 4.0f);
     // Fresh agents of the last set-up each received the scene exactly once.
     for (int a = 0; a < 3; ++a) {
         EXPECT_EQ(simulation.pedestrian(a).obstaclesSeen, 2) << "agent " << a;
@@ -214,21 +213,16 @@ TEST_F(RecordTest, PrepareLeavesExactlyTheBoundExperimentsScene) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         ExperimentTable table = threeWalkers();
-        table.obstacleCount = 0;
-        table.obstacleX1.clear();
-        table.obstacleY1.clear();
-        table.obstacleX2.clear();
-        table.obstacleY2.clear();
+        table.obstacles.clear();
         for (const std::vector<float>& s : c.segments) {
-            table.addObstacle(s[0], s[1], s[2], s[3]);
+            table.obstacles.push_back({s[0], s[1], s[2], s[3]});
         }
         const auto other = makeExperiment(table);
         record.setExperiment(other.get());
         record.prepare();
         Segments held;
-        for (int i = 0; i < simulation.obstacleCount; ++i) {
-            held.push_back({simulation.obstacleX1[i], simulation.obstacleY1[i],
-                            simulation.obstacleX2[i], simulation.obstacleY2[i]});
+        for (const Segment& o : simulation.obstacles) {
+            held.push_back({o.x1, o.y1, o.x2, o.y2});
         }
         EXPECT_EQ(held, c.segments);
         EXPECT_EQ(simulation.pedestrian(0).obstaclesSeen, static_cast<int>(c.segments.size()));
@@ -239,8 +233,8 @@ TEST_F(RecordTest, SecondSimulationGetsItsOwnCopyOfTheScene) {
     CountingSimulation other;
     record.bindSimulation(&other);
     record.prepare();
-    EXPECT_EQ(other.obstacleCount, 2);
-    EXPECT_EQ(simulation.obstacleCount, 2);
+    EXPECT_EQ(other.obstacles.size(), 2u);
+    EXPECT_EQ(simulation.obstacles.size(), 2u);
     EXPECT_EQ(other.pedestrian(0).obstaclesSeen, 2);
 }
 
@@ -532,8 +526,8 @@ ExperimentTable statisticsScene() {
     for (int k = 0; k < 10; ++k) {
         table.times.push_back(0.25f * k);
     }
-    table.addObstacle(0.5f, -1.0f, 10.25f, 0.3f);
-    table.addObstacle(-3.125f, 0.0f, 0.0f, 7.5f);
+    table.obstacles.push_back({0.5f, -1.0f, 10.25f, 0.3f});
+    table.obstacles.push_back({-3.125f, 0.0f, 0.0f, 7.5f});
     return table;
 }
 

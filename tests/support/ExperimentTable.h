@@ -8,19 +8,12 @@
 #include <vector>
 
 #include "data/Experiment.h"
+#include "data/ExperimentData.h"
 #include "data/Parser.h"
 
 // Builds experiments for tests straight from arrays, without a file: any shape, including the
 // waypoint form that no file format produces and arrays shorter than their counts claim.
-struct ExperimentTable {
-    int pedestrianCount = 0;
-    int obstacleCount = 0;
-    int frameCount = 0;
-    std::vector<float> posX, posY, velX, velY, times;
-    std::vector<float> obstacleX1, obstacleY1, obstacleX2, obstacleY2;
-    bool timeDriven = true;
-    std::vector<int> waypointCount;
-    std::vector<std::vector<float>> waypointX, waypointY, waypointRadius;
+struct ExperimentTable : ExperimentData {
     std::vector<int> presentFirst, presentLast;  ///< empty: everybody on every frame
 
     // Appends one pedestrian's measured positions, one (x, y) per frame, with zero velocity.
@@ -50,14 +43,6 @@ struct ExperimentTable {
         frameCount = std::max(frameCount, presentLast.back() + 1);
     }
 
-    void addObstacle(float x1, float y1, float x2, float y2) {
-        obstacleX1.push_back(x1);
-        obstacleY1.push_back(y1);
-        obstacleX2.push_back(x2);
-        obstacleY2.push_back(y2);
-        ++obstacleCount;
-    }
-
     // Appends one pedestrian's waypoints (x, y, radius) for a waypoint experiment.
     void addWaypoints(const std::vector<std::vector<float>>& points) {
         std::vector<float> xs, ys, radii;
@@ -81,31 +66,9 @@ public:
 
     bool load(const std::string&) override { return true; }
 
-    void fill(int& pedestrianCount, int& obstacleCount, int& frameCount, std::vector<float>& posX,
-              std::vector<float>& posY, std::vector<float>& velX, std::vector<float>& velY,
-              std::vector<float>& obstacleX1, std::vector<float>& obstacleY1,
-              std::vector<float>& obstacleX2, std::vector<float>& obstacleY2,
-              std::vector<float>& times, bool& timeDriven, std::vector<int>& waypointCount,
-              std::vector<std::vector<float>>& waypointRadius,
-              std::vector<std::vector<float>>& waypointX,
-              std::vector<std::vector<float>>& waypointY) override {
-        pedestrianCount = table.pedestrianCount;
-        obstacleCount = table.obstacleCount;
-        frameCount = table.frameCount;
-        posX = std::move(table.posX);
-        posY = std::move(table.posY);
-        velX = std::move(table.velX);
-        velY = std::move(table.velY);
-        obstacleX1 = std::move(table.obstacleX1);
-        obstacleY1 = std::move(table.obstacleY1);
-        obstacleX2 = std::move(table.obstacleX2);
-        obstacleY2 = std::move(table.obstacleY2);
-        times = std::move(table.times);
-        timeDriven = table.timeDriven;
-        waypointCount = std::move(table.waypointCount);
-        waypointRadius = std::move(table.waypointRadius);
-        waypointX = std::move(table.waypointX);
-        waypointY = std::move(table.waypointY);
+    // Moves the table's experiment fields only; its presence stays for fillPresence.
+    void fill(ExperimentData& data) override {
+        data = std::move(static_cast<ExperimentData&>(table));
     }
 
     void fillPresence(std::vector<int>& first, std::vector<int>& last,

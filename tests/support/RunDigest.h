@@ -75,10 +75,10 @@ inline void placeGridCrowd(Simulation& simulation, int n, bool drawn = false) {
     }
     const float spacing = 0.9f;
     const float extent = spacing * static_cast<float>(side);
-    simulation.clearObstacles();
+    simulation.obstacles.clear();
     for (int s = 0; s < 8; ++s) {
         const float at = extent * static_cast<float>(s) / 8.0f;
-        simulation.addObstacle(at, 0.3f * extent, at + 0.7f, 0.3f * extent + 0.4f);
+        simulation.addObstacle({at, 0.3f * extent, at + 0.7f, 0.3f * extent + 0.4f});
     }
     simulation.initialise(n);
     if (drawn) {
