@@ -3,6 +3,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cmath>
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -11,9 +12,12 @@
 #include "core/Random.h"
 #include "data/Experiment.h"
 #include "data/ExperimentLoader.h"
-#include "run/Record.h"
+#include "data/Parser.h"
 #include "metrics/Difference.h"
+#include "models/Dummy.h"
 #include "models/Simulation.h"
+#include "models/SimulationGeneric.h"
+#include "run/Record.h"
 
 /// A shipped example experiment, loaded once per benchmark.
 inline std::unique_ptr<Experiment> loadExample(const std::string& file) {
@@ -70,13 +74,28 @@ inline void timeCrowdSteps(benchmark::State& state, Simulation& model, int n) {
 }
 
 /// Times evaluations of a prepared record as a calibration runs them: reset, run over every
-/// frame, Difference score. The items are evaluations.
-inline void timeEvaluations(benchmark::State& state, Record& record) {
+/// frame, Difference score. Each evaluation counts as `items` items.
+inline void timeEvaluations(benchmark::State& state, Record& record, std::int64_t items = 1) {
     Difference metric;
     Random::seed(1);
     for (auto _ : state) {
         record.reset();
         benchmark::DoNotOptimize(metric.evaluate(&record));
     }
-    state.SetItemsProcessed(state.iterations());
+    state.SetItemsProcessed(state.iterations() * items);
+}
+
+/// Times evaluations of the model named `model` on the experiment `recording` gives, with the
+/// record built as the program's "Load" builds it; each counts as `items` items.
+inline void timeModelOn(benchmark::State& state, Parser& recording, const char* model,
+                        std::int64_t items = 1) {
+    const Experiment experiment(recording);
+    ComponentRegistry registry;
+    registerStandardComponents(registry);
+    const auto simulation = registry.simulations.create(model);
+    SimulationGeneric<Dummy> reference;
+    Record record;
+    record.build(&experiment, &reference, simulation.get());
+    record.rebuildIndex();
+    timeEvaluations(state, record, items);
 }

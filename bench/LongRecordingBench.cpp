@@ -10,8 +10,6 @@
 #include "BenchScenes.h"
 #include "data/ExperimentData.h"
 #include "data/Parser.h"
-#include "models/Dummy.h"
-#include "models/SimulationGeneric.h"
 
 namespace {
 
@@ -102,21 +100,7 @@ private:
 // items are present samples, so a flat rate over the copy counts means linear cost.
 void longRecordingEvaluation(benchmark::State& state, const char* model) {
     CopiedRun recording(static_cast<int>(state.range(0)));
-    Experiment experiment(recording);
-    ComponentRegistry registry;
-    registerStandardComponents(registry);
-    const auto simulation = registry.simulations.create(model);
-    SimulationGeneric<Dummy> reference;
-    Record record;
-    record.build(&experiment, &reference, simulation.get());
-    record.rebuildIndex();
-    Difference metric;
-    Random::seed(1);
-    for (auto _ : state) {
-        record.reset();
-        benchmark::DoNotOptimize(metric.evaluate(&record));
-    }
-    state.SetItemsProcessed(state.iterations() * recording.presentSamples());
+    timeModelOn(state, recording, model, recording.presentSamples());
 }
 BENCHMARK_CAPTURE(longRecordingEvaluation, boids, "Boids")
     ->Arg(5)

@@ -7,12 +7,8 @@
 
 #include "BenchScenes.h"
 #include "core/NumberText.h"
-#include "core/Random.h"
 #include "data/ExperimentData.h"
 #include "data/Parser.h"
-#include "metrics/Difference.h"
-#include "models/Dummy.h"
-#include "models/SimulationGeneric.h"
 
 namespace {
 
@@ -63,15 +59,7 @@ public:
 // One evaluation (reset, run, score) of a model on the recording of walkers coming and going.
 void recordingEvaluation(benchmark::State& state, const char* model) {
     ComingAndGoing recording;
-    Experiment experiment(recording);
-    ComponentRegistry registry;
-    registerStandardComponents(registry);
-    const auto simulation = registry.simulations.create(model);
-    SimulationGeneric<Dummy> reference;
-    Record record;
-    record.build(&experiment, &reference, simulation.get());
-    record.rebuildIndex();
-    timeEvaluations(state, record);
+    timeModelOn(state, recording, model);
 }
 BENCHMARK_CAPTURE(recordingEvaluation, boids, "Boids")->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(recordingEvaluation, helbing, "Helbing")->Unit(benchmark::kMillisecond);
