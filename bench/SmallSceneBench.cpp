@@ -6,7 +6,6 @@
 
 #include "BenchScenes.h"
 #include "core/Random.h"
-#include "run/Record.h"
 #include "metrics/Difference.h"
 #include "models/Dummy.h"
 #include "models/PedestrianV.h"
@@ -14,6 +13,7 @@
 #include "models/SimulationGeneric.h"
 #include "models/SimulationHelbing.h"
 #include "models/SimulationRVO2.h"
+#include "run/Record.h"
 
 namespace {
 
@@ -44,7 +44,7 @@ struct SmallScene {
     void run(Simulation& model) const {
         model.applyParameters();
         model.clearRecords();
-        for (int i = 0; i < model.agentCount; ++i) {
+        for (int i = 0; i < model.agentCount(); ++i) {
             model.setPosition(i, x[i], y[i]);
             model.setVelocity(i, 0.0f, 0.0f);
             model.setGoal(i, goalX[i], goalY[i]);
@@ -52,9 +52,9 @@ struct SmallScene {
         }
         for (int k = 1; k < frames; ++k) {
             model.step(frameTime);
-            for (int i = 0; i < model.agentCount; ++i) {
-                model.recordSample(i, model.currentX[i], model.currentY[i], model.currentVX[i],
-                                   model.currentVY[i]);
+            for (int i = 0; i < model.agentCount(); ++i) {
+                model.recordSample(i, model.currentX()[i], model.currentY()[i],
+                                   model.currentVX()[i], model.currentVY()[i]);
             }
         }
         model.finishRecords();

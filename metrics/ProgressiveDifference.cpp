@@ -25,7 +25,7 @@ float ProgressiveDifference::score(Record* record, std::vector<float>* parts) {
     const TrajectoryAccess data(*record);
     Simulation& simulation = *record->boundSimulation();
     // Every frame read here must be measured, and every agent stepped must exist.
-    if (!data.hasMeasured(data.F) || data.n > simulation.agentCount ||
+    if (!data.hasMeasured(data.F) || data.n > simulation.agentCount() ||
         (data.F > 1 && data.experiment.times.size() < 2)) {
         return notANumber();
     }
@@ -37,8 +37,8 @@ float ProgressiveDifference::score(Record* record, std::vector<float>* parts) {
     // from measured states.
     const float dt = data.F > 1 ? data.experiment.times[1] - data.experiment.times[0] : 0.0f;
     const auto addError = [&](int j, int k) {
-        const float dvx = data.vxe(j, k) - simulation.currentVX[j];
-        const float dvy = data.vye(j, k) - simulation.currentVY[j];
+        const float dvx = data.vxe(j, k) - simulation.currentVX()[j];
+        const float dvy = data.vye(j, k) - simulation.currentVY()[j];
         sum = sum + dvx * dvx + dvy * dvy;  // left to right, as in Difference
         if (parts) {
             (*parts)[static_cast<size_t>(j)] += dvx * dvx + dvy * dvy;

@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "data/Experiment.h"
-#include "run/Record.h"
 #include "models/Simulation.h"
+#include "run/Record.h"
 
 /// What a metric reads of a record after a run: n simulated agents over F frames, measured and
 /// simulated samples side by side.
@@ -21,13 +21,13 @@ public:
     /// ever read past the recorded samples. When pedestrians come and go, every agent's
     /// recording must instead start at its first present frame and cover its presence.
     bool hasFrames(int frames) const {
-        if (n > experiment.pedestrianCount || n > simulation.agentCount ||
+        if (n > experiment.pedestrianCount || n > simulation.agentCount() ||
             frames > experiment.frameCount) {
             return false;
         }
         for (int i = 0; i < n; ++i) {
             const int needed = partial ? presentFrames(i) : frames;
-            if (static_cast<int>(simulation.recordedX[i].size()) < needed ||
+            if (static_cast<int>(simulation.recordedX()[i].size()) < needed ||
                 recordedFrom(i) != (partial ? first(i) : 0)) {
                 return false;
             }
@@ -72,10 +72,10 @@ public:
     float ye(int p, int k) const { return experiment.posY[experiment.sampleIndex(p, k)]; }
     float vxe(int p, int k) const { return experiment.velX[experiment.sampleIndex(p, k)]; }
     float vye(int p, int k) const { return experiment.velY[experiment.sampleIndex(p, k)]; }
-    float xs(int i, int k) const { return simulation.recordedX[i][k - recordedFrom(i)]; }
-    float ys(int i, int k) const { return simulation.recordedY[i][k - recordedFrom(i)]; }
-    float vxs(int i, int k) const { return simulation.recordedVX[i][k - recordedFrom(i)]; }
-    float vys(int i, int k) const { return simulation.recordedVY[i][k - recordedFrom(i)]; }
+    float xs(int i, int k) const { return simulation.recordedX()[i][k - recordedFrom(i)]; }
+    float ys(int i, int k) const { return simulation.recordedY()[i][k - recordedFrom(i)]; }
+    float vxs(int i, int k) const { return simulation.recordedVX()[i][k - recordedFrom(i)]; }
+    float vys(int i, int k) const { return simulation.recordedVY()[i][k - recordedFrom(i)]; }
 
     const Experiment& experiment;
     const Simulation& simulation;
@@ -86,6 +86,6 @@ public:
 
 private:
     int recordedFrom(int i) const {
-        return simulation.recordedFrom.empty() ? 0 : simulation.recordedFrom[i];
+        return simulation.recordedFrom().empty() ? 0 : simulation.recordedFrom()[i];
     }
 };

@@ -6,16 +6,16 @@ CrowdSimulation::CrowdSimulation() {
 }
 
 void CrowdSimulation::createCrowd(CrowdEngine::Rule rule) {
-    crowd = std::make_unique<CrowdEngine>(agentCount, static_cast<int>(obstacles.size()), rule);
-    goalX.assign(static_cast<size_t>(agentCount), 0.0f);
-    goalY.assign(static_cast<size_t>(agentCount), 0.0f);
+    crowd = std::make_unique<CrowdEngine>(agentCount(), static_cast<int>(obstacles().size()), rule);
+    goalX.assign(static_cast<size_t>(agentCount()), 0.0f);
+    goalY.assign(static_cast<size_t>(agentCount()), 0.0f);
 }
 
 void CrowdSimulation::applyParameters() {
     assert(crowd);
-    for (int i = 0; i < agentCount; ++i) {
+    for (int i = 0; i < agentCount(); ++i) {
         crowd->agent(i).radius =
-            agentParameters[static_cast<size_t>(i) * agentParameterCount + RADIUS];
+            agentParameters()[static_cast<size_t>(i) * agentParameterCount() + RADIUS];
     }
 }
 
@@ -59,7 +59,8 @@ void CrowdSimulation::step(float dt) {
 void CrowdSimulation::updateDesiredVelocities(const std::vector<int>& present) {
     for (const int i : present) {
         CrowdAgent& agent = crowd->agent(i);
-        const float speed = agentParameters[static_cast<size_t>(i) * agentParameterCount + SPEED];
+        const float speed =
+            agentParameters()[static_cast<size_t>(i) * agentParameterCount() + SPEED];
         // Within `speed` metres of the goal the agent wants to cover the rest in one second,
         // so it slows down as it arrives instead of overshooting.
         agent.desiredVelocity = (Vec2(goalX[i], goalY[i]) - agent.position).limitedTo(speed);

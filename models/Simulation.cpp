@@ -36,113 +36,124 @@ StepThreads* Simulation::threadsForStep() const {
 
 void Simulation::initialise(int count) {
     releaseArrays();
-    agentCount = count < 0 ? 0 : count;
-    const size_t agents = static_cast<size_t>(agentCount);
-    recordedX.assign(agents, {});
-    recordedY.assign(agents, {});
-    recordedVX.assign(agents, {});
-    recordedVY.assign(agents, {});
-    currentX.assign(agents, 0.0f);
-    currentY.assign(agents, 0.0f);
-    currentVX.assign(agents, 0.0f);
-    currentVY.assign(agents, 0.0f);
-    agentPresent.assign(agents, 1);
+    stored.agentCount = count < 0 ? 0 : count;
+    const size_t agents = static_cast<size_t>(stored.agentCount);
+    stored.recordedX.assign(agents, {});
+    stored.recordedY.assign(agents, {});
+    stored.recordedVX.assign(agents, {});
+    stored.recordedVY.assign(agents, {});
+    stored.currentX.assign(agents, 0.0f);
+    stored.currentY.assign(agents, 0.0f);
+    stored.currentVX.assign(agents, 0.0f);
+    stored.currentVY.assign(agents, 0.0f);
+    stored.agentPresent.assign(agents, 1);
     presence.reset(agents);
-    recordedFrom.clear();
-    agentParameters.assign(agents * static_cast<size_t>(agentParameterCount), 0.0f);
+    stored.recordedFrom.clear();
+    stored.agentParameters.assign(agents * stored.parameterDefaults.size(), 0.0f);
     createAgents();
-    const size_t rowLength = parameterDefaults.size();
-    agentParameters.resize(agents * rowLength);
+    const size_t rowLength = stored.parameterDefaults.size();
+    stored.agentParameters.resize(agents * rowLength);
     for (size_t row = 0; row < agents; ++row) {
         for (size_t k = 0; k < rowLength; ++k) {
-            agentParameters[row * rowLength + k] = parameterDefaults[k];
+            stored.agentParameters[row * rowLength + k] = stored.parameterDefaults[k];
         }
     }
-    for (const Segment& o : obstacles) {
+    for (const Segment& o : stored.obstacles) {
         registerObstacle(o.x1, o.y1, o.x2, o.y2);
     }
     applyParameters();
 }
 
 void Simulation::addObstacle(const Segment& segment) {
-    obstacles.push_back(segment);
+    stored.obstacles.push_back(segment);
 }
 
 void Simulation::addAgentParameter(const std::string& parameterName, float defaultValue,
                                    const PDF& distribution) {
-    parameterDefaults.push_back(defaultValue);
-    parameterDistributions.push_back(distribution);
-    agentParameterCount = static_cast<int>(parameterDefaults.size());
+    stored.parameterDefaults.push_back(defaultValue);
+    stored.parameterDistributions.push_back(distribution);
     // Appending may have moved the distributions, so every parameter is bound again.
     const std::vector<std::string> oldNames = parameterNames();
     clearParameters();
-    for (size_t i = 0; i + 1 < parameterDistributions.size() && i < oldNames.size(); ++i) {
-        addParameter(oldNames[i], std::make_unique<Type_pdf>(), &parameterDistributions[i]);
+    for (size_t i = 0; i + 1 < stored.parameterDistributions.size() && i < oldNames.size(); ++i) {
+        addParameter(oldNames[i], std::make_unique<Type_pdf>(), &stored.parameterDistributions[i]);
     }
-    addParameter(parameterName, std::make_unique<Type_pdf>(), &parameterDistributions.back());
+    addParameter(parameterName, std::make_unique<Type_pdf>(),
+                 &stored.parameterDistributions.back());
 }
 
 void Simulation::clearRecords() {
-    for (int i = 0; i < agentCount; ++i) {
-        recordedX[i].clear();
-        recordedY[i].clear();
-        recordedVX[i].clear();
-        recordedVY[i].clear();
+    for (int i = 0; i < stored.agentCount; ++i) {
+        stored.recordedX[i].clear();
+        stored.recordedY[i].clear();
+        stored.recordedVX[i].clear();
+        stored.recordedVY[i].clear();
     }
 }
 
 void Simulation::reserveRecords(int agent, int samples) {
     const size_t room = samples > 0 ? static_cast<size_t>(samples) : 0;
     for (std::vector<std::vector<float>>* lists :
-         {&recordedX, &recordedY, &recordedVX, &recordedVY}) {
+         {&stored.recordedX, &stored.recordedY, &stored.recordedVX, &stored.recordedVY}) {
         (*lists)[static_cast<size_t>(agent)].reserve(room);
     }
 }
 
 void Simulation::recordSample(int agent, float x, float y, float vx, float vy) {
-    recordedX[agent].push_back(x);
-    recordedY[agent].push_back(y);
-    recordedVX[agent].push_back(vx);
-    recordedVY[agent].push_back(vy);
+    stored.recordedX[agent].push_back(x);
+    stored.recordedY[agent].push_back(y);
+    stored.recordedVX[agent].push_back(vx);
+    stored.recordedVY[agent].push_back(vy);
 }
 
 const std::vector<std::vector<float>>& Simulation::finishRecords() {
-    frameCount = agentCount > 0 ? static_cast<int>(recordedX[0].size()) : 0;
-    if (!recordedFrom.empty()) {
-        frameCount = 0;
-        for (int i = 0; i < agentCount; ++i) {
-            if (!recordedX[i].empty()) {
-                frameCount =
-                    std::max(frameCount, recordedFrom[i] + static_cast<int>(recordedX[i].size()));
+    stored.frameCount = stored.agentCount > 0 ? static_cast<int>(stored.recordedX[0].size()) : 0;
+    if (!stored.recordedFrom.empty()) {
+        stored.frameCount = 0;
+        for (int i = 0; i < stored.agentCount; ++i) {
+            if (!stored.recordedX[i].empty()) {
+                stored.frameCount =
+                    std::max(stored.frameCount,
+                             stored.recordedFrom[i] + static_cast<int>(stored.recordedX[i].size()));
             }
         }
     }
-    return recordedX;
+    return stored.recordedX;
+}
+
+void Simulation::recordCurrentState(int agent) {
+    recordSample(agent, stored.currentX[agent], stored.currentY[agent], stored.currentVX[agent],
+                 stored.currentVY[agent]);
+}
+
+void Simulation::setParameterLists(std::vector<float> defaults, std::vector<PDF> distributions) {
+    stored.parameterDefaults = std::move(defaults);
+    stored.parameterDistributions = std::move(distributions);
 }
 
 void Simulation::setPresent(int agent, bool present) {
-    agentPresent[static_cast<size_t>(agent)] = present ? 1 : 0;
+    stored.agentPresent[static_cast<size_t>(agent)] = present ? 1 : 0;
     presence.update(static_cast<size_t>(agent), present);
 }
 
 void Simulation::setAgentState(int agent, float x, float y, float vx, float vy) {
-    currentX[agent] = x;
-    currentY[agent] = y;
-    currentVX[agent] = vx;
-    currentVY[agent] = vy;
+    stored.currentX[agent] = x;
+    stored.currentY[agent] = y;
+    stored.currentVX[agent] = vx;
+    stored.currentVY[agent] = vy;
 }
 
 void Simulation::releaseArrays() {
-    recordedX.clear();
-    recordedY.clear();
-    recordedVX.clear();
-    recordedVY.clear();
-    currentX.clear();
-    currentY.clear();
-    currentVX.clear();
-    currentVY.clear();
-    agentPresent.clear();
+    stored.recordedX.clear();
+    stored.recordedY.clear();
+    stored.recordedVX.clear();
+    stored.recordedVY.clear();
+    stored.currentX.clear();
+    stored.currentY.clear();
+    stored.currentVX.clear();
+    stored.currentVY.clear();
+    stored.agentPresent.clear();
     presence.reset(0);
-    recordedFrom.clear();
-    agentParameters.clear();
+    stored.recordedFrom.clear();
+    stored.agentParameters.clear();
 }

@@ -43,7 +43,7 @@ public:
     /// not stepped and does not move; its state stays as it was. Every agent is present after
     /// initialise. A model overrides this to tell its engine, and calls this base.
     virtual void setPresent(int agent, bool present);
-    bool isPresent(int agent) const { return agentPresent[static_cast<size_t>(agent)] != 0; }
+    bool isPresent(int agent) const { return stored.agentPresent[static_cast<size_t>(agent)] != 0; }
     /// Agents in the scene.
     int presentCount() const { return static_cast<int>(presence.size()); }
     /// The agents in the scene, in increasing index order. A step goes through these alone, so
@@ -87,37 +87,75 @@ public:
     const std::string& stepThreadsFailure() const { return stepThreadsError; }
 
     /// A copy of the parameter distributions, for drawing values.
-    std::vector<PDF> parameterDistributionsCopy() const { return parameterDistributions; }
-    /// agentParameters by (agent, parameter).
-    ParameterTable parameterTable() { return ParameterTable(agentParameters, agentParameterCount); }
+    std::vector<PDF> parameterDistributionsCopy() const { return stored.parameterDistributions; }
+    /// agentParameters by (agent, parameter): the one way to write them from outside.
+    ParameterTable parameterTable() {
+        return ParameterTable(stored.agentParameters, agentParameterCount());
+    }
 
-    int agentCount = 0;
-    int frameCount = 0;  ///< recorded samples per agent after the last run
-    int agentParameterCount = 0;
+    /// Agents of the current set-up.
+    int agentCount() const { return stored.agentCount; }
+    /// Recorded samples per agent after the last run.
+    int frameCount() const { return stored.frameCount; }
+    /// Parameters of each agent: one per default.
+    int agentParameterCount() const { return static_cast<int>(stored.parameterDefaults.size()); }
 
-    /// Recorded trajectories: sample k of agent i is (recordedX[i][k], recordedY[i][k], ...).
-    std::vector<std::vector<float>> recordedX, recordedY, recordedVX, recordedVY;
+    /// Recorded trajectories: sample k of agent i is (recordedX()[i][k], recordedY()[i][k],
+    /// recordedVX()[i][k], recordedVY()[i][k]).
+    const std::vector<std::vector<float>>& recordedX() const { return stored.recordedX; }
+    const std::vector<std::vector<float>>& recordedY() const { return stored.recordedY; }
+    const std::vector<std::vector<float>>& recordedVX() const { return stored.recordedVX; }
+    const std::vector<std::vector<float>>& recordedVY() const { return stored.recordedVY; }
     /// The frame of each agent's recorded sample 0, for runs in which pedestrians come and go;
     /// empty when every trajectory starts at frame 0.
-    std::vector<int> recordedFrom;
-    /// Whether each agent is in the scene (1) or not (0).
-    std::vector<unsigned char> agentPresent;
-    /// Obstacle segments of the scene, handed to the model in this order by initialise; a new
-    /// list goes to the model with the next initialise.
-    std::vector<Segment> obstacles;
+    const std::vector<int>& recordedFrom() const { return stored.recordedFrom; }
+    /// Sets the frame at which each agent's next recorded trajectory starts (empty: frame 0).
+    void setRecordedFrom(std::vector<int> firstFrames) {
+        stored.recordedFrom = std::move(firstFrames);
+    }
+    /// Appends the agent's current state to its recorded trajectory.
+    void recordCurrentState(int agent);
+
     /// State of each agent after the last step.
-    std::vector<float> currentX, currentY, currentVX, currentVY;
+    const std::vector<float>& currentX() const { return stored.currentX; }
+    const std::vector<float>& currentY() const { return stored.currentY; }
+    const std::vector<float>& currentVX() const { return stored.currentVX; }
+    const std::vector<float>& currentVY() const { return stored.currentVY; }
+
+    /// Obstacle segments of the scene, handed to the model in this order by initialise.
+    const std::vector<Segment>& obstacles() const { return stored.obstacles; }
+    /// Replaces the scene; the new list goes to the model with the next initialise.
+    void setObstacles(std::vector<Segment> segments) { stored.obstacles = std::move(segments); }
+
     /// Row i holds agent i's parameter values (agentCount × agentParameterCount).
-    std::vector<float> agentParameters;
-    std::vector<PDF> parameterDistributions;
-    std::vector<float> parameterDefaults;
+    const std::vector<float>& agentParameters() const { return stored.agentParameters; }
+    const std::vector<PDF>& parameterDistributions() const { return stored.parameterDistributions; }
+    const std::vector<float>& parameterDefaults() const { return stored.parameterDefaults; }
 
 protected:
     /// The threads for the next step; null when it runs on the calling thread. The present
     /// agents are counted only when there are threads to share a step among.
     StepThreads* threadsForStep() const;
+    /// Replaces every parameter's default and distribution at once, for a model whose
+    /// pedestrian type declares them itself; such a model exposes no Type_pdf parameters.
+    void setParameterLists(std::vector<float> defaults, std::vector<PDF> distributions);
 
 private:
+    /// The values behind the read accessors, written by the operations above alone.
+    struct Stored {
+        int agentCount = 0;
+        int frameCount = 0;
+        std::vector<std::vector<float>> recordedX, recordedY, recordedVX, recordedVY;
+        std::vector<int> recordedFrom;
+        std::vector<unsigned char> agentPresent;  ///< 1 for an agent in the scene
+        std::vector<Segment> obstacles;
+        std::vector<float> currentX, currentY, currentVX, currentVY;
+        std::vector<float> agentParameters;
+        std::vector<PDF> parameterDistributions;
+        std::vector<float> parameterDefaults;
+    };
+
+    Stored stored;
     PresentList presence;  ///< the agents of agentPresent that are set, as a list
     int stepThreadCount = 1;
     std::unique_ptr<StepThreads> stepPool;  ///< made when more than one thread is asked for

@@ -13,23 +13,24 @@ template <class PedestrianType>
 class SimulationGeneric : public Simulation {
 public:
     SimulationGeneric() {
-        PedestrianType::registerParameters(parameterDefaults, parameterDistributions);
-        agentParameterCount = static_cast<int>(parameterDefaults.size());
+        std::vector<float> defaults;
+        std::vector<PDF> distributions;
+        PedestrianType::registerParameters(defaults, distributions);
+        setParameterLists(std::move(defaults), std::move(distributions));
         const PedestrianType model;
         name = model.name;
     }
 
     void createAgents() override {
-        agentParameterCount = static_cast<int>(parameterDefaults.size());
         // The array is built once per set-up, so the neighbour pointers stay valid until the
         // next set-up.
-        agents = std::make_unique<PedestrianType[]>(static_cast<size_t>(agentCount));
-        for (int i = 0; i < agentCount; ++i) {
-            agents[i].setParameterCount(agentParameterCount);
+        agents = std::make_unique<PedestrianType[]>(static_cast<size_t>(agentCount()));
+        for (int i = 0; i < agentCount(); ++i) {
+            agents[i].setParameterCount(agentParameterCount());
         }
         if constexpr (PedestrianType::perception == Pedestrian::Perception::everyOther) {
-            for (int i = 0; i < agentCount; ++i) {
-                for (int j = 0; j < agentCount; ++j) {
+            for (int i = 0; i < agentCount(); ++i) {
+                for (int j = 0; j < agentCount(); ++j) {
                     if (j != i) {
                         agents[i].addNeighbour(&agents[j]);
                     }
@@ -39,26 +40,26 @@ public:
             // The list object stays the same for the life of the simulation; its contents are
             // brought up to date at the start of every step, before anyone looks.
             const std::vector<int>& present = presentAgents();
-            for (int i = 0; i < agentCount; ++i) {
+            for (int i = 0; i < agentCount(); ++i) {
                 agents[i].joinCrowd(agents.get(), present, i);
             }
         }
     }
 
     void applyParameters() override {
-        for (int i = 0; i < agentCount; ++i) {
+        for (int i = 0; i < agentCount(); ++i) {
             PedestrianType& agent = agents[i];
             agent.reset();
             const float* row =
-                agentParameters.data() + static_cast<size_t>(i) * agentParameterCount;
-            for (int k = 0; k < agentParameterCount && k < agent.parameterCount(); ++k) {
+                agentParameters().data() + static_cast<size_t>(i) * agentParameterCount();
+            for (int k = 0; k < agentParameterCount() && k < agent.parameterCount(); ++k) {
                 agent.parameters[k] = row[k];
             }
         }
     }
 
     void registerObstacle(float x1, float y1, float x2, float y2) override {
-        for (int i = 0; i < agentCount; ++i) {
+        for (int i = 0; i < agentCount(); ++i) {
             agents[i].addObstacle(x1, y1, x2, y2);
         }
     }

@@ -40,7 +40,7 @@ SimulationRVO2::~SimulationRVO2() = default;
 
 void SimulationRVO2::createAgents() {
     engine = std::make_unique<OrcaEngine>();
-    const std::size_t count = agentCount > 0 ? static_cast<std::size_t>(agentCount) : 0;
+    const std::size_t count = agentCount() > 0 ? static_cast<std::size_t>(agentCount()) : 0;
     goalX.assign(count, 0.0f);
     goalY.assign(count, 0.0f);
     engine->setDefaults(defaultNeighbourDistance, defaultMaxNeighbours, defaultAgentHorizon,
@@ -54,10 +54,10 @@ void SimulationRVO2::applyParameters() {
     if (!engine) {
         return;
     }
-    const std::size_t columns = static_cast<std::size_t>(agentParameterCount);
-    const std::size_t rows = std::min(engine->agentCount(), agentParameters.size() / columns);
+    const std::size_t columns = static_cast<std::size_t>(agentParameterCount());
+    const std::size_t rows = std::min(engine->agentCount(), agentParameters().size() / columns);
     for (std::size_t i = 0; i < rows; ++i) {
-        const float* row = &agentParameters[i * columns];
+        const float* row = &agentParameters()[i * columns];
         engine->setMaxSpeed(i, preferredSpeed(static_cast<int>(i)));
         engine->setNeighbourDistance(i, atLeast(row[neighbourDistanceColumn], 0.0f));
         engine->setRadius(i, atLeast(row[radiusColumn], smallestRadius));
@@ -96,9 +96,10 @@ void SimulationRVO2::setPresent(int agent, bool present) {
 
 float SimulationRVO2::preferredSpeed(int agent) const {
     const std::size_t entry =
-        static_cast<std::size_t>(agent) * static_cast<std::size_t>(agentParameterCount) +
+        static_cast<std::size_t>(agent) * static_cast<std::size_t>(agentParameterCount()) +
         speedColumn;
-    return entry < agentParameters.size() ? atLeast(agentParameters[entry], 0.0f) : defaultMaxSpeed;
+    return entry < agentParameters().size() ? atLeast(agentParameters()[entry], 0.0f)
+                                            : defaultMaxSpeed;
 }
 
 void SimulationRVO2::step(float dt) {

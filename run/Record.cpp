@@ -52,8 +52,8 @@ void Record::build(const Experiment* bound, Simulation* reference, Simulation* m
 
 void Record::bindSimulation(Simulation* bound) {
     simulation = bound;
-    parameterMatrix = bound ? bound->agentParameters.data() : nullptr;
-    parameterCount = bound ? bound->agentParameterCount : 0;
+    parameterMatrix = bound ? bound->parameterTable().values().data() : nullptr;
+    parameterCount = bound ? bound->agentParameterCount() : 0;
 }
 
 void Record::prepare() {
@@ -96,7 +96,7 @@ ParameterTable Record::parameters() {
 
 int Record::matrixRows() const {
     return simulation && parameterCount > 0
-               ? static_cast<int>(simulation->agentParameters.size()) / parameterCount
+               ? static_cast<int>(simulation->agentParameters().size()) / parameterCount
                : 0;
 }
 
@@ -154,11 +154,11 @@ bool Record::writeStatistics(const std::string& fileName) {
         error = "Cannot write \"" + fileName + "\": no experiment and model are bound.";
         return false;
     }
-    const StatisticsFile::Trajectories run{simulation->recordedX, simulation->recordedY,
-                                           simulation->recordedFrom, simulation->frameCount};
+    const StatisticsFile::Trajectories run{simulation->recordedX(), simulation->recordedY(),
+                                           simulation->recordedFrom(), simulation->frameCount()};
     long long lines = 0;
     if (!StatisticsFile::write(*experiment, run,
-                               std::min(experiment->pedestrianCount, simulation->agentCount),
+                               std::min(experiment->pedestrianCount, simulation->agentCount()),
                                fileName, lines, error)) {
         return false;
     }

@@ -23,7 +23,7 @@ int usableWaypoints(const Experiment& e, int p) {
 }
 
 int agentsOf(const Simulation& s, const Experiment& e) {
-    return std::min(e.pedestrianCount, s.agentCount);
+    return std::min(e.pedestrianCount, s.agentCount());
 }
 
 // Every pedestrian on every frame, from the measured states of frame 0.
@@ -43,8 +43,7 @@ void runTimeDriven(Simulation& simulation, const Experiment& e) {
     for (int k = 0; k + 1 < F; ++k) {
         simulation.step(e.times[k + 1] - e.times[k]);
         for (int p = 0; p < agents; ++p) {
-            simulation.recordSample(p, simulation.currentX[p], simulation.currentY[p],
-                                    simulation.currentVX[p], simulation.currentVY[p]);
+            simulation.recordCurrentState(p);
         }
     }
     simulation.finishRecords();
@@ -61,8 +60,7 @@ void runWaypoints(Simulation& simulation, const Experiment& e) {
         if (wx.empty()) {
             // A pedestrian without waypoints stays where it is, but is sampled like the others,
             // so every trajectory has one sample per frame.
-            simulation.recordSample(p, simulation.currentX[p], simulation.currentY[p],
-                                    simulation.currentVX[p], simulation.currentVY[p]);
+            simulation.recordCurrentState(p);
             continue;
         }
         const size_t next = wx.size() > 1 ? 1 : 0;
@@ -75,8 +73,8 @@ void runWaypoints(Simulation& simulation, const Experiment& e) {
         simulation.step(dt);
         bool travelling = false;
         for (int p = 0; p < agents; ++p) {
-            const float x = simulation.currentX[p];
-            const float y = simulation.currentY[p];
+            const float x = simulation.currentX()[p];
+            const float y = simulation.currentY()[p];
             const int count = usableWaypoints(e, p);
             if (current[p] < count) {
                 travelling = true;
@@ -94,7 +92,7 @@ void runWaypoints(Simulation& simulation, const Experiment& e) {
                     }
                 }
             }
-            simulation.recordSample(p, x, y, simulation.currentVX[p], simulation.currentVY[p]);
+            simulation.recordSample(p, x, y, simulation.currentVX()[p], simulation.currentVY()[p]);
         }
         if (!travelling) {
             break;
@@ -112,8 +110,8 @@ void prepare(Simulation& simulation, const Experiment& experiment) {
     // exactly this scene, or a score would belong to walls that are not there. Only a scene that
     // differs is replaced, so set-ups keep the segments the model was given first (equal as
     // floats, they may still differ in the sign of a zero).
-    if (simulation.obstacles != experiment.obstacles) {
-        simulation.obstacles = experiment.obstacles;
+    if (simulation.obstacles() != experiment.obstacles) {
+        simulation.setObstacles(experiment.obstacles);
     }
     simulation.initialise(experiment.pedestrianCount);
 }
@@ -164,10 +162,11 @@ void runWindow(Simulation& simulation, const Experiment& e, int first, int last)
     const int agents = agentsOf(simulation, e);
     last = std::min(last, e.frameCount - 1);
     simulation.clearRecords();
-    simulation.recordedFrom.resize(static_cast<size_t>(agents));
+    std::vector<int> recordedFrom(static_cast<size_t>(agents));
     for (int p = 0; p < agents; ++p) {
-        simulation.recordedFrom[static_cast<size_t>(p)] = std::max(e.presentFirst[p], first);
+        recordedFrom[static_cast<size_t>(p)] = std::max(e.presentFirst[p], first);
     }
+    simulation.setRecordedFrom(std::move(recordedFrom));
     // Each frame looks at those who come, go or are present, never at all pedestrians, so that
     // a long recording costs in its samples.
     const PresenceTimeline timeline(e, agents);
@@ -199,8 +198,7 @@ void runWindow(Simulation& simulation, const Experiment& e, int first, int last)
         // different lists, so those entering may follow.
         for (const int p : simulation.presentAgents()) {
             if (p < agents && e.isPresent(p, k + 1)) {
-                simulation.recordSample(p, simulation.currentX[p], simulation.currentY[p],
-                                        simulation.currentVX[p], simulation.currentVY[p]);
+                simulation.recordCurrentState(p);
             }
         }
         for (const int p : timeline.entering(k + 1)) {

@@ -499,7 +499,7 @@ VestraWindow::PartsBasis VestraWindow::currentBasis() const {
     }
     if (session.model()) {
         basis.modelSettings = settingsText(*session.model());
-        basis.parameters = session.model()->agentParameters;
+        basis.parameters = session.model()->agentParameters();
     }
     return basis;
 }

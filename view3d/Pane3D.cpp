@@ -111,7 +111,7 @@ float Pane3D::playbackDuration() const {
     }
     const float last = e.times[e.frameCount - 1];
     if (!e.timeDriven) {
-        return static_cast<float>(record->boundSimulation()->frameCount) * last;
+        return static_cast<float>(record->boundSimulation()->frameCount()) * last;
     }
     return last;
 }
@@ -211,14 +211,14 @@ std::ptrdiff_t Pane3D::experimentSample(int p) const {
 
 int Pane3D::simulationSample(int i) const {
     const Simulation& s = *record->boundSimulation();
-    const int available = static_cast<int>(s.recordedX[i].size());
+    const int available = static_cast<int>(s.recordedX()[i].size());
     if (available < 1) {
         return -1;
     }
-    const int frame = static_cast<int>(static_cast<float>(s.frameCount - 1) * shownFraction);
-    if (!s.recordedFrom.empty()) {
+    const int frame = static_cast<int>(static_cast<float>(s.frameCount() - 1) * shownFraction);
+    if (!s.recordedFrom().empty()) {
         // The agent's recording covers its presence only.
-        const int sample = frame - s.recordedFrom[i];
+        const int sample = frame - s.recordedFrom()[i];
         return sample >= 0 && sample < available ? sample : -1;
     }
     return std::min(std::max(frame, 0), available - 1);
@@ -236,9 +236,9 @@ void Pane3D::resetFigures() {
         }
     }
     for (size_t i = 0; i < simulationFigures.size(); ++i) {
-        const int m = i < s.recordedX.size() ? simulationSample(static_cast<int>(i)) : -1;
+        const int m = i < s.recordedX().size() ? simulationSample(static_cast<int>(i)) : -1;
         if (m >= 0) {
-            simulationFigures[i].reset(s.recordedX[i][m], -s.recordedY[i][m]);
+            simulationFigures[i].reset(s.recordedX()[i][m], -s.recordedY()[i][m]);
         } else {
             simulationFigures[i].reset(0.0f, 0.0f);
         }
@@ -258,7 +258,7 @@ void Pane3D::initializeGL() {
     gluPerspective(70.0, 1.0, 0.1, 200.0);
     glMatrixMode(GL_MODELVIEW);
     experimentFigures.assign(std::max(record->boundExperiment()->pedestrianCount, 0), Character());
-    simulationFigures.assign(std::max(record->boundSimulation()->agentCount, 0), Character());
+    simulationFigures.assign(std::max(record->boundSimulation()->agentCount(), 0), Character());
     resetFigures();
     resizeGL(500, 500);
 }
@@ -370,7 +370,7 @@ void Pane3D::drawLinks() const {
     const Simulation& s = *record->boundSimulation();
     glLineWidth(2.0f);
     glBegin(GL_LINES);
-    const int pairs = std::min(e.pedestrianCount, s.agentCount);
+    const int pairs = std::min(e.pedestrianCount, s.agentCount());
     for (int j = 0; j < pairs; ++j) {
         const std::ptrdiff_t k = experimentSample(j);
         const int m = simulationSample(j);
@@ -380,7 +380,7 @@ void Pane3D::drawLinks() const {
         glColor3f(0.75f, 0.0f, 0.0f);
         glVertex3f(e.posX[k], 0.0f, -e.posY[k]);
         glColor3f(0.0f, 0.0f, 0.75f);
-        glVertex3f(s.recordedX[j][m], 0.0f, -s.recordedY[j][m]);
+        glVertex3f(s.recordedX()[j][m], 0.0f, -s.recordedY()[j][m]);
     }
     glEnd();
 }
@@ -389,7 +389,7 @@ void Pane3D::drawSimulation() {
     const Simulation& s = *record->boundSimulation();
     const int A = static_cast<int>(simulationFigures.size());
     const float c = colors ? 1.0f : 0.0f;
-    for (int i = 0; i < A && i < s.agentCount; ++i) {
+    for (int i = 0; i < A && i < s.agentCount(); ++i) {
         const int m = simulationSample(i);
         if (m < 0) {
             continue;
@@ -399,8 +399,8 @@ void Pane3D::drawSimulation() {
         if (i == highlight) {
             figure.setColor(highlightColour[0], highlightColour[1], highlightColour[2]);
         }
-        figure.setPosition(s.recordedX[i][m], -s.recordedY[i][m]);
-        figure.setHeading(s.recordedVX[i][m], -s.recordedVY[i][m]);
+        figure.setPosition(s.recordedX()[i][m], -s.recordedY()[i][m]);
+        figure.setHeading(s.recordedVX()[i][m], -s.recordedVY()[i][m]);
         figure.draw(tails);
         ++figuresDrawn;
     }
@@ -414,7 +414,7 @@ void Pane3D::drawObstacles() const {
     glBegin(GL_LINES);
     for (size_t i = 0; i < e.obstacles.size(); ++i) {
         // The second end point is the simulation's copy of the segment.
-        const Segment& end = i < s.obstacles.size() ? s.obstacles[i] : e.obstacles[i];
+        const Segment& end = i < s.obstacles().size() ? s.obstacles()[i] : e.obstacles[i];
         glVertex3f(e.obstacles[i].x1, 0.0f, -e.obstacles[i].y1);
         glVertex3f(end.x2, 0.0f, -end.y2);
     }

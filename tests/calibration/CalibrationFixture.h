@@ -7,9 +7,9 @@
 #include "data/Experiment.h"
 #include "data/ExperimentData.h"
 #include "data/Parser.h"
-#include "run/Record.h"
 #include "metrics/Difference.h"
 #include "models/Simulation.h"
+#include "run/Record.h"
 
 // A deterministic model whose only agent parameter is each agent's walking speed along +x.
 class SpeedModel : public Simulation {
@@ -25,9 +25,9 @@ public:
     void setVelocity(int, float, float) override {}
     void setGoal(int, float, float) override {}
     void step(float dt) override {
-        for (int i = 0; i < agentCount; ++i) {
-            const float speed = agentParameters[i * agentParameterCount];
-            setAgentState(i, currentX[i] + speed * dt, currentY[i], speed, 0.0f);
+        for (int i = 0; i < agentCount(); ++i) {
+            const float speed = agentParameters()[i * agentParameterCount()];
+            setAgentState(i, currentX()[i] + speed * dt, currentY()[i], speed, 0.0f);
         }
     }
 };

@@ -433,8 +433,9 @@ class JitteryModel : public SpeedModel {
 public:
     void step(float dt) override {
         SpeedModel::step(dt);
-        for (int i = 0; i < agentCount; ++i) {
-            currentX[i] += 0.001f * static_cast<float>(Random::draw() % 100);
+        for (int i = 0; i < agentCount(); ++i) {
+            setAgentState(i, currentX()[i] + 0.001f * static_cast<float>(Random::draw() % 100),
+                          currentY()[i], currentVX()[i], currentVY()[i]);
         }
     }
 };
@@ -473,7 +474,7 @@ Outcome calibrateWith(int jobs) {
     };
     EXPECT_TRUE(
         runCalibration(scene.record, reference, scene.metric, algorithm, report, jobs, instances));
-    outcome.matrix = model.agentParameters;
+    outcome.matrix = model.agentParameters();
     outcome.report = console.str() + report.str();
     return outcome;
 }

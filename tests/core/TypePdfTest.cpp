@@ -165,9 +165,9 @@ TEST(AgentParameters, ThreeDeclarationsKeepOrderDefaultsAndDistributions) {
 
     EXPECT_EQ(simulation.parameterNames(),
               (std::vector<std::string>{"Speed", "Radius", "Agent t.h."}));
-    EXPECT_EQ(simulation.agentParameterCount, 3);
-    EXPECT_EQ(simulation.parameterDefaults, (std::vector<float>{1.3f, 0.25f, 2.0f}));
-    ASSERT_EQ(simulation.parameterDistributions.size(), 3u);
+    EXPECT_EQ(simulation.agentParameterCount(), 3);
+    EXPECT_EQ(simulation.parameterDefaults(), (std::vector<float>{1.3f, 0.25f, 2.0f}));
+    ASSERT_EQ(simulation.parameterDistributions().size(), 3u);
     EXPECT_EQ(simulation.getParameter("Speed"), "0.5 2 NORMAL 1.3 0.2");
     EXPECT_EQ(simulation.getParameter("Radius"), "0.1 0.4 UNIFORM 0 0");
     EXPECT_EQ(simulation.getParameter("Agent t.h."), "1 5 NORMAL 2 1");
@@ -182,16 +182,16 @@ TEST(AgentParameters, EachNameStaysBoundToItsOwnDistributionAfterTheListGrows) {
     // Editing through the name must reach the storage the model draws from now, not a list
     // that appending has since moved.
     simulation.setParameter("A", "-1 -0.5 NORMAL -0.75 0.1");
-    expectPdf(simulation.parameterDistributions[0], -1.0f, -0.5f, PDF::NORMAL, -0.75f, 0.1f);
-    expectPdf(simulation.parameterDistributions[1], 0.0f, 2.0f, PDF::UNIFORM, 0.0f, 0.0f);
-    expectPdf(simulation.parameterDistributions[2], 0.0f, 3.0f, PDF::UNIFORM, 0.0f, 0.0f);
+    expectPdf(simulation.parameterDistributions()[0], -1.0f, -0.5f, PDF::NORMAL, -0.75f, 0.1f);
+    expectPdf(simulation.parameterDistributions()[1], 0.0f, 2.0f, PDF::UNIFORM, 0.0f, 0.0f);
+    expectPdf(simulation.parameterDistributions()[2], 0.0f, 3.0f, PDF::UNIFORM, 0.0f, 0.0f);
 
     simulation.setParameter("B", "4 8");
-    expectPdf(simulation.parameterDistributions[1], 4.0f, 8.0f, PDF::UNIFORM, 0.0f, 0.0f);
-    expectPdf(simulation.parameterDistributions[0], -1.0f, -0.5f, PDF::NORMAL, -0.75f, 0.1f);
+    expectPdf(simulation.parameterDistributions()[1], 4.0f, 8.0f, PDF::UNIFORM, 0.0f, 0.0f);
+    expectPdf(simulation.parameterDistributions()[0], -1.0f, -0.5f, PDF::NORMAL, -0.75f, 0.1f);
 
-    simulation.parameterDistributions[2].max = 9.5f;
-    EXPECT_EQ(simulation.getParameter("C"), "0 9.5 UNIFORM 0 0");
+    simulation.setParameter("C", "0 9.5 UNIFORM 0 0");
+    expectPdf(simulation.parameterDistributions()[2], 0.0f, 9.5f, PDF::UNIFORM, 0.0f, 0.0f);
     EXPECT_EQ(simulation.getParameter("A"), "-1 -0.5 NORMAL -0.75 0.1");
     EXPECT_EQ(simulation.getParameter("B"), "4 8 UNIFORM 0 0");
 }
@@ -211,8 +211,8 @@ TEST(AgentParameters, ManyDeclarationsStayBound) {
                   "0 " + std::to_string(i) + " UNIFORM 0 0");
     }
     simulation.setParameter("p0", "5 6");
-    EXPECT_EQ(simulation.parameterDistributions[0].min, 5.0f);
-    EXPECT_EQ(simulation.parameterDistributions[count - 1].max, static_cast<float>(count - 1));
+    EXPECT_EQ(simulation.parameterDistributions()[0].min, 5.0f);
+    EXPECT_EQ(simulation.parameterDistributions()[count - 1].max, static_cast<float>(count - 1));
 }
 
 TEST(AgentParameters, RedeclarationStartsWithEveryFlagCleared) {

@@ -9,10 +9,10 @@
 #include "calibration/Genetic.h"
 #include "data/Experiment.h"
 #include "data/ParserANA.h"
-#include "run/Record.h"
 #include "models/Dummy.h"
 #include "models/SimulationBoids.h"
 #include "models/SimulationGeneric.h"
+#include "run/Record.h"
 #include "tests/support/CommaLocale.h"
 #include "tests/support/ScratchFolder.h"
 
@@ -58,7 +58,7 @@ TEST_F(CommaLocaleTest, AnaValuesKeepTheirFractions) {
 TEST_F(CommaLocaleTest, ParameterTextsParseAndPrintWithAPoint) {
     SimulationBoids model;
     ASSERT_TRUE(model.setParameter("Speed", "0.3 0.9 NORMAL 0.6 0.1"));
-    const PDF& speed = model.parameterDistributions[1];
+    const PDF& speed = model.parameterDistributions()[1];
     EXPECT_EQ(speed.min, 0.3f);
     EXPECT_EQ(speed.max, 0.9f);
     EXPECT_EQ(speed.kind, PDF::NORMAL);

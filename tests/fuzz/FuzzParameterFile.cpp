@@ -11,9 +11,9 @@
 #include "data/ConfigurationParser.h"
 #include "data/Experiment.h"
 #include "data/ParserANA.h"
-#include "run/Record.h"
 #include "models/PedestrianV.h"
 #include "models/SimulationGeneric.h"
+#include "run/Record.h"
 
 namespace {
 
@@ -67,7 +67,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(!record.lastError().empty());
     }
     // Back to the defaults for the next input.
-    std::copy(prepared.model.parameterDefaults.begin(), prepared.model.parameterDefaults.end(),
+    std::copy(prepared.model.parameterDefaults().begin(), prepared.model.parameterDefaults().end(),
               record.parameterMatrix);
     for (int row = 1; row < 3; ++row) {
         std::copy(record.parameterMatrix, record.parameterMatrix + record.parameterCount,

@@ -9,9 +9,9 @@
 #include "core/Random.h"
 #include "data/Experiment.h"
 #include "data/ExperimentLoader.h"
-#include "run/Record.h"
 #include "metrics/Evaluation.h"
 #include "models/Dummy.h"
+#include "run/Record.h"
 
 namespace {
 
@@ -37,7 +37,7 @@ TEST_P(ShippedExample, EveryModelScoresFiniteWithEveryMetric) {
         const std::unique_ptr<Simulation> model = registry.simulations.create(static_cast<int>(m));
         Record record;
         record.build(experiment.get(), &reference, model.get());
-        EXPECT_EQ(model->frameCount, experiment->frameCount);
+        EXPECT_EQ(model->frameCount(), experiment->frameCount);
         record.rebuildIndex();
         for (size_t k = 0; k < registry.metrics.names.size(); ++k) {
             const std::unique_ptr<Metric> metric = registry.metrics.create(static_cast<int>(k));

@@ -8,13 +8,13 @@
 #include <vector>
 
 #include "data/Experiment.h"
-#include "run/Record.h"
 #include "metrics/Difference.h"
 #include "metrics/InterPedDist.h"
 #include "metrics/Metric.h"
 #include "metrics/PathLength.h"
 #include "models/Dummy.h"
 #include "models/SimulationGeneric.h"
+#include "run/Record.h"
 #include "tests/support/ExperimentTable.h"
 
 namespace {
@@ -29,7 +29,7 @@ public:
         ++runs;
         Simulation* simulation = boundSimulation();
         simulation->clearRecords();
-        simulation->recordedFrom = recordedFrom;
+        simulation->setRecordedFrom(recordedFrom);
         for (size_t i = 0; i < script.size(); ++i) {
             for (const auto& sample : script[i]) {
                 simulation->recordSample(static_cast<int>(i), sample.first, sample.second, 0, 0);
@@ -380,7 +380,7 @@ TEST_P(EveryMetric, RunShorterThanThePreparedFramesIsNotANumber) {
     record.setExperiment(shortExperiment.get());
     record.reset();
     EXPECT_TRUE(std::isnan(metric->evaluate(&record)));
-    EXPECT_EQ(simulation.frameCount, 3);
+    EXPECT_EQ(simulation.frameCount(), 3);
 }
 
 // A record counting three pedestrians bound to a simulation set up for two of them.

@@ -66,7 +66,7 @@ public:
     };
 
     void createAgents() override {
-        x.assign(static_cast<size_t>(agentCount), 0.0f);
+        x.assign(static_cast<size_t>(agentCount()), 0.0f);
         y = vx = vy = x;
     }
     void applyParameters() override {}
@@ -84,7 +84,7 @@ public:
     void setGoal(int, float, float) override {}
     void step(float dt) override {
         calls.push_back({'s', -1, dt, 0.0f});
-        for (int i = 0; i < agentCount; ++i) {
+        for (int i = 0; i < agentCount(); ++i) {
             x[i] += vx[i] * dt;
             y[i] += vy[i] * dt;
             setAgentState(i, x[i], y[i], vx[i], vy[i]);
@@ -112,7 +112,7 @@ public:
         }
         Simulation* simulation = boundSimulation();
         simulation->clearRecords();
-        simulation->recordedFrom = recordedFrom;
+        simulation->setRecordedFrom(recordedFrom);
         for (size_t i = 0; i < script.size(); ++i) {
             for (const Sample& s : script[i]) {
                 simulation->recordSample(static_cast<int>(i), s.x, s.y, s.vx, s.vy);
@@ -207,7 +207,7 @@ TEST(ProgressiveDifference, PlacesEveryAgentInItsMeasuredStateAndStepsByTheFirst
     EXPECT_EQ(scene.simulation.calls, expected);
     // It drives the model itself: no run of the record, nothing recorded.
     EXPECT_EQ(scene.record.runs, 0);
-    EXPECT_TRUE(scene.simulation.recordedX[0].empty());
+    EXPECT_TRUE(scene.simulation.recordedX()[0].empty());
 }
 
 TEST(ProgressiveDifference, StepAndWindowDoNotChangeTheValue) {

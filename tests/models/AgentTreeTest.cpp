@@ -351,7 +351,7 @@ void checkSearchesWhileWalking(bool comeAndGo = false) {
         if (k == 20) {
             // Shrinking discs lengthen surface distances, growing ones shorten them.
             for (int i = 0; i < 600; i += 2) {
-                simulation.agentParameters[i * 2 + CrowdSimulation::RADIUS] =
+                simulation.parameterTable().at(i, CrowdSimulation::RADIUS) =
                     i % 4 == 0 ? 0.05f : 0.7f;
             }
             simulation.applyParameters();

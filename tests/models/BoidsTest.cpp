@@ -30,10 +30,10 @@ TEST_P(BoidsAlone, RelaxesTowardsTheDesiredVelocityAtThreeAndAHalfPerSecond) {
     SimulationBoids simulation;
     placeWalkers(simulation, {{0, 0, c.vx, c.vy, c.goalX, c.goalY}});
     simulation.step(c.dt);
-    EXPECT_NEAR(simulation.currentVX[0], c.expectedVX, 1e-6f);
-    EXPECT_NEAR(simulation.currentVY[0], c.expectedVY, 1e-6f);
-    EXPECT_NEAR(simulation.currentX[0], c.expectedVX * c.dt, 1e-6f);
-    EXPECT_NEAR(simulation.currentY[0], c.expectedVY * c.dt, 1e-6f);
+    EXPECT_NEAR(simulation.currentVX()[0], c.expectedVX, 1e-6f);
+    EXPECT_NEAR(simulation.currentVY()[0], c.expectedVY, 1e-6f);
+    EXPECT_NEAR(simulation.currentX()[0], c.expectedVX * c.dt, 1e-6f);
+    EXPECT_NEAR(simulation.currentY()[0], c.expectedVY * c.dt, 1e-6f);
 }
 
 // New velocity v + 3.5 dt (u − v). Turning: v = (1, 0), u = (0, 1.6), dt = 0.1:
@@ -55,9 +55,9 @@ TEST(BoidsSeparation, PushesAwayFromTheNearestNeighbourWithinFivePointFourRadii)
     SimulationBoids simulation;
     placeWalkers(simulation, {{0, 0, 0, 0, 0, 0}, {0.5f, 0, 0, 0, 0.5f, 0}});
     simulation.step(0.05f);
-    EXPECT_NEAR(simulation.currentVX[0], -0.468664f, 1e-5f);
-    EXPECT_NEAR(simulation.currentVX[1], 0.468664f, 1e-5f);
-    EXPECT_EQ(simulation.currentVY[0], 0.0f);
+    EXPECT_NEAR(simulation.currentVX()[0], -0.468664f, 1e-5f);
+    EXPECT_NEAR(simulation.currentVX()[1], 0.468664f, 1e-5f);
+    EXPECT_EQ(simulation.currentVY()[0], 0.0f);
 }
 
 TEST(BoidsSeparation, ANeighbourBeyondReachLeavesOnlyTheRelaxation) {
@@ -66,8 +66,8 @@ TEST(BoidsSeparation, ANeighbourBeyondReachLeavesOnlyTheRelaxation) {
     placeWalkers(simulation, {{0, 0, 0, 1, 0, 0}, {1.2f, 0, 0, 0, 1.2f, 0}});
     simulation.step(0.1f);
     EXPECT_EQ(simulation.engine().agent(0).neighbourCount, 1);
-    EXPECT_NEAR(simulation.currentVX[0], 0.0f, 1e-7f);
-    EXPECT_NEAR(simulation.currentVY[0], 0.65f, 1e-6f);
+    EXPECT_NEAR(simulation.currentVX()[0], 0.0f, 1e-7f);
+    EXPECT_NEAR(simulation.currentVY()[0], 0.65f, 1e-6f);
 }
 
 TEST(BoidsSeparation, TheNearestObstacleAddsSevenPointSixTimesItsOffsetAndSetsTheWeight) {
@@ -80,8 +80,8 @@ TEST(BoidsSeparation, TheNearestObstacleAddsSevenPointSixTimesItsOffsetAndSetsTh
     simulation.addObstacle({-1, 0.6f, 1, 0.6f});
     placeWalkers(simulation, {{0, 0, 0, 0, 0, 0, 0.5f}, {-0.9f, 0, 0, 0, -0.9f, 0, 0.5f}});
     simulation.step(0.01f);
-    EXPECT_NEAR(simulation.currentVX[0], 0.353889f, 1e-5f);
-    EXPECT_NEAR(simulation.currentVY[0], -1.793037f, 1e-5f);
+    EXPECT_NEAR(simulation.currentVX()[0], 0.353889f, 1e-5f);
+    EXPECT_NEAR(simulation.currentVY()[0], -1.793037f, 1e-5f);
 }
 
 TEST(BoidsSeparation, ZeroRadiusAndCoincidentAgentsStayFinite) {
@@ -91,7 +91,7 @@ TEST(BoidsSeparation, ZeroRadiusAndCoincidentAgentsStayFinite) {
     SimulationBoids simulation;
     placeWalkers(simulation, {{0, 0, 1, 0, 0, 0, 0.0f}, {5, 5, 0, 0, 5, 9}, {5, 5, 0, 0, 9, 5}});
     simulation.step(0.1f);
-    EXPECT_NEAR(simulation.currentVX[0], 0.65f, 1e-6f);
+    EXPECT_NEAR(simulation.currentVX()[0], 0.65f, 1e-6f);
     for (int k = 0; k < 50; ++k) {
         simulation.step(0.1f);
         ASSERT_TRUE(stateIsFinite(simulation)) << "step " << k;

@@ -11,10 +11,10 @@
 
 #include "core/Random.h"
 #include "data/Experiment.h"
-#include "run/Record.h"
 #include "models/CrowdEngine.h"
 #include "models/SimulationBoids.h"
 #include "models/SimulationHelbing.h"
+#include "run/Record.h"
 #include "tests/support/CrowdScene.h"
 #include "tests/support/ExperimentTable.h"
 
@@ -172,8 +172,8 @@ TEST_P(CrowdModel, DeclaresRadiusAndSpeedWithTheirDistributions) {
     const auto simulation = GetParam().make();
     EXPECT_EQ(simulation->name, GetParam().name);
     EXPECT_EQ(simulation->parameterNames(), (std::vector<std::string>{"Radius", "Speed"}));
-    EXPECT_EQ(simulation->parameterDefaults, (std::vector<float>{0.2f, 1.6f}));
-    EXPECT_EQ(simulation->agentParameterCount, 2);
+    EXPECT_EQ(simulation->parameterDefaults(), (std::vector<float>{0.2f, 1.6f}));
+    EXPECT_EQ(simulation->agentParameterCount(), 2);
     EXPECT_EQ(simulation->getParameter("Radius"), "0.2 0.8 NORMAL 0.5 0.25");
     EXPECT_EQ(simulation->getParameter("Speed"), "1 2 NORMAL 1.5 0.5");
 }
@@ -184,7 +184,7 @@ TEST_P(CrowdModel, ApplyParametersGivesEachAgentTheRadiusOfItsRow) {
     for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(simulation->engine().agent(i).radius, 0.2f);
     }
-    simulation->agentParameters[1 * 2 + CrowdSimulation::RADIUS] = 0.65f;
+    simulation->parameterTable().values()[1 * 2 + CrowdSimulation::RADIUS] = 0.65f;
     simulation->applyParameters();
     EXPECT_EQ(simulation->engine().agent(0).radius, 0.2f);
     EXPECT_EQ(simulation->engine().agent(1).radius, 0.65f);
@@ -208,7 +208,7 @@ TEST_P(CrowdDesiredVelocity, IsSpeedTowardsTheGoalOrTheRestOfTheWayPerSecond) {
     const DesireCase& c = std::get<1>(GetParam());
     const auto simulation = model.make();
     placeWalkers(*simulation, {{1, 2, 0, 0, c.goalX, c.goalY}});
-    simulation->agentParameters[CrowdSimulation::SPEED] = c.speed;
+    simulation->parameterTable().values()[CrowdSimulation::SPEED] = c.speed;
     simulation->step(0.1f);
     const Vec2 desired = simulation->engine().agent(0).desiredVelocity;
     EXPECT_NEAR(desired.x, c.expectedX, 1e-6f);
@@ -247,11 +247,11 @@ TEST_P(CrowdSpeedLimit, ScalesAFasterRuleResultDownToTwoAndAHalf) {
     const auto simulation = c.model.make();
     placeWalkers(*simulation, {{0, 0, c.vx, c.vy, c.goalX, c.goalY}});
     simulation->step(1.0f);
-    EXPECT_NEAR(simulation->currentVX[0], c.expectedVX, 1e-6f);
-    EXPECT_NEAR(simulation->currentVY[0], c.expectedVY, 1e-6f);
+    EXPECT_NEAR(simulation->currentVX()[0], c.expectedVX, 1e-6f);
+    EXPECT_NEAR(simulation->currentVY()[0], c.expectedVY, 1e-6f);
     // Moved one second at the limited velocity.
-    EXPECT_NEAR(simulation->currentX[0], c.expectedVX, 1e-6f);
-    EXPECT_NEAR(simulation->currentY[0], c.expectedVY, 1e-6f);
+    EXPECT_NEAR(simulation->currentX()[0], c.expectedVX, 1e-6f);
+    EXPECT_NEAR(simulation->currentY()[0], c.expectedVY, 1e-6f);
 }
 
 // With dt = 1 the Boids rule gives v + 3.5 (u − v) and Helbing's v + 2 (u − v). Along x, u =
@@ -283,7 +283,8 @@ TEST_P(CrowdModel, NoAgentOfAPackedCrowdLeavesAStepFasterThanTheLimit) {
         simulation->step(0.1f);
         ASSERT_TRUE(stateIsFinite(*simulation)) << "step " << k;
         for (int i = 0; i < 40; ++i) {
-            EXPECT_LE(std::hypot(simulation->currentVX[i], simulation->currentVY[i]), 2.5f + 1e-6f);
+            EXPECT_LE(std::hypot(simulation->currentVX()[i], simulation->currentVY()[i]),
+                      2.5f + 1e-6f);
         }
     }
 }
@@ -295,12 +296,12 @@ TEST_P(CrowdModel, EveryAgentDecidesFromThePositionsBeforeTheStep) {
     const auto simulation = GetParam().make();
     placeWalkers(*simulation, {{0.5f, 0, 1.6f, 0, 100, 0}, {0, 0, 0, 0, 0, 0}});
     simulation->step(0.1f);
-    const float firstPush = simulation->currentVX[1];
+    const float firstPush = simulation->currentVX()[1];
     // Agent 1 alone with a still agent 0 at 0.5 m must be pushed exactly as hard.
     const auto reference = GetParam().make();
     placeWalkers(*reference, {{0.5f, 0, 0, 0, 0.5f, 0}, {0, 0, 0, 0, 0, 0}});
     reference->step(0.1f);
-    EXPECT_EQ(firstPush, reference->currentVX[1]);
+    EXPECT_EQ(firstPush, reference->currentVX()[1]);
     EXPECT_LT(firstPush, 0.0f);
 }
 
@@ -310,10 +311,10 @@ TEST_P(CrowdModel, StepStoresTheEngineStateAsTheCurrentState) {
     simulation->step(0.1f);
     for (int i = 0; i < 2; ++i) {
         const CrowdAgent& agent = simulation->engine().agent(i);
-        EXPECT_EQ(simulation->currentX[i], agent.position.x);
-        EXPECT_EQ(simulation->currentY[i], agent.position.y);
-        EXPECT_EQ(simulation->currentVX[i], agent.velocity.x);
-        EXPECT_EQ(simulation->currentVY[i], agent.velocity.y);
+        EXPECT_EQ(simulation->currentX()[i], agent.position.x);
+        EXPECT_EQ(simulation->currentY()[i], agent.position.y);
+        EXPECT_EQ(simulation->currentVX()[i], agent.velocity.x);
+        EXPECT_EQ(simulation->currentVY()[i], agent.velocity.y);
     }
 }
 
@@ -325,7 +326,7 @@ TEST_P(CrowdModel, ZeroAgentsSetUpAndStepWithoutEffect) {
     EXPECT_TRUE(simulation->engine().agents().empty());
     EXPECT_EQ(simulation->engine().obstacles().size(), 1u);
     EXPECT_EQ(simulation->finishRecords().size(), 0u);
-    EXPECT_EQ(simulation->frameCount, 0);
+    EXPECT_EQ(simulation->frameCount(), 0);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -360,12 +361,12 @@ TEST_P(CrowdModel, RecordSetUpTwiceKeepsTheSceneOnceAndRunsEveryFrame) {
     record.bindSimulation(simulation.get());
     record.prepare();
     record.prepare();
-    EXPECT_EQ(simulation->obstacles.size(), 2u);
+    EXPECT_EQ(simulation->obstacles().size(), 2u);
     EXPECT_EQ(simulation->engine().obstacles().size(), 2u);
     record.reset();
     record.run();
-    EXPECT_EQ(simulation->frameCount, 4);
-    EXPECT_EQ(simulation->recordedX[1].size(), 4u);
+    EXPECT_EQ(simulation->frameCount(), 4);
+    EXPECT_EQ(simulation->recordedX()[1].size(), 4u);
     EXPECT_TRUE(stateIsFinite(*simulation));
 }
 
@@ -396,12 +397,12 @@ TEST_P(CrowdModel, ARunAfterResetRepeatsTheFirstRunExactly) {
     record.prepare();
     record.reset();
     record.run();
-    const auto firstX = simulation->recordedX;
-    const auto firstVY = simulation->recordedVY;
+    const auto firstX = simulation->recordedX();
+    const auto firstVY = simulation->recordedVY();
     record.reset();
     record.run();
-    EXPECT_EQ(simulation->recordedX, firstX);
-    EXPECT_EQ(simulation->recordedVY, firstVY);
+    EXPECT_EQ(simulation->recordedX(), firstX);
+    EXPECT_EQ(simulation->recordedVY(), firstVY);
     EXPECT_TRUE(stateIsFinite(*simulation));
 }
 
@@ -414,7 +415,7 @@ TEST_P(CrowdModel, TwoSimulationsAliveAtOnceDoNotShareTables) {
         std::vector<float> xs;
         for (int k = 0; k < 30; ++k) {
             alone->step(0.1f);
-            xs.push_back(alone->currentX[0]);
+            xs.push_back(alone->currentX()[0]);
         }
         return xs;
     };
@@ -434,7 +435,7 @@ TEST_P(CrowdModel, TwoSimulationsAliveAtOnceDoNotShareTables) {
         first->step(0.1f);
         second->step(0.1f);
         third->step(0.1f);
-        xs.push_back(first->currentX[0]);
+        xs.push_back(first->currentX()[0]);
     }
     EXPECT_EQ(xs, expected);
     EXPECT_EQ(first->engine().agents().size(), 2u);

@@ -36,8 +36,8 @@ TEST_P(HelbingForces, OneStepGivesTheHandComputedVelocities) {
     placeWalkers(simulation, c.walkers);
     simulation.step(c.dt);
     for (size_t i = 0; i < c.walkers.size(); ++i) {
-        EXPECT_NEAR(simulation.currentVX[i], c.expectedVX[i], 1e-5f) << "agent " << i;
-        EXPECT_NEAR(simulation.currentVY[i], c.expectedVY[i], 1e-5f) << "agent " << i;
+        EXPECT_NEAR(simulation.currentVX()[i], c.expectedVX[i], 1e-5f) << "agent " << i;
+        EXPECT_NEAR(simulation.currentVY()[i], c.expectedVY[i], 1e-5f) << "agent " << i;
     }
 }
 
@@ -117,10 +117,10 @@ TEST(HelbingDegenerate, TwoAgentsAtOnePositionFeelOnlyTheirDrive) {
     SimulationHelbing simulation;
     placeWalkers(simulation, {{1, 1, 1, 0, 1, 1}, {1, 1, 0, 1, 1, 1}});
     simulation.step(0.1f);
-    EXPECT_NEAR(simulation.currentVX[0], 0.8f, 1e-6f);
-    EXPECT_EQ(simulation.currentVY[0], 0.0f);
-    EXPECT_EQ(simulation.currentVX[1], 0.0f);
-    EXPECT_NEAR(simulation.currentVY[1], 0.8f, 1e-6f);
+    EXPECT_NEAR(simulation.currentVX()[0], 0.8f, 1e-6f);
+    EXPECT_EQ(simulation.currentVY()[0], 0.0f);
+    EXPECT_EQ(simulation.currentVX()[1], 0.0f);
+    EXPECT_NEAR(simulation.currentVY()[1], 0.8f, 1e-6f);
     // Apart after that step, they push each other as usual and stay finite.
     for (int k = 0; k < 50; ++k) {
         simulation.step(0.1f);
@@ -139,10 +139,10 @@ TEST(HelbingDegenerate, ACentreOnAWallFeelsNoForceFromIt) {
     placeWalkers(simulation, {{0, 0, 1, 0, 0, 0, 0.4f}, {20, 0, 1, 0, 20, 0, 0.5f}});
     simulation.step(0.1f);
     EXPECT_EQ(simulation.engine().agent(0).obstacleCount, 1);
-    EXPECT_NEAR(simulation.currentVX[0], 0.8f, 1e-6f);
-    EXPECT_EQ(simulation.currentVY[0], 0.0f);
-    EXPECT_NEAR(simulation.currentVX[1], 1.516262f, 1e-5f);
-    EXPECT_EQ(simulation.currentVY[1], 0.0f);
+    EXPECT_NEAR(simulation.currentVX()[0], 0.8f, 1e-6f);
+    EXPECT_EQ(simulation.currentVY()[0], 0.0f);
+    EXPECT_NEAR(simulation.currentVX()[1], 1.516262f, 1e-5f);
+    EXPECT_EQ(simulation.currentVY()[1], 0.0f);
     EXPECT_TRUE(stateIsFinite(simulation));
 }
 
@@ -154,9 +154,9 @@ TEST(HelbingDegenerate, AnOverflowingRepulsionStillPushesApartAtTheSpeedLimit) {
     placeWalkers(simulation, {{0, 0, 0, 0, 0, 0, 10.0f}, {1, 0, 0, 0, 1, 0, 10.0f}});
     simulation.step(0.1f);
     EXPECT_TRUE(stateIsFinite(simulation));
-    EXPECT_FLOAT_EQ(simulation.currentVX[0], -2.5f);
-    EXPECT_FLOAT_EQ(simulation.currentVX[1], 2.5f);
-    EXPECT_EQ(simulation.currentVY[0], 0.0f);
+    EXPECT_FLOAT_EQ(simulation.currentVX()[0], -2.5f);
+    EXPECT_FLOAT_EQ(simulation.currentVX()[1], 2.5f);
+    EXPECT_EQ(simulation.currentVY()[0], 0.0f);
 }
 
 TEST(HelbingForces, TermsEnterTheForceInTheirWrittenOrder) {
@@ -192,6 +192,6 @@ TEST(HelbingForces, TermsEnterTheForceInTheirWrittenOrder) {
     SimulationHelbing simulation;
     placeWalkers(simulation, {me, other});
     simulation.step(dt);
-    EXPECT_EQ(simulation.currentVX[0], expectedX);
-    EXPECT_EQ(simulation.currentVY[0], expectedY);
+    EXPECT_EQ(simulation.currentVX()[0], expectedX);
+    EXPECT_EQ(simulation.currentVY()[0], expectedY);
 }

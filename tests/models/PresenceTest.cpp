@@ -64,11 +64,12 @@ std::unique_ptr<Simulation> setUp(const Family& family, const std::vector<Walker
     s->addObstacle({-8, -1.2f, 8, -1.2f});
     s->addObstacle({-8, 1.2f, 8, 1.2f});
     s->initialise(static_cast<int>(walkers.size()));
-    for (int i = 0; family.speedColumn >= 0 && i < s->agentCount; ++i) {
-        s->agentParameters[i * s->agentParameterCount + family.speedColumn] = walkers[i].speed;
+    for (int i = 0; family.speedColumn >= 0 && i < s->agentCount(); ++i) {
+        s->parameterTable().values()[i * s->agentParameterCount() + family.speedColumn] =
+            walkers[i].speed;
     }
     s->applyParameters();
-    for (int i = 0; i < s->agentCount; ++i) {
+    for (int i = 0; i < s->agentCount(); ++i) {
         const Walker& w = walkers[i];
         s->setPosition(i, w.x, w.y);
         s->setVelocity(i, w.vx, w.vy);
@@ -81,9 +82,10 @@ std::unique_ptr<Simulation> setUp(const Family& family, const std::vector<Walker
 using Tracks = std::vector<std::vector<std::uint32_t>>;
 
 void record(const Simulation& s, Tracks& tracks) {
-    tracks.resize(static_cast<size_t>(s.agentCount));
-    for (int i = 0; i < s.agentCount; ++i) {
-        for (const float value : {s.currentX[i], s.currentY[i], s.currentVX[i], s.currentVY[i]}) {
+    tracks.resize(static_cast<size_t>(s.agentCount()));
+    for (int i = 0; i < s.agentCount(); ++i) {
+        for (const float value :
+             {s.currentX()[i], s.currentY()[i], s.currentVX()[i], s.currentVY()[i]}) {
             std::uint32_t bits = 0;
             std::memcpy(&bits, &value, sizeof bits);
             tracks[i].push_back(bits);
@@ -154,8 +156,8 @@ TEST_P(Presence, AnAgentEnteringLaterContinuesFromItsPlaceAndIsSeen) {
             s->setVelocity(3, 0, 0);
         }
         if (k == back) {
-            fromX = s->currentX[3];
-            fromY = s->currentY[3];
+            fromX = s->currentX()[3];
+            fromY = s->currentY()[3];
         }
         if (k == enter || k == leave || k == back) {
             s->setPresent(3, k != leave);
@@ -164,7 +166,7 @@ TEST_P(Presence, AnAgentEnteringLaterContinuesFromItsPlaceAndIsSeen) {
         record(*s, tracks);
         if (k == enter || k == back) {
             // No model moves faster than 2.5 m/s.
-            EXPECT_LE(std::hypot(s->currentX[3] - fromX, s->currentY[3] - fromY),
+            EXPECT_LE(std::hypot(s->currentX()[3] - fromX, s->currentY()[3] - fromY),
                       2.5f * dt + 1e-6f);
         }
     }

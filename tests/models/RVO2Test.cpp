@@ -9,11 +9,11 @@
 
 #include "core/PDF.h"
 #include "data/Experiment.h"
-#include "run/Record.h"
 #include "metrics/Difference.h"
 #include "models/SimulationRVO2.h"
 #include "models/orca/OrcaAgent.h"
 #include "models/orca/OrcaEngine.h"
+#include "run/Record.h"
 #include "tests/support/ExperimentTable.h"
 
 // The "RVO2" model: its parameters, how a row reaches the engine, goals turned into preferred
@@ -30,7 +30,7 @@ std::unique_ptr<SimulationRVO2> model(int n) {
 
 void setRow(SimulationRVO2& simulation, int agent, const std::vector<float>& row) {
     for (size_t k = 0; k < row.size(); ++k) {
-        simulation.agentParameters[static_cast<size_t>(agent) * row.size() + k] = row[k];
+        simulation.parameterTable().values()[static_cast<size_t>(agent) * row.size() + k] = row[k];
     }
 }
 
@@ -39,9 +39,9 @@ const OrcaAgent& engineAgent(const SimulationRVO2& simulation, int i) {
 }
 
 bool allFinite(const SimulationRVO2& s) {
-    for (int i = 0; i < s.agentCount; ++i) {
-        if (!std::isfinite(s.currentX[i]) || !std::isfinite(s.currentY[i]) ||
-            !std::isfinite(s.currentVX[i]) || !std::isfinite(s.currentVY[i])) {
+    for (int i = 0; i < s.agentCount(); ++i) {
+        if (!std::isfinite(s.currentX()[i]) || !std::isfinite(s.currentY()[i]) ||
+            !std::isfinite(s.currentVX()[i]) || !std::isfinite(s.currentVY()[i])) {
             return false;
         }
     }
@@ -56,8 +56,8 @@ TEST(RVO2, DeclaresItsFiveAgentParametersInOrder) {
     EXPECT_EQ(simulation.parameterNames(),
               (std::vector<std::string>{"Speed", "Neighbor dist", "Radius", "Agent t.h.",
                                         "Obstacle t.h."}));
-    EXPECT_EQ(simulation.agentParameterCount, 5);
-    EXPECT_EQ(simulation.parameterDefaults, (std::vector<float>{1.6f, 15.0f, 0.25f, 5.0f, 5.0f}));
+    EXPECT_EQ(simulation.agentParameterCount(), 5);
+    EXPECT_EQ(simulation.parameterDefaults(), (std::vector<float>{1.6f, 15.0f, 0.25f, 5.0f, 5.0f}));
     struct Expected {
         float min, max, mean, deviation;
     };
@@ -65,9 +65,9 @@ TEST(RVO2, DeclaresItsFiveAgentParametersInOrder) {
         {1.0f, 2.0f, 1.5f, 0.5f}, {10.0f, 20.0f, 15.0f, 5.0f}, {0.2f, 0.8f, 0.5f, 0.25f},
         {0.1f, 5.0f, 2.0f, 2.0f}, {0.1f, 5.0f, 2.0f, 2.0f},
     };
-    ASSERT_EQ(simulation.parameterDistributions.size(), 5u);
+    ASSERT_EQ(simulation.parameterDistributions().size(), 5u);
     for (size_t k = 0; k < 5; ++k) {
-        const PDF& pdf = simulation.parameterDistributions[k];
+        const PDF& pdf = simulation.parameterDistributions()[k];
         EXPECT_EQ(pdf.kind, PDF::NORMAL) << k;
         EXPECT_EQ(pdf.min, expected[k].min) << k;
         EXPECT_EQ(pdf.max, expected[k].max) << k;
@@ -173,13 +173,13 @@ TEST(RVO2, PreferredVelocityHeadsForTheGoalAtMostAtTheAgentsSpeed) {
     EXPECT_EQ(wish1.y, 0.0f);
     EXPECT_EQ(engineAgent(*simulation, 2).preferredVelocity(), Vec2());
     // Alone, each takes its wish; the state after the step is stored.
-    EXPECT_NEAR(simulation->currentVX[0], 0.9f, 1e-6f);
-    EXPECT_NEAR(simulation->currentVY[0], 1.2f, 1e-6f);
-    EXPECT_NEAR(simulation->currentX[0], 0.45f, 1e-6f);
-    EXPECT_NEAR(simulation->currentY[0], 0.6f, 1e-6f);
-    EXPECT_NEAR(simulation->currentX[1], 49.7f, 1e-5f);
-    EXPECT_EQ(simulation->currentX[2], 0.0f);
-    EXPECT_EQ(simulation->currentY[2], 50.0f);
+    EXPECT_NEAR(simulation->currentVX()[0], 0.9f, 1e-6f);
+    EXPECT_NEAR(simulation->currentVY()[0], 1.2f, 1e-6f);
+    EXPECT_NEAR(simulation->currentX()[0], 0.45f, 1e-6f);
+    EXPECT_NEAR(simulation->currentY()[0], 0.6f, 1e-6f);
+    EXPECT_NEAR(simulation->currentX()[1], 49.7f, 1e-5f);
+    EXPECT_EQ(simulation->currentX()[2], 0.0f);
+    EXPECT_EQ(simulation->currentY()[2], 50.0f);
     EXPECT_EQ(simulation->orcaEngine()->timeStep(), 0.5f);
 }
 
@@ -209,7 +209,7 @@ TEST(RVO2, ZeroAgentsStepNothing) {
     simulation->step(0.25f);
     EXPECT_EQ(simulation->orcaEngine()->timeStep(), 0.25f);
     EXPECT_EQ(simulation->orcaEngine()->agentCount(), 0u);
-    EXPECT_TRUE(simulation->currentX.empty());
+    EXPECT_TRUE(simulation->currentX().empty());
 }
 
 TEST(RVO2, ASegmentRegisteredOnceIsAvoidedFromBothSides) {
@@ -223,13 +223,13 @@ TEST(RVO2, ASegmentRegisteredOnceIsAvoidedFromBothSides) {
     simulation.setGoal(1, 1.0f, -2.0f);
     for (int k = 0; k < 100; ++k) {
         simulation.step(0.1f);
-        ASSERT_LE(simulation.currentY[0], -0.25f + 1e-3f) << "step " << k;
-        ASSERT_GE(simulation.currentY[1], 0.25f - 1e-3f) << "step " << k;
+        ASSERT_LE(simulation.currentY()[0], -0.25f + 1e-3f) << "step " << k;
+        ASSERT_GE(simulation.currentY()[1], 0.25f - 1e-3f) << "step " << k;
     }
     // Both came up to the wall, slowing down as they near it (the constraint lets them close
     // the gap of d − 0.25 m only within the 5 s horizon).
-    EXPECT_GT(simulation.currentY[0], -0.5f);
-    EXPECT_LT(simulation.currentY[1], 0.5f);
+    EXPECT_GT(simulation.currentY()[0], -0.5f);
+    EXPECT_LT(simulation.currentY()[1], 0.5f);
 }
 
 namespace {
@@ -287,12 +287,12 @@ TEST(RVO2, RunsThroughARecordAndKeepsItsObstacleTreeAcrossResets) {
         record.reset();
         const float first = metric.evaluate(&record);
         EXPECT_TRUE(std::isfinite(first));
-        EXPECT_EQ(simulation.frameCount, 40);
+        EXPECT_EQ(simulation.frameCount(), 40);
         for (int run = 0; run < 3; ++run) {
             record.reset();
             EXPECT_EQ(metric.evaluate(&record), first) << "run " << run;
         }
         EXPECT_EQ(simulation.orcaEngine()->vertices().size(), vertices);
-        EXPECT_EQ(simulation.recordedX[0][0], -4.0f);
+        EXPECT_EQ(simulation.recordedX()[0][0], -4.0f);
     }
 }

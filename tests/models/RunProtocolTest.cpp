@@ -9,10 +9,10 @@
 #include "core/PDF.h"
 #include "core/Segment.h"
 #include "data/Experiment.h"
-#include "run/Record.h"
 #include "models/Dummy.h"
 #include "models/Pedestrian.h"
 #include "models/SimulationGeneric.h"
+#include "run/Record.h"
 #include "tests/support/ExperimentTable.h"
 
 namespace {
@@ -112,7 +112,7 @@ class GenericSimulation : public testing::Test {
 protected:
     void SetUp() override { callLog.clear(); }
     int indexOf(const void* who) const {
-        for (int i = 0; i < simulation.agentCount; ++i) {
+        for (int i = 0; i < simulation.agentCount(); ++i) {
             if (who == &simulation.pedestrian(i)) {
                 return i;
             }
@@ -130,7 +130,7 @@ class NeighbourLists : public GenericSimulation, public testing::WithParamInterf
 TEST_P(NeighbourLists, EveryOtherAgentInIndexOrderNeverItself) {
     const int n = GetParam();
     simulation.initialise(n);
-    ASSERT_EQ(simulation.agentCount, n);
+    ASSERT_EQ(simulation.agentCount(), n);
     for (int i = 0; i < n; ++i) {
         std::vector<Pedestrian*> expected;
         for (int j = 0; j < n; ++j) {
@@ -190,10 +190,10 @@ TEST_F(GenericSimulation, StepStoresEveryAgentsNewState) {
     simulation.setPosition(1, -3.0f, 0.0f);
     simulation.setVelocity(1, 0.0f, 2.0f);
     simulation.step(0.5f);
-    EXPECT_EQ(simulation.currentX, (std::vector<float>{1.25f, -3.0f}));
-    EXPECT_EQ(simulation.currentY, (std::vector<float>{1.5f, 1.0f}));
-    EXPECT_EQ(simulation.currentVX, (std::vector<float>{0.5f, 0.0f}));
-    EXPECT_EQ(simulation.currentVY, (std::vector<float>{-1.0f, 2.0f}));
+    EXPECT_EQ(simulation.currentX(), (std::vector<float>{1.25f, -3.0f}));
+    EXPECT_EQ(simulation.currentY(), (std::vector<float>{1.5f, 1.0f}));
+    EXPECT_EQ(simulation.currentVX(), (std::vector<float>{0.5f, 0.0f}));
+    EXPECT_EQ(simulation.currentVY(), (std::vector<float>{-1.0f, 2.0f}));
 }
 
 TEST_F(GenericSimulation, ApplyParametersReplacesWhatResetWrote) {
@@ -201,8 +201,8 @@ TEST_F(GenericSimulation, ApplyParametersReplacesWhatResetWrote) {
     // initialise already applied the default rows over the -99 that reset writes.
     EXPECT_EQ(simulation.pedestrian(0).parameters, std::vector<float>{Observer::defaultWeight});
     const int resets = simulation.pedestrian(1).resets;
-    ASSERT_EQ(simulation.agentParameters.size(), 2u);
-    simulation.agentParameters[1] = 7.0f;
+    ASSERT_EQ(simulation.agentParameters().size(), 2u);
+    simulation.parameterTable().values()[1] = 7.0f;
     simulation.applyParameters();
     EXPECT_EQ(simulation.pedestrian(0).parameters, std::vector<float>{Observer::defaultWeight});
     EXPECT_EQ(simulation.pedestrian(1).parameters, std::vector<float>{7.0f});
@@ -223,7 +223,7 @@ TEST_F(GenericSimulation, ObstaclesStayAcrossSetUpsAndReachEachAgentOnce) {
     simulation.addObstacle({0.0f, 0.0f, 1.0f, 0.0f});
     simulation.initialise(2);
     simulation.initialise(3);
-    EXPECT_EQ(simulation.obstacles.size(), 1u);
+    EXPECT_EQ(simulation.obstacles().size(), 1u);
     for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(simulation.pedestrian(i).obstacles, 1) << "agent " << i;
     }
@@ -233,27 +233,27 @@ TEST_F(GenericSimulation, NewSetUpDropsEarlierRecords) {
     simulation.initialise(3);
     simulation.recordSample(2, 1.0f, 2.0f, 3.0f, 4.0f);
     simulation.initialise(2);
-    ASSERT_EQ(simulation.recordedX.size(), 2u);
-    EXPECT_TRUE(simulation.recordedX[0].empty());
-    EXPECT_TRUE(simulation.recordedVY[1].empty());
-    EXPECT_EQ(simulation.currentX.size(), 2u);
-    EXPECT_EQ(simulation.agentParameters.size(), 2u);
+    ASSERT_EQ(simulation.recordedX().size(), 2u);
+    EXPECT_TRUE(simulation.recordedX()[0].empty());
+    EXPECT_TRUE(simulation.recordedVY()[1].empty());
+    EXPECT_EQ(simulation.currentX().size(), 2u);
+    EXPECT_EQ(simulation.agentParameters().size(), 2u);
 }
 
 TEST(ZeroAgents, SetUpStepAndFinishAreEmpty) {
     SimulationGeneric<Observer> simulation;
     simulation.initialise(0);
-    EXPECT_EQ(simulation.agentCount, 0);
-    EXPECT_TRUE(simulation.recordedX.empty());
-    EXPECT_TRUE(simulation.recordedVY.empty());
-    EXPECT_TRUE(simulation.currentX.empty());
-    EXPECT_TRUE(simulation.agentParameters.empty());
+    EXPECT_EQ(simulation.agentCount(), 0);
+    EXPECT_TRUE(simulation.recordedX().empty());
+    EXPECT_TRUE(simulation.recordedVY().empty());
+    EXPECT_TRUE(simulation.currentX().empty());
+    EXPECT_TRUE(simulation.agentParameters().empty());
     callLog.clear();
     simulation.step(0.5f);
     EXPECT_TRUE(callLog.empty());
     simulation.clearRecords();
     EXPECT_TRUE(simulation.finishRecords().empty());
-    EXPECT_EQ(simulation.frameCount, 0);
+    EXPECT_EQ(simulation.frameCount(), 0);
 }
 
 TEST(ZeroAgents, RunOfAnExperimentWithoutPedestrians) {
@@ -268,8 +268,8 @@ TEST(ZeroAgents, RunOfAnExperimentWithoutPedestrians) {
     record.prepare();
     record.reset();
     record.run();
-    EXPECT_EQ(simulation.agentCount, 0);
-    EXPECT_EQ(simulation.frameCount, 0);
+    EXPECT_EQ(simulation.agentCount(), 0);
+    EXPECT_EQ(simulation.frameCount(), 0);
     EXPECT_EQ(record.simulatedCount, 0);
 }
 
@@ -304,12 +304,12 @@ protected:
 
 TEST_F(TimeDrivenRun, RecordsExactlyOneSamplePerFrame) {
     record.run();
-    EXPECT_EQ(simulation.frameCount, 5);
+    EXPECT_EQ(simulation.frameCount(), 5);
     for (int i = 0; i < 2; ++i) {
-        EXPECT_EQ(simulation.recordedX[i].size(), 5u);
-        EXPECT_EQ(simulation.recordedY[i].size(), 5u);
-        EXPECT_EQ(simulation.recordedVX[i].size(), 5u);
-        EXPECT_EQ(simulation.recordedVY[i].size(), 5u);
+        EXPECT_EQ(simulation.recordedX()[i].size(), 5u);
+        EXPECT_EQ(simulation.recordedY()[i].size(), 5u);
+        EXPECT_EQ(simulation.recordedVX()[i].size(), 5u);
+        EXPECT_EQ(simulation.recordedVY()[i].size(), 5u);
     }
 }
 
@@ -326,13 +326,13 @@ TEST_F(TimeDrivenRun, FirstSampleIsTheMeasuredFirstFrameThenEachStep) {
     simulation.setPosition(0, 50.0f, 50.0f);
     simulation.setVelocity(1, 9.0f, 9.0f);
     record.run();
-    EXPECT_EQ(simulation.recordedX[0], (std::vector<float>{0, 0.25f, 0.75f, 1.5f, 2.5f}));
-    EXPECT_EQ(simulation.recordedY[0], (std::vector<float>{0, 0, 0, 0, 0}));
-    EXPECT_EQ(simulation.recordedVX[0], (std::vector<float>{1, 1, 1, 1, 1}));
-    EXPECT_EQ(simulation.recordedX[1], (std::vector<float>{3, 3, 3, 3, 3}));
+    EXPECT_EQ(simulation.recordedX()[0], (std::vector<float>{0, 0.25f, 0.75f, 1.5f, 2.5f}));
+    EXPECT_EQ(simulation.recordedY()[0], (std::vector<float>{0, 0, 0, 0, 0}));
+    EXPECT_EQ(simulation.recordedVX()[0], (std::vector<float>{1, 1, 1, 1, 1}));
+    EXPECT_EQ(simulation.recordedX()[1], (std::vector<float>{3, 3, 3, 3, 3}));
     // 1 − 2 × t for t = 0, 0.25, 0.75, 1.5, 2.5.
-    EXPECT_EQ(simulation.recordedY[1], (std::vector<float>{1, 0.5f, -0.5f, -2, -4}));
-    EXPECT_EQ(simulation.recordedVY[1], (std::vector<float>{-2, -2, -2, -2, -2}));
+    EXPECT_EQ(simulation.recordedY()[1], (std::vector<float>{1, 0.5f, -0.5f, -2, -4}));
+    EXPECT_EQ(simulation.recordedVY()[1], (std::vector<float>{-2, -2, -2, -2, -2}));
 }
 
 TEST_F(TimeDrivenRun, GoalIsTheLastMeasuredPosition) {
@@ -345,12 +345,12 @@ TEST_F(TimeDrivenRun, RepeatedRunRecordsTheSameAgain) {
     record.bindSimulation(&dummy);
     record.prepare();
     record.run();
-    const auto firstX = dummy.recordedX;
-    const auto firstVY = dummy.recordedVY;
+    const auto firstX = dummy.recordedX();
+    const auto firstVY = dummy.recordedVY();
     record.run();
-    EXPECT_EQ(dummy.recordedX, firstX);
-    EXPECT_EQ(dummy.recordedVY, firstVY);
-    EXPECT_EQ(dummy.frameCount, 5);
+    EXPECT_EQ(dummy.recordedX(), firstX);
+    EXPECT_EQ(dummy.recordedVY(), firstVY);
+    EXPECT_EQ(dummy.frameCount(), 5);
 }
 
 TEST(TimeDrivenEdges, SingleFrameRecordsOneSampleAndNeverSteps) {
@@ -364,8 +364,8 @@ TEST(TimeDrivenEdges, SingleFrameRecordsOneSampleAndNeverSteps) {
     record.bindSimulation(&simulation);
     record.prepare();
     record.run();
-    EXPECT_EQ(simulation.frameCount, 1);
-    EXPECT_EQ(simulation.recordedX[0], std::vector<float>{1.0f});
+    EXPECT_EQ(simulation.frameCount(), 1);
+    EXPECT_EQ(simulation.recordedX()[0], std::vector<float>{1.0f});
     EXPECT_TRUE(simulation.pedestrian(0).thinkSteps.empty());
 }
 
@@ -379,8 +379,8 @@ TEST(TimeDrivenEdges, ExperimentWithoutFramesRecordsNothing) {
     record.bindSimulation(&simulation);
     record.prepare();
     record.run();
-    EXPECT_EQ(simulation.frameCount, 0);
-    EXPECT_TRUE(simulation.recordedX[1].empty());
+    EXPECT_EQ(simulation.frameCount(), 0);
+    EXPECT_TRUE(simulation.recordedX()[1].empty());
     EXPECT_TRUE(simulation.pedestrian(0).thinkSteps.empty());
 }
 
@@ -462,7 +462,7 @@ TEST(DummyLimits, AtGoalStaysPut) {
 
 TEST(DummyLimits, HasNoAgentParametersAndNoName) {
     SimulationGeneric<Dummy> simulation;
-    EXPECT_EQ(simulation.agentParameterCount, 0);
+    EXPECT_EQ(simulation.agentParameterCount(), 0);
     EXPECT_TRUE(simulation.parameterNames().empty());
     EXPECT_EQ(simulation.name, "");
 }
@@ -478,20 +478,20 @@ TEST(DummyLimits, TwoDummiesPassThroughEachOtherAndAWall) {
 
     // Step 1: both 2 m from their goals, so 1.4 m/s for 0.5 s: 0.7 and 2 − 0.7 = 1.3.
     simulation.step(0.5f);
-    EXPECT_FLOAT_EQ(simulation.currentX[0], 0.7f);
-    EXPECT_FLOAT_EQ(simulation.currentX[1], 1.3f);
+    EXPECT_FLOAT_EQ(simulation.currentX()[0], 0.7f);
+    EXPECT_FLOAT_EQ(simulation.currentX()[1], 1.3f);
     // Step 2: 1.3 m left each, so speed 1.3: 0.7 + 0.65 = 1.35 and 1.3 − 0.65 = 0.65. They
     // crossed and crossed the wall, without a sideways step.
     simulation.step(0.5f);
-    EXPECT_FLOAT_EQ(simulation.currentX[0], 1.35f);
-    EXPECT_FLOAT_EQ(simulation.currentX[1], 0.65f);
-    EXPECT_EQ(simulation.currentY[0], 0.0f);
-    EXPECT_EQ(simulation.currentY[1], 0.0f);
+    EXPECT_FLOAT_EQ(simulation.currentX()[0], 1.35f);
+    EXPECT_FLOAT_EQ(simulation.currentX()[1], 0.65f);
+    EXPECT_EQ(simulation.currentY()[0], 0.0f);
+    EXPECT_EQ(simulation.currentY()[1], 0.0f);
     for (int s = 0; s < 80; ++s) {
         simulation.step(0.5f);
     }
-    EXPECT_EQ(simulation.currentX[0], 2.0f);
-    EXPECT_NEAR(simulation.currentX[1], 0.0f, 1e-6f);
+    EXPECT_EQ(simulation.currentX()[0], 2.0f);
+    EXPECT_NEAR(simulation.currentX()[1], 0.0f, 1e-6f);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -537,8 +537,8 @@ TEST_P(WaypointRadius, DecidesWhenAWaypointCountsAsReached) {
     record.reset();
     record.run();
 
-    ASSERT_EQ(simulation.frameCount, GetParam().frames);
-    const std::vector<float>& ys = simulation.recordedY[0];
+    ASSERT_EQ(simulation.frameCount(), GetParam().frames);
+    const std::vector<float>& ys = simulation.recordedY()[0];
     int firstTurn = -1;
     for (size_t k = 0; k < ys.size() && firstTurn < 0; ++k) {
         if (ys[k] != 0.0f) {
@@ -570,22 +570,22 @@ TEST(WaypointRun, StartsAtFirstWaypointAndStandsExactlyOnEachBeforeTurning) {
     EXPECT_EQ(simulation.pedestrian(0).getVY(), 0.0f);
 
     record.run();
-    ASSERT_EQ(simulation.frameCount, 52);
+    ASSERT_EQ(simulation.frameCount(), 52);
     // The run starts at waypoint 0 with velocity (√2/2, √2/2) as a float.
-    EXPECT_EQ(simulation.recordedX[0][0], 0.0f);
-    EXPECT_EQ(simulation.recordedY[0][0], 0.0f);
-    EXPECT_EQ(simulation.recordedVX[0][0], 0.70710677f);
-    EXPECT_EQ(simulation.recordedVY[0][0], 0.70710677f);
+    EXPECT_EQ(simulation.recordedX()[0][0], 0.0f);
+    EXPECT_EQ(simulation.recordedY()[0][0], 0.0f);
+    EXPECT_EQ(simulation.recordedVX()[0][0], 0.70710677f);
+    EXPECT_EQ(simulation.recordedVY()[0][0], 0.70710677f);
     // 1 − 2^-24 after step 24 is not yet on the waypoint.
-    EXPECT_EQ(simulation.recordedX[0][24], 1.0f - 0x1p-24f);
-    EXPECT_EQ(simulation.recordedX[0][25], 1.0f);
-    EXPECT_EQ(simulation.recordedY[0][25], 0.0f);
-    EXPECT_EQ(simulation.recordedY[0][26], 0.5f);
-    EXPECT_EQ(simulation.recordedY[0][50], 1.0f);
+    EXPECT_EQ(simulation.recordedX()[0][24], 1.0f - 0x1p-24f);
+    EXPECT_EQ(simulation.recordedX()[0][25], 1.0f);
+    EXPECT_EQ(simulation.recordedY()[0][25], 0.0f);
+    EXPECT_EQ(simulation.recordedY()[0][26], 0.5f);
+    EXPECT_EQ(simulation.recordedY()[0][50], 1.0f);
     // The step after arriving is still recorded, standing still.
-    EXPECT_EQ(simulation.recordedX[0][51], 1.0f);
-    EXPECT_EQ(simulation.recordedY[0][51], 1.0f);
-    EXPECT_EQ(simulation.recordedVY[0][51], 0.0f);
+    EXPECT_EQ(simulation.recordedX()[0][51], 1.0f);
+    EXPECT_EQ(simulation.recordedY()[0][51], 1.0f);
+    EXPECT_EQ(simulation.recordedVY()[0][51], 0.0f);
 }
 
 TEST(WaypointRun, LastsUntilEveryPedestrianArrived) {
@@ -601,11 +601,11 @@ TEST(WaypointRun, LastsUntilEveryPedestrianArrived) {
     record.prepare();
     record.run();
 
-    EXPECT_EQ(simulation.frameCount, 52);
-    ASSERT_EQ(simulation.recordedX[1].size(), 52u);
-    EXPECT_EQ(simulation.recordedX[1][25], 0.5f);
-    EXPECT_EQ(simulation.recordedX[1][51], 0.5f);
-    EXPECT_EQ(simulation.recordedVX[1][51], 0.0f);
+    EXPECT_EQ(simulation.frameCount(), 52);
+    ASSERT_EQ(simulation.recordedX()[1].size(), 52u);
+    EXPECT_EQ(simulation.recordedX()[1][25], 0.5f);
+    EXPECT_EQ(simulation.recordedX()[1][51], 0.5f);
+    EXPECT_EQ(simulation.recordedVX()[1][51], 0.0f);
 }
 
 TEST(WaypointRun, APedestrianWithoutWaypointsIsSampledLikeTheOthers) {
@@ -620,9 +620,9 @@ TEST(WaypointRun, APedestrianWithoutWaypointsIsSampledLikeTheOthers) {
     record.prepare();
     record.run();
 
-    ASSERT_EQ(simulation.frameCount, 52);
-    for (const auto* lists : {&simulation.recordedX, &simulation.recordedY, &simulation.recordedVX,
-                              &simulation.recordedVY}) {
+    ASSERT_EQ(simulation.frameCount(), 52);
+    for (const auto* lists : {&simulation.recordedX(), &simulation.recordedY(),
+                              &simulation.recordedVX(), &simulation.recordedVY()}) {
         EXPECT_EQ((*lists)[1].size(), 52u);
     }
 }
@@ -642,10 +642,10 @@ TEST(WaypointRun, PedestrianThatNeverArrivesStopsAfterTheStepLimit) {
     record.prepare();
     record.run();
 
-    EXPECT_EQ(simulation.frameCount, 100001);
+    EXPECT_EQ(simulation.frameCount(), 100001);
     // Float sum of 100000 steps of 1.4f × 0.001f, worked out step by step in single precision.
-    EXPECT_FLOAT_EQ(simulation.recordedX[0].back(), 140.20647f);
-    EXPECT_EQ(simulation.recordedY[0].back(), 0.0f);
+    EXPECT_FLOAT_EQ(simulation.recordedX()[0].back(), 140.20647f);
+    EXPECT_EQ(simulation.recordedY()[0].back(), 0.0f);
 }
 
 }  // namespace

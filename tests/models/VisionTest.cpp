@@ -28,13 +28,13 @@ void place(Vision& simulation, const std::vector<Walker>& walkers) {
 }
 
 float distance(const Vision& s, int i, int j) {
-    return std::hypot(s.currentX[i] - s.currentX[j], s.currentY[i] - s.currentY[j]);
+    return std::hypot(s.currentX()[i] - s.currentX()[j], s.currentY()[i] - s.currentY()[j]);
 }
 
 bool allFinite(const Vision& s) {
-    for (int i = 0; i < s.agentCount; ++i) {
-        if (!std::isfinite(s.currentX[i]) || !std::isfinite(s.currentY[i]) ||
-            !std::isfinite(s.currentVX[i]) || !std::isfinite(s.currentVY[i])) {
+    for (int i = 0; i < s.agentCount(); ++i) {
+        if (!std::isfinite(s.currentX()[i]) || !std::isfinite(s.currentY()[i]) ||
+            !std::isfinite(s.currentVX()[i]) || !std::isfinite(s.currentVY()[i])) {
             return false;
         }
     }
@@ -48,11 +48,11 @@ TEST(Vision, NamesItsFourParametersWithDefaults) {
     EXPECT_EQ(simulation.name, "Vision");
     // The generic simulation keeps the pedestrian's parameters out of the parameter dialog.
     EXPECT_TRUE(simulation.parameterNames().empty());
-    EXPECT_EQ(simulation.agentParameterCount, 4);
-    EXPECT_EQ(simulation.parameterDefaults, (std::vector<float>{-0.1f, 0.5f, 1.0f, 1.5f}));
-    ASSERT_EQ(simulation.parameterDistributions.size(), 4u);
-    EXPECT_EQ(simulation.parameterDistributions[3].kind, PDF::NORMAL);
-    EXPECT_EQ(simulation.parameterDistributions[3].deviation, 0.5f);
+    EXPECT_EQ(simulation.agentParameterCount(), 4);
+    EXPECT_EQ(simulation.parameterDefaults(), (std::vector<float>{-0.1f, 0.5f, 1.0f, 1.5f}));
+    ASSERT_EQ(simulation.parameterDistributions().size(), 4u);
+    EXPECT_EQ(simulation.parameterDistributions()[3].kind, PDF::NORMAL);
+    EXPECT_EQ(simulation.parameterDistributions()[3].deviation, 0.5f);
 }
 
 TEST(Vision, ThresholdIsLimitedAndDefinedForEveryParameterRow) {
@@ -79,9 +79,9 @@ TEST(Vision, ALoneWalkerAcceleratesGentlyWalksStraightAndStopsAtItsGoal) {
     float topSpeed = 0.0f;
     for (int k = 0; k < 200; ++k) {
         simulation.step(dt);
-        const float vx = simulation.currentVX[0];
-        EXPECT_EQ(simulation.currentY[0], 0.0f);
-        EXPECT_EQ(simulation.currentVY[0], 0.0f);
+        const float vx = simulation.currentVX()[0];
+        EXPECT_EQ(simulation.currentY()[0], 0.0f);
+        EXPECT_EQ(simulation.currentVY()[0], 0.0f);
         // 0.9 m/s² at most while walking; the final stop may drop a small remainder at once.
         if (vx != 0.0f) {
             EXPECT_LE(std::fabs(vx - previousVX), 0.09f + 1e-5f) << "step " << k;
@@ -90,11 +90,11 @@ TEST(Vision, ALoneWalkerAcceleratesGentlyWalksStraightAndStopsAtItsGoal) {
         previousVX = vx;
     }
     EXPECT_NEAR(topSpeed, 1.5f, 1e-5f);
-    EXPECT_EQ(simulation.currentVX[0], 0.0f);
+    EXPECT_EQ(simulation.currentVX()[0], 0.0f);
     // Near the goal the aimed speed is 1.5 · d², which falls below the 0.05 m/s stopping speed
     // at d = sqrt(0.05 / 1.5) = 0.1826 m: the walker stops just short of its goal.
-    EXPECT_GT(simulation.currentX[0], 10.0f - 0.1826f - 0.01f);
-    EXPECT_LT(simulation.currentX[0], 10.0f - 0.1826f + 0.01f);
+    EXPECT_GT(simulation.currentX()[0], 10.0f - 0.1826f - 0.01f);
+    EXPECT_LT(simulation.currentX()[0], 10.0f - 0.1826f + 0.01f);
 }
 
 TEST(Vision, APedestrianBehindOrMovingAwayIsNoThreat) {
@@ -108,7 +108,7 @@ TEST(Vision, APedestrianBehindOrMovingAwayIsNoThreat) {
         EXPECT_EQ(n.timeToInteraction, 1e9f);
     }
     EXPECT_EQ(walker.appliedTurn(), 0.0f);
-    EXPECT_EQ(simulation.currentY[0], 0.0f);
+    EXPECT_EQ(simulation.currentY()[0], 0.0f);
 }
 
 TEST(Vision, HeadOnWalkersTurnClockwiseGraduallyAndDoNotCollide) {
@@ -138,8 +138,8 @@ TEST(Vision, HeadOnWalkersTurnClockwiseGraduallyAndDoNotCollide) {
     EXPECT_TRUE(reacted);
     // Two discs of radius 0.2 never overlap.
     EXPECT_GT(closest, 0.4f);
-    EXPECT_NEAR(simulation.currentX[0], 12.0f, 0.5f);
-    EXPECT_NEAR(simulation.currentX[1], 0.0f, 0.5f);
+    EXPECT_NEAR(simulation.currentX()[0], 12.0f, 0.5f);
+    EXPECT_NEAR(simulation.currentX()[1], 0.0f, 0.5f);
 }
 
 TEST(Vision, CoincidentPedestriansAndZeroVectorsStayFinite) {
@@ -152,8 +152,8 @@ TEST(Vision, CoincidentPedestriansAndZeroVectorsStayFinite) {
         ASSERT_TRUE(allFinite(simulation)) << "step " << k;
     }
     // The two that stand on their goal never move.
-    EXPECT_EQ(simulation.currentX[0], 1.0f);
-    EXPECT_EQ(simulation.currentVX[1], 0.0f);
+    EXPECT_EQ(simulation.currentX()[0], 1.0f);
+    EXPECT_EQ(simulation.currentVX()[1], 0.0f);
 }
 
 TEST(Vision, ARunAfterResetRepeatsTheFirstRunExactly) {
@@ -170,8 +170,8 @@ TEST(Vision, ARunAfterResetRepeatsTheFirstRunExactly) {
         std::vector<float> trace;
         for (int k = 0; k < 80; ++k) {
             simulation.step(0.1f);
-            trace.insert(trace.end(), simulation.currentX.begin(), simulation.currentX.end());
-            trace.insert(trace.end(), simulation.currentY.begin(), simulation.currentY.end());
+            trace.insert(trace.end(), simulation.currentX().begin(), simulation.currentX().end());
+            trace.insert(trace.end(), simulation.currentY().begin(), simulation.currentY().end());
         }
         return trace;
     };

@@ -126,13 +126,13 @@ protected:
     }
 
     std::vector<std::uint32_t> matrixBits() const {
-        return bitsOf(simulation.agentParameters.data(),
-                      static_cast<int>(simulation.agentParameters.size()));
+        return bitsOf(simulation.agentParameters().data(),
+                      static_cast<int>(simulation.agentParameters().size()));
     }
 
     std::vector<std::uint32_t> agentParameterBits() const {
         std::vector<std::uint32_t> out;
-        for (int a = 0; a < simulation.agentCount; ++a) {
+        for (int a = 0; a < simulation.agentCount(); ++a) {
             for (float value : simulation.pedestrian(a).parameters) {
                 out.push_back(bits(value));
             }
@@ -153,10 +153,10 @@ TEST_F(RecordTest, PrepareGivesOneAgentPerPedestrian) {
     EXPECT_EQ(record.pedestrianCount, 3);
     EXPECT_EQ(record.simulatedCount, 3);
     EXPECT_EQ(record.frameCount, 4);
-    EXPECT_EQ(simulation.agentCount, 3);
+    EXPECT_EQ(simulation.agentCount(), 3);
     EXPECT_EQ(record.parameterCount, 2);
-    ASSERT_EQ(simulation.agentParameters.size(), 6u);
-    EXPECT_EQ(record.parameterMatrix, simulation.agentParameters.data());
+    ASSERT_EQ(simulation.agentParameters().size(), 6u);
+    EXPECT_EQ(record.parameterMatrix, simulation.agentParameters().data());
     for (int a = 0; a < 3; ++a) {
         EXPECT_EQ(record.parameterMatrix[a * 2], 0.5f) << "row " << a;
         EXPECT_EQ(record.parameterMatrix[a * 2 + 1], 1.5f) << "row " << a;
@@ -189,9 +189,9 @@ TEST_F(RecordTest, RowIOfTheMatrixReachesAgentI) {
 TEST_F(RecordTest, ObstaclesAreHandedOverOnce) {
     record.prepare();
     record.prepare();
-    ASSERT_EQ(simulation.obstacles.size(), 2u);
-    EXPECT_EQ(simulation.obstacles[1].x1, 5.0f);
-    EXPECT_EQ(simulation.obstacles[1].y2, 4.0f);
+    ASSERT_EQ(simulation.obstacles().size(), 2u);
+    EXPECT_EQ(simulation.obstacles()[1].x1, 5.0f);
+    EXPECT_EQ(simulation.obstacles()[1].y2, 4.0f);
     // Fresh agents of the last set-up each received the scene exactly once.
     for (int a = 0; a < 3; ++a) {
         EXPECT_EQ(simulation.pedestrian(a).obstaclesSeen, 2) << "agent " << a;
@@ -221,7 +221,7 @@ TEST_F(RecordTest, PrepareLeavesExactlyTheBoundExperimentsScene) {
         record.setExperiment(other.get());
         record.prepare();
         Segments held;
-        for (const Segment& o : simulation.obstacles) {
+        for (const Segment& o : simulation.obstacles()) {
             held.push_back({o.x1, o.y1, o.x2, o.y2});
         }
         EXPECT_EQ(held, c.segments);
@@ -233,8 +233,8 @@ TEST_F(RecordTest, SecondSimulationGetsItsOwnCopyOfTheScene) {
     CountingSimulation other;
     record.bindSimulation(&other);
     record.prepare();
-    EXPECT_EQ(other.obstacles.size(), 2u);
-    EXPECT_EQ(simulation.obstacles.size(), 2u);
+    EXPECT_EQ(other.obstacles().size(), 2u);
+    EXPECT_EQ(simulation.obstacles().size(), 2u);
     EXPECT_EQ(other.pedestrian(0).obstaclesSeen, 2);
 }
 
@@ -453,7 +453,7 @@ TEST_F(RecordTest, HugeFileWithTooFewValuesFails) {
 TEST_F(RecordTest, MatrixSmallerThanPedestrianCountIsRefused) {
     CountingSimulation small;
     small.initialise(1);
-    small.agentParameters = {4.0f, 5.0f};
+    small.parameterTable().values() = {4.0f, 5.0f};
     record.bindSimulation(&small);
     ASSERT_EQ(record.simulatedCount, 3);
 
@@ -466,7 +466,7 @@ TEST_F(RecordTest, MatrixSmallerThanPedestrianCountIsRefused) {
     const int applied = small.applyCount;
     EXPECT_FALSE(record.loadParameters(full));
     EXPECT_FALSE(record.lastError().empty());
-    EXPECT_EQ(small.agentParameters, (std::vector<float>{4.0f, 5.0f}));
+    EXPECT_EQ(small.agentParameters(), (std::vector<float>{4.0f, 5.0f}));
     EXPECT_EQ(small.applyCount, applied);
 }
 
@@ -540,7 +540,7 @@ TEST(RecordStatistics, FileHoldsHeaderObstaclesAndEverySimulatedSample) {
     record.bindSimulation(&simulation);
     record.prepare();
     record.run();
-    ASSERT_EQ(simulation.frameCount, 10);
+    ASSERT_EQ(simulation.frameCount(), 10);
 
     const std::string path = folder.file("stats.sey");
     ASSERT_TRUE(record.writeStatistics(path)) << record.lastError();
@@ -607,7 +607,7 @@ TEST(RecordStatistics, SingleFrameExperimentDoesNotReadPastTheTimes) {
     record.bindSimulation(&simulation);
     record.prepare();
     record.run();
-    EXPECT_EQ(simulation.frameCount, 1);
+    EXPECT_EQ(simulation.frameCount(), 1);
 
     const std::string path = folder.file("stats.sey");
     ASSERT_TRUE(record.writeStatistics(path)) << record.lastError();
@@ -659,7 +659,7 @@ namespace {
 class PresenceLog : public Simulation {
 public:
     void createAgents() override {
-        x.assign(static_cast<size_t>(agentCount), 0.0f);
+        x.assign(static_cast<size_t>(agentCount()), 0.0f);
         y = vx = vy = goalX = goalY = x;
     }
     void applyParameters() override {}
@@ -678,7 +678,7 @@ public:
     }
     void step(float dt) override {
         std::vector<int> present;
-        for (int i = 0; i < agentCount; ++i) {
+        for (int i = 0; i < agentCount(); ++i) {
             if (isPresent(i)) {
                 present.push_back(i);
                 x[i] += vx[i] * dt;
@@ -691,6 +691,14 @@ public:
     std::vector<std::vector<int>> steps;
     std::vector<float> x, y, vx, vy, goalX, goalY;
 };
+
+std::vector<bool> presentFlags(const Simulation& simulation) {
+    std::vector<bool> flags;
+    for (int i = 0; i < simulation.agentCount(); ++i) {
+        flags.push_back(simulation.isPresent(i));
+    }
+    return flags;
+}
 
 }  // namespace
 
@@ -710,15 +718,15 @@ TEST(RecordPresence, AgentsEnterAtTheirFirstFrameAndLeaveAfterTheirLast) {
     record.prepare();
     record.reset();
     // Before the run only pedestrian 0 is in the scene; each agent heads for its last position.
-    EXPECT_EQ(simulation.agentPresent, (std::vector<unsigned char>{1, 0, 0}));
+    EXPECT_EQ(presentFlags(simulation), (std::vector<bool>{true, false, false}));
     EXPECT_EQ(simulation.goalX, (std::vector<float>{3, 6, 8}));
     record.run();
 
     EXPECT_EQ(simulation.steps, (std::vector<std::vector<int>>{{0}, {0, 1}, {0, 2}}));
-    EXPECT_EQ(simulation.recordedFrom, (std::vector<int>{0, 1, 2}));
-    EXPECT_EQ(simulation.recordedX,
+    EXPECT_EQ(simulation.recordedFrom(), (std::vector<int>{0, 1, 2}));
+    EXPECT_EQ(simulation.recordedX(),
               (std::vector<std::vector<float>>{{0, 1, 2, 3}, {5, 6}, {7, 8}}));
-    EXPECT_EQ(simulation.frameCount, 4);
+    EXPECT_EQ(simulation.frameCount(), 4);
 }
 
 TEST(RecordPresence, RecordedTrajectoriesTakeTheMemoryOfThePresentSamplesOnly) {
@@ -738,8 +746,8 @@ TEST(RecordPresence, RecordedTrajectoriesTakeTheMemoryOfThePresentSamplesOnly) {
     for (int run = 0; run < 2; ++run) {
         record.reset();
         record.run();
-        for (const auto* lists : {&simulation.recordedX, &simulation.recordedY,
-                                  &simulation.recordedVX, &simulation.recordedVY}) {
+        for (const auto* lists : {&simulation.recordedX(), &simulation.recordedY(),
+                                  &simulation.recordedVX(), &simulation.recordedVY()}) {
             size_t held = 0;
             for (const std::vector<float>& list : *lists) {
                 held += list.capacity();

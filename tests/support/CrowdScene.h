@@ -17,7 +17,7 @@ struct CrowdWalker {
 inline void placeWalkers(CrowdSimulation& simulation, const std::vector<CrowdWalker>& walkers) {
     simulation.initialise(static_cast<int>(walkers.size()));
     for (size_t i = 0; i < walkers.size(); ++i) {
-        simulation.agentParameters[i * simulation.agentParameterCount + CrowdSimulation::RADIUS] =
+        simulation.parameterTable().at(static_cast<int>(i), CrowdSimulation::RADIUS) =
             walkers[i].radius;
     }
     simulation.applyParameters();
@@ -32,9 +32,10 @@ inline void placeWalkers(CrowdSimulation& simulation, const std::vector<CrowdWal
 
 // Every position and velocity of the simulation's current state is a finite number.
 inline bool stateIsFinite(const CrowdSimulation& simulation) {
-    for (int i = 0; i < simulation.agentCount; ++i) {
-        if (!std::isfinite(simulation.currentX[i]) || !std::isfinite(simulation.currentY[i]) ||
-            !std::isfinite(simulation.currentVX[i]) || !std::isfinite(simulation.currentVY[i])) {
+    for (int i = 0; i < simulation.agentCount(); ++i) {
+        if (!std::isfinite(simulation.currentX()[i]) || !std::isfinite(simulation.currentY()[i]) ||
+            !std::isfinite(simulation.currentVX()[i]) ||
+            !std::isfinite(simulation.currentVY()[i])) {
             return false;
         }
     }

@@ -29,21 +29,21 @@ public:
     }
     /// Every recorded sample of every agent, with where each trajectory starts.
     void addRecords(const Simulation& simulation) {
-        add(simulation.frameCount);
-        for (int i = 0; i < simulation.agentCount; ++i) {
-            add(simulation.recordedFrom.empty() ? 0 : simulation.recordedFrom[i]);
-            add(simulation.recordedX[i]);
-            add(simulation.recordedY[i]);
-            add(simulation.recordedVX[i]);
-            add(simulation.recordedVY[i]);
+        add(simulation.frameCount());
+        for (int i = 0; i < simulation.agentCount(); ++i) {
+            add(simulation.recordedFrom().empty() ? 0 : simulation.recordedFrom()[i]);
+            add(simulation.recordedX()[i]);
+            add(simulation.recordedY()[i]);
+            add(simulation.recordedVX()[i]);
+            add(simulation.recordedVY()[i]);
         }
     }
     /// The current state of every agent.
     void addState(const Simulation& simulation) {
-        add(simulation.currentX);
-        add(simulation.currentY);
-        add(simulation.currentVX);
-        add(simulation.currentVY);
+        add(simulation.currentX());
+        add(simulation.currentY());
+        add(simulation.currentVX());
+        add(simulation.currentVY());
     }
     std::uint64_t value() const { return hash; }
 
@@ -53,11 +53,11 @@ private:
 
 // Draws every agent's parameter values from their distributions and applies them.
 inline void drawParameters(Simulation& simulation) {
-    const size_t columns = simulation.parameterDistributions.size();
-    for (size_t row = 0; row < static_cast<size_t>(simulation.agentCount); ++row) {
+    const size_t columns = simulation.parameterDistributions().size();
+    for (size_t row = 0; row < static_cast<size_t>(simulation.agentCount()); ++row) {
         for (size_t k = 0; k < columns; ++k) {
-            simulation.agentParameters[row * columns + k] =
-                simulation.parameterDistributions[k].sample();
+            simulation.parameterTable().values()[row * columns + k] =
+                simulation.parameterDistributions()[k].sample();
         }
     }
     simulation.applyParameters();
@@ -75,7 +75,7 @@ inline void placeGridCrowd(Simulation& simulation, int n, bool drawn = false) {
     }
     const float spacing = 0.9f;
     const float extent = spacing * static_cast<float>(side);
-    simulation.obstacles.clear();
+    simulation.setObstacles({});
     for (int s = 0; s < 8; ++s) {
         const float at = extent * static_cast<float>(s) / 8.0f;
         simulation.addObstacle({at, 0.3f * extent, at + 0.7f, 0.3f * extent + 0.4f});
@@ -98,7 +98,7 @@ inline void placeGridCrowd(Simulation& simulation, int n, bool drawn = false) {
 inline std::uint64_t digestOfSteps(Simulation& simulation, int steps) {
     RunDigest digest;
     for (int k = 0; k < steps; ++k) {
-        for (int i = 0; (k == 5 || k == 10) && i < simulation.agentCount; i += 13) {
+        for (int i = 0; (k == 5 || k == 10) && i < simulation.agentCount(); i += 13) {
             simulation.setPresent(i, k == 10);
         }
         simulation.step(0.1f);

@@ -370,13 +370,13 @@ TEST(MainWindow, ARefusedCalibrationShowsAnErrorAndKeepsTheParameters) {
     w.find<QComboBox>("comboBox_3")->setCurrentIndex(2);  // Genetic
     w.window.currentSession().calibration()->setParameter("N", "2000000000");
     w.window.currentSession().calibration()->commitParameters();
-    const std::vector<float> before = w.window.currentSession().model()->agentParameters;
+    const std::vector<float> before = w.window.currentSession().model()->agentParameters();
     w.press("pushButton_7");  // Calibrate
     ASSERT_EQ(catcher.texts.size(), 1);
     EXPECT_EQ(catcher.titles[0], "Error");
     EXPECT_TRUE(catcher.texts[0].endsWith("Lower N.")) << catcher.texts[0].toStdString();
     EXPECT_EQ(w.find<QLabel>("label_10")->text(), "none");
-    EXPECT_EQ(w.window.currentSession().model()->agentParameters, before);
+    EXPECT_EQ(w.window.currentSession().model()->agentParameters(), before);
 }
 
 TEST(MainWindow, DialogsNameTheirComponentShowWholeTextsReportAndCloseWithTheWindow) {
