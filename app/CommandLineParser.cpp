@@ -1,5 +1,7 @@
 #include "app/CommandLineParser.h"
 
+#include <algorithm>
+
 #include "app/CommandCatalog.h"
 #include "app/CommandLine.h"
 #include "app/OptionTable.h"
@@ -23,13 +25,41 @@ bool fail(std::string& error, const std::string& message) {
 
 bool checkRun(const CommandLine& line, std::string& error) {
     const char* name = CommandCatalog::of(line.command).name;
-    if (line.run.model.empty() || line.run.metric.empty()) {
+    const CalibrateRequest& run = line.run;
+    if (run.experiment.file.empty() == run.experimentList.empty()) {
+        return fail(error, name + std::string(" needs the recordings either as files (FILE ...) "
+                                              "or as a list (--experiments LIST.csv), not both."));
+    }
+    if (run.model.empty() || run.metric.empty()) {
         return fail(error, name + std::string(" needs --model and --metric."));
     }
-    if (line.command == Command::calibrate && line.run.algorithm.empty()) {
+    if (line.command != Command::calibrate) {
+        return true;
+    }
+    if (run.algorithm.empty()) {
         return fail(error, "calibrate needs --algorithm.");
     }
+    if (run.scope == ParameterScope::pedestrian && !run.moreFiles.empty()) {
+        return fail(error, severalRecordingsNeedShared);
+    }
+    if (run.scope == ParameterScope::shared && !run.saveDistributions.empty()) {
+        return fail(error,
+                    "--save-distributions describes the spread of per-pedestrian values; a "
+                    "shared calibration has one value per parameter (--scope pedestrian).");
+    }
     return true;
+}
+
+// Further files after the first, for the commands that take several.
+std::size_t takeMoreFiles(const std::vector<std::string>& arguments, std::size_t first,
+                          CommandLine& line) {
+    if (line.command != Command::evaluate && line.command != Command::calibrate) {
+        return first;
+    }
+    while (first < arguments.size() && arguments[first].rfind("-", 0) != 0) {
+        line.run.moreFiles.push_back(arguments[first++]);
+    }
+    return first;
 }
 
 bool checkSweep(const CommandLine& line, std::string& error) {
@@ -93,12 +123,19 @@ bool parse(const std::vector<std::string>& arguments, CommandLine& line, std::st
     }
     line.command = command->id;
     std::size_t first = 1;
+    // evaluate and calibrate may name their recordings in a list instead.
+    const bool listed =
+        (command->id == Command::evaluate || command->id == Command::calibrate) &&
+        std::find(arguments.begin(), arguments.end(), "--experiments") != arguments.end();
     if (command->operand) {
         if (arguments.size() < 2 || arguments[1].rfind("--", 0) == 0) {
-            return fail(error, std::string(command->name) + " needs " + command->operand + ".");
+            if (!listed) {
+                return fail(error, std::string(command->name) + " needs " + command->operand + ".");
+            }
+        } else {
+            command->takeOperand(line, arguments[1]);
+            first = takeMoreFiles(arguments, 2, line);
         }
-        command->takeOperand(line, arguments[1]);
-        first = 2;
     }
     return parseOptions(command->id, arguments, first, line, error) && checkTogether(line, error);
 }

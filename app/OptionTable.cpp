@@ -41,8 +41,14 @@ std::vector<OptionTable::Option> runOptions() {
          [](Line& l, const Text& v) { return OptionValues::setting(v, l.run.modelSettings); }},
         {"--metric-set", "\"Name=text\"", "a metric parameter (repeatable)", runs, settingForm,
          [](Line& l, const Text& v) { return OptionValues::setting(v, l.run.metricSettings); }},
-        {"--load-params", "PRM", "per-pedestrian parameter values from a parameter file", runs, "",
-         [](Line& l, const Text& v) { return keep(l.run.loadParams, v); }},
+        {"--experiments", "LIST.csv",
+         "the recordings, a CSV list with the columns experiment and\n"
+         "options (reading options of each file), in place of FILE ...",
+         runs, "", [](Line& l, const Text& v) { return keep(l.run.experimentList, v); }},
+        {"--load-params", "PRM",
+         "parameter values from a parameter file: per pedestrian of\n"
+         "this recording, or shared by all (loads onto any recording)",
+         runs, "", [](Line& l, const Text& v) { return keep(l.run.loadParams, v); }},
         {"--jobs", "N",
          "threads sharing each step of 2000 pedestrians or more\n"
          "(default 1, 0: one per core); the score is the same",
@@ -64,8 +70,19 @@ std::vector<OptionTable::Option> runOptions() {
          "step of 2000 pedestrians or more among them instead",
          Command::calibrate, threads,
          [](Line& l, const Text& v) { return OptionValues::wholeNumber(v, 0, l.run.jobs); }},
+        {"--scope", "S",
+         "pedestrian (default): one value of each parameter per\n"
+         "pedestrian; shared: one value for all pedestrians of every\n"
+         "recording given",
+         Command::calibrate, "pedestrian or shared",
+         [](Line& l, const Text& v) { return ParameterScopeText::parse(v, l.run.scope); }},
         {"--save-params", "PRM", "write the best values as a parameter file", Command::calibrate,
          "", [](Line& l, const Text& v) { return keep(l.run.saveParams, v); }},
+        {"--save-distributions", "TXT",
+         "write each parameter's calibrated values as the distribution\n"
+         "text --set takes, one Name=text line each (scope pedestrian)",
+         Command::calibrate, "",
+         [](Line& l, const Text& v) { return keep(l.run.saveDistributions, v); }},
         {"--trace", "CSV", "write evaluation,cost,best for every evaluation", Command::calibrate,
          "", [](Line& l, const Text& v) { return keep(l.run.trace, v); }},
         {"-o", "OUT.ana", "the ANA file to write", Command::convert, "",

@@ -12,6 +12,7 @@
 #include "app/CsvReader.h"
 #include "app/OptionTable.h"
 #include "app/OptionValues.h"
+#include "app/OptionsColumn.h"
 
 namespace {
 
@@ -44,47 +45,6 @@ std::string columnList() {
     return list;
 }
 
-std::string resolved(const std::filesystem::path& folder, const std::string& path) {
-    const std::filesystem::path given(path);
-    return given.is_absolute() ? path : (folder / given).string();
-}
-
-// Splits the options at blanks; single or double quotes keep a value with blanks together.
-bool splitOptions(const std::string& text, std::vector<std::string>& words, std::string& error) {
-    std::string word;
-    bool inWord = false;
-    char quote = 0;
-    for (const char c : text) {
-        if (quote) {
-            if (c == quote) {
-                quote = 0;
-            } else {
-                word += c;
-            }
-        } else if (c == '"' || c == '\'') {
-            quote = c;
-            inWord = true;
-        } else if (c == ' ' || c == '\t' || c == '\n' || c == '\r') {
-            if (inWord) {
-                words.push_back(word);
-                word.clear();
-                inWord = false;
-            }
-        } else {
-            word += c;
-            inWord = true;
-        }
-    }
-    if (quote) {
-        error = std::string("the options have an unclosed ") + quote;
-        return false;
-    }
-    if (inWord) {
-        words.push_back(word);
-    }
-    return true;
-}
-
 // "Name=text; Name=text" into option, "Name=text" argument pairs for the log, and into the
 // request's settings.
 bool splitSettings(const char* column, const char* option, const std::string& text,
@@ -109,33 +69,6 @@ bool splitSettings(const char* column, const char* option, const std::string& te
     return true;
 }
 
-// The options column takes what the info command takes: how the file is read.
-std::string readReading(const SweepRow& row, ReadingOptions& reading) {
-    CommandLine line;
-    std::string error;
-    std::string unknown;
-    if (!CommandLineParser::parseOptions(Command::info, row.readingArguments, 0, line, error,
-                                         &unknown)) {
-        if (unknown.empty()) {
-            return error;
-        }
-        std::string names;
-        for (const OptionTable::Option& option : OptionTable::options()) {
-            if (OptionTable::isReading(option)) {
-                names += (names.empty() ? "" : " ") + std::string(option.name);
-            }
-        }
-        // Messages have always shown the word up to a quote in it.
-        return "the options column takes only reading options (" + names + "), not \"" +
-               unknown.substr(0, unknown.find('"')) + "\".";
-    }
-    if (!CommandLineParser::checkWindow(line.run.experiment.reading, error)) {
-        return error;
-    }
-    reading = line.run.experiment.reading;
-    return std::string();
-}
-
 // The request of a row whose text fields are complete, with the calibrate command line's checks
 // of the reading options and the seed, in that order; the first refusal, or empty.
 std::string buildRequest(SweepRow& row) {
@@ -144,7 +77,8 @@ std::string buildRequest(SweepRow& row) {
     request.model = row.model;
     request.metric = row.metric;
     request.algorithm = row.algorithm;
-    std::string error = readReading(row, request.experiment.reading);
+    std::string error =
+        OptionsColumn::read(row.readingArguments, request.experiment.reading, &request.scope);
     if (!error.empty()) {
         return error;
     }
@@ -165,15 +99,11 @@ bool completeRow(SweepRow& row, const std::filesystem::path& folder, std::string
             return false;
         }
     }
-    row.experimentPath = resolved(folder, row.experiment);
-    if (!splitOptions(row.options, row.readingArguments, error)) {
+    row.experimentPath = OptionsColumn::resolved(folder, row.experiment);
+    if (!OptionsColumn::split(row.options, row.readingArguments, error)) {
         return false;
     }
-    for (size_t i = 0; i + 1 < row.readingArguments.size(); ++i) {
-        if (row.readingArguments[i] == "--obstacles") {
-            row.readingArguments[i + 1] = resolved(folder, row.readingArguments[i + 1]);
-        }
-    }
+    OptionsColumn::resolveObstacles(folder, row.readingArguments);
     CalibrateRequest& request = row.request;
     if (!splitSettings("set", "--set", row.set, row.settingArguments, request.modelSettings,
                        error) ||

@@ -7,6 +7,7 @@
 #include "calibration/EvaluationPool.h"
 #include "core/NumberText.h"
 #include "core/Random.h"
+#include "metrics/Evaluation.h"
 #include "metrics/Metric.h"
 #include "models/Simulation.h"
 #include "run/Record.h"
@@ -14,16 +15,45 @@
 Calibration::Calibration() = default;
 
 void Calibration::setRecord(Record* bound) {
-    record = bound;
+    setRecords(bound ? std::vector<Record*>{bound} : std::vector<Record*>{});
+}
+
+void Calibration::setRecords(const std::vector<Record*>& bound) {
+    records = bound;
+    record = records.empty() ? nullptr : records.front();
     evaluations = 0;
     space = ParameterSpace();
     count = 0;
-    if (!record || !record->boundSimulation()) {
+    firstScores.clear();
+    lastScores.clear();
+    if (!record || !record->boundSimulation() ||
+        (records.size() > 1 && scope != ParameterScope::shared)) {
         return;
     }
-    space = ParameterSpace::perPedestrian(
-        table(), record->boundSimulation()->parameterDistributionsCopy(), record->simulatedCount);
+    const Simulation& model = *record->boundSimulation();
+    space = ParameterSpace::of(scope, table(), model.parameterDistributionsCopy(),
+                               model.parameterDefaults(), record->simulatedCount);
     count = space.columns();
+    if (scope == ParameterScope::shared) {
+        // Every pedestrian of every recording starts from the values searched.
+        std::vector<float> start(space.size());
+        for (std::size_t e = 0; e < space.size(); ++e) {
+            start[e] = space.entries[e].best;
+        }
+        writeValues(start.data());
+    }
+}
+
+void Calibration::setValue(std::size_t e, float value) const {
+    for (Record* bound : records) {
+        space.write(bound->parameters(), e, value);
+    }
+}
+
+void Calibration::writeValues(const float* values) const {
+    for (Record* bound : records) {
+        space.writeAll(bound->parameters(), values);
+    }
 }
 
 int Calibration::pedestrians() const {
@@ -35,10 +65,11 @@ ParameterTable Calibration::table() const {
 }
 
 float Calibration::evaluationCost() {
-    record->reset();
     ++evaluations;
     float value = 0.0f;
-    if (pool) {
+    if (records.size() > 1) {
+        value = pool ? scoreRecordsOnPool(evaluations) : scoreRecords(evaluations);
+    } else if (record->reset(); pool) {
         // The algorithm's own sequence is set aside while the run draws from its stream.
         const unsigned algorithmState = Random::currentState();
         Random::seed(Random::streamSeed(usedSeed, evaluations));
@@ -47,10 +78,55 @@ float Calibration::evaluationCost() {
     } else {
         value = metric->evaluate(record);
     }
+    if (records.size() == 1) {
+        keepScores(evaluations, std::vector<float>{value});
+    }
     if (onEvaluation) {
         onEvaluation(value);
     }
     return value;
+}
+
+unsigned Calibration::streamOf(unsigned long long number, int recording) const {
+    const auto recordings = static_cast<unsigned long long>(records.size());
+    return recordings > 1 ? Random::streamSeed(usedSeed, (number - 1) * recordings +
+                                                             static_cast<unsigned>(recording) + 1)
+                          : Random::streamSeed(usedSeed, number);
+}
+
+void Calibration::keepScores(unsigned long long number, std::vector<float> scores) {
+    if (number == 1) {
+        firstScores = scores;
+    }
+    lastScores = std::move(scores);
+}
+
+float Calibration::scoreRecords(unsigned long long number) {
+    // The algorithm's own sequence is set aside while the runs draw from their streams.
+    const unsigned algorithmState = Random::currentState();
+    std::vector<float> scores(records.size());
+    for (std::size_t r = 0; r < records.size(); ++r) {
+        records[r]->reset();
+        Random::seed(streamOf(number, static_cast<int>(r)));
+        scores[r] = metric->evaluate(records[r]);
+    }
+    Random::seed(algorithmState);
+    const float mean = meanScore(scores);
+    keepScores(number, std::move(scores));
+    return mean;
+}
+
+float Calibration::scoreRecordsOnPool(unsigned long long number) {
+    std::vector<float> values(space.size());
+    readValues(values.data());
+    std::vector<float> cost;
+    std::vector<float> scores;
+    pool->evaluate(
+        1, [&](int, ParameterTable target) { space.writeAll(target, values.data()); },
+        [this, number](int, int recording) { return streamOf(number, recording); }, cost, nullptr,
+        &scores);
+    keepScores(number, scores);
+    return cost.front();
 }
 
 bool Calibration::startsFrom(float value) {
@@ -68,29 +144,28 @@ int Calibration::evaluationCosts(int trials, const std::function<void(int, float
                                  std::vector<float>& costs) {
     costs.assign(static_cast<size_t>(trials), std::numeric_limits<float>::quiet_NaN());
     // A trial's values go into a table through the space, on whichever thread evaluates it.
-    const auto fillTable = [&](int trial, ParameterTable target) {
-        std::vector<float> values(static_cast<size_t>(space.rows()) *
-                                  static_cast<size_t>(space.columns()));
+    const auto valuesOf = [&](int trial) {
+        std::vector<float> values(space.size());
         fill(trial, values.data());
-        space.writeAll(target, values.data());
+        return values;
     };
     if (!pool) {
         for (int i = 0; i < trials; ++i) {
             if (cancelled()) {
                 return i;
             }
-            fillTable(i, table());
+            writeValues(valuesOf(i).data());
             costs[static_cast<size_t>(i)] = evaluationCost();
         }
         return trials;
     }
     // Stream seeds are numbered by evaluation, as if the trials ran one after another.
     const unsigned long long first = evaluations;
-    const unsigned runSeed = usedSeed;
     const int done = pool->evaluate(
-        trials, fillTable,
-        [first, runSeed](int i) {
-            return Random::streamSeed(runSeed, first + static_cast<unsigned long long>(i) + 1);
+        trials,
+        [&](int trial, ParameterTable target) { space.writeAll(target, valuesOf(trial).data()); },
+        [this, first](int i, int recording) {
+            return streamOf(first + static_cast<unsigned long long>(i) + 1, recording);
         },
         costs, &cancelRequest);
     evaluations += static_cast<unsigned long long>(done);
@@ -128,11 +203,11 @@ void Calibration::costLine(float value) {
 void Calibration::report(std::ostream& stream) const {
     stream << "\n#--BEST PARAMETERS--\n\n";
     stream << "%%cost\n" << cost << "\n";
-    const int P = pedestrians();
+    const int rows = space.rows();
     for (int k = 0; k < count; ++k) {
         stream << "%%parameter_" << k << "\n";
-        for (int i = 0; i < P; ++i) {
-            stream << "    " << space.entries[static_cast<size_t>(k) * P + i].best << "\n";
+        for (int i = 0; i < rows; ++i) {
+            stream << "    " << space.entries[static_cast<size_t>(k) * rows + i].best << "\n";
         }
     }
 }

@@ -14,13 +14,20 @@ class EvaluationPool;
 class Metric;
 class Record;
 
-/// One calibrated value: a pedestrian's value of one distributed model parameter.
+/// One calibrated value: a pedestrian's (or all pedestrians') value of one distributed model
+/// parameter.
 using ParameterEntry = ParameterSpace::Entry;
 
 /// Abstract base of the parameter-optimisation algorithms. It owns the parameter space searched
-/// (parameter-major: entry k × P + i is pedestrian i's value of parameter k), the binding to the
-/// record and the metric, the best cost, the console conventions and the best-parameter report.
-/// Trial values go into the record's parameter table in place, through the space.
+/// (parameter-major: entry k × P + i is pedestrian i's value of parameter k; one entry per
+/// parameter in the shared scope), the binding to the records and the metric, the best cost, the
+/// console conventions and the best-parameter report. Trial values go into the records'
+/// parameter tables in place, through the space.
+///
+/// With several records (recordings, each bound to a model of its own), the scope must be shared:
+/// the cost of a set of values is the mean of the records' scores, each run drawing from a stream
+/// of its own seeded from the run's seed, the evaluation's number and the recording's place, so
+/// that the result is the same however many threads evaluate the recordings.
 class Calibration : public Configurable {
 public:
     Calibration();
@@ -35,6 +42,16 @@ public:
 
     /// Binds the record and rebuilds the space from its model's distributions and table.
     void setRecord(Record* bound);
+    /// Binds several records, the first one standing for all where one is needed (its table
+    /// holds the values searched, which are copied into the others). More than one record needs
+    /// the shared scope; the space is left empty otherwise.
+    void setRecords(const std::vector<Record*>& bound);
+    /// The bound records, in their order.
+    const std::vector<Record*>& boundRecords() const { return records; }
+    /// Each record's score in the first evaluation of the last run (the starting values) and in
+    /// its last evaluation on the calling thread (the best values, once the run has ended).
+    const std::vector<float>& startScores() const { return firstScores; }
+    const std::vector<float>& bestScores() const { return lastScores; }
     void setMetric(Metric* bound) { metric = bound; }
     /// Writes the best-parameter report.
     void report(std::ostream& out) const;
@@ -79,7 +96,9 @@ public:
     /// than this would only wait.
     virtual int mostEvaluationsAtOnce() const { return 1; }
 
-    /// The values searched, one per pedestrian and distributed parameter.
+    /// Which values the next binding searches: one per pedestrian (the default) or one for all.
+    ParameterScope scope = ParameterScope::pedestrian;
+    /// The values searched, one per pedestrian (or one for all) and distributed parameter.
     ParameterSpace space;
     Record* record = nullptr;
     int count = 0;       ///< distributed parameters taken from the model
@@ -96,15 +115,19 @@ public:
     Metric* metric = nullptr;
 
 protected:
-    /// Resets the record (the matrix values go to the agents) and lets the metric run and score
-    /// it once.
+    /// Resets the records (the matrix values go to the agents) and lets the metric run and score
+    /// each once; the mean of their scores.
     float evaluationCost();
-    /// The record's parameter table, which trial values go into.
+    /// The first record's parameter table, which trial values go into.
     ParameterTable table() const;
-    /// Entry `e`'s value in the record's table.
+    /// Entry `e`'s value in the records' tables.
     float valueOf(std::size_t e) const { return space.value(table(), e); }
-    /// Puts `value` into the record's table as entry `e`.
-    void setValue(std::size_t e, float value) const { space.write(table(), e, value); }
+    /// Puts `value` into every record's table as entry `e`.
+    void setValue(std::size_t e, float value) const;
+    /// Reads every searched value (rows × columns of the space, row after row).
+    void readValues(float* values) const { space.readAll(table(), values); }
+    /// Writes a whole set of searched values into every record's table.
+    void writeValues(const float* values) const;
     /// False, with failure set, when the run refuses a non-finite starting cost (see
     /// refuseNonFiniteStart) and `cost`, that of the starting values, is one.
     bool startsFrom(float cost);
@@ -137,6 +160,19 @@ private:
     /// Where progress goes; null, the default, discards it (into `silent`).
     std::ostream* console = nullptr;
     std::ostream silent{nullptr};
+    /// The mean score of the records after an evaluation numbered `number`, each run from its
+    /// own stream; keeps the scores for startScores and bestScores.
+    float scoreRecords(unsigned long long number);
+    /// The stream that the run of recording `recording` in evaluation `number` draws from.
+    unsigned streamOf(unsigned long long number, int recording) const;
+    /// Keeps the scores of evaluation `number` for startScores and bestScores.
+    void keepScores(unsigned long long number, std::vector<float> scores);
+    /// The same, with the recordings shared among the pool's workers.
+    float scoreRecordsOnPool(unsigned long long number);
+
+    std::vector<Record*> records;
+    std::vector<float> firstScores;
+    std::vector<float> lastScores;
     unsigned long long evaluations = 0;  ///< evaluations of the current run so far
     std::atomic<bool> cancelRequest{false};
     unsigned fixedSeed = 0;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <iosfwd>
+#include <vector>
 
 #include "calibration/EvaluationPool.h"
 
@@ -25,4 +26,19 @@ class Simulation;
 /// starts.
 bool runCalibration(Record& record, Simulation& reference, Metric& metric, Calibration& calibration,
                     std::ostream& reportOut, int jobs = 1,
+                    const EvaluationPool::Factory& instances = {});
+
+/// One recording of a calibration over several: its record, bound to a model of its own, and the
+/// reference walker scored before it.
+struct CalibratedRecording {
+    Record* record = nullptr;
+    Simulation* reference = nullptr;
+};
+
+/// The same over several recordings in the calibration's scope (which must be shared for more
+/// than one): each reference walker is scored first, and a pool is built whenever there is more
+/// than one recording and `jobs` is 2 or more, so that the recordings of one evaluation are scored
+/// at once. A refused run leaves every record's matrix as it was.
+bool runCalibration(const std::vector<CalibratedRecording>& recordings, Metric& metric,
+                    Calibration& calibration, std::ostream& reportOut, int jobs = 1,
                     const EvaluationPool::Factory& instances = {});

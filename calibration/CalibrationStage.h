@@ -20,7 +20,8 @@ protected:
     CalibrationStage& operator=(const CalibrationStage&) = delete;
 
     float evaluationCost() { return calibration.evaluationCost(); }
-    ParameterTable table() const { return calibration.table(); }
+    void readValues(float* values) const { calibration.readValues(values); }
+    void writeValues(const float* values) const { calibration.writeValues(values); }
     float valueOf(std::size_t e) const { return calibration.valueOf(e); }
     void setValue(std::size_t e, float value) const { calibration.setValue(e, value); }
     bool startsFrom(float cost) { return calibration.startsFrom(cost); }

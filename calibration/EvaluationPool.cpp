@@ -4,24 +4,39 @@
 
 #include "calibration/ComponentRegistry.h"
 #include "core/Random.h"
+#include "metrics/Evaluation.h"
 #include "metrics/Metric.h"
 #include "models/Simulation.h"
 #include "run/Record.h"
 
-struct EvaluationPool::Worker {
+// One experiment's share of a worker: a model and metric of its own, and the record binding them.
+struct EvaluationPool::Leg {
     Instances instances;
     Record record;
 };
 
-EvaluationPool::EvaluationPool(int threadCount, const Factory& make, const Experiment& experiment) {
-    assert(threadCount >= 2 && threadCount <= ThreadGroup::most);
+struct EvaluationPool::Worker {
+    std::vector<std::unique_ptr<Leg>> legs;  ///< one per experiment, in their order
+};
+
+EvaluationPool::EvaluationPool(int threadCount, const Factory& make, const Experiment& experiment)
+    : EvaluationPool(threadCount, make, std::vector<const Experiment*>{&experiment}) {}
+
+EvaluationPool::EvaluationPool(int threadCount, const Factory& make,
+                               const std::vector<const Experiment*>& experiments)
+    : experimentCount(static_cast<int>(experiments.size())) {
+    assert(threadCount >= 2 && threadCount <= ThreadGroup::most && !experiments.empty());
     for (int i = 0; i < threadCount; ++i) {
         auto worker = std::make_unique<Worker>();
-        worker->instances = make();
-        worker->record.setExperiment(&experiment);
-        worker->record.bindSimulation(worker->instances.model.get());
-        worker->record.prepare();
-        worker->record.rebuildIndex();
+        for (const Experiment* experiment : experiments) {
+            auto leg = std::make_unique<Leg>();
+            leg->instances = make();
+            leg->record.setExperiment(experiment);
+            leg->record.bindSimulation(leg->instances.model.get());
+            leg->record.prepare();
+            leg->record.rebuildIndex();
+            worker->legs.push_back(std::move(leg));
+        }
         workers.push_back(std::move(worker));
     }
     running.start(
@@ -41,30 +56,37 @@ void EvaluationPool::stop() {
     workArrived.notify_all();
 }
 
-int EvaluationPool::evaluate(int trials, const Fill& fillTrial,
-                             const std::function<unsigned(int)>& seedOf,
-                             std::vector<float>& costsOut, const std::atomic<bool>* stop) {
+int EvaluationPool::evaluate(int trials, const Fill& fillTrial, const Seeds& seedOf,
+                             std::vector<float>& costsOut, const std::atomic<bool>* stop,
+                             std::vector<float>* scores) {
     assert(failure().empty());
     costsOut.resize(static_cast<size_t>(trials));
     if (trials == 0) {
         return 0;
     }
     std::unique_lock<std::mutex> guard(lock);
-    count = trials;
+    count = trials * experimentCount;
     nextTrial = 0;
     finished = 0;
     fill = &fillTrial;
     seeds = &seedOf;
-    costs = &costsOut;
+    runScores.assign(static_cast<size_t>(count), 0.0f);
     stopRequest = stop;
     ++batch;
     workArrived.notify_all();
-    // Done when every trial that was started has finished and no more will start.
+    // Done when every run that was started has finished and no more will start.
     workDone.wait(guard, [this] { return finished == nextTrial && nextTrial == count; });
-    const int done = finished;
+    const int done = finished / experimentCount;
+    for (int trial = 0; trial < done; ++trial) {
+        const auto first = runScores.begin() + trial * experimentCount;
+        costsOut[static_cast<size_t>(trial)] =
+            meanScore(std::vector<float>(first, first + experimentCount));
+    }
+    if (scores) {
+        scores->assign(runScores.begin(), runScores.begin() + finished);
+    }
     fill = nullptr;
     seeds = nullptr;
-    costs = nullptr;
     stopRequest = nullptr;
     return done;
 }
@@ -81,7 +103,9 @@ void EvaluationPool::work(Worker& worker) {
         // Trials are taken one at a time under the lock; the evaluation itself, which takes
         // milliseconds, runs without it.
         while (nextTrial < count) {
-            if (stopRequest && stopRequest->load(std::memory_order_relaxed)) {
+            // A trial whose first run has started is finished: its cost is the mean of all.
+            if (nextTrial % experimentCount == 0 && stopRequest &&
+                stopRequest->load(std::memory_order_relaxed)) {
                 // No further trial starts; the batch ends when those running have finished.
                 count = nextTrial;
                 if (finished == count) {
@@ -89,17 +113,19 @@ void EvaluationPool::work(Worker& worker) {
                 }
                 break;
             }
-            const int trial = nextTrial++;
+            const int run = nextTrial++;
+            const int trial = run / experimentCount;
+            const int experiment = run % experimentCount;
             const Fill& fillTrial = *fill;
-            const unsigned seed = (*seeds)(trial);
+            const unsigned seed = (*seeds)(trial, experiment);
             guard.unlock();
-            Record& record = worker.record;
-            fillTrial(trial, record.parameters());
-            record.reset();
+            Leg& leg = *worker.legs[static_cast<size_t>(experiment)];
+            fillTrial(trial, leg.record.parameters());
+            leg.record.reset();
             Random::seed(seed);
-            const float cost = worker.instances.metric->evaluate(&record);
+            const float cost = leg.instances.metric->evaluate(&leg.record);
             guard.lock();
-            (*costs)[static_cast<size_t>(trial)] = cost;
+            runScores[static_cast<size_t>(run)] = cost;
             if (++finished == count && nextTrial == count) {
                 workDone.notify_one();
             }

@@ -117,7 +117,7 @@ void Genetic::calibrate() {
     seedGenerator();
 
     // A genome holds a set of searched values, laid out as the space lays them out.
-    space.readAll(table(), run.genome(0));
+    readValues(run.genome(0));
     for (int i = 1; i < N; ++i) {
         float* genes = run.genome(i);
         for (int p = 0; p < run.P; ++p) {
@@ -206,7 +206,7 @@ void Genetic::calibrate() {
     }
 
     const float* bestGenes = run.genome(run.order[0]);
-    space.writeAll(table(), bestGenes);
+    writeValues(bestGenes);
     for (int p = 0; p < run.P; ++p) {
         for (int j = 0; j < run.C; ++j) {
             space.entry(p, j).best = bestGenes[p * run.C + j];

@@ -74,7 +74,7 @@ void Greedy::Stage::tryAtOnce(size_t e, float& best) {
     // Every trial holds the current values but for this entry's.
     std::vector<float> base(static_cast<size_t>(space.rows()) *
                             static_cast<size_t>(space.columns()));
-    space.readAll(table(), base.data());
+    readValues(base.data());
     const size_t cell = space.valueIndex(entry.row, entry.column);
     std::vector<float> costs;
     const int done = evaluationCosts(

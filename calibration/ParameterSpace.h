@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "core/PDF.h"
+#include "core/ParameterScope.h"
 #include "core/ParameterTable.h"
 
 /// The values a calibration searches. Each entry is one value, drawn from its parameter's
@@ -13,7 +14,9 @@
 /// as a population holds them, is laid out row after row, like a parameter table.
 ///
 /// Searching one value per pedestrian makes every row a pedestrian and every entry one cell;
-/// the grid then is the parameter table itself.
+/// the grid then is the parameter table itself. A shared space has one row, whose entries are
+/// written into every row of a table, so that all pedestrians walk with the same values; a table
+/// of any number of rows (any recording) takes them.
 class ParameterSpace {
 public:
     /// One searched value.
@@ -30,6 +33,16 @@ public:
     /// each starting as its best the value the table holds.
     static ParameterSpace perPedestrian(const ParameterTable& table,
                                         const std::vector<PDF>& distributions, int pedestrians);
+    /// One value per distributed parameter for all rows, each starting as its best the value
+    /// the table's first row holds (the parameter's default when the table has no rows).
+    static ParameterSpace shared(const ParameterTable& table, const std::vector<PDF>& distributions,
+                                 const std::vector<float>& defaults);
+    /// The space of `scope` over `table`.
+    static ParameterSpace of(ParameterScope scope, const ParameterTable& table,
+                             const std::vector<PDF>& distributions,
+                             const std::vector<float>& defaults, int pedestrians);
+
+    ParameterScope scope() const { return kind; }
 
     int rows() const { return rowCount; }
     int columns() const { return columnCount; }
@@ -42,9 +55,9 @@ public:
                static_cast<std::size_t>(column);
     }
 
-    /// The value entry `e` has in `table`.
+    /// The value entry `e` has in `table` (its first row, for a shared space).
     float value(const ParameterTable& table, std::size_t e) const;
-    /// Writes `value` as entry `e` into `table`.
+    /// Writes `value` as entry `e` into `table` (into every row, for a shared space).
     void write(ParameterTable table, std::size_t e, float value) const;
     /// Reads every entry from `table` into `values` (rows × columns, row after row).
     void readAll(const ParameterTable& table, float* values) const;
@@ -60,6 +73,14 @@ private:
                static_cast<std::size_t>(row);
     }
 
+    /// The table rows that space row `row` stands for.
+    int firstRow(int row) const { return shares() ? 0 : row; }
+    int endRow(const ParameterTable& table, int row) const {
+        return shares() ? table.rows() : row + 1;
+    }
+    bool shares() const { return kind == ParameterScope::shared; }
+
     int rowCount = 0;
     int columnCount = 0;
+    ParameterScope kind = ParameterScope::pedestrian;
 };

@@ -60,13 +60,13 @@ void SimulatedAnnealing::Stage::run() {
             position(NumberText::format("pass %d, temperature %g, entry %zu of %zu", pass,
                                         static_cast<double>(temperature), e + 1, E));
             for (int trial = 0; trial < K && !cancelled(); ++trial) {
-                space.readAll(table(), saved.data());
+                readValues(saved.data());
                 setValue(e, entry.distribution.sample());
                 const float c = evaluationCost();
                 if (accepts(current, c, temperature)) {
                     current = c;
                 } else {
-                    space.writeAll(table(), saved.data());
+                    writeValues(saved.data());
                 }
                 if (best > current) {
                     for (size_t s = 0; s < E; ++s) {

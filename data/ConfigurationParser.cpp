@@ -63,3 +63,14 @@ float ConfigurationParser::value(const std::string& key, int index) const {
     }
     return NumberText::atofFloat(found->second[index].c_str());
 }
+
+std::string ConfigurationParser::words(const std::string& key) const {
+    std::string joined;
+    const auto found = sections.find(key);
+    if (found != sections.end()) {
+        for (const std::string& word : found->second) {
+            joined += (joined.empty() ? "" : " ") + word;
+        }
+    }
+    return joined;
+}

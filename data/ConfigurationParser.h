@@ -24,6 +24,9 @@ public:
     /// Value `index` of section `key`, converted as atof does; not a number for a missing section
     /// or an index past its end.
     float value(const std::string& key, int index) const;
+    /// The values of section `key` as they stand, joined by single blanks; empty for a missing
+    /// or empty section.
+    std::string words(const std::string& key) const;
 
     const std::string& errorMessage() const { return error; }
 

@@ -1,7 +1,9 @@
 #include "metrics/Evaluation.h"
 
-#include "run/Record.h"
+#include <limits>
+
 #include "metrics/Metric.h"
+#include "run/Record.h"
 
 void scoreReferenceFirst(Record& record, Simulation& reference, Metric& metric) {
     Simulation* const model = record.boundSimulation();
@@ -10,6 +12,15 @@ void scoreReferenceFirst(Record& record, Simulation& reference, Metric& metric) 
     metric.evaluate(&record);
     record.bindSimulation(model);
     record.reset();
+}
+
+float meanScore(const std::vector<float>& scores) {
+    double sum = 0.0;
+    for (const float score : scores) {
+        sum += score;
+    }
+    return scores.empty() ? std::numeric_limits<float>::quiet_NaN()
+                          : static_cast<float>(sum / static_cast<double>(scores.size()));
 }
 
 float evaluateModel(Record& record, Simulation& reference, Metric& metric,

@@ -18,3 +18,7 @@ void scoreReferenceFirst(Record& record, Simulation& reference, Metric& metric);
 /// pedestrians (Metric::evaluateParts).
 float evaluateModel(Record& record, Simulation& reference, Metric& metric,
                     std::vector<float>* parts = nullptr);
+
+/// The score of several recordings together: the mean of theirs, summed in double in their
+/// order; not a number for none.
+float meanScore(const std::vector<float>& scores);

@@ -71,6 +71,7 @@ void Simulation::addObstacle(const Segment& segment) {
 void Simulation::addAgentParameter(const std::string& parameterName, float defaultValue,
                                    const PDF& distribution) {
     stored.parameterDefaults.push_back(defaultValue);
+    stored.parameterNames.push_back(parameterName);
     stored.parameterDistributions.push_back(distribution);
     // Appending may have moved the distributions, so every parameter is bound again.
     const std::vector<std::string> oldNames = parameterNames();

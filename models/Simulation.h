@@ -131,6 +131,9 @@ public:
     const std::vector<float>& agentParameters() const { return stored.agentParameters; }
     const std::vector<PDF>& parameterDistributions() const { return stored.parameterDistributions; }
     const std::vector<float>& parameterDefaults() const { return stored.parameterDefaults; }
+    /// The agent parameters' names in declaration order, by which their distributions are set;
+    /// empty for a model whose pedestrian type declares its parameters itself.
+    const std::vector<std::string>& agentParameterNames() const { return stored.parameterNames; }
 
 protected:
     /// The threads for the next step; null when it runs on the calling thread. The present
@@ -153,6 +156,7 @@ private:
         std::vector<float> agentParameters;
         std::vector<PDF> parameterDistributions;
         std::vector<float> parameterDefaults;
+        std::vector<std::string> parameterNames;
     };
 
     Stored stored;

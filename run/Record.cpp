@@ -1,6 +1,8 @@
 #include "run/Record.h"
 
 #include <algorithm>
+#include <cstring>
+#include <functional>
 #include <vector>
 
 #include "core/AtomicFile.h"
@@ -24,20 +26,21 @@ void Record::parametersCommitted() {
     const auto addLine = [](std::string& text, const std::string& line) {
         text += (text.empty() ? "" : "\n") + line;
     };
-    const auto take = [&](std::string& fileName, bool (Record::*operation)(const std::string&)) {
+    const auto take = [&](std::string& fileName,
+                          const std::function<bool(const std::string&)>& operation) {
         const std::string name = fileName;
         fileName.clear();
-        if ((this->*operation)(name)) {
+        if (operation(name)) {
             addLine(commitReport, notice);
         } else {
             addLine(commitError, error);
         }
     };
     if (isParameterSet("Save parameters") && !saveFileName.empty()) {
-        take(saveFileName, &Record::saveParameters);
+        take(saveFileName, [this](const std::string& name) { return saveParameters(name); });
     }
     if (isParameterSet("Load parameters") && !loadFileName.empty()) {
-        take(loadFileName, &Record::loadParameters);
+        take(loadFileName, [this](const std::string& name) { return loadParameters(name); });
     }
 }
 
@@ -100,9 +103,9 @@ int Record::matrixRows() const {
                : 0;
 }
 
-bool Record::saveParameters(const std::string& fileName) {
+bool Record::saveParameters(const std::string& fileName, ParameterScope scope) {
     AtomicFile out(fileName);
-    if (!writeParameters(out)) {
+    if (!writeParameters(out, scope)) {
         if (error.empty()) {
             error = out.errorMessage();
         }
@@ -116,14 +119,46 @@ bool Record::saveParameters(const std::string& fileName) {
     return true;
 }
 
-bool Record::writeParameters(AtomicFile& out) {
+bool Record::writeParameters(AtomicFile& out, ParameterScope scope) {
     error.clear();
     if (parameterCount > 0 && matrixRows() < simulatedCount) {
         error = "Cannot save \"" + out.path() + "\": the model holds no parameters for " +
                 std::to_string(simulatedCount) + " pedestrians.";
         return false;
     }
-    return ParameterFile::write(parameters(), simulatedCount, out, error);
+    fileScope = scope;
+    if (scope == ParameterScope::pedestrian) {
+        return ParameterFile::write(parameters(), simulatedCount, out, error);
+    }
+    std::vector<float> values;
+    return sharedValues(out.path(), values) &&
+           ParameterFile::writeShared(values, simulation ? simulation->name : std::string(), out,
+                                      error);
+}
+
+bool Record::sharedValues(const std::string& path, std::vector<float>& values) {
+    const ParameterTable table = parameters();
+    if (simulatedCount == 0 || table.rows() == 0) {
+        values = simulation ? simulation->parameterDefaults() : std::vector<float>();
+        return true;
+    }
+    values.assign(table.values().begin(), table.values().begin() + table.columns());
+    for (int a = 1; a < simulatedCount; ++a) {
+        for (int k = 0; k < table.columns(); ++k) {
+            // Compared as bits, so that a value that is no number still counts as the same.
+            const float value = table.at(a, k);
+            if (std::memcmp(&value, &values[static_cast<std::size_t>(k)], sizeof value) == 0) {
+                continue;
+            }
+            error = "Cannot save \"" + path +
+                    "\" as values shared by all pedestrians: "
+                    "pedestrian " +
+                    std::to_string(a + 1) + " holds another value of parameter " +
+                    std::to_string(k) + " than pedestrian 1. Save it per pedestrian instead.";
+            return false;
+        }
+    }
+    return true;
 }
 
 bool Record::loadParameters(const std::string& fileName) {
@@ -132,9 +167,12 @@ bool Record::loadParameters(const std::string& fileName) {
                 std::to_string(simulatedCount) + " pedestrians.";
         return false;
     }
-    if (!ParameterFile::read(fileName, parameters(), simulatedCount, error)) {
+    ParameterScope scope = ParameterScope::pedestrian;
+    if (!ParameterFile::read(fileName, parameters(), simulatedCount,
+                             simulation ? simulation->name : std::string(), error, &scope)) {
         return false;
     }
+    fileScope = scope;
     if (simulation) {
         simulation->applyParameters();
     }
@@ -146,7 +184,9 @@ std::string Record::parameterSummary() const {
     const auto counted = [](int n, const char* word) {
         return std::to_string(n) + " " + word + (n == 1 ? "" : "s");
     };
-    return counted(parameterCount, "parameter") + " for " + counted(simulatedCount, "pedestrian");
+    return counted(parameterCount, "parameter") +
+           (fileScope == ParameterScope::shared ? " shared by " : " for ") +
+           counted(simulatedCount, "pedestrian");
 }
 
 bool Record::writeStatistics(const std::string& fileName) {

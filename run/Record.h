@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/Configurable.h"
+#include "core/ParameterScope.h"
 #include "core/ParameterTable.h"
 
 class AtomicFile;
@@ -49,15 +50,22 @@ public:
     /// One step with the experiment's first time difference.
     void stepOnce();
 
-    /// Writes the parameter values of every simulated pedestrian ("%a" form). The previous file
-    /// is replaced only when everything was written. False, with lastError(), on failure.
-    bool saveParameters(const std::string& fileName);
+    /// Writes the parameter values of every simulated pedestrian ("%a" form), or in the shared
+    /// scope the one value per parameter that all pedestrians hold, with the model's name. The
+    /// previous file is replaced only when everything was written. False, with lastError(), on
+    /// failure, and for the shared scope when the pedestrians' values differ.
+    bool saveParameters(const std::string& fileName,
+                        ParameterScope scope = ParameterScope::pedestrian);
     /// Writes the same file into `out` and finishes it without replacing the target, so that a
     /// program can replace it together with its other outputs, or not at all.
-    bool writeParameters(AtomicFile& out);
-    /// Reads a parameter file into the matrix and applies it. A missing, unreadable or short file
-    /// leaves the matrix unchanged and applies nothing. False, with lastError(), on failure.
+    bool writeParameters(AtomicFile& out, ParameterScope scope = ParameterScope::pedestrian);
+    /// Reads a parameter file into the matrix and applies it: a per-pedestrian file of this
+    /// recording's pedestrians, or a shared file of the bound model, whose values every
+    /// pedestrian takes. A missing, unreadable, short or foreign file leaves the matrix unchanged
+    /// and applies nothing. False, with lastError(), on failure.
     bool loadParameters(const std::string& fileName);
+    /// The scope of the last file loaded or saved (pedestrian before any).
+    ParameterScope lastFileScope() const { return fileScope; }
     /// Writes the simulated trajectories of the last run (lengths × 100). Atomic like saving.
     bool writeStatistics(const std::string& fileName);
     /// Why the last file operation failed.
@@ -76,8 +84,11 @@ public:
     float* parameterMatrix = nullptr;  ///< the bound simulation's agentParameters; not owned
 
 private:
-    /// "2 parameters for 12 pedestrians".
+    /// "2 parameters for 12 pedestrians", or "2 parameters shared by 12 pedestrians".
     std::string parameterSummary() const;
+    /// The one value per parameter that every pedestrian holds; false, with `error`, when their
+    /// values differ.
+    bool sharedValues(const std::string& path, std::vector<float>& values);
     /// Rows of the bound simulation's parameter matrix.
     int matrixRows() const;
 
@@ -90,4 +101,5 @@ private:
     std::string notice;
     std::string commitError;
     std::string commitReport;
+    ParameterScope fileScope = ParameterScope::pedestrian;
 };

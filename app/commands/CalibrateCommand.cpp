@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <ctime>
 #include <memory>
 #include <ostream>
@@ -15,7 +16,11 @@
 #include "calibration/CalibrationProgress.h"
 #include "calibration/CalibrationRun.h"
 #include "calibration/EvaluationPool.h"
+#include "calibration/ValueDistribution.h"
 #include "core/AtomicFile.h"
+#include "core/NumberText.h"
+#include "core/PdfType.h"
+#include "models/Simulation.h"
 
 int CalibrateCommand::run(const CalibrateRequest& request) {
     PreparedRun run(err);
@@ -23,6 +28,7 @@ int CalibrateCommand::run(const CalibrateRequest& request) {
         return status;
     }
     Calibration& calibration = run.calibration();
+    calibration.scope = request.scope;
     calibration.setSeed(chooseSeed(request));
     calibration.setConsole(out);
     CalibrationProgress progress;
@@ -33,9 +39,9 @@ int CalibrateCommand::run(const CalibrateRequest& request) {
     bool completed = false;
     {
         const CancelSignals signals(calibration);
-        completed = runCalibration(
-            run.record(), run.reference(), run.metric(), calibration, out, run.jobs(),
-            EvaluationPool::sameAs(run.registry(), run.model(), run.metric()));
+        completed =
+            runCalibration(run.calibrated(), run.metric(), calibration, out, run.jobs(),
+                           EvaluationPool::sameAs(run.registry(), run.model(), run.metric()));
     }
     if (showProgress) {
         err << "\n";
@@ -43,6 +49,9 @@ int CalibrateCommand::run(const CalibrateRequest& request) {
     if (!completed) {
         err << "vestra-batch: " << calibration.failure << "\n";
         return ExitStatus::failed;
+    }
+    if (run.all().size() > 1) {
+        reportRecordings(run, calibration);
     }
     if (!writeOutputs(request, run.record(), progress)) {
         return ExitStatus::failed;
@@ -81,12 +90,19 @@ bool CalibrateCommand::writeOutputs(const CalibrateRequest& request, Record& rec
     std::vector<std::unique_ptr<AtomicFile>> outputs;
     if (!request.saveParams.empty()) {
         outputs.push_back(std::make_unique<AtomicFile>(request.saveParams));
-        if (!record.writeParameters(*outputs.back())) {
+        if (!record.writeParameters(*outputs.back(), request.scope)) {
             err << "vestra-batch: " << record.lastError() << "\n";
             return false;
         }
     }
     std::string error;
+    if (!request.saveDistributions.empty()) {
+        outputs.push_back(std::make_unique<AtomicFile>(request.saveDistributions));
+        if (!writeDistributions(record, *outputs.back(), error)) {
+            err << "vestra-batch: " << error << "\n";
+            return false;
+        }
+    }
     if (!request.trace.empty()) {
         outputs.push_back(std::make_unique<AtomicFile>(request.trace));
         if (!progress.writeTrace(*outputs.back(), error)) {
@@ -101,6 +117,39 @@ bool CalibrateCommand::writeOutputs(const CalibrateRequest& request, Record& rec
             err << "vestra-batch: " << output->errorMessage() << "\n";
             return false;
         }
+    }
+    return true;
+}
+
+void CalibrateCommand::reportRecordings(PreparedRun& run, const Calibration& calibration) const {
+    const std::vector<float>& start = calibration.startScores();
+    const std::vector<float>& best = calibration.bestScores();
+    out << "\n#--SCORES PER RECORDING--\n\nstart\tbest\trecording\n";
+    for (std::size_t r = 0; r < run.all().size(); ++r) {
+        const auto score = [r](const std::vector<float>& scores) {
+            return r < scores.size() ? NumberText::format("%.9g", double{scores[r]})
+                                     : std::string("-");
+        };
+        out << score(start) << "\t" << score(best) << "\t" << run.all()[r]->file << "\n";
+    }
+    out.flush();
+}
+
+bool CalibrateCommand::writeDistributions(Record& record, AtomicFile& out, std::string& error) {
+    const Simulation& model = *record.boundSimulation();
+    const ParameterTable table = record.parameters();
+    if (std::FILE* f = out.stream()) {
+        const PdfType text;
+        for (int k = 0; k < table.columns(); ++k) {
+            PDF fitted = ValueDistribution::of(table, k, record.simulatedCount);
+            const std::string line = model.agentParameterNames()[static_cast<std::size_t>(k)] +
+                                     "=" + text.format(&fitted) + "\n";
+            std::fputs(line.c_str(), f);
+        }
+    }
+    if (!out.finish()) {
+        error = out.errorMessage();
+        return false;
     }
     return true;
 }

@@ -2,14 +2,18 @@
 
 #include <chrono>
 #include <iosfwd>
+#include <string>
 
+class AtomicFile;
 class Calibration;
+class PreparedRun;
 class CalibrationProgress;
 class Record;
 struct CalibrateRequest;
 
-/// `vestra-batch calibrate`: one calibration of the model's per-pedestrian parameters, with the
-/// desktop program's console output, and its parameter file and trace written when it ends. Both
+/// `vestra-batch calibrate`: one calibration of the model's parameters, per pedestrian of one
+/// recording or shared by the pedestrians of several, with the desktop program's console output,
+/// and its parameter file, trace and distributions written when it ends. Both
 /// the command line and each row of a sweep run it from a CalibrateRequest.
 class CalibrateCommand {
 public:
@@ -30,6 +34,11 @@ private:
     /// disk full leaves the previous parameter file too.
     bool writeOutputs(const CalibrateRequest& request, Record& record,
                       const CalibrationProgress& progress) const;
+
+    /// Each recording's score at the start and at the best values, after the report.
+    void reportRecordings(PreparedRun& run, const Calibration& calibration) const;
+    /// Writes each agent parameter's calibrated values as "Name=min max NORMAL mean deviation".
+    static bool writeDistributions(Record& record, AtomicFile& out, std::string& error);
 
     std::ostream& out;
     std::ostream& err;

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "app/ExitStatus.h"
 #include "app/commands/EvaluateRequest.h"
@@ -10,6 +11,7 @@
 #include "core/NumberText.h"
 #include "metrics/Evaluation.h"
 #include "metrics/TrajectoryAccess.h"
+#include "models/Simulation.h"
 
 namespace {
 
@@ -45,17 +47,32 @@ int EvaluateCommand::run(const EvaluateRequest& request) {
     if (const int status = run.prepare(request); status != ExitStatus::success) {
         return status;
     }
-    if (!run.model().setStepThreads(run.jobs())) {
-        err << "vestra-batch: The evaluation did not start. " << run.model().stepThreadsFailure()
-            << "\n";
-        return ExitStatus::failed;
+    for (const auto& recording : run.all()) {
+        Simulation& model = *recording->record.boundSimulation();
+        if (!model.setStepThreads(run.jobs())) {
+            err << "vestra-batch: The evaluation did not start. " << model.stepThreadsFailure()
+                << "\n";
+            return ExitStatus::failed;
+        }
     }
-    const float score = evaluateModel(run.record(), run.reference(), run.metric());
-    out << formatScore(score) << "\n";
-    if (!std::isfinite(score)) {
-        err << "vestra-batch: the score is " << formatScore(score)
-            << ", not a finite number: " << whyNotFinite(run.record(), run.metric().name) << ".\n";
-        return ExitStatus::failed;
+    const bool several = run.all().size() > 1;
+    std::vector<float> scores;
+    bool allFinite = true;
+    for (const auto& recording : run.all()) {
+        const float score = evaluateModel(recording->record, recording->reference, run.metric());
+        scores.push_back(score);
+        out << formatScore(score) << (several ? "\t" + recording->file : std::string()) << "\n";
+        if (!std::isfinite(score)) {
+            allFinite = false;
+            err << "vestra-batch: " << (several ? recording->file + ": " : std::string())
+                << "the score is " << formatScore(score)
+                << ", not a finite number: " << whyNotFinite(recording->record, run.metric().name)
+                << ".\n";
+        }
     }
-    return ExitStatus::success;
+    if (several) {
+        // The mean is the last line, where a script finds a single recording's score.
+        out << formatScore(meanScore(scores)) << "\tmean of " << scores.size() << " recordings\n";
+    }
+    return allFinite ? ExitStatus::success : ExitStatus::failed;
 }

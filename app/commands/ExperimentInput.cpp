@@ -39,7 +39,7 @@ std::unique_ptr<Experiment> ExperimentInput::read(const ExperimentSource& source
     std::unique_ptr<Experiment> experiment =
         loadExperimentFile(standard, source.file, source.reading, error, &notes);
     if (!experiment) {
-        err << "vestra-batch: " << error << "\n";
+        err << "vestra-batch: " << source.origin << error << "\n";
     }
     return experiment;
 }

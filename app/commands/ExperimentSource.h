@@ -8,4 +8,7 @@
 struct ExperimentSource {
     std::string file;
     ReadingOptions reading;
+    /// Where it was named when that was not the command line ("LIST.csv line 3: "), to begin
+    /// messages about it with.
+    std::string origin;
 };

@@ -2,9 +2,12 @@
 
 #include <iosfwd>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "app/BatchComponents.h"
 #include "app/commands/ExperimentInput.h"
+#include "calibration/CalibrationRun.h"
 #include "models/Dummy.h"
 #include "models/SimulationGeneric.h"
 #include "run/Record.h"
@@ -13,12 +16,24 @@ class Experiment;
 struct CalibrateRequest;
 struct EvaluateRequest;
 
-/// An evaluate or calibrate command up to its run, with the checks of both in their order:
-/// format, component names and settings (before the file is read, so that a typo is reported at
-/// once), outputs, the experiment read, and the record built as the desktop program's "Load"
-/// builds it, with the parameter file loaded and the threads counted.
+/// An evaluate or calibrate command up to its run, with the checks of both in their order: the
+/// list of recordings, formats, component names and settings (before any file is read, so that a
+/// typo is reported at once), outputs, every experiment read, and a record of each built as the
+/// desktop program's "Load" builds it, with the parameter file loaded and the threads counted.
+/// The first recording runs the model the request names; each further one a model of its own
+/// with the same settings.
 class PreparedRun {
 public:
+    /// One recording: its experiment, the model and reference walker set up for it, and the
+    /// record binding them.
+    struct Recording {
+        std::string file;
+        std::unique_ptr<Experiment> experiment;
+        std::unique_ptr<Simulation> ownModel;  ///< null for the first, which runs model()
+        SimulationGeneric<Dummy> reference;
+        Record record;
+    };
+
     /// Messages go to `err`.
     explicit PreparedRun(std::ostream& err);
     ~PreparedRun();
@@ -36,21 +51,29 @@ public:
     Metric& metric() { return *components.metric; }
     /// The algorithm; only after preparing a calibration.
     Calibration& calibration() { return *components.calibration; }
-    Simulation& reference() { return referenceWalker; }
-    Record& record() { return boundRecord; }
+    /// The first recording's reference walker and record.
+    Simulation& reference() { return recordings.front()->reference; }
+    Record& record() { return recordings.front()->record; }
+    /// Every recording, in the order given.
+    const std::vector<std::unique_ptr<Recording>>& all() const { return recordings; }
+    /// The records with their reference walkers, as a calibration over them takes them.
+    std::vector<CalibratedRecording> calibrated() const;
     /// Threads to run with, one per usable core when the request said 0.
     int jobs() const { return threads; }
 
 private:
     int prepareWith(const EvaluateRequest& request, const CalibrateRequest* calibration);
+    /// The recordings the request names, from the command line or its list.
+    int listSources(const EvaluateRequest& request, std::vector<ExperimentSource>& sources) const;
     bool chooseComponents(const EvaluateRequest& request, const CalibrateRequest* calibration);
-    int buildRecord(const EvaluateRequest& request);
+    /// What the calibration asks that its recordings and model cannot give.
+    bool checkCalibration(const CalibrateRequest& request, std::size_t recordingCount) const;
+    int readExperiments(const std::vector<ExperimentSource>& sources);
+    int buildRecords(const EvaluateRequest& request);
 
     ExperimentInput input;
     std::ostream& err;
     BatchComponents components;
-    std::unique_ptr<Experiment> experiment;
-    SimulationGeneric<Dummy> referenceWalker;
-    Record boundRecord;
+    std::vector<std::unique_ptr<Recording>> recordings;
     int threads = 1;
 };

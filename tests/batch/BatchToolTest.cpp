@@ -14,48 +14,16 @@
 #include "calibration/ComponentRegistry.h"
 #include "data/Experiment.h"
 #include "data/ExperimentLoader.h"
-#include "run/Record.h"
 #include "metrics/Evaluation.h"
 #include "models/Dummy.h"
 #include "models/SimulationGeneric.h"
+#include "run/Record.h"
+#include "tests/support/BatchRun.h"
 #include "tests/support/ScratchFolder.h"
 
 namespace {
 
 const std::string examples = VESTRA_EXAMPLES_DIR;
-
-struct Result {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string quoted(const std::string& argument) {
-    std::string text = "'";
-    for (const char c : argument) {
-        text += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    }
-    return text + "'";
-}
-
-// Runs the built executable with its output captured, as a user's shell would, behind `prefix`
-// (such as taskset) when given.
-Result runBatch(const ScratchFolder& folder, const std::vector<std::string>& arguments,
-                const std::string& prefix = "") {
-    std::string command = prefix + quoted(VESTRA_BATCH_EXECUTABLE);
-    for (const std::string& argument : arguments) {
-        command += " " + quoted(argument);
-    }
-    const std::string out = folder.file("stdout");
-    const std::string err = folder.file("stderr");
-    command += " >" + quoted(out) + " 2>" + quoted(err) + " </dev/null";
-    const int raw = std::system(command.c_str());
-    Result result;
-    result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    result.out = readFile(out);
-    result.err = readFile(err);
-    return result;
-}
 
 // The first `count` CPUs this process may run on, as taskset's list; empty when it has fewer.
 std::string firstCpus(int count) {
@@ -71,17 +39,11 @@ std::string firstCpus(int count) {
     return count == 0 ? list : std::string();
 }
 
-std::string lastLine(const std::string& text) {
-    const size_t end = text.find_last_not_of('\n');
-    const size_t start = text.rfind('\n', end);
-    return text.substr(start == std::string::npos ? 0 : start + 1, end - start);
-}
-
 }  // namespace
 
 TEST(BatchTool, InfoDescribesEachExample) {
     ScratchFolder folder;
-    const Result r = runBatch(folder, {"info", examples + "/bottleneck.ana"});
+    const BatchResult r = runBatch(folder, {"info", examples + "/bottleneck.ana"});
     EXPECT_EQ(r.status, 0) << r.err;
     // 10 walkers, 4 walls, 200 frames sampled every 0.1 s from 0 to 19.9 s, all always there.
     EXPECT_EQ(r.out,
@@ -91,7 +53,7 @@ TEST(BatchTool, InfoDescribesEachExample) {
 
 TEST(BatchTool, ListShowsEveryComponentInOrderWithItsParameters) {
     ScratchFolder folder;
-    const Result r = runBatch(folder, {"list"});
+    const BatchResult r = runBatch(folder, {"list"});
     EXPECT_EQ(r.status, 0);
     EXPECT_NE(r.out.find("Metrics:\n  Difference\n  Inter-pedestrian distance\n  Path Length\n"),
               std::string::npos)
@@ -104,7 +66,7 @@ TEST(BatchTool, ListShowsEveryComponentInOrderWithItsParameters) {
 TEST(BatchTool, EvaluatePrintsTheScoreOfTheDesktopEvaluation) {
     ScratchFolder folder;
     const std::string file = examples + "/corridor-crossing.ana";
-    const Result r =
+    const BatchResult r =
         runBatch(folder, {"evaluate", file, "--model", "Vision", "--metric", "Path Length"});
     ASSERT_EQ(r.status, 0) << r.err;
 
@@ -123,8 +85,8 @@ TEST(BatchTool, EvaluatePrintsTheScoreOfTheDesktopEvaluation) {
                   static_cast<double>(evaluateModel(record, reference, *metric)));
     EXPECT_EQ(lastLine(r.out), expected);
     // A metric's own report ("save") goes to standard output, before the score.
-    const Result saved = runBatch(folder, {"evaluate", file, "--model", "Boids", "--metric",
-                                           "Vorticity", "--metric-set", "save=true"});
+    const BatchResult saved = runBatch(folder, {"evaluate", file, "--model", "Boids", "--metric",
+                                                "Vorticity", "--metric-set", "save=true"});
     EXPECT_EQ(saved.out.rfind("  Exp: ", 0), 0u) << saved.out;
     EXPECT_NE(saved.out.find("\n  Sim: "), std::string::npos);
 }
@@ -138,8 +100,8 @@ TEST(BatchTool, SeededCalibrationsAreIdenticalAndTheirParametersLoadBack) {
                                  "--algorithm-set", "loops=2", "--seed", "42", "--save-params",
                                  folder.file(params), "--trace", folder.file(trace)});
     };
-    const Result first = calibrate("first.prm", "first.csv");
-    const Result second = calibrate("second.prm", "second.csv");
+    const BatchResult first = calibrate("first.prm", "first.csv");
+    const BatchResult second = calibrate("second.prm", "second.csv");
     ASSERT_EQ(first.status, 0) << first.err;
     EXPECT_EQ(first.out, second.out);
     EXPECT_EQ(first.out.rfind("\n--CALIBRATING--\n\nCost: ", 0), 0u);
@@ -150,7 +112,7 @@ TEST(BatchTool, SeededCalibrationsAreIdenticalAndTheirParametersLoadBack) {
     EXPECT_TRUE(first.err.empty()) << first.err;  // a given seed is not echoed
 
     // The saved values load back: evaluating with them gives the calibrated cost.
-    const Result loaded =
+    const BatchResult loaded =
         runBatch(folder, {"evaluate", file, "--model", "Vision", "--metric", "Difference",
                           "--load-params", folder.file("first.prm")});
     ASSERT_EQ(loaded.status, 0) << loaded.err;
@@ -162,9 +124,10 @@ TEST(BatchTool, SeededCalibrationsAreIdenticalAndTheirParametersLoadBack) {
 
 TEST(BatchTool, WithoutASeedTheCalendarSeedIsPrinted) {
     ScratchFolder folder;
-    const Result r = runBatch(folder, {"calibrate", examples + "/crossing-flows.ana", "--model",
-                                       "Vision", "--metric", "Difference", "--algorithm", "Genetic",
-                                       "--algorithm-set", "N=4", "--algorithm-set", "loops=1"});
+    const BatchResult r =
+        runBatch(folder, {"calibrate", examples + "/crossing-flows.ana", "--model", "Vision",
+                          "--metric", "Difference", "--algorithm", "Genetic", "--algorithm-set",
+                          "N=4", "--algorithm-set", "loops=1"});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.err.rfind("seed ", 0), 0u) << r.err;
 }
@@ -242,7 +205,7 @@ TEST(BatchTool, ErrorsGiveTheirStatusAndSayWhat) {
          "Cannot open"},
     };
     for (const Case& c : cases) {
-        const Result r = runBatch(folder, c.arguments);
+        const BatchResult r = runBatch(folder, c.arguments);
         std::string line;
         for (const std::string& a : c.arguments) {
             line += a + " ";
@@ -273,12 +236,12 @@ TEST(BatchTool, OutputsThatCannotBeWrittenAreRefusedBeforeTheRun) {
     for (const auto& [outputs, message] : cases) {
         std::vector<std::string> arguments = calibrate;
         arguments.insert(arguments.end(), outputs.begin(), outputs.end());
-        const Result r = runBatch(folder, arguments);
+        const BatchResult r = runBatch(folder, arguments);
         EXPECT_EQ(r.status, 2);
         EXPECT_EQ(r.err, "vestra-batch: " + message + "\n");
         EXPECT_EQ(r.out, "");  // nothing was evaluated
     }
-    const Result convert =
+    const BatchResult convert =
         runBatch(folder, {"convert", examples + "/corridor-juelich.txt", "-o", missing});
     EXPECT_EQ(convert.status, 2);
 }
@@ -288,7 +251,7 @@ TEST(BatchTool, ARunWhoseLastOutputFailsReplacesNoneOfThem) {
     const std::string kept = folder.write("kept.prm", "previous");
     // The trace goes to a full disk: the parameter file, written whole before it, must not
     // have replaced the previous one either.
-    const Result r =
+    const BatchResult r =
         runBatch(folder, {"calibrate", examples + "/crossing-flows.ana", "--model", "Vision",
                           "--metric", "Difference", "--algorithm", "Genetic", "--algorithm-set",
                           "N=4", "--algorithm-set", "loops=1", "--seed", "1", "--save-params", kept,
@@ -304,14 +267,14 @@ TEST(BatchTool, ResultsThatCannotBeUsedAreRefusedWithWhyAndNothingWritten) {
     ScratchFolder folder;
     // One walker: the distance between pedestrians has no pair to compare, 0 / 0.
     const std::string alone = folder.write("alone.txt", "# fps 10\n1 0 0 0\n1 1 1 0\n1 2 2 0\n");
-    const Result evaluate = runBatch(
+    const BatchResult evaluate = runBatch(
         folder, {"evaluate", alone, "--model", "RVO2", "--metric", "Inter-pedestrian distance"});
     EXPECT_EQ(evaluate.status, 1);
     EXPECT_NE(evaluate.err.find("not a finite number: \"Inter-pedestrian distance\" found "
                                 "nothing to compare"),
               std::string::npos)
         << evaluate.err;
-    const Result calibrate =
+    const BatchResult calibrate =
         runBatch(folder, {"calibrate", alone, "--model", "RVO2", "--metric",
                           "Inter-pedestrian distance", "--algorithm", "Greedy", "--seed", "1",
                           "--save-params", folder.file("never.prm")});
@@ -327,7 +290,7 @@ TEST(BatchTool, ResultsThatCannotBeUsedAreRefusedWithWhyAndNothingWritten) {
             rows += std::to_string(id) + " " + std::to_string(frame) + " 1.23456789 2.3456789\n";
         }
     }
-    const Result convert = runBatch(
+    const BatchResult convert = runBatch(
         folder, {"convert", folder.write("long.txt", rows), "-o", folder.file("long.ana")});
     EXPECT_EQ(convert.status, 1);
     EXPECT_NE(convert.err.find("more than the 1 GiB an ANA file may hold"), std::string::npos)
@@ -341,14 +304,14 @@ TEST(BatchTool, AConvertedRecordingScoresAsTheRecordingItself) {
     ScratchFolder folder;
     const std::string source = examples + "/corridor-juelich.txt";
     const std::string converted = folder.file("corridor.ana");
-    const Result convert = runBatch(folder, {"convert", source, "-o", converted});
+    const BatchResult convert = runBatch(folder, {"convert", source, "-o", converted});
     ASSERT_EQ(convert.status, 0) << convert.err;
-    const Result info = runBatch(folder, {"info", converted});
+    const BatchResult info = runBatch(folder, {"info", converted});
     EXPECT_NE(info.out.find("pedestrians 9\n"), std::string::npos) << info.out;
     for (const char* metric : {"Difference", "Progressive Difference", "Vorticity"}) {
-        const Result direct =
+        const BatchResult direct =
             runBatch(folder, {"evaluate", source, "--model", "RVO2", "--metric", metric});
-        const Result again =
+        const BatchResult again =
             runBatch(folder, {"evaluate", converted, "--model", "RVO2", "--metric", metric});
         ASSERT_EQ(direct.status, 0) << direct.err;
         EXPECT_EQ(lastLine(direct.out), lastLine(again.out)) << metric;
@@ -363,16 +326,16 @@ TEST(BatchTool, ThreadCountsGiveByteIdenticalCalibrations) {
     for (const char* jobs : {"1", "2", "0", "100000"}) {
         SCOPED_TRACE(jobs);
         const std::string name = std::string("jobs") + jobs;
-        const Result r = runBatch(folder, {"calibrate",       examples + "/crossing-flows.ana",
-                                           "--model",         "Boids",
-                                           "--metric",        "Difference",
-                                           "--algorithm",     "GeneticGreedy",
-                                           "--algorithm-set", "N=6",
-                                           "--algorithm-set", "loops=2",
-                                           "--seed",          "5",
-                                           "--jobs",          jobs,
-                                           "--save-params",   folder.file(name + ".prm"),
-                                           "--trace",         folder.file(name + ".csv")});
+        const BatchResult r = runBatch(folder, {"calibrate",       examples + "/crossing-flows.ana",
+                                                "--model",         "Boids",
+                                                "--metric",        "Difference",
+                                                "--algorithm",     "GeneticGreedy",
+                                                "--algorithm-set", "N=6",
+                                                "--algorithm-set", "loops=2",
+                                                "--seed",          "5",
+                                                "--jobs",          jobs,
+                                                "--save-params",   folder.file(name + ".prm"),
+                                                "--trace",         folder.file(name + ".csv")});
         ASSERT_EQ(r.status, 0) << r.err;
         const std::string all =
             r.out + readFile(folder.file(name + ".prm")) + readFile(folder.file(name + ".csv"));
@@ -390,10 +353,10 @@ TEST(BatchTool, JobsZeroIsOneThreadPerCoreTheToolMayRunOn) {
         if (cpus.empty()) {
             break;
         }
-        const Result r = runBatch(folder,
-                                  {"evaluate", examples + "/bottleneck.ana", "--model", "Boids",
-                                   "--metric", "Difference", "--jobs", "0"},
-                                  "taskset -c " + cpus + " ");
+        const BatchResult r = runBatch(folder,
+                                       {"evaluate", examples + "/bottleneck.ana", "--model",
+                                        "Boids", "--metric", "Difference", "--jobs", "0"},
+                                       "taskset -c " + cpus + " ");
         EXPECT_EQ(r.status, 0) << r.err;
         EXPECT_EQ(r.err, "jobs " + std::to_string(cores) + "\n");
     }
@@ -417,7 +380,7 @@ TEST(BatchTool, ThreadsTheSystemRefusesEndTheRunWithStatusOne) {
     calibrate[0] = "calibrate";
     calibrate.insert(calibrate.end(), {"--algorithm", "Genetic", "--seed", "1"});
     for (const std::vector<std::string>& command : {evaluate, calibrate}) {
-        const Result r = runBatch(folder, command, limited);
+        const BatchResult r = runBatch(folder, command, limited);
         EXPECT_EQ(r.status, 1) << command[0];
         EXPECT_NE(r.err.find(" did not start. Only 0 of"), std::string::npos) << r.err;
         EXPECT_NE(r.err.find("Ask for fewer threads."), std::string::npos) << r.err;
@@ -443,8 +406,8 @@ TEST(BatchTool, EvaluatingALargeCrowdOnSeveralThreadsGivesTheSameScore) {
         SCOPED_TRACE(model);
         std::vector<std::string> scores;
         for (const char* jobs : {"1", "2"}) {
-            const Result r = runBatch(folder, {"evaluate", crowd, "--model", model, "--metric",
-                                               "Difference", "--jobs", jobs});
+            const BatchResult r = runBatch(folder, {"evaluate", crowd, "--model", model, "--metric",
+                                                    "Difference", "--jobs", jobs});
             ASSERT_EQ(r.status, 0) << r.err;
             scores.push_back(lastLine(r.out));
         }
@@ -471,8 +434,9 @@ TEST(BatchTool, ASignalStopsACalibrationThatKeepsAndWritesWhatItFound) {
         const std::string report = readFile(folder.file("out"));
         EXPECT_NE(report.find("\n# Cancelled after "), std::string::npos) << report;
         // The parameter file loads and scores what the report says, to its six digits.
-        const Result again = runBatch(folder, {"evaluate", experiment, "--model", "Vision",
-                                               "--metric", "Difference", "--load-params", params});
+        const BatchResult again =
+            runBatch(folder, {"evaluate", experiment, "--model", "Vision", "--metric", "Difference",
+                              "--load-params", params});
         ASSERT_EQ(again.status, 0) << again.err;
         const size_t cost = report.find("%%cost\n") + 7;
         EXPECT_NEAR(std::stod(again.out), std::stod(report.substr(cost)),
@@ -482,9 +446,9 @@ TEST(BatchTool, ASignalStopsACalibrationThatKeepsAndWritesWhatItFound) {
 
 TEST(BatchTool, HelpAndVersion) {
     ScratchFolder folder;
-    const Result version = runBatch(folder, {"--version"});
+    const BatchResult version = runBatch(folder, {"--version"});
     EXPECT_EQ(version.out, std::string("vestra-batch ") + VESTRA_VERSION + "\n");
-    const Result all = runBatch(folder, {"--help"});
+    const BatchResult all = runBatch(folder, {"--help"});
     EXPECT_EQ(all.status, 0);
     for (const char* text :
          {"vestra-batch list", "vestra-batch info FILE", "vestra-batch evaluate FILE",
@@ -492,10 +456,10 @@ TEST(BatchTool, HelpAndVersion) {
           "vestra-batch collect DIR", "--max-gap S", "--save-params PRM"}) {
         EXPECT_NE(all.out.find(text), std::string::npos) << text;
     }
-    const Result one = runBatch(folder, {"help", "calibrate"});
+    const BatchResult one = runBatch(folder, {"help", "calibrate"});
     EXPECT_NE(one.out.find("--jobs N"), std::string::npos) << one.out;
     EXPECT_EQ(one.out.find("vestra-batch sweep"), std::string::npos);
-    const Result unknown = runBatch(folder, {"help", "frobnicate"});
+    const BatchResult unknown = runBatch(folder, {"help", "frobnicate"});
     EXPECT_EQ(unknown.status, 2);
     EXPECT_NE(unknown.err.find("the commands are list, info"), std::string::npos);
 }

@@ -110,7 +110,7 @@ TEST(Sweep, BadRowsAreRefusedAsCalibrateRefusesThemBeforeAnythingRuns) {
     }
     EXPECT_NE(sweep.output.find("row 8 (line 9): the options column takes only reading options "
                                 "(--format --fps --unit --stride --from --to --max-gap "
-                                "--obstacles), not \"--seed\"."),
+                                "--obstacles) and --scope, not \"--seed\"."),
               std::string::npos)
         << sweep.output;
     EXPECT_FALSE(std::filesystem::exists(folder.file("out")));

@@ -110,6 +110,7 @@ ExperimentTable threeWalkers() {
 class RecordTest : public testing::Test {
 protected:
     void SetUp() override {
+        simulation.name = "Walker";
         experiment = makeExperiment(threeWalkers());
         record.setExperiment(experiment.get());
         record.bindSimulation(&simulation);
@@ -342,10 +343,10 @@ TEST_F(RecordTest, ModelWithoutAgentParametersWritesOnlyTheHeader) {
 }
 
 TEST_F(RecordTest, DecimalParameterFileLoads) {
-    // Sections need not start on a line of their own, and values past the third are ignored.
+    // Sections need not start on a line of their own; other sections are ignored.
     const std::string path = folder.write("decimal.prm",
                                           "#--PARAMETERS--\n\n"
-                                          "%parameter_0\n 0.25 1e1\n -3 99\n"
+                                          "%parameter_0\n 0.25 1e1\n -3\n"
                                           "%parameter_1 7 8.5 -0.125 %other 1\n");
     const int applied = simulation.applyCount;
     ASSERT_TRUE(record.loadParameters(path)) << record.lastError();
@@ -422,8 +423,63 @@ INSTANTIATE_TEST_SUITE_P(
         BadFileCase{"TruncatedMidFile", "#--PARAMETERS--\n\n%parameter_0\n    0x1p-1\n    0x1.8",
                     "parameter_0"},
         BadFileCase{"BinaryNoise", "\x7f\x45\x4c\x46\x02\x01\x01\x03\xff\xfe%\x01\x02",
-                    "parameter_0"}),
+                    "parameter_0"},
+        // Another recording's pedestrians are not these, however many values there are.
+        BadFileCase{"MoreValuesThanPedestrians", "%parameter_0 1 2 3 4\n%parameter_1 4 5 6 7\n",
+                    "a recording of 4 pedestrians (section \"%parameter_0\"), but this "
+                    "recording has 3"},
+        BadFileCase{"SharedForAnotherModel",
+                    "%scope shared\n%model RVO2\n%parameter_0 1\n%parameter_1 2\n",
+                    "for the model \"RVO2\", not for \"Walker\""},
+        BadFileCase{"SharedNamingNoModel", "%scope shared\n%parameter_0 1\n%parameter_1 2\n",
+                    "names no model"},
+        BadFileCase{"SharedWithAValuePerPedestrian",
+                    "%scope shared\n%model Walker\n%parameter_0 1 2 3\n%parameter_1 2\n",
+                    "\"%parameter_0\" holds 3 values, but a shared parameter file holds one"},
+        BadFileCase{"UnknownScope", "%scope everyone\n%parameter_0 1 2 3\n%parameter_1 4 5 6\n",
+                    "\"pedestrian\" or \"shared\""}),
     [](const testing::TestParamInfo<BadFileCase>& info) { return std::string(info.param.name); });
+
+TEST_F(RecordTest, SharedFileNamesItsModelAndLoadsOntoEveryPedestrianOfAnotherRecording) {
+    fillMatrix();
+    const std::string path = folder.file("shared.prm");
+    // Pedestrians holding different values cannot be saved as one value for all.
+    EXPECT_FALSE(record.saveParameters(path, ParameterScope::shared));
+    EXPECT_NE(record.lastError().find("pedestrian 2 holds another value of parameter 0"),
+              std::string::npos)
+        << record.lastError();
+    EXPECT_FALSE(std::filesystem::exists(path));
+
+    for (int a = 0; a < 3; ++a) {
+        record.parameters().at(a, 0) = 0.75f;
+        record.parameters().at(a, 1) = -2.5f;
+    }
+    ASSERT_TRUE(record.saveParameters(path, ParameterScope::shared)) << record.lastError();
+    EXPECT_EQ(readFile(path),
+              "#--PARAMETERS--\n\n%scope\n    shared\n%model\n    Walker\n"
+              "%parameter_0\n    0x1.8p-1\n%parameter_1\n    -0x1.4p+1\n");
+
+    // A recording of five pedestrians takes the values on every row.
+    ExperimentTable five;
+    for (int i = 0; i < 5; ++i) {
+        five.addTrajectory({{0.0f, static_cast<float>(i)}, {1.0f, static_cast<float>(i)}});
+    }
+    five.times = {0.0f, 1.0f};
+    const auto other = makeExperiment(five);
+    CountingSimulation model;
+    model.name = "Walker";
+    Record second;
+    second.setExperiment(other.get());
+    second.bindSimulation(&model);
+    second.prepare();
+    ASSERT_TRUE(second.loadParameters(path)) << second.lastError();
+    EXPECT_EQ(second.lastNotice(), "Loaded 2 parameters shared by 5 pedestrians from " + path);
+    EXPECT_EQ(second.lastFileScope(), ParameterScope::shared);
+    for (int a = 0; a < 5; ++a) {
+        EXPECT_EQ(model.pedestrian(a).parameters[0], 0.75f);
+        EXPECT_EQ(model.pedestrian(a).parameters[1], -2.5f);
+    }
+}
 
 TEST_F(RecordTest, LoadingAFolderFailsAndChangesNothing) {
     fillMatrix();

@@ -1,0 +1,31 @@
+#include "calibration/ValueDistribution.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace ValueDistribution {
+
+PDF of(const ParameterTable& table, int column, int rows) {
+    if (rows <= 0) {
+        return PDF(0.0f, 0.0f, PDF::NORMAL, 0.0f, 0.0f);
+    }
+    float smallest = table.at(0, column);
+    float largest = smallest;
+    double sum = 0.0;
+    for (int i = 0; i < rows; ++i) {
+        const float value = table.at(i, column);
+        smallest = std::min(smallest, value);
+        largest = std::max(largest, value);
+        sum += value;
+    }
+    const double mean = sum / rows;
+    double squares = 0.0;
+    for (int i = 0; i < rows; ++i) {
+        const double difference = table.at(i, column) - mean;
+        squares += difference * difference;
+    }
+    return PDF(smallest, largest, PDF::NORMAL, static_cast<float>(mean),
+               static_cast<float>(std::sqrt(squares / rows)));
+}
+
+}  // namespace ValueDistribution
