@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/PdfType.h"
+
 namespace ValueDistribution {
 
 PDF of(const ParameterTable& table, int column, int rows) {
@@ -26,6 +28,17 @@ PDF of(const ParameterTable& table, int column, int rows) {
     }
     return PDF(smallest, largest, PDF::NORMAL, static_cast<float>(mean),
                static_cast<float>(std::sqrt(squares / rows)));
+}
+
+std::string describe(const std::vector<std::string>& names, const ParameterTable& table,
+                     int rows) {
+    std::string text;
+    const PdfType form;
+    for (int k = 0; k < table.columns() && static_cast<std::size_t>(k) < names.size(); ++k) {
+        const PDF fitted = of(table, k, rows);
+        text += names[static_cast<std::size_t>(k)] + "=" + form.format(&fitted) + "\n";
+    }
+    return text;
 }
 
 }  // namespace ValueDistribution

@@ -37,7 +37,8 @@ void Record::parametersCommitted() {
         }
     };
     if (isParameterSet("Save parameters") && !saveFileName.empty()) {
-        take(saveFileName, [this](const std::string& name) { return saveParameters(name); });
+        take(saveFileName,
+             [this](const std::string& name) { return saveParameters(name, saveScope); });
     }
     if (isParameterSet("Load parameters") && !loadFileName.empty()) {
         take(loadFileName, [this](const std::string& name) { return loadParameters(name); });

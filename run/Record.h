@@ -66,6 +66,8 @@ public:
     bool loadParameters(const std::string& fileName);
     /// The scope of the last file loaded or saved (pedestrian before any).
     ParameterScope lastFileScope() const { return fileScope; }
+    /// The scope in which "Save parameters" saves (pedestrian unless set).
+    void setSaveScope(ParameterScope scope) { saveScope = scope; }
     /// Writes the simulated trajectories of the last run (lengths × 100). Atomic like saving.
     bool writeStatistics(const std::string& fileName);
     /// Why the last file operation failed.
@@ -102,4 +104,5 @@ private:
     std::string commitError;
     std::string commitReport;
     ParameterScope fileScope = ParameterScope::pedestrian;
+    ParameterScope saveScope = ParameterScope::pedestrian;
 };

@@ -8,9 +8,10 @@ than one run's pedestrians are ever present at once. An evaluation of such a fil
 proportion to its samples, that is to the number of copies. Deterministic; standard library
 only. Run from the repository root:
 
-  python3 tools/make_long_recording.py COPIES [OUTPUT]
+  python3 tools/make_long_recording.py COPIES [OUTPUT [SEED]]
 
-OUTPUT defaults to long-COPIES.txt in the working directory.
+OUTPUT defaults to long-COPIES.txt in the working directory. SEED (default 11) chooses the
+walkers of the run, so that different seeds give different recordings of the same corridor.
 """
 import math
 import random
@@ -41,9 +42,9 @@ def walk(rng, start, goal, speed, first_frame):
     return rows
 
 
-def one_run():
+def one_run(seed):
     """The walkers of one run: a list of rows (frame, x/cm, y/cm) per walker, frames from 0."""
-    rng = random.Random(11)
+    rng = random.Random(seed)
     walkers = []
     for i in range(WALKERS):
         y_start = rng.uniform(0.3, CORRIDOR_WIDTH - 0.3)
@@ -56,11 +57,12 @@ def one_run():
 
 
 def main():
-    if len(sys.argv) not in (2, 3) or not sys.argv[1].isdigit() or int(sys.argv[1]) < 1:
+    if len(sys.argv) not in (2, 3, 4) or not sys.argv[1].isdigit() or int(sys.argv[1]) < 1 \
+            or (len(sys.argv) == 4 and not sys.argv[3].isdigit()):
         sys.exit(__doc__)
     copies = int(sys.argv[1])
-    output = sys.argv[2] if len(sys.argv) == 3 else "long-%d.txt" % copies
-    walkers = one_run()
+    output = sys.argv[2] if len(sys.argv) >= 3 else "long-%d.txt" % copies
+    walkers = one_run(int(sys.argv[3]) if len(sys.argv) == 4 else 11)
     span = max(rows[-1][0] for rows in walkers) + 1 + PAUSE
     with open(output, "w") as out:
         out.write("# %d copies of one run of %d pedestrians in a 10 m corridor, one after\n"

@@ -13,6 +13,7 @@
 #include <QStatusBar>
 #include <QVariant>
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <iostream>
 #include <new>
@@ -20,6 +21,8 @@
 #include "calibration/Calibration.h"
 #include "calibration/CalibrationProgress.h"
 #include "calibration/CalibrationRun.h"
+#include "calibration/ValueDistribution.h"
+#include "core/AtomicFile.h"
 #include "data/Experiment.h"
 #include "data/ExperimentLoader.h"
 #include "data/Parser.h"
@@ -40,6 +43,9 @@ namespace {
 // the control panel stays in sight. Each further open dialog stands a step down and right.
 constexpr QPoint firstDialogCorner(520, 40);
 constexpr int dialogStep = 30;
+
+// Where "Spread" writes, in the working directory like the other files the window writes.
+const char* const distributionsFile = "distributions.txt";
 
 // A component's settings as one text, to tell whether any of them changed.
 std::string settingsText(const Configurable& component) {
@@ -88,6 +94,8 @@ VestraWindow::VestraWindow(QApplication* app) : application(app) {
     connect(ui.pushButton_8, SIGNAL(released()), this, SLOT(save()));
     connect(ui.horizontalSlider, SIGNAL(sliderReleased()), this, SLOT(seekToSlider()));
     connect(ui.chartButton, SIGNAL(released()), this, SLOT(showCostChart()));
+    connect(ui.scopeBox, SIGNAL(currentIndexChanged(int)), this, SLOT(setScope(int)));
+    connect(ui.spreadButton, SIGNAL(released()), this, SLOT(saveDistributions()));
     // The control panel and the view have fixed geometry; the status line sits below them.
     statusBar()->setSizeGripEnabled(false);
     setFixedSize(1000, 500 + statusBar()->sizeHint().height());
@@ -278,6 +286,7 @@ void VestraWindow::loadRecord() {
     }
     discardRecord();
     Record& record = session.load();
+    record.setSaveScope(selectedScope());
     recordPath = experimentPath;
     ui.loadedLabel->setText(QString("Loaded: %1 on %2")
                                 .arg(QString::fromLatin1(session.model()->name.c_str()),
@@ -574,6 +583,7 @@ void VestraWindow::calibrate() {
         return;
     }
     Calibration& calibration = *session.calibration();
+    calibration.scope = selectedScope();
     CalibrationThread worker(session.record(), session.reference(), session.metric(), &calibration);
     worker.jobs = ui.jobsBox->value();
     worker.instances = EvaluationPool::sameAs(registry, *session.model(), *session.metric());
@@ -616,7 +626,7 @@ void VestraWindow::saveParams() {
         showError("No data.");
         return;
     }
-    report(session.record()->saveParameters("params.prm"));
+    report(session.record()->saveParameters("params.prm", selectedScope()));
 }
 
 void VestraWindow::loadParams() {
@@ -626,6 +636,50 @@ void VestraWindow::loadParams() {
     }
     report(session.record()->loadParameters("params.prm"));
     checkScoreParts();
+}
+
+ParameterScope VestraWindow::selectedScope() const {
+    return ui.scopeBox->currentIndex() == 1 ? ParameterScope::shared : ParameterScope::pedestrian;
+}
+
+void VestraWindow::setScope(int) {
+    if (session.record()) {
+        session.record()->setSaveScope(selectedScope());
+    }
+}
+
+void VestraWindow::saveDistributions() {
+    Record* const record = session.record();
+    if (!record) {
+        showError("No data.");
+        return;
+    }
+    const Simulation& model = *record->boundSimulation();
+    if (selectedScope() == ParameterScope::shared) {
+        showError("Shared values have no spread: every pedestrian holds the same. Choose \"Per "
+                  "pedestrian\" for the spread of a per-pedestrian calibration.");
+        return;
+    }
+    if (model.agentParameterNames().empty()) {
+        showError(QString("The model \"%1\" has no agent parameters that a distribution could "
+                          "set.")
+                      .arg(QString::fromUtf8(model.name.c_str())));
+        return;
+    }
+    AtomicFile out(distributionsFile);
+    if (std::FILE* f = out.stream()) {
+        std::fputs(ValueDistribution::describe(model.agentParameterNames(), record->parameters(),
+                                               record->simulatedCount)
+                       .c_str(),
+                   f);
+    }
+    if (!out.finish() || !out.commit()) {
+        showError(QString::fromUtf8(out.errorMessage().c_str()));
+        return;
+    }
+    tell("Saved the spread of " + std::to_string(model.agentParameterCount()) +
+         " parameters over " + std::to_string(record->simulatedCount) + " pedestrians to " +
+         distributionsFile);
 }
 
 void VestraWindow::report(bool succeeded) {

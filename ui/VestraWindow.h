@@ -10,6 +10,7 @@
 
 #include "calibration/ComponentRegistry.h"
 #include "calibration/EvaluationPool.h"
+#include "core/ParameterScope.h"
 #include "ui/RunCaption.h"
 #include "ui/ScorePartsWindow.h"
 #include "ui/Session.h"
@@ -131,6 +132,10 @@ public slots:
     void save();
     void saveParams();
     void loadParams();
+    /// Writes the spread of the calibrated per-pedestrian values into distributions.txt.
+    void saveDistributions();
+    /// Takes the scope chosen for calibrations and for saving parameters.
+    void setScope(int index);
 
 protected:
     /// Closing the main window closes every parameter dialog too, so the program ends. While a
@@ -161,6 +166,8 @@ private:
     };
 
     static void appendItem(QComboBox* box, const std::string& text);
+    /// The scope the scope box shows.
+    ParameterScope selectedScope() const;
     /// Makes a read experiment the current one, shown with its path.
     bool adoptExperiment(std::unique_ptr<Experiment> loaded, const QString& path);
     void showError(const QString& text);

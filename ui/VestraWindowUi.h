@@ -40,6 +40,10 @@ public:
     QSpinBox* jobsBox;
     /// Opens the cost curve of the last calibration.
     QPushButton* chartButton;
+    /// Whether a calibration searches one value per pedestrian or one for all.
+    QComboBox* scopeBox;
+    /// Saves the spread of the calibrated per-pedestrian values as distributions.
+    QPushButton* spreadButton;
 
     void setupUi(QMainWindow* window) {
         window->setObjectName("VestraWindow");
@@ -106,6 +110,20 @@ public:
         jobsBox->setToolTip(
             "Threads that evaluate at once during a calibration, or that share each step of "
             "2000 pedestrians or more");
+
+        scopeBox = new QComboBox(widget);
+        place(scopeBox, "scopeBox", 120, 205, 120, 24);
+        scopeBox->addItem("Per pedestrian");
+        scopeBox->addItem("Shared");
+        scopeBox->setToolTip(
+            "Which values a calibration searches: one of each parameter per pedestrian of this "
+            "recording, or one of each parameter shared by all pedestrians, whose parameter file "
+            "loads onto any recording of the model");
+        spreadButton = makeButton("spreadButton", 330, 203, 70, 26);
+        spreadButton->setText("Spread");
+        spreadButton->setToolTip(
+            "Saves each parameter's calibrated values as a distribution, min max NORMAL mean "
+            "deviation, the text a model parameter takes, into distributions.txt");
 
         label_4 = makeTitle("label_4", 0, 300);
         label_13 = makeTitle("label_13", 75, 340);

@@ -19,7 +19,6 @@
 #include "calibration/ValueDistribution.h"
 #include "core/AtomicFile.h"
 #include "core/NumberText.h"
-#include "core/PdfType.h"
 #include "models/Simulation.h"
 
 int CalibrateCommand::run(const CalibrateRequest& request) {
@@ -136,16 +135,11 @@ void CalibrateCommand::reportRecordings(PreparedRun& run, const Calibration& cal
 }
 
 bool CalibrateCommand::writeDistributions(Record& record, AtomicFile& out, std::string& error) {
-    const Simulation& model = *record.boundSimulation();
-    const ParameterTable table = record.parameters();
+    const std::string text = ValueDistribution::describe(
+        record.boundSimulation()->agentParameterNames(), record.parameters(),
+        record.simulatedCount);
     if (std::FILE* f = out.stream()) {
-        const PdfType text;
-        for (int k = 0; k < table.columns(); ++k) {
-            PDF fitted = ValueDistribution::of(table, k, record.simulatedCount);
-            const std::string line = model.agentParameterNames()[static_cast<std::size_t>(k)] +
-                                     "=" + text.format(&fitted) + "\n";
-            std::fputs(line.c_str(), f);
-        }
+        std::fputs(text.c_str(), f);
     }
     if (!out.finish()) {
         error = out.errorMessage();

@@ -22,6 +22,7 @@
 #include <algorithm>
 #include <cmath>
 #include <fstream>
+#include <iterator>
 #include <functional>
 #include <string>
 
@@ -110,6 +111,7 @@ TEST(MainWindow, WidgetsCarryTheirNamesTextsAndGeometry) {
         {"pushButton_4", "Evaluate", {230, 169, 70, 26}},
         {"pushButton_7", "Calibrate", {230, 269, 70, 26}},
         {"pushButton_8", "Stats", {330, 269, 70, 26}},
+        {"spreadButton", "Spread", {330, 203, 70, 26}},
         {"pushButton_9", "Play / Pause", {280, 380, 130, 20}},
         {"pushButton_14", "Reset Camera", {325, 460, 100, 20}},
     };
@@ -609,6 +611,44 @@ TEST(MainWindow, DialogsStayAboveTheWindowOpenApartAndSayWhenThereIsNothingToSet
         texts << label->text();
     }
     EXPECT_TRUE(texts.contains("Difference has no parameters.")) << texts.join('|').toStdString();
+}
+
+TEST(MainWindow, TheScopeBoxChoosesSharedOrPerPedestrianValuesAndTheirFiles) {
+    ScratchDirectory scratch;
+    Window w;
+    MessageBoxCatcher catcher;
+    ASSERT_TRUE(w.window.loadExperimentFile(examples + "/crossing-flows.ana"));
+    w.find<QComboBox>("comboBox")->setCurrentIndex(2);  // RVO2
+    w.press("pushButton_15");
+    w.find<QComboBox>("scopeBox")->setCurrentIndex(1);
+    w.window.currentSession().calibration()->setSeed(3);
+    w.press("pushButton_7");
+    const std::vector<float>& values = w.window.currentSession().model()->agentParameters();
+    ASSERT_EQ(values.size(), 8u * 5u);
+    for (size_t i = 5; i < values.size(); ++i) {
+        EXPECT_EQ(values[i], values[i % 5]) << i;
+    }
+    w.window.saveParams();
+    w.press("spreadButton");
+    std::ifstream saved("params.prm");
+    const std::string text((std::istreambuf_iterator<char>(saved)), std::istreambuf_iterator<char>());
+    EXPECT_NE(text.find("%scope\n    shared\n%model\n    RVO2\n"), std::string::npos) << text;
+    ASSERT_EQ(catcher.texts.size(), 1);
+    EXPECT_TRUE(catcher.texts[0].startsWith("Shared values have no spread"));
+
+    // Per pedestrian again: the spread of the values, as a model parameter takes it.
+    w.find<QComboBox>("scopeBox")->setCurrentIndex(0);
+    w.press("pushButton_7");
+    w.press("spreadButton");
+    std::ifstream spread("distributions.txt");
+    std::string line;
+    std::vector<std::string> names;
+    while (std::getline(spread, line)) {
+        names.push_back(line.substr(0, line.find('=')));
+        EXPECT_NE(line.find(" NORMAL "), std::string::npos) << line;
+    }
+    EXPECT_EQ(names, w.window.currentSession().model()->agentParameterNames());
+    EXPECT_EQ(catcher.texts.size(), 1);
 }
 
 TEST(MainWindow, ThePartsOfAScoreGoOutOfDateWhenWhatTheyCameFromChanges) {
