@@ -27,17 +27,20 @@ const std::vector<CommandCatalog::Entry> entries = {
      "  pedestrians present at once and on average, and the reader's notes.\n",
      0, nullptr},
     {Command::evaluate, "evaluate", anExperimentFile, experimentFile,
-     "vestra-batch evaluate FILE --model NAME --metric NAME [options] [reading options]\n"
+     "vestra-batch evaluate FILE [FILE ...] --model NAME --metric NAME [options]\n"
+     "                       [reading options]\n"
      "  Runs the model once over the experiment and prints the metric's score (%.9g) as the\n"
-     "  last line, as the desktop program's \"Evaluate\" does.\n",
+     "  last line, as the desktop program's \"Evaluate\" does; with several recordings (or\n"
+     "  --experiments LIST.csv), each one's score and file, then their mean as the last line.\n",
      23, nullptr},
     {Command::calibrate, "calibrate", anExperimentFile, experimentFile,
-     "vestra-batch calibrate FILE --model NAME --metric NAME --algorithm NAME [options]\n"
-     "                        [reading options]\n"
-     "  Calibrates the model's per-pedestrian parameters and prints the progress and the\n"
-     "  best-parameter report. SIGINT (Ctrl-C) or SIGTERM ends the run early with the best\n"
-     "  values found, written like a finished run's (exit 130 or 143); a second Ctrl-C ends\n"
-     "  it at once without writing anything.\n",
+     "vestra-batch calibrate FILE [FILE ...] --model NAME --metric NAME --algorithm NAME\n"
+     "                        [options] [reading options]\n"
+     "  Calibrates the model's parameters, one value per pedestrian of one recording or, with\n"
+     "  --scope shared, one for all pedestrians of one or several recordings (their mean\n"
+     "  score), and prints the progress and the best-parameter report. SIGINT (Ctrl-C) or\n"
+     "  SIGTERM ends the run early with the best values found, written like a finished\n"
+     "  run's (exit 130 or 143); a second Ctrl-C ends it at once without writing anything.\n",
      26, "evaluate"},
     {Command::convert, "convert", anExperimentFile, experimentFile,
      "vestra-batch convert FILE [reading options] -o OUT.ana\n"

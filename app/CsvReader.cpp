@@ -1,5 +1,8 @@
 #include "app/CsvReader.h"
 
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <utility>
 
 namespace {
@@ -124,4 +127,35 @@ std::string csvField(const std::string& text) {
         field += c == '"' ? std::string("\"\"") : std::string(1, c);
     }
     return field + "\"";
+}
+
+bool readCsvFile(const std::string& path, std::uintmax_t largest, const std::string& tooLarge,
+                 const std::string& what, std::string& content,
+                 std::vector<std::string>& problems) {
+    std::error_code sizeError;
+    const std::uintmax_t bytes = std::filesystem::file_size(path, sizeError);
+    if (!sizeError && bytes > largest) {
+        problems.push_back(path + tooLarge);
+        return false;
+    }
+    std::ifstream file(path, std::ios::binary);
+    if (file) {
+        content.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    }
+    if (!file.is_open() || file.bad() || std::filesystem::is_directory(path)) {
+        problems.push_back("Cannot read " + what + " \"" + path + "\".");
+        return false;
+    }
+    return true;
+}
+
+bool readCsvHeader(CsvReader& reader, const std::string& path, std::vector<std::string>& names,
+                   std::vector<std::string>& problems) {
+    if (reader.next(names)) {
+        return true;
+    }
+    problems.push_back(path + (reader.error().empty() ? std::string(" has no header line.")
+                                                      : " line " + std::to_string(reader.line()) +
+                                                            ": " + reader.error() + "."));
+    return false;
 }

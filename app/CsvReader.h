@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,17 @@ private:
     int recordLine = 0;
     std::string problem;
 };
+
+/// Reads the CSV file at `path` into `content`. False, with the problem, when it is larger than
+/// `largest` bytes (`tooLarge` ends that message: " is larger than ...") or cannot be read
+/// (`what` names it: "the plan").
+bool readCsvFile(const std::string& path, std::uintmax_t largest, const std::string& tooLarge,
+                 const std::string& what, std::string& content, std::vector<std::string>& problems);
+
+/// Reads the header line into `names`; false, with the problem naming `path`, when there is none
+/// or it is malformed.
+bool readCsvHeader(CsvReader& reader, const std::string& path, std::vector<std::string>& names,
+                   std::vector<std::string>& problems);
 
 /// `text` as one CSV field: quoted, with quotes doubled, when it holds a comma, a quote, a line
 /// end or blanks at either end; otherwise as it is.

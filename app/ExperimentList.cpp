@@ -2,8 +2,6 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "app/CsvReader.h"
 #include "app/OptionsColumn.h"
@@ -13,33 +11,11 @@ namespace {
 // A list names files, it does not hold data: anything this large is a wrong file.
 constexpr std::uintmax_t largestListBytes = 16u << 20;
 
-bool load(const std::string& path, std::string& content, std::vector<std::string>& problems) {
-    std::error_code sizeError;
-    const std::uintmax_t bytes = std::filesystem::file_size(path, sizeError);
-    if (!sizeError && bytes > largestListBytes) {
-        problems.push_back(path + " is larger than 16 MiB; a list names one recording per row.");
-        return false;
-    }
-    std::ifstream file(path, std::ios::binary);
-    if (file) {
-        content.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-    }
-    if (!file.is_open() || file.bad() || std::filesystem::is_directory(path)) {
-        problems.push_back("Cannot read the list of recordings \"" + path + "\".");
-        return false;
-    }
-    return true;
-}
-
 // The places of the experiment and options columns in the header; false, with the problem.
 bool readHeader(CsvReader& reader, const std::string& path, int& experimentAt, int& optionsAt,
                 std::vector<std::string>& problems) {
     std::vector<std::string> names;
-    if (!reader.next(names)) {
-        problems.push_back(
-            path + (reader.error().empty()
-                        ? std::string(" has no header line.")
-                        : " line " + std::to_string(reader.line()) + ": " + reader.error() + "."));
+    if (!readCsvHeader(reader, path, names, problems)) {
         return false;
     }
     const std::string where = path + " line " + std::to_string(reader.line()) + ": ";
@@ -102,7 +78,9 @@ bool read(const std::string& path, std::vector<ExperimentSource>& sources,
     sources.clear();
     const std::size_t problemsBefore = problems.size();
     std::string content;
-    if (!load(path, content, problems)) {
+    if (!readCsvFile(path, largestListBytes,
+                     " is larger than 16 MiB; a list names one recording per row.",
+                     "the list of recordings", content, problems)) {
         return false;
     }
     CsvReader reader(std::move(content));

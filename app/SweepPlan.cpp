@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <sstream>
 
 #include "app/CommandLine.h"
@@ -158,31 +156,15 @@ bool SweepPlan::read(const std::string& planPath, std::vector<std::string>& prob
 }
 
 bool SweepPlan::load(std::string& content, std::vector<std::string>& problems) const {
-    std::error_code sizeError;
-    const std::uintmax_t bytes = std::filesystem::file_size(path, sizeError);
-    if (!sizeError && bytes > largestPlanBytes) {
-        problems.push_back(path + " is larger than 64 MiB; a plan lists one run per row.");
-        return false;
-    }
-    std::ifstream file(path, std::ios::binary);
-    if (file) {
-        content.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-    }
-    if (!file.is_open() || file.bad()) {
-        problems.push_back("Cannot read the plan \"" + path + "\".");
-        return false;
-    }
-    return true;
+    return readCsvFile(path, largestPlanBytes,
+                       " is larger than 64 MiB; a plan lists one run per row.", "the plan", content,
+                       problems);
 }
 
 bool SweepPlan::readHeader(CsvReader& reader, std::vector<size_t>& order,
                            std::vector<std::string>& problems) const {
     std::vector<std::string> fields;
-    if (!reader.next(fields)) {
-        problems.push_back(
-            path + (reader.error().empty()
-                        ? std::string(" has no header line.")
-                        : " line " + std::to_string(reader.line()) + ": " + reader.error() + "."));
+    if (!readCsvHeader(reader, path, fields, problems)) {
         return false;
     }
     const std::string where = path + " line " + std::to_string(reader.line()) + ": ";

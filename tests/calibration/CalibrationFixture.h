@@ -1,9 +1,14 @@
 #pragma once
 
 #include <memory>
+#include <ostream>
 #include <string>
+#include <type_traits>
 #include <vector>
 
+#include "calibration/EvaluationPool.h"
+#include "calibration/Genetic.h"
+#include "core/Random.h"
 #include "data/Experiment.h"
 #include "data/ExperimentData.h"
 #include "data/Parser.h"
@@ -31,6 +36,38 @@ public:
         }
     }
 };
+
+// The speed model, jittered by the generator during every run, as a model whose runs draw
+// random numbers (Vision's waiting time) is.
+class JitteryModel : public SpeedModel {
+public:
+    void step(float dt) override {
+        SpeedModel::step(dt);
+        for (int i = 0; i < agentCount(); ++i) {
+            setAgentState(i, currentX()[i] + 0.001f * static_cast<float>(Random::draw() % 100),
+                          currentY()[i], currentVX()[i], currentVY()[i]);
+        }
+    }
+};
+
+// Sets an algorithm up for a test of whole runs: seeded, its console kept in `console`, a small
+// genetic population, and every cost appended to `costs`. Returns the factory of worker
+// instances of `Model` scored by Difference.
+template <class Model, class Algorithm>
+EvaluationPool::Factory prepareRun(Algorithm& algorithm, unsigned seed, std::ostream& console,
+                                   std::vector<float>& costs, int population) {
+    algorithm.setSeed(seed);
+    algorithm.setConsole(console);
+    if constexpr (std::is_base_of_v<Genetic, Algorithm>) {
+        algorithm.N = population;
+        algorithm.n = 3;
+        algorithm.loops = 2;
+    }
+    algorithm.onEvaluation = [&costs](float cost) { costs.push_back(cost); };
+    return [] {
+        return EvaluationPool::Instances{std::make_unique<Model>(), std::make_unique<Difference>()};
+    };
+}
 
 // An experiment of pedestrians walking along +x from x = 0 at the given speeds, 1 s per frame.
 class WalkingParser : public Parser {

@@ -427,19 +427,6 @@ TEST(CalibrationRun, MemoryRunningOutIsReportedAndTheStartingValuesReturn) {
 
 namespace {
 
-// The speed model, jittered by the generator during every run, as a model whose runs draw
-// random numbers (Vision's waiting time) is.
-class JitteryModel : public SpeedModel {
-public:
-    void step(float dt) override {
-        SpeedModel::step(dt);
-        for (int i = 0; i < agentCount(); ++i) {
-            setAgentState(i, currentX()[i] + 0.001f * static_cast<float>(Random::draw() % 100),
-                          currentY()[i], currentVX()[i], currentVY()[i]);
-        }
-    }
-};
-
 struct Outcome {
     std::vector<float> matrix;
     std::vector<float> costs;  ///< every evaluation, in order
@@ -458,20 +445,10 @@ Outcome calibrateWith(int jobs) {
     scene.record.rebuildIndex();
     SpeedModel reference;
     Algorithm algorithm;
-    algorithm.setSeed(9);
     std::ostringstream console;
     std::ostringstream report;
-    algorithm.setConsole(console);
-    if constexpr (std::is_base_of_v<Genetic, Algorithm>) {
-        algorithm.N = 10;
-        algorithm.n = 3;
-        algorithm.loops = 2;
-    }
     Outcome outcome;
-    algorithm.onEvaluation = [&](float cost) { outcome.costs.push_back(cost); };
-    const auto instances = [] {
-        return EvaluationPool::Instances{std::make_unique<Model>(), std::make_unique<Difference>()};
-    };
+    const auto instances = prepareRun<Model>(algorithm, 9, console, outcome.costs, 10);
     EXPECT_TRUE(
         runCalibration(scene.record, reference, scene.metric, algorithm, report, jobs, instances));
     outcome.matrix = model.agentParameters();

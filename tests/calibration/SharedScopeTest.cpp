@@ -17,18 +17,6 @@
 
 namespace {
 
-// The speed model jittered by the generator, as a model whose runs draw random numbers is.
-class JitteryWalkers : public SpeedModel {
-public:
-    void step(float dt) override {
-        SpeedModel::step(dt);
-        for (int i = 0; i < agentCount(); ++i) {
-            setAgentState(i, currentX()[i] + 0.001f * static_cast<float>(Random::draw() % 100),
-                          currentY()[i], currentVX()[i], currentVY()[i]);
-        }
-    }
-};
-
 // Two recordings (walkers at 0.8 and 1.2 m/s; one at 1.6 m/s), each with a model of its own.
 template <class Model>
 struct TwoRecordings {
@@ -64,20 +52,10 @@ template <class Model, class Algorithm>
 Result calibrateBoth(int jobs, ParameterScope scope = ParameterScope::shared) {
     TwoRecordings<Model> both;
     Algorithm algorithm;
-    algorithm.setSeed(4);
     algorithm.scope = scope;
     std::ostringstream console;
-    algorithm.setConsole(console);
-    if constexpr (std::is_base_of_v<Genetic, Algorithm>) {
-        algorithm.N = 8;
-        algorithm.n = 3;
-        algorithm.loops = 2;
-    }
     Result result;
-    algorithm.onEvaluation = [&](float cost) { result.costs.push_back(cost); };
-    const auto instances = [] {
-        return EvaluationPool::Instances{std::make_unique<Model>(), std::make_unique<Difference>()};
-    };
+    const auto instances = prepareRun<Model>(algorithm, 4, console, result.costs, 8);
     std::ostringstream report;
     const bool completed =
         runCalibration(both.recordings(), both.slow.metric, algorithm, report, jobs, instances);
@@ -134,12 +112,12 @@ TEST(SeveralRecordings, CostIsTheMeanOfTheScoresEachRecordingHasAlone) {
 }
 
 TEST(SeveralRecordings, EveryJobCountGivesTheSameResultEvenWhenRunsDraw) {
-    const Result greedy = calibrateBoth<JitteryWalkers, Greedy>(1);
-    const Result genetic = calibrateBoth<JitteryWalkers, Genetic>(1);
+    const Result greedy = calibrateBoth<JitteryModel, Greedy>(1);
+    const Result genetic = calibrateBoth<JitteryModel, Genetic>(1);
     for (const int jobs : {2, 3}) {
         SCOPED_TRACE(jobs);
-        EXPECT_EQ((calibrateBoth<JitteryWalkers, Greedy>(jobs)), greedy);
-        EXPECT_EQ((calibrateBoth<JitteryWalkers, Genetic>(jobs)), genetic);
+        EXPECT_EQ((calibrateBoth<JitteryModel, Greedy>(jobs)), greedy);
+        EXPECT_EQ((calibrateBoth<JitteryModel, Genetic>(jobs)), genetic);
     }
 }
 
