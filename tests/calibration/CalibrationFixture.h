@@ -15,6 +15,7 @@
 #include "metrics/Difference.h"
 #include "models/Simulation.h"
 #include "run/Record.h"
+#include "tests/support/RecordSetUp.h"
 
 // A deterministic model whose only agent parameter is each agent's walking speed along +x.
 class SpeedModel : public Simulation {
@@ -104,9 +105,7 @@ struct SpeedScene {
     explicit SpeedScene(std::vector<float> speeds, int frames = 5) {
         WalkingParser parser(std::move(speeds), frames);
         experiment = std::make_unique<Experiment>(parser);
-        record.setExperiment(experiment.get());
-        record.bindSimulation(&model);
-        record.prepare();
+        bindAndPrepare(record, experiment.get(), &model);
         record.rebuildIndex();
     }
     float evaluate() {

@@ -14,6 +14,7 @@
 #include "models/SimulationGeneric.h"
 #include "run/Record.h"
 #include "tests/support/CommaLocale.h"
+#include "tests/support/RecordSetUp.h"
 #include "tests/support/ScratchFolder.h"
 
 namespace {
@@ -77,9 +78,7 @@ TEST_F(CommaLocaleTest, ParameterTextsParseAndPrintWithAPoint) {
 TEST_F(CommaLocaleTest, ParameterFileBytesAndRoundTrip) {
     SimulationBoids model;
     Record record;
-    record.setExperiment(experiment.get());
-    record.bindSimulation(&model);
-    record.prepare();
+    bindAndPrepare(record, experiment.get(), &model);
     // 0.1f is 0x1.99999a × 2^-4 (24-bit mantissa rounded up); 0.5 is 2^-1.
     record.parameterMatrix[0] = 0.1f;
     record.parameterMatrix[1] = 0.5f;
@@ -103,9 +102,7 @@ TEST_F(CommaLocaleTest, ParameterFileBytesAndRoundTrip) {
 TEST_F(CommaLocaleTest, StatisticsFileBytes) {
     SimulationGeneric<Dummy> walker;
     Record record;
-    record.setExperiment(experiment.get());
-    record.bindSimulation(&walker);
-    record.prepare();
+    bindAndPrepare(record, experiment.get(), &walker);
     record.run();
     const std::string path = folder.file("stats.sey");
     ASSERT_TRUE(record.writeStatistics(path)) << record.lastError();

@@ -14,6 +14,7 @@
 #include "models/PedestrianV.h"
 #include "models/SimulationGeneric.h"
 #include "run/Record.h"
+#include "tests/support/RecordSetUp.h"
 
 namespace {
 
@@ -27,9 +28,7 @@ struct PreparedRecord {
             "center_2 5 0 4.9 0 ori_center_2 3.14 3.14 spd_center_2 1 1\n"
             "center_3 0 5 0 4.9 ori_center_3 -1.57 -1.57 spd_center_3 1 1\n");
         experiment = new Experiment(parser);
-        record.setExperiment(experiment);
-        record.bindSimulation(&model);
-        record.prepare();
+        bindAndPrepare(record, experiment, &model);
         path = "/tmp/vestra-fuzz-parameters-" + std::to_string(getpid()) + ".prm";
     }
     Experiment* experiment;

@@ -12,6 +12,7 @@
 #include "metrics/Evaluation.h"
 #include "models/Dummy.h"
 #include "run/Record.h"
+#include "tests/support/RecordSetUp.h"
 
 namespace {
 
@@ -64,9 +65,7 @@ TEST(Evaluation, RepeatedEvaluationsGiveTheSameScore) {
     SimulationGeneric<Dummy> reference;
     SimulationGeneric<Dummy> model;
     Record record;
-    record.setExperiment(experiment.get());
-    record.bindSimulation(&reference);
-    record.prepare();
+    bindAndPrepare(record, experiment.get(), &reference);
     record.bindSimulation(&model);
     record.prepare();
     record.rebuildIndex();

@@ -16,6 +16,7 @@
 #include "models/SimulationGeneric.h"
 #include "run/Record.h"
 #include "tests/support/ExperimentTable.h"
+#include "tests/support/RecordSetUp.h"
 
 namespace {
 
@@ -80,9 +81,7 @@ public:
             table.times.push_back(0.5f * k);
         }
         experiment = makeExperiment(std::move(table));
-        record.setExperiment(experiment.get());
-        record.bindSimulation(&simulation);
-        record.prepare();
+        bindAndPrepare(record, experiment.get(), &simulation);
         record.reset();
         record.script = std::move(simulated);
     }
@@ -374,9 +373,7 @@ TEST_P(EveryMetric, RunShorterThanThePreparedFramesIsNotANumber) {
 
     SimulationGeneric<Dummy> simulation;
     Record record;
-    record.setExperiment(longExperiment.get());
-    record.bindSimulation(&simulation);
-    record.prepare();
+    bindAndPrepare(record, longExperiment.get(), &simulation);
     record.setExperiment(shortExperiment.get());
     record.reset();
     EXPECT_TRUE(std::isnan(metric->evaluate(&record)));
@@ -397,9 +394,7 @@ TEST_P(EveryMetric, SimulationWithFewerAgentsIsNotANumber) {
     small.initialise(2);
     SimulationGeneric<Dummy> full;
     Record record;
-    record.setExperiment(experiment.get());
-    record.bindSimulation(&full);
-    record.prepare();
+    bindAndPrepare(record, experiment.get(), &full);
     record.bindSimulation(&small);
     ASSERT_EQ(record.simulatedCount, 3);
     EXPECT_TRUE(std::isnan(metric->evaluate(&record)));
@@ -424,9 +419,7 @@ TEST(ReferenceRun, DummyReproducingTheExperimentScoresZero) {
     auto experiment = makeExperiment(std::move(table));
     SimulationGeneric<Dummy> simulation;
     Record record;
-    record.setExperiment(experiment.get());
-    record.bindSimulation(&simulation);
-    record.prepare();
+    bindAndPrepare(record, experiment.get(), &simulation);
 
     PathLength pathLength;
     Difference difference;
@@ -449,9 +442,7 @@ TEST(ReferenceRun, DummyLaggingBehindScoresItsError) {
     auto experiment = makeExperiment(std::move(table));
     SimulationGeneric<Dummy> simulation;
     Record record;
-    record.setExperiment(experiment.get());
-    record.bindSimulation(&simulation);
-    record.prepare();
+    bindAndPrepare(record, experiment.get(), &simulation);
     record.reset();
     Difference metric;
     EXPECT_FLOAT_EQ(metric.evaluate(&record), 0.0625f / 3.0f);
@@ -484,9 +475,7 @@ TEST(PartialPresence, EachMetricComparesWhatWasMeasuredAndSimulated) {
     ASSERT_TRUE(experiment->hasPartialPresence());
     SimulationGeneric<Dummy> simulation;
     ScriptedRecord record;
-    record.setExperiment(experiment.get());
-    record.bindSimulation(&simulation);
-    record.prepare();
+    bindAndPrepare(record, experiment.get(), &simulation);
     record.script = {{{0, 1}, {1, 1}, {3, 1}, {3, 1}}, {{1, 0}, {1, 2}}, {{0, 2}, {3, 2}}};
     record.recordedFrom = {0, 1, 2};
 

@@ -16,6 +16,7 @@
 #include "models/SimulationRVO2.h"
 #include "run/Record.h"
 #include "tests/support/ExperimentTable.h"
+#include "tests/support/RecordSetUp.h"
 
 namespace {
 
@@ -132,9 +133,7 @@ template <class Model>
 struct Scene {
     Scene(const std::vector<Track>& measured, const std::vector<float>& times) {
         experiment = experimentOf(measured, times);
-        record.setExperiment(experiment.get());
-        record.bindSimulation(&simulation);
-        record.prepare();
+        bindAndPrepare(record, experiment.get(), &simulation);
         record.reset();
     }
 
@@ -470,9 +469,7 @@ TEST(PartialPresence, ProgressiveDifferencePredictsOnlyWhereBothFramesAreMeasure
     const auto experiment = makeExperiment(table);
     Coaster simulation;
     Record record;
-    record.setExperiment(experiment.get());
-    record.bindSimulation(&simulation);
-    record.prepare();
+    bindAndPrepare(record, experiment.get(), &simulation);
     record.reset();
     ProgressiveDifference metric;
     EXPECT_FLOAT_EQ(metric.evaluate(&record), 2.2f);
@@ -495,9 +492,7 @@ TEST(PartialPresence, VorticityAveragesOverThePresentSamples) {
     const auto experiment = makeExperiment(table);
     Coaster simulation;
     ScriptedRecord record;
-    record.setExperiment(experiment.get());
-    record.bindSimulation(&simulation);
-    record.prepare();
+    bindAndPrepare(record, experiment.get(), &simulation);
     record.scripted = true;
     record.script = {{{1, 0, 0, 1}, {1, 0, 0, 1}}, {{2, 0, 0, 0}}};
     record.recordedFrom = {0, 1};
@@ -525,9 +520,7 @@ TEST(PartialPresence, ProgressiveDifferenceTellsTheModelOnlyWhoComesAndGoes) {
     const auto experiment = makeExperiment(table);
     PresenceCounter simulation;
     Record record;
-    record.setExperiment(experiment.get());
-    record.bindSimulation(&simulation);
-    record.prepare();
+    bindAndPrepare(record, experiment.get(), &simulation);
     record.reset();
     simulation.calls = 0;
     ProgressiveDifference metric;

@@ -17,6 +17,7 @@
 #include "run/Record.h"
 #include "tests/support/CrowdScene.h"
 #include "tests/support/ExperimentTable.h"
+#include "tests/support/RecordSetUp.h"
 
 namespace {
 
@@ -357,9 +358,7 @@ TEST_P(CrowdModel, RecordSetUpTwiceKeepsTheSceneOnceAndRunsEveryFrame) {
     const auto experiment = makeExperiment(std::move(table));
     const auto simulation = GetParam().make();
     Record record;
-    record.setExperiment(experiment.get());
-    record.bindSimulation(simulation.get());
-    record.prepare();
+    bindAndPrepare(record, experiment.get(), simulation.get());
     record.prepare();
     EXPECT_EQ(simulation->obstacles().size(), 2u);
     EXPECT_EQ(simulation->engine().obstacles().size(), 2u);
@@ -392,9 +391,7 @@ TEST_P(CrowdModel, ARunAfterResetRepeatsTheFirstRunExactly) {
     const auto experiment = makeExperiment(std::move(table));
     const auto simulation = GetParam().make();
     Record record;
-    record.setExperiment(experiment.get());
-    record.bindSimulation(simulation.get());
-    record.prepare();
+    bindAndPrepare(record, experiment.get(), simulation.get());
     record.reset();
     record.run();
     const auto firstX = simulation->recordedX();

@@ -15,6 +15,7 @@
 #include "models/orca/OrcaEngine.h"
 #include "run/Record.h"
 #include "tests/support/ExperimentTable.h"
+#include "tests/support/RecordSetUp.h"
 
 // The "RVO2" model: its parameters, how a row reaches the engine, goals turned into preferred
 // velocities, obstacles from the scene, and the run protocol end to end.
@@ -276,9 +277,7 @@ TEST(RVO2, RunsThroughARecordAndKeepsItsObstacleTreeAcrossResets) {
         const auto experiment = crossingExperiment(c.walls);
         SimulationRVO2 simulation;
         Record record;
-        record.setExperiment(experiment.get());
-        record.bindSimulation(&simulation);
-        record.prepare();
+        bindAndPrepare(record, experiment.get(), &simulation);
         const size_t vertices = simulation.orcaEngine()->vertices().size();
         if (c.vertices > 0) {
             EXPECT_EQ(vertices, c.vertices);

@@ -14,6 +14,7 @@
 #include "models/SimulationGeneric.h"
 #include "run/Record.h"
 #include "tests/support/ExperimentTable.h"
+#include "tests/support/RecordSetUp.h"
 
 namespace {
 
@@ -263,9 +264,7 @@ TEST(ZeroAgents, RunOfAnExperimentWithoutPedestrians) {
     auto experiment = makeExperiment(std::move(table));
     SimulationGeneric<Dummy> simulation;
     Record record;
-    record.setExperiment(experiment.get());
-    record.bindSimulation(&simulation);
-    record.prepare();
+    bindAndPrepare(record, experiment.get(), &simulation);
     record.reset();
     record.run();
     EXPECT_EQ(simulation.agentCount(), 0);
@@ -292,9 +291,7 @@ class TimeDrivenRun : public testing::Test {
 protected:
     void SetUp() override {
         experiment = makeExperiment(unevenFrames());
-        record.setExperiment(experiment.get());
-        record.bindSimulation(&simulation);
-        record.prepare();
+        bindAndPrepare(record, experiment.get(), &simulation);
         record.reset();
     }
     std::unique_ptr<Experiment> experiment;
@@ -360,9 +357,7 @@ TEST(TimeDrivenEdges, SingleFrameRecordsOneSampleAndNeverSteps) {
     auto experiment = makeExperiment(std::move(table));
     SimulationGeneric<Observer> simulation;
     Record record;
-    record.setExperiment(experiment.get());
-    record.bindSimulation(&simulation);
-    record.prepare();
+    bindAndPrepare(record, experiment.get(), &simulation);
     record.run();
     EXPECT_EQ(simulation.frameCount(), 1);
     EXPECT_EQ(simulation.recordedX()[0], std::vector<float>{1.0f});
@@ -375,9 +370,7 @@ TEST(TimeDrivenEdges, ExperimentWithoutFramesRecordsNothing) {
     auto experiment = makeExperiment(std::move(table));
     SimulationGeneric<Observer> simulation;
     Record record;
-    record.setExperiment(experiment.get());
-    record.bindSimulation(&simulation);
-    record.prepare();
+    bindAndPrepare(record, experiment.get(), &simulation);
     record.run();
     EXPECT_EQ(simulation.frameCount(), 0);
     EXPECT_TRUE(simulation.recordedX()[1].empty());
@@ -531,9 +524,7 @@ TEST_P(WaypointRadius, DecidesWhenAWaypointCountsAsReached) {
     auto experiment = makeExperiment(cornerWalk(GetParam().radius));
     SimulationGeneric<GoalTracker> simulation;
     Record record;
-    record.setExperiment(experiment.get());
-    record.bindSimulation(&simulation);
-    record.prepare();
+    bindAndPrepare(record, experiment.get(), &simulation);
     record.reset();
     record.run();
 
@@ -561,9 +552,7 @@ TEST(WaypointRun, StartsAtFirstWaypointAndStandsExactlyOnEachBeforeTurning) {
     auto experiment = makeExperiment(cornerWalk(0.9f));
     SimulationGeneric<Dummy> simulation;
     Record record;
-    record.setExperiment(experiment.get());
-    record.bindSimulation(&simulation);
-    record.prepare();
+    bindAndPrepare(record, experiment.get(), &simulation);
     // Set-up: at waypoint 0, standing still.
     EXPECT_EQ(simulation.pedestrian(0).getX(), 0.0f);
     EXPECT_EQ(simulation.pedestrian(0).getVX(), 0.0f);
@@ -596,9 +585,7 @@ TEST(WaypointRun, LastsUntilEveryPedestrianArrived) {
     auto experiment = makeExperiment(std::move(table));
     SimulationGeneric<Dummy> simulation;
     Record record;
-    record.setExperiment(experiment.get());
-    record.bindSimulation(&simulation);
-    record.prepare();
+    bindAndPrepare(record, experiment.get(), &simulation);
     record.run();
 
     EXPECT_EQ(simulation.frameCount(), 52);
@@ -615,9 +602,7 @@ TEST(WaypointRun, APedestrianWithoutWaypointsIsSampledLikeTheOthers) {
     auto experiment = makeExperiment(std::move(table));
     SimulationGeneric<Dummy> simulation;
     Record record;
-    record.setExperiment(experiment.get());
-    record.bindSimulation(&simulation);
-    record.prepare();
+    bindAndPrepare(record, experiment.get(), &simulation);
     record.run();
 
     ASSERT_EQ(simulation.frameCount(), 52);
@@ -637,9 +622,7 @@ TEST(WaypointRun, PedestrianThatNeverArrivesStopsAfterTheStepLimit) {
     auto experiment = makeExperiment(std::move(table));
     SimulationGeneric<Dummy> simulation;
     Record record;
-    record.setExperiment(experiment.get());
-    record.bindSimulation(&simulation);
-    record.prepare();
+    bindAndPrepare(record, experiment.get(), &simulation);
     record.run();
 
     EXPECT_EQ(simulation.frameCount(), 100001);

@@ -22,6 +22,7 @@
 #include "run/Record.h"
 #include "tests/support/ExperimentTable.h"
 
+#include "tests/support/RecordSetUp.h"
 #include "tests/support/ScratchFolder.h"
 
 namespace {
@@ -112,9 +113,7 @@ protected:
     void SetUp() override {
         simulation.name = "Walker";
         experiment = makeExperiment(threeWalkers());
-        record.setExperiment(experiment.get());
-        record.bindSimulation(&simulation);
-        record.prepare();
+        bindAndPrepare(record, experiment.get(), &simulation);
     }
 
     // Gives every matrix entry a value of its own: row a, parameter k holds a + k / 4.
@@ -469,9 +468,7 @@ TEST_F(RecordTest, SharedFileNamesItsModelAndLoadsOntoEveryPedestrianOfAnotherRe
     CountingSimulation model;
     model.name = "Walker";
     Record second;
-    second.setExperiment(other.get());
-    second.bindSimulation(&model);
-    second.prepare();
+    bindAndPrepare(second, other.get(), &model);
     ASSERT_TRUE(second.loadParameters(path)) << second.lastError();
     EXPECT_EQ(second.lastNotice(), "Loaded 2 parameters shared by 5 pedestrians from " + path);
     EXPECT_EQ(second.lastFileScope(), ParameterScope::shared);
@@ -592,9 +589,7 @@ TEST(RecordStatistics, FileHoldsHeaderObstaclesAndEverySimulatedSample) {
     auto experiment = makeExperiment(statisticsScene());
     SimulationGeneric<Dummy> simulation;
     Record record;
-    record.setExperiment(experiment.get());
-    record.bindSimulation(&simulation);
-    record.prepare();
+    bindAndPrepare(record, experiment.get(), &simulation);
     record.run();
     ASSERT_EQ(simulation.frameCount(), 10);
 
@@ -659,9 +654,7 @@ TEST(RecordStatistics, SingleFrameExperimentDoesNotReadPastTheTimes) {
     ScratchFolder folder;
     SimulationGeneric<Dummy> simulation;
     Record record;
-    record.setExperiment(experiment.get());
-    record.bindSimulation(&simulation);
-    record.prepare();
+    bindAndPrepare(record, experiment.get(), &simulation);
     record.run();
     EXPECT_EQ(simulation.frameCount(), 1);
 
@@ -680,9 +673,7 @@ TEST(RecordStatistics, UnwritableTargetFailsAndKeepsWhatIsThere) {
     auto experiment = makeExperiment(statisticsScene());
     SimulationGeneric<Dummy> simulation;
     Record record;
-    record.setExperiment(experiment.get());
-    record.bindSimulation(&simulation);
-    record.prepare();
+    bindAndPrepare(record, experiment.get(), &simulation);
     record.run();
 
     const std::string missing = folder.file("absent/stats.sey");
@@ -769,9 +760,7 @@ TEST(RecordPresence, AgentsEnterAtTheirFirstFrameAndLeaveAfterTheirLast) {
     const auto experiment = makeExperiment(table);
     PresenceLog simulation;
     Record record;
-    record.setExperiment(experiment.get());
-    record.bindSimulation(&simulation);
-    record.prepare();
+    bindAndPrepare(record, experiment.get(), &simulation);
     record.reset();
     // Before the run only pedestrian 0 is in the scene; each agent heads for its last position.
     EXPECT_EQ(presentFlags(simulation), (std::vector<bool>{true, false, false}));
@@ -796,9 +785,7 @@ TEST(RecordPresence, RecordedTrajectoriesTakeTheMemoryOfThePresentSamplesOnly) {
     const auto experiment = makeExperiment(table);
     PresenceLog simulation;
     Record record;
-    record.setExperiment(experiment.get());
-    record.bindSimulation(&simulation);
-    record.prepare();
+    bindAndPrepare(record, experiment.get(), &simulation);
     for (int run = 0; run < 2; ++run) {
         record.reset();
         record.run();
