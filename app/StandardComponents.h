@@ -14,6 +14,7 @@
 #include "metrics/Vorticity.h"
 #include "models/PedestrianV.h"
 #include "models/SimulationBoids.h"
+#include "models/SimulationConstantVelocity.h"
 #include "models/SimulationGeneric.h"
 #include "models/SimulationHelbing.h"
 #include "models/SimulationRVO2.h"
@@ -33,6 +34,7 @@ void registerStandardComponents(Registrar& registrar) {
     registrar.template addSimulation<SimulationHelbing>();
     registrar.template addSimulation<SimulationRVO2>();
     registrar.template addSimulation<SimulationGeneric<PedestrianV>>();
+    registrar.template addSimulation<SimulationConstantVelocity>();
     registrar.template addMetric<Difference>();
     registrar.template addMetric<InterPedDist>();
     registrar.template addMetric<PathLength>();

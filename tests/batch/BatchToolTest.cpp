@@ -148,7 +148,8 @@ TEST(BatchTool, ErrorsGiveTheirStatusAndSayWhat) {
         {{"evaluate", good, "--model", "Vision"}, 2, "needs --model and --metric"},
         {{"evaluate", good, "--model", "Nope", "--metric", "Difference"},
          2,
-         "unknown model \"Nope\"; the models are \"Boids\", \"Helbing\", \"RVO2\", \"Vision\"."},
+         "unknown model \"Nope\"; the models are \"Boids\", \"Helbing\", \"RVO2\", \"Vision\", "
+         "\"Constant Velocity\"."},
         {{"evaluate", good, "--model", "Vision", "--metric", "Difference", "--seed", "1"},
          2,
          "Unknown option \"--seed\" for evaluate."},

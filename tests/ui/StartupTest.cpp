@@ -131,7 +131,7 @@ TEST(Startup, TheStandardComponentsAppearInTheirFixedOrder) {
     VestraWindow window(nullptr);
     registerStandardComponents(window);
     EXPECT_EQ(items(window.findChild<QComboBox*>("comboBox")),
-              QStringList({"Boids", "Helbing", "RVO2", "Vision"}));
+              QStringList({"Boids", "Helbing", "RVO2", "Vision", "Constant Velocity"}));
     EXPECT_EQ(items(window.findChild<QComboBox*>("comboBox_2")),
               QStringList({"Difference", "Inter-pedestrian distance", "Path Length",
                            "Progressive Difference", "Vorticity"}));
