@@ -13,6 +13,7 @@
 
 #include "app/CommandText.h"
 #include "app/ExitStatus.h"
+#include "app/HeldOutScoring.h"
 #include "app/LocalSweep.h"
 #include "app/ReportText.h"
 #include "app/SweepFiles.h"
@@ -121,6 +122,9 @@ int RowRun::finish(const SweepRow& row, const SweepOptions& options, int status,
         result.status = "failed";
         result.message = succeeded ? error : ReportText::lastLine(messages);
     }
+    if (result.status == "done" && !row.heldOut.empty()) {
+        scoreHeldOut(row, options, result);
+    }
     if (!result.write(SweepFiles::ofRow(options.out, row.number, ".result.csv"), error)) {
         err << "vestra-batch: " << error << "\n";
         return ExitStatus::failed;
@@ -134,4 +138,34 @@ int RowRun::finish(const SweepRow& row, const SweepOptions& options, int status,
     }
     out << "row " << row.number << " " << result.status << ": " << result.message << "\n";
     return cancelled ? status : ExitStatus::failed;
+}
+
+void RowRun::scoreHeldOut(const SweepRow& row, const SweepOptions& options, SweepResult& result) {
+    std::ostringstream said;
+    HeldOutScoring scoring(said);
+    HeldOutScores scores;
+    const int status = ExitStatus::guarded(said, [&] {
+        return scoring.score(row, SweepFiles::ofRow(options.out, row.number, ".prm"), scores,
+                             result.heldOutPaired)
+                   ? ExitStatus::success
+                   : ExitStatus::failed;
+    });
+    err << said.str() << std::flush;
+    if (status != ExitStatus::success) {
+        result.status = "failed";
+        result.message =
+            "the held-out recording was not scored: " + ReportText::lastLine(said.str());
+        return;
+    }
+    result.heldOutScores = scores;
+    const auto line = [&](const std::string& metric, const HeldOutScores& by) {
+        out << "held out " << row.heldOutSource.file << ", " << metric << ": fitted "
+            << NumberText::format("%.9g", by.fitted) << ", defaults "
+            << NumberText::format("%.9g", by.defaults) << ", " << HeldOutScoring::baselineModel
+            << " " << NumberText::format("%.9g", by.constantVelocity) << "\n";
+    };
+    line(row.metric, scores);
+    if (result.heldOutPaired) {
+        line(HeldOutScoring::pairedMetric(row.metric), *result.heldOutPaired);
+    }
 }

@@ -4,6 +4,7 @@
 #include <string>
 
 struct SweepOptions;
+struct SweepResult;
 struct SweepRow;
 
 /// One row of a sweep run in this process, as `sweep PLAN --out DIR --row K` runs it for a local
@@ -25,6 +26,9 @@ private:
     /// Records how the run ended and says so; the row's exit status.
     int finish(const SweepRow& row, const SweepOptions& options, int status,
                const std::string& messages, double seconds);
+    /// Scores the row's held-out recording with the values it found into `result`, which fails
+    /// when that cannot be done.
+    void scoreHeldOut(const SweepRow& row, const SweepOptions& options, SweepResult& result);
 
     std::ostream& out;
     std::ostream& err;

@@ -24,7 +24,8 @@ struct Column {
 };
 
 const Column columns[] = {
-    {"experiment", true, &SweepRow::experiment},
+    // Required unless the header names experiments instead; see checkRecordings.
+    {"experiment", false, &SweepRow::experiment},
     {"model", true, &SweepRow::model},
     {"metric", true, &SweepRow::metric},
     {"algorithm", true, &SweepRow::algorithm},
@@ -33,7 +34,12 @@ const Column columns[] = {
     {"set", false, &SweepRow::set},
     {"metric_set", false, &SweepRow::metricSet},
     {"algorithm_set", false, &SweepRow::algorithmSet},
+    {"experiments", false, &SweepRow::experiments},
+    {"held_out", false, &SweepRow::heldOut},
+    {"held_out_options", false, &SweepRow::heldOutOptions},
 };
+
+const char* const scopeOption = "--scope";
 
 std::string columnList() {
     std::string list;
@@ -72,6 +78,7 @@ bool splitSettings(const char* column, const char* option, const std::string& te
 std::string buildRequest(SweepRow& row) {
     CalibrateRequest& request = row.request;
     request.experiment.file = row.experimentPath;
+    request.experimentList = row.experimentsPath;
     request.model = row.model;
     request.metric = row.metric;
     request.algorithm = row.algorithm;
@@ -85,6 +92,34 @@ std::string buildRequest(SweepRow& row) {
         return error;
     }
     request.seed = seed.run.seed;
+    if (!row.heldOut.empty()) {
+        error = OptionsColumn::read(row.heldOutArguments, row.heldOutSource.reading);
+        if (!error.empty()) {
+            return "held_out_options: " + error;
+        }
+    }
+    return std::string();
+}
+
+// Which recordings a row names: one experiment, or a list whose rows carry their own reading
+// options, so that the row's options column may then give only the scope.
+std::string checkRecordings(const SweepRow& row) {
+    if (row.experiment.empty() == row.experiments.empty()) {
+        return row.experiment.empty()
+                   ? "the experiment is empty"
+                   : "a row names an experiment or a list of experiments, not both";
+    }
+    for (std::size_t i = 0; !row.experiments.empty() && i < row.readingArguments.size(); i += 2) {
+        if (row.readingArguments[i] != scopeOption) {
+            return "a row over a list of experiments takes the reading options from the list; "
+                   "its options column takes only --scope, not \"" +
+                   row.readingArguments[i] + "\"";
+        }
+    }
+    if (row.heldOut.empty() && !row.heldOutOptions.empty()) {
+        return "held_out_options are the reading options of a held_out recording, which the row "
+               "does not name";
+    }
     return std::string();
 }
 
@@ -97,8 +132,23 @@ bool completeRow(SweepRow& row, const std::filesystem::path& folder, std::string
             return false;
         }
     }
-    row.experimentPath = OptionsColumn::resolved(folder, row.experiment);
-    if (!OptionsColumn::split(row.options, row.readingArguments, error)) {
+    if (!row.experiment.empty()) {
+        row.experimentPath = OptionsColumn::resolved(folder, row.experiment);
+    }
+    if (!row.experiments.empty()) {
+        row.experimentsPath = OptionsColumn::resolved(folder, row.experiments);
+    }
+    if (!row.heldOut.empty()) {
+        row.heldOutSource.file = OptionsColumn::resolved(folder, row.heldOut);
+        row.heldOutSource.origin = "held_out: ";
+    }
+    if (!OptionsColumn::split(row.options, row.readingArguments, error) ||
+        !OptionsColumn::split(row.heldOutOptions, row.heldOutArguments, error)) {
+        return false;
+    }
+    OptionsColumn::resolveObstacles(folder, row.heldOutArguments);
+    error = checkRecordings(row);
+    if (!error.empty()) {
         return false;
     }
     OptionsColumn::resolveObstacles(folder, row.readingArguments);
@@ -118,7 +168,10 @@ bool completeRow(SweepRow& row, const std::filesystem::path& folder, std::string
 }  // namespace
 
 std::vector<std::string> SweepRow::calibrateArguments() const {
-    std::vector<std::string> arguments = {"calibrate", experimentPath};
+    std::vector<std::string> arguments =
+        experimentsPath.empty()
+            ? std::vector<std::string>{"calibrate", experimentPath}
+            : std::vector<std::string>{"calibrate", "--experiments", experimentsPath};
     arguments.insert(arguments.end(), readingArguments.begin(), readingArguments.end());
     for (const std::string& argument :
          {std::string("--model"), model, std::string("--metric"), metric,
@@ -183,11 +236,20 @@ bool SweepPlan::readHeader(CsvReader& reader, std::vector<size_t>& order,
         }
         order.push_back(index);
     }
+    const auto has = [&](const char* name) {
+        return std::find_if(order.begin(), order.end(), [&](size_t index) {
+                   return std::string(columns[index].name) == name;
+               }) != order.end();
+    };
     for (size_t index = 0; index < std::size(columns); ++index) {
-        if (columns[index].required &&
-            std::find(order.begin(), order.end(), index) == order.end()) {
-            problems.push_back(path + ": the header has no column \"" + columns[index].name +
-                               "\"; a plan needs experiment, model, metric, algorithm and seed.");
+        const bool required =
+            columns[index].required ||
+            (std::string(columns[index].name) == "experiment" && !has("experiments"));
+        if (required && std::find(order.begin(), order.end(), index) == order.end()) {
+            problems.push_back(
+                path + ": the header has no column \"" + columns[index].name +
+                "\"; a plan needs experiment (or experiments), model, metric, algorithm "
+                "and seed.");
             return false;
         }
     }

@@ -15,6 +15,12 @@ struct SweepRow : SweepPlanFields {
 
     /// The experiment file, relative paths taken from the plan's folder.
     std::string experimentPath;
+    /// The list of recordings, resolved as the experiment is; empty for a row of one file.
+    std::string experimentsPath;
+    /// The held-out recording with its reading options, --obstacles resolved; no file: none.
+    ExperimentSource heldOutSource;
+    /// The held-out recording's reading options split into arguments, --obstacles resolved.
+    std::vector<std::string> heldOutArguments;
     /// The reading options split into arguments, an --obstacles file resolved like the
     /// experiment.
     std::vector<std::string> readingArguments;
@@ -38,7 +44,9 @@ struct SweepRow : SweepPlanFields {
 };
 
 /// A plan of runs: CSV with a header naming the columns experiment, model, metric, algorithm
-/// and seed, and optionally options, set, metric_set and algorithm_set, in any order.
+/// and seed, and optionally options, set, metric_set and algorithm_set, in any order. A row may
+/// calibrate over a list of recordings (column experiments, in place of experiment), and name a
+/// recording to score afterwards with the values found (held_out, held_out_options).
 class SweepPlan {
 public:
     /// Reads the plan at `path`. Problems of the file or its header make it unusable and end the

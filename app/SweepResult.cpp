@@ -17,6 +17,11 @@ const char* const header =
     "row,experiment,model,metric,algorithm,seed,options,set,metric_set,algorithm_set,status,"
     "initial_cost,best_cost,evaluations,seconds,params,message";
 constexpr size_t fieldCount = 17;
+// The fields of rows over a list or with a held-out recording, after the first seventeen.
+const char* const listHeader =
+    ",experiments,held_out,held_out_options,held_out_fitted,held_out_default,"
+    "held_out_constant_velocity,paired_fitted,paired_default,paired_constant_velocity";
+constexpr size_t listFieldCount = fieldCount + 9;
 
 struct PlanField {
     const char* name;
@@ -33,7 +38,12 @@ const PlanField planFields[] = {
     {"set", &SweepPlanFields::set},
     {"metric_set", &SweepPlanFields::metricSet},
     {"algorithm_set", &SweepPlanFields::algorithmSet},
+    {"experiments", &SweepPlanFields::experiments},
+    {"held_out", &SweepPlanFields::heldOut},
+    {"held_out_options", &SweepPlanFields::heldOutOptions},
 };
+// The plan fields every result has; the others only results with list fields.
+constexpr size_t firstPlanFields = 9;
 
 std::string cost(const SweepResult& result, double value) {
     return result.hasFigures() ? NumberText::format("%.9g", value) : std::string();
@@ -51,6 +61,33 @@ bool readNumber(const std::string& text, double& value) {
     const char* end = nullptr;
     value = NumberText::toDouble(text.c_str(), &end);
     return !text.empty() && *end == '\0';
+}
+
+std::string scoreFields(const std::optional<HeldOutScores>& scores) {
+    if (!scores) {
+        return ",,,";
+    }
+    std::string text;
+    for (const double score : {scores->fitted, scores->defaults, scores->constantVelocity}) {
+        text += "," + NumberText::format("%.9g", score);
+    }
+    return text;
+}
+
+// Three scores from `first` on, or none when all three are empty; false for anything else.
+bool readScores(const std::vector<std::string>& fields, size_t first,
+                std::optional<HeldOutScores>& scores) {
+    if (fields[first].empty() && fields[first + 1].empty() && fields[first + 2].empty()) {
+        scores.reset();
+        return true;
+    }
+    HeldOutScores read;
+    if (!readNumber(fields[first], read.fitted) || !readNumber(fields[first + 1], read.defaults) ||
+        !readNumber(fields[first + 2], read.constantVelocity)) {
+        return false;
+    }
+    scores = read;
+    return true;
 }
 
 }  // namespace
@@ -91,15 +128,23 @@ std::string SweepResult::differenceFrom(const SweepRow& plan) const {
 
 bool SweepResult::write(const std::string& path, std::string& error) const {
     std::string line = std::to_string(row);
-    for (const PlanField& field : planFields) {
-        line += "," + csvField(this->*field.text);
+    for (size_t i = 0; i < firstPlanFields; ++i) {
+        line += "," + csvField(this->*planFields[i].text);
     }
     line += "," + status + "," + cost(*this, initialCost) + "," + cost(*this, bestCost) + "," +
             (hasFigures() ? std::to_string(evaluations) : std::string()) + "," +
             NumberText::format("%.3f", seconds) + "," + csvField(params) + "," + csvField(message);
+    std::string names = header;
+    if (hasListFields()) {
+        names += listHeader;
+        for (size_t i = firstPlanFields; i < std::size(planFields); ++i) {
+            line += "," + csvField(this->*planFields[i].text);
+        }
+        line += scoreFields(heldOutScores) + scoreFields(heldOutPaired);
+    }
     AtomicFile file(path);
     if (std::FILE* f = file.stream()) {
-        std::fputs((std::string(header) + "\n" + line + "\n").c_str(), f);
+        std::fputs((names + "\n" + line + "\n").c_str(), f);
     }
     if (!file.commit()) {
         error = file.errorMessage();
@@ -130,7 +175,9 @@ bool SweepResult::read(const std::string& path, std::string& error) {
     std::string what;
     if (!complete || !reader.error().empty()) {
         what = reader.error().empty() ? "not a row result" : reader.error();
-    } else if (joined(names) != header || fields.size() != fieldCount) {
+    } else if (!(joined(names) == header && fields.size() == fieldCount) &&
+               !(joined(names) == header + std::string(listHeader) &&
+                 fields.size() == listFieldCount)) {
         what = "not a row result (its header or field count differs)";
     } else if (takeFields(fields, what)) {
         return true;
@@ -140,12 +187,14 @@ bool SweepResult::read(const std::string& path, std::string& error) {
 }
 
 bool SweepResult::takeFields(const std::vector<std::string>& fields, std::string& what) {
+    // An older result read into this one must not keep the fields it lacks.
+    *this = SweepResult();
     if (!NumberText::isCompleteInt(fields[0]) || std::stoi(fields[0]) < 1) {
         what = "the row number \"" + fields[0] + "\" is not a whole number from 1";
         return false;
     }
     row = std::stoi(fields[0]);
-    for (size_t i = 0; i < std::size(planFields); ++i) {
+    for (size_t i = 0; i < firstPlanFields; ++i) {
         this->*planFields[i].text = fields[1 + i];
     }
     status = fields[10];
@@ -169,6 +218,19 @@ bool SweepResult::takeFields(const std::vector<std::string>& fields, std::string
     }
     params = fields[15];
     message = fields[16];
+    return fields.size() == fieldCount || takeListFields(fields, what);
+}
+
+bool SweepResult::takeListFields(const std::vector<std::string>& fields, std::string& what) {
+    for (size_t i = firstPlanFields; i < std::size(planFields); ++i) {
+        this->*planFields[i].text = fields[fieldCount + i - firstPlanFields];
+    }
+    const size_t scoresAt = fieldCount + std::size(planFields) - firstPlanFields;
+    if (!readScores(fields, scoresAt, heldOutScores) ||
+        !readScores(fields, scoresAt + 3, heldOutPaired)) {
+        what = "the held-out scores are not three numbers or three empty fields";
+        return false;
+    }
     return true;
 }
 

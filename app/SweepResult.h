@@ -1,14 +1,18 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "app/HeldOutScores.h"
 #include "app/SweepPlanFields.h"
 
 struct SweepRow;
 
 /// What became of one row of a sweep, kept in the sweep's folder as "row-N.result.csv" (a header
-/// and one line, written atomically): the row as the plan stated it, and how its run ended.
+/// and one line, written atomically): the row as the plan stated it, and how its run ended. Rows
+/// over a list or with a held-out recording have further fields after the first seventeen;
+/// results of other rows keep the seventeen alone, as older results have them.
 struct SweepResult : SweepPlanFields {
     int row = 0;
     /// "done", "failed" or "cancelled" (a run stopped before its end).
@@ -19,6 +23,10 @@ struct SweepResult : SweepPlanFields {
     double seconds = 0.0;  ///< wall time of the run
     std::string params;    ///< the parameter file, relative to the sweep's folder (done runs)
     std::string message;   ///< why a run failed or was cancelled
+    /// The held-out recording's scores by the row's metric (done rows that name one).
+    std::optional<HeldOutScores> heldOutScores;
+    /// Its scores by the metric paired with the row's (see HeldOutScoring::pairedMetric).
+    std::optional<HeldOutScores> heldOutPaired;
 
     /// True when the result holds costs and evaluations: a done run, or a cancelled one that
     /// ended at least one evaluation.
@@ -46,4 +54,6 @@ struct SweepResult : SweepPlanFields {
 private:
     /// Takes the fields of a result line; false, with `what` is wrong, for a malformed one.
     bool takeFields(const std::vector<std::string>& fields, std::string& what);
+    /// Takes the fields after the first seventeen; false, with `what`, for a malformed one.
+    bool takeListFields(const std::vector<std::string>& fields, std::string& what);
 };

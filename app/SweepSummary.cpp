@@ -25,7 +25,7 @@ SweepSummary SweepSummary::of(const std::vector<SweepResult>& results) {
         }
         const std::string settings = result.settings();
         size_t i = 0;
-        while (i < summary.lines.size() && !(summary.lines[i].experiment == result.experiment &&
+        while (i < summary.lines.size() && !(summary.lines[i].experiment == result.recordings() &&
                                              summary.lines[i].model == result.model &&
                                              summary.lines[i].metric == result.metric &&
                                              summary.lines[i].algorithm == result.algorithm &&
@@ -34,7 +34,7 @@ SweepSummary SweepSummary::of(const std::vector<SweepResult>& results) {
         }
         if (i == summary.lines.size()) {
             summary.lines.push_back(
-                {result.experiment, result.model, result.metric, result.algorithm, settings});
+                {result.recordings(), result.model, result.metric, result.algorithm, settings});
             costs.emplace_back();
         }
         costs[i].push_back(result.bestCost);

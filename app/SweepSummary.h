@@ -12,7 +12,7 @@ struct SweepResult;
 class SweepSummary {
 public:
     struct Line {
-        std::string experiment;
+        std::string experiment;  ///< the experiment, or the list of experiments of a row
         std::string model;
         std::string metric;
         std::string algorithm;

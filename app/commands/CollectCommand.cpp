@@ -107,7 +107,7 @@ std::string CollectCommand::table(const std::vector<SweepResult>& results) {
         };
         text += std::to_string(result.row);
         for (const std::string* field :
-             {&result.experiment, &result.model, &result.metric, &result.algorithm, &result.seed,
+             {&result.recordings(), &result.model, &result.metric, &result.algorithm, &result.seed,
               &result.options, &result.set, &result.metricSet, &result.algorithmSet}) {
             text += "," + csvField(*field);
         }

@@ -5,6 +5,7 @@
 
 #include "app/CsvReader.h"
 #include "app/SweepPlan.h"
+#include "app/SweepResult.h"
 #include "tests/support/ScratchFolder.h"
 
 namespace {
@@ -122,7 +123,8 @@ TEST(SweepPlan, RefusesBadPlansNamingTheRowAndLine) {
     const Case cases[] = {
         {"experiment,model,metric,algorithm,seed,colour\na,b,c,d,1,red\n",
          {" line 1: unknown column \"colour\"; the columns are experiment, model, metric, "
-          "algorithm, seed, options, set, metric_set, algorithm_set."},
+          "algorithm, seed, options, set, metric_set, algorithm_set, experiments, held_out, "
+          "held_out_options."},
          {}},
         {"experiment,model,metric,algorithm\na,b,c,d\n",
          {": the header has no column \"seed\""},
@@ -142,6 +144,17 @@ TEST(SweepPlan, RefusesBadPlansNamingTheRowAndLine) {
         {header + ",options\na,Boids,Difference,Greedy,1,--obstacles 'walls\n",
          {" row 1 (line 2): the options have an unclosed '"},
          {false}},
+        {"experiments,model,metric,algorithm,seed,experiment,options,held_out,held_out_options\n"
+         "l.csv,Boids,Difference,Greedy,1,a.ana,,,\n"
+         ",Boids,Difference,Greedy,1,,,,\n"
+         "l.csv,Boids,Difference,Greedy,1,,--scope shared --stride 2,,\n"
+         "l.csv,Boids,Difference,Greedy,1,,,,--stride 2\n",
+         {" row 1 (line 2): a row names an experiment or a list of experiments, not both.",
+          " row 2 (line 3): the experiment is empty.",
+          " row 3 (line 4): a row over a list of experiments takes the reading options from the "
+          "list; its options column takes only --scope, not \"--stride\".",
+          " row 4 (line 5): held_out_options are the reading options of a held_out recording"},
+         {false, false, false, false}},
         {header + "\na,Boids,Difference,Greedy,1\n\"b,Boids\n",
          {" line 3: a quoted field is not closed."},
          {true}},
@@ -172,4 +185,57 @@ TEST(SweepPlan, AMissingPlanIsReported) {
     EXPECT_FALSE(sweep.read(folder.file("none.csv"), problems));
     ASSERT_EQ(problems.size(), 1u);
     EXPECT_EQ(problems[0], "Cannot read the plan \"" + folder.file("none.csv") + "\".");
+}
+
+TEST(SweepPlan, ARowMayCalibrateOverAListAndScoreAHeldOutRecording) {
+    ScratchFolder folder;
+    const std::string plan = folder.write(
+        "plan.csv",
+        "experiments,model,metric,algorithm,seed,options,held_out,held_out_options\n"
+        "fold-1.csv,RVO2,Difference,Greedy,3,--scope shared,c.txt,--stride 2 --obstacles w.txt\n");
+    std::vector<std::string> problems;
+    SweepPlan sweep;
+    ASSERT_TRUE(sweep.read(plan, problems)) << joined(problems);
+    const SweepRow& row = sweep.rows.at(0);
+    EXPECT_EQ(row.request.experimentList, folder.file("fold-1.csv"));
+    EXPECT_EQ(row.request.scope, ParameterScope::shared);
+    EXPECT_EQ(row.heldOutSource.file, folder.file("c.txt"));
+    EXPECT_EQ(row.heldOutSource.reading.stride, 2);
+    EXPECT_EQ(row.heldOutSource.reading.obstacles, folder.file("w.txt"));
+    EXPECT_EQ(row.recordings(), "fold-1.csv");
+    EXPECT_EQ(joined(row.calibrateArguments()),
+              "[calibrate][--experiments][" + folder.file("fold-1.csv") +
+                  "][--scope][shared][--model][RVO2][--metric][Difference][--algorithm][Greedy]"
+                  "[--seed][3]");
+}
+
+TEST(SweepResult, HeldOutScoresReadBackAndOtherRowsKeepTheOlderForm) {
+    ScratchFolder folder;
+    SweepResult plain;
+    plain.row = 2;
+    plain.experiment = "a.ana";
+    plain.status = "done";
+    SweepResult held = plain;
+    held.experiment.clear();
+    held.experiments = "fold-2.csv";
+    held.heldOut = "b.ana";
+    held.heldOutScores = HeldOutScores{0.5, 0.75, 1.25};
+    std::string error;
+    ASSERT_TRUE(plain.write(folder.file("plain.csv"), error)) << error;
+    ASSERT_TRUE(held.write(folder.file("held.csv"), error)) << error;
+    // Results of rows without the new columns keep the seventeen fields older tools read.
+    EXPECT_EQ(readFile(folder.file("plain.csv")).find("experiments"), std::string::npos);
+    SweepResult read;
+    ASSERT_TRUE(read.read(folder.file("held.csv"), error)) << error;
+    EXPECT_EQ(read.experiments, "fold-2.csv");
+    EXPECT_EQ(read.heldOut, "b.ana");
+    ASSERT_TRUE(read.heldOutScores.has_value());
+    EXPECT_EQ(read.heldOutScores->fitted, 0.5);
+    EXPECT_EQ(read.heldOutScores->defaults, 0.75);
+    EXPECT_EQ(read.heldOutScores->constantVelocity, 1.25);
+    EXPECT_FALSE(read.heldOutPaired.has_value());
+    ASSERT_TRUE(read.read(folder.file("plain.csv"), error)) << error;
+    EXPECT_EQ(read.experiment, "a.ana");
+    EXPECT_TRUE(read.experiments.empty());
+    EXPECT_FALSE(read.heldOutScores.has_value());
 }
