@@ -7,7 +7,9 @@
 #include "data/ParserEth.h"
 #include "data/ParserJuelich.h"
 #include "data/ParserTrajnet.h"
+#include "metrics/AverageDisplacementError.h"
 #include "metrics/Difference.h"
+#include "metrics/FinalDisplacementError.h"
 #include "metrics/InterPedDist.h"
 #include "metrics/PathLength.h"
 #include "metrics/ProgressiveDifference.h"
@@ -40,6 +42,8 @@ void registerStandardComponents(Registrar& registrar) {
     registrar.template addMetric<PathLength>();
     registrar.template addMetric<ProgressiveDifference>();
     registrar.template addMetric<Vorticity>();
+    registrar.template addMetric<AverageDisplacementError>();
+    registrar.template addMetric<FinalDisplacementError>();
     registrar.template addCalibration<Greedy>();
     registrar.template addCalibration<SimulatedAnnealing>();
     registrar.template addCalibration<Genetic>();

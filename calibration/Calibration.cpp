@@ -135,8 +135,12 @@ bool Calibration::startsFrom(float value) {
     }
     failure = "The starting parameter values cost " + NumberText::format("%g", double{value}) +
               ", not a finite number, so no trial can be compared with them; the calibration did "
-              "not start. Check that the metric has something to compare (two pedestrians "
-              "present together for \"Inter-pedestrian distance\") and the model's settings.";
+              "not start. ";
+    failure += metric && !metric->problem().empty()
+                   ? "\"" + metric->name + "\" says " + metric->problem() + "."
+                   : std::string("Check that the metric has something to compare (two pedestrians "
+                                 "present together for \"Inter-pedestrian distance\") and the "
+                                 "model's settings.");
     return false;
 }
 

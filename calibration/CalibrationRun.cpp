@@ -43,7 +43,11 @@ bool startThreads(const std::vector<CalibratedRecording>& recordings, Calibratio
             return false;
         }
     }
-    // Threads that are not busy with whole evaluations share the steps of large crowds.
+    // Threads that are not busy with whole evaluations share the runs a metric is made of, and
+    // the steps of large crowds.
+    if (!pool && jobs >= 2 && instances) {
+        calibration.metric->shareRuns(jobs, [instances] { return instances().model; });
+    }
     for (const CalibratedRecording& recording : recordings) {
         Simulation* const model = recording.record->boundSimulation();
         if (model && !model->setStepThreads(pool ? 1 : jobs)) {
@@ -93,6 +97,7 @@ bool runCalibration(const std::vector<CalibratedRecording>& recordings, Metric& 
         calibration.failure = "The calibration ran out of memory and was stopped.";
     }
     calibration.pool = nullptr;
+    metric.shareRuns(1, {});
     if (!calibration.failure.empty()) {
         for (std::size_t r = 0; r < records.size(); ++r) {
             std::vector<float>& values = records[r]->parameters().values();

@@ -1,11 +1,15 @@
 #pragma once
 
+#include <functional>
 #include <iosfwd>
+#include <memory>
+#include <string>
 #include <vector>
 
 #include "core/Configurable.h"
 
 class Record;
+class Simulation;
 
 /// Turns one simulated run into one cost, comparing the record's simulated trajectories with its
 /// experiment's measured ones; lower is better. Concrete metrics derive virtually, so that the
@@ -28,7 +32,22 @@ public:
     void setConsole(std::ostream* stream) { reportStream = stream; }
     std::ostream* console() const { return reportStream; }
 
+    /// Makes models like the record's, with the same settings.
+    using ModelFactory = std::function<std::unique_ptr<Simulation>()>;
+    /// Lets a metric whose score is made of runs that do not depend on each other share each
+    /// evaluation among `threads` threads, each with a model from `make`, with the same score
+    /// for every count. Other metrics ignore it; 1 or less runs everything on the calling thread.
+    virtual void shareRuns(int threads, ModelFactory make) {
+        static_cast<void>(threads);
+        static_cast<void>(make);
+    }
+
+    /// Why the last evaluation scored no number, when the metric can say; empty otherwise.
+    const std::string& problem() const { return lastProblem; }
+
 protected:
+    /// Says why the evaluation in progress scores no number; empty clears it.
+    void setProblem(std::string text) { lastProblem = std::move(text); }
     /// Runs the record once; false when it is not bound to an experiment and a simulation.
     static bool runRecord(Record* record);
     /// The cost of a run that cannot be scored; the calibrations never count it as better.
@@ -36,4 +55,5 @@ protected:
 
 private:
     std::ostream* reportStream = nullptr;
+    std::string lastProblem;
 };

@@ -8,6 +8,7 @@
 #include "app/ExitStatus.h"
 #include "app/commands/EvaluateRequest.h"
 #include "app/commands/PreparedRun.h"
+#include "calibration/EvaluationPool.h"
 #include "core/NumberText.h"
 #include "metrics/Evaluation.h"
 #include "metrics/TrajectoryAccess.h"
@@ -21,7 +22,11 @@ std::string formatScore(float score) {
 
 /// Why a run scored no finite number: the first simulated sample that is not one, or else a
 /// metric that found nothing to compare.
-std::string whyNotFinite(const Record& record, const std::string& metricName) {
+std::string whyNotFinite(const Record& record, const Metric& metric) {
+    if (!metric.problem().empty()) {
+        return "\"" + metric.name + "\" says " + metric.problem();
+    }
+    const std::string& metricName = metric.name;
     const TrajectoryAccess run(record);
     if (run.hasFrames(record.frameCount)) {
         for (int i = 0; i < run.n; ++i) {
@@ -55,6 +60,10 @@ int EvaluateCommand::run(const EvaluateRequest& request) {
             return ExitStatus::failed;
         }
     }
+    // Metrics made of independent runs (the prediction sequences) share them among the threads.
+    const EvaluationPool::Factory instances =
+        EvaluationPool::sameAs(run.registry(), run.model(), run.metric());
+    run.metric().shareRuns(run.jobs(), [instances] { return instances().model; });
     const bool several = run.all().size() > 1;
     std::vector<float> scores;
     bool allFinite = true;
@@ -66,7 +75,7 @@ int EvaluateCommand::run(const EvaluateRequest& request) {
             allFinite = false;
             err << "vestra-batch: " << (several ? recording->file + ": " : std::string())
                 << "the score is " << formatScore(score)
-                << ", not a finite number: " << whyNotFinite(recording->record, run.metric().name)
+                << ", not a finite number: " << whyNotFinite(recording->record, run.metric())
                 << ".\n";
         }
     }

@@ -134,7 +134,8 @@ TEST(Startup, TheStandardComponentsAppearInTheirFixedOrder) {
               QStringList({"Boids", "Helbing", "RVO2", "Vision", "Constant Velocity"}));
     EXPECT_EQ(items(window.findChild<QComboBox*>("comboBox_2")),
               QStringList({"Difference", "Inter-pedestrian distance", "Path Length",
-                           "Progressive Difference", "Vorticity"}));
+                           "Progressive Difference", "Vorticity", "Average Displacement Error",
+                           "Final Displacement Error"}));
     EXPECT_EQ(items(window.findChild<QComboBox*>("comboBox_3")),
               QStringList({"Greedy", "Simulated Annealing", "Genetic", "GeneticGreedy",
                            "GeneticAnnealing"}));
