@@ -125,6 +125,8 @@ const char* usage() {
            "       vestra-batch sweep PLAN --out DIR --slurm [--partition P] [--time HH:MM:SS]\n"
            "                [--cpus-per-task C] [--max-running M] [--submit [--force]]\n"
            "       vestra-batch collect DIR\n"
+           "       vestra-batch crossval LIST.csv --model NAME --metric NAME --algorithm NAME\n"
+           "                --out DIR [--seed N] [--jobs N | --slurm [--submit]]\n"
            "reading options: --format ana|juelich|eth|csv|trajnet  --fps F  --unit m|cm|mm\n"
            "                 --stride K  --from S  --to S  --max-gap S  --obstacles FILE\n";
 }

@@ -9,6 +9,7 @@
 #include "app/commands/CalibrateCommand.h"
 #include "app/commands/CollectCommand.h"
 #include "app/commands/ConvertCommand.h"
+#include "app/commands/CrossvalCommand.h"
 #include "app/commands/EvaluateCommand.h"
 #include "app/commands/HelpCommand.h"
 #include "app/commands/InfoCommand.h"
@@ -52,6 +53,8 @@ int BatchTool::runCommand(const CommandLine& line) {
             return SweepCommand(out, err).run(line.sweep);
         case Command::collect:
             return CollectCommand(out, err).run(line.sweep.out);
+        case Command::crossval:
+            return CrossvalCommand(out, err).run(line.run, line.sweep);
         case Command::help:
             break;
     }

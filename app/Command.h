@@ -10,6 +10,7 @@ enum class Command : unsigned {
     sweep = 1u << 5,
     collect = 1u << 6,
     help = 1u << 7,
+    crossval = 1u << 8,
 };
 
 /// A set of commands, such as those that take an option.

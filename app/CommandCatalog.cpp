@@ -72,6 +72,18 @@ const std::vector<CommandCatalog::Entry> entries = {
      "  Exit status: 0 every row done, 1 rows failed, stopped or without a result, or\n"
      "  results.csv could not be written (the table is printed anyway).\n",
      0, nullptr},
+    {Command::crossval, "crossval", "a list of recordings",
+     [](Line& line, const Text& list) { line.run.experimentList = list; },
+     "vestra-batch crossval LIST.csv --model NAME --metric NAME --algorithm NAME --out DIR\n"
+     "                       [--scope shared] [--seed N] [--jobs N | --slurm [--submit]]\n"
+     "  Leave-one-out: for each recording of the list (columns experiment, options), calibrates\n"
+     "  shared values on all the others, then scores the held-out recording with them, with\n"
+     "  the model's defaults and with \"Constant Velocity\" (by \"Average Displacement Error\"\n"
+     "  also by \"Final Displacement Error\"). The folds are the rows of a sweep in DIR\n"
+     "  (DIR/crossval-plan.csv, fold-K.train.csv), run, resumed and sent to Slurm as sweep\n"
+     "  runs them; when all are done, DIR/crossval.csv and the table DIR/crossval.md are\n"
+     "  written (after a cluster run, by vestra-batch collect DIR).\n",
+     24, "sweep"},
     {Command::help, "help", nullptr, nullptr,
      "vestra-batch help [COMMAND]\n"
      "  Prints the help of one command, or of every command.\n",

@@ -65,7 +65,8 @@ std::size_t takeMoreFiles(const std::vector<std::string>& arguments, std::size_t
 bool checkSweep(const CommandLine& line, std::string& error) {
     const SweepOptions& sweep = line.sweep;
     if (sweep.out.empty()) {
-        return fail(error, "sweep needs --out DIR, the folder of its results.");
+        return fail(error, CommandCatalog::of(line.command).name +
+                               std::string(" needs --out DIR, the folder of its results."));
     }
     if (sweep.slurm && (sweep.row != 0 || line.gave("--jobs"))) {
         return fail(error,
@@ -85,6 +86,19 @@ bool checkSweep(const CommandLine& line, std::string& error) {
     return true;
 }
 
+bool checkCrossval(const CommandLine& line, std::string& error) {
+    const CalibrateRequest& run = line.run;
+    if (run.model.empty() || run.metric.empty() || run.algorithm.empty()) {
+        return fail(error, "crossval needs --model, --metric and --algorithm.");
+    }
+    if (run.scope == ParameterScope::pedestrian && line.gave("--scope")) {
+        return fail(error,
+                    "crossval scores values on a recording they were not fitted to, which "
+                    "per-pedestrian values cannot be; it calibrates --scope shared only.");
+    }
+    return checkSweep(line, error);
+}
+
 // Options that are each fine but do not go together, or one that is missing.
 bool checkTogether(const CommandLine& line, std::string& error) {
     switch (line.command) {
@@ -101,6 +115,8 @@ bool checkTogether(const CommandLine& line, std::string& error) {
             break;
         case Command::sweep:
             return checkSweep(line, error);
+        case Command::crossval:
+            return checkCrossval(line, error);
         default:
             break;
     }

@@ -41,7 +41,7 @@ bool readHeader(CsvReader& reader, const std::string& path, int& experimentAt, i
 // One row's source; the problem, or empty.
 std::string readRow(const std::vector<std::string>& fields, int experimentAt, int optionsAt,
                     std::size_t columns, const std::filesystem::path& folder,
-                    ExperimentSource& source) {
+                    ExperimentSource& source, std::vector<std::string>& words) {
     if (fields.size() != columns) {
         return std::to_string(fields.size()) + " fields, but the header names " +
                std::to_string(columns) + ".";
@@ -51,7 +51,6 @@ std::string readRow(const std::vector<std::string>& fields, int experimentAt, in
         return "the experiment is empty.";
     }
     source.file = OptionsColumn::resolved(folder, file);
-    std::vector<std::string> words;
     std::string error;
     if (optionsAt >= 0 &&
         !OptionsColumn::split(fields[static_cast<std::size_t>(optionsAt)], words, error)) {
@@ -74,8 +73,9 @@ std::string readRow(const std::vector<std::string>& fields, int experimentAt, in
 namespace ExperimentList {
 
 bool read(const std::string& path, std::vector<ExperimentSource>& sources,
-          std::vector<std::string>& problems) {
+          std::vector<std::string>& problems, std::vector<std::vector<std::string>>* options) {
     sources.clear();
+    std::vector<std::vector<std::string>> words;
     const std::size_t problemsBefore = problems.size();
     std::string content;
     if (!readCsvFile(path, largestListBytes,
@@ -98,8 +98,9 @@ bool read(const std::string& path, std::vector<ExperimentSource>& sources,
     while (reader.next(fields)) {
         ExperimentSource source;
         source.origin = path + " line " + std::to_string(reader.line()) + ": ";
+        words.emplace_back();
         const std::string problem =
-            readRow(fields, experimentAt, optionsAt, columns, folder, source);
+            readRow(fields, experimentAt, optionsAt, columns, folder, source, words.back());
         if (!problem.empty()) {
             problems.push_back(source.origin + problem);
         }
@@ -114,6 +115,9 @@ bool read(const std::string& path, std::vector<ExperimentSource>& sources,
     if (problems.size() != problemsBefore) {
         sources.clear();
         return false;
+    }
+    if (options) {
+        *options = std::move(words);
     }
     return true;
 }

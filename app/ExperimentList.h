@@ -12,8 +12,10 @@ namespace ExperimentList {
 
 /// Reads the list at `path` into `sources`. False, with one message per problem (the file and
 /// line of each), when the list cannot be read, a row is malformed or names an empty file, or it
-/// lists no recording; `sources` is then left empty.
+/// lists no recording; `sources` is then left empty. With `options`, also each recording's
+/// reading options as words, --obstacles resolved, to write them into another list.
 bool read(const std::string& path, std::vector<ExperimentSource>& sources,
-          std::vector<std::string>& problems);
+          std::vector<std::string>& problems,
+          std::vector<std::vector<std::string>>* options = nullptr);
 
 }  // namespace ExperimentList

@@ -10,6 +10,9 @@ using Line = CommandLine;
 using Text = std::string;
 
 constexpr CommandSet runs = Command::evaluate | Command::calibrate;
+// What a cross-validation calibrates and scores, as calibrate names it.
+constexpr CommandSet folds = runs | Command::crossval;
+constexpr CommandSet calibrations = Command::calibrate | Command::crossval;
 constexpr CommandSet reads = OptionTable::readingCommands;
 
 // For options whose every value is usable: names, paths.
@@ -30,16 +33,16 @@ const char* const settingForm = "\"Parameter name=text\"";
 // What evaluate and calibrate run, and where convert writes.
 std::vector<OptionTable::Option> runOptions() {
     return {
-        {"--model", "NAME", "the crowd model (see list)", runs, "",
+        {"--model", "NAME", "the crowd model (see list)", folds, "",
          [](Line& l, const Text& v) { return keep(l.run.model, v); }},
-        {"--metric", "NAME", "the metric", runs, "",
+        {"--metric", "NAME", "the metric", folds, "",
          [](Line& l, const Text& v) { return keep(l.run.metric, v); }},
         {"--set", "\"Name=text\"",
          "a model parameter (repeatable); the text must be wholly a\n"
          "value of the parameter's type",
-         runs, settingForm,
+         folds, settingForm,
          [](Line& l, const Text& v) { return OptionValues::setting(v, l.run.modelSettings); }},
-        {"--metric-set", "\"Name=text\"", "a metric parameter (repeatable)", runs, settingForm,
+        {"--metric-set", "\"Name=text\"", "a metric parameter (repeatable)", folds, settingForm,
          [](Line& l, const Text& v) { return OptionValues::setting(v, l.run.metricSettings); }},
         {"--experiments", "LIST.csv",
          "the recordings, a CSV list with the columns experiment and\n"
@@ -54,10 +57,10 @@ std::vector<OptionTable::Option> runOptions() {
          "(default 1, 0: one per core); the score is the same",
          Command::evaluate, threads,
          [](Line& l, const Text& v) { return OptionValues::wholeNumber(v, 0, l.run.jobs); }},
-        {"--algorithm", "NAME", "the calibration algorithm (see list)", Command::calibrate, "",
+        {"--algorithm", "NAME", "the calibration algorithm (see list)", calibrations, "",
          [](Line& l, const Text& v) { return keep(l.run.algorithm, v); }},
-        {"--algorithm-set", "\"Name=text\"", "an algorithm parameter (repeatable)",
-         Command::calibrate, settingForm,
+        {"--algorithm-set", "\"Name=text\"", "an algorithm parameter (repeatable)", calibrations,
+         settingForm,
          [](Line& l, const Text& v) { return OptionValues::setting(v, l.run.algorithmSettings); }},
         {"--seed", "N",
          "seed of the random generator (default: the calendar time,\n"
@@ -73,9 +76,12 @@ std::vector<OptionTable::Option> runOptions() {
         {"--scope", "S",
          "pedestrian (default): one value of each parameter per\n"
          "pedestrian; shared: one value for all pedestrians of every\n"
-         "recording given",
-         Command::calibrate, "pedestrian or shared",
+         "recording given (crossval: shared only)",
+         calibrations, "pedestrian or shared",
          [](Line& l, const Text& v) { return ParameterScopeText::parse(v, l.run.scope); }},
+        {"--seed", "N", "seed of every fold's calibration (default 1)", Command::crossval,
+         "a whole number from 0 to 4294967295",
+         [](Line& l, const Text& v) { return OptionValues::seed(v, l.run.seed); }},
         {"--save-params", "PRM", "write the best values as a parameter file", Command::calibrate,
          "", [](Line& l, const Text& v) { return keep(l.run.saveParams, v); }},
         {"--save-distributions", "TXT",
@@ -129,44 +135,47 @@ std::vector<OptionTable::Option> readingOptions() {
     };
 }
 
-// Where a sweep runs its rows, and how.
+// Where a sweep runs its rows, and how; a cross-validation runs its folds as a sweep's rows.
 std::vector<OptionTable::Option> sweepOptions() {
+    constexpr CommandSet ofFolds = Command::sweep | Command::crossval;
     return {
-        {"--out", "DIR", "the folder of the sweep's results, made if missing", Command::sweep, "",
+        {"--out", "DIR", "the folder of the sweep's results, made if missing", ofFolds, "",
          [](Line& l, const Text& v) { return keep(l.sweep.out, v); }},
         {"--jobs", "N",
          "rows that run at once (default 1, 0: one per core); with --row, the\n"
          "threads of that row's calibration",
          Command::sweep, "a whole number of at least 0",
          [](Line& l, const Text& v) { return OptionValues::wholeNumber(v, 0, l.sweep.jobs); }},
+        {"--jobs", "N", "folds that run at once (default 1, 0: one per core)", Command::crossval,
+         "a whole number of at least 0",
+         [](Line& l, const Text& v) { return OptionValues::wholeNumber(v, 0, l.sweep.jobs); }},
         {"--row", "K", "run row K only, in this process", Command::sweep, wholeFromOne,
          [](Line& l, const Text& v) { return OptionValues::wholeNumber(v, 1, l.sweep.row); }},
-        {"--slurm", nullptr, "write a Slurm array job of one task per unfinished row",
-         Command::sweep, "", [](Line& l, const Text&) { return setFlag(l.sweep.slurm); }},
-        {"--partition", "P", "the partition of the job", Command::sweep, "a partition name",
+        {"--slurm", nullptr, "write a Slurm array job of one task per unfinished row", ofFolds, "",
+         [](Line& l, const Text&) { return setFlag(l.sweep.slurm); }},
+        {"--partition", "P", "the partition of the job", ofFolds, "a partition name",
          [](Line& l, const Text& v) {
              // The name goes into the job script, so it may not carry anything else.
              return OptionValues::matching(v, "[A-Za-z0-9_.,-]+", l.sweep.partition);
          }},
-        {"--time", "T", "the time limit of each task", Command::sweep,
+        {"--time", "T", "the time limit of each task", ofFolds,
          "a time limit such as 02:00:00 or 1-12:00:00",
          [](Line& l, const Text& v) {
              return OptionValues::matching(v, "([0-9]+-)?[0-9]+(:[0-9]+){0,2}", l.sweep.time);
          }},
         {"--cpus-per-task", "C", "the CPUs of each task, also the threads of its calibration",
-         Command::sweep, wholeFromOne,
+         ofFolds, wholeFromOne,
          [](Line& l, const Text& v) {
              return OptionValues::wholeNumber(v, 1, l.sweep.cpusPerTask);
          }},
-        {"--max-running", "M", "at most M tasks of an array run at once", Command::sweep,
-         wholeFromOne,
+        {"--max-running", "M", "at most M tasks of an array run at once", ofFolds, wholeFromOne,
          [](Line& l, const Text& v) {
              return OptionValues::wholeNumber(v, 1, l.sweep.maxRunning);
          }},
-        {"--submit", nullptr, "submit the jobs with sbatch", Command::sweep, "",
+        {"--submit", nullptr, "submit the jobs with sbatch", ofFolds, "",
          [](Line& l, const Text&) { return setFlag(l.sweep.submit); }},
-        {"--force", nullptr, "submit although a job of the folder is still queued", Command::sweep,
-         "", [](Line& l, const Text&) { return setFlag(l.sweep.force); }},
+        {"--force", nullptr, "submit although a job of the folder is still queued", ofFolds, "",
+         [](Line& l, const Text&) { return setFlag(l.sweep.force); }},
     };
 }
 

@@ -8,6 +8,10 @@ std::string rowFile(int row, const char* suffix) {
     return "row-" + std::to_string(row) + suffix;
 }
 
+std::string foldList(int fold) {
+    return "fold-" + std::to_string(fold) + ".train.csv";
+}
+
 std::string in(const std::string& folder, const std::string& name) {
     return (std::filesystem::path(folder) / name).string();
 }

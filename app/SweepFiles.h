@@ -15,6 +15,15 @@ constexpr const char* jobScript = "sweep.sbatch";
 constexpr const char* jobs = "sweep.jobs";
 /// The file whose record locks keep two processes from running the same rows.
 constexpr const char* lock = "sweep.lock";
+/// The plan a cross-validation writes, one row per fold.
+constexpr const char* crossvalPlan = "crossval-plan.csv";
+/// A finished cross-validation's table of held-out scores, for scripts.
+constexpr const char* crossvalTable = "crossval.csv";
+/// The same table as a paper prints it, with the mean line.
+constexpr const char* crossvalText = "crossval.md";
+
+/// "fold-K.train.csv", the list of the recordings fold K calibrates on.
+std::string foldList(int fold);
 
 /// "row-N" followed by `suffix` (".prm", ".trace.csv", ".result.csv", ".log").
 std::string rowFile(int row, const char* suffix);

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <ostream>
 
+#include "app/CrossvalTable.h"
 #include "app/CsvReader.h"
 #include "app/ExitStatus.h"
 #include "app/SweepFiles.h"
@@ -52,9 +53,35 @@ int CollectCommand::run(const std::string& folder) {
     for (const std::string& line : missing) {
         out << line << "\n";
     }
-    const bool complete =
+    bool complete =
         missing.empty() && written && done == static_cast<std::ptrdiff_t>(results.size());
+    if (CrossvalTable::isCrossval(plan)) {
+        complete = writeCrossval(folder, results, plan.rows.size()) && complete;
+    }
     return complete ? ExitStatus::success : ExitStatus::failed;
+}
+
+bool CollectCommand::writeCrossval(const std::string& folder,
+                                   const std::vector<SweepResult>& results, std::size_t folds) {
+    const auto scored = std::count_if(results.begin(), results.end(), [](const SweepResult& r) {
+        return r.status == "done" && r.heldOutScores;
+    });
+    if (static_cast<std::size_t>(scored) != folds) {
+        out << "\n"
+            << SweepFiles::crossvalTable << " not written: " << scored << " of " << folds
+            << " folds done.\n";
+        return false;
+    }
+    const CrossvalTable table(results);
+    std::string error;
+    if (!table.write(folder, error)) {
+        err << "vestra-batch: " << error << "\n";
+        return false;
+    }
+    out << "\nWrote " << SweepFiles::in(folder, SweepFiles::crossvalTable) << " and "
+        << SweepFiles::in(folder, SweepFiles::crossvalText) << ":\n\n"
+        << table.markdown();
+    return true;
 }
 
 bool CollectCommand::readPlan(const std::string& folder, SweepPlan& plan) {

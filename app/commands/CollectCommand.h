@@ -9,7 +9,8 @@ struct SweepResult;
 
 /// `vestra-batch collect`: a sweep's row results merged into DIR/results.csv, with the table of
 /// the best cost, mean and spread over the seeds of each study, and the rows that have no usable
-/// result listed below it.
+/// result listed below it. The folder of a cross-validation also gets its tables (CrossvalTable)
+/// once every fold is done.
 class CollectCommand {
 public:
     CollectCommand(std::ostream& out, std::ostream& err) : out(out), err(err) {}
@@ -26,6 +27,10 @@ private:
                        std::vector<SweepResult>& results, std::vector<std::string>& missing);
     /// results.csv as text.
     static std::string table(const std::vector<SweepResult>& results);
+    /// Writes and prints the tables of a cross-validation whose folds are all done; false after
+    /// saying why they were not written.
+    bool writeCrossval(const std::string& folder, const std::vector<SweepResult>& results,
+                       std::size_t folds);
 
     std::ostream& out;
     std::ostream& err;

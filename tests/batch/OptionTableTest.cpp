@@ -20,7 +20,7 @@ using Pairs = std::set<std::pair<std::string, std::string>>;
 
 const Command everyCommand[] = {Command::list,      Command::info,    Command::evaluate,
                                 Command::calibrate, Command::convert, Command::sweep,
-                                Command::collect,   Command::help};
+                                Command::collect,   Command::help,    Command::crossval};
 
 std::string text(const ParameterSettings& settings) {
     std::string joined;
