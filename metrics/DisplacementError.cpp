@@ -56,6 +56,12 @@ void DisplacementError::shareRuns(int threadCount, ModelFactory make) {
     }
 }
 
+SequencePrediction DisplacementError::protocolFor(const Experiment& experiment) const {
+    return SequencePrediction(experiment, observe, predict,
+                              goal == observedGoal ? SequencePrediction::Goal::observed
+                                                   : SequencePrediction::Goal::recorded);
+}
+
 float DisplacementError::evaluate(Record* record) {
     setProblem(std::string());
     if (!record || !record->boundExperiment() || !record->boundSimulation()) {
@@ -67,9 +73,7 @@ float DisplacementError::evaluate(Record* record) {
     }
     const Experiment& experiment = *record->boundExperiment();
     Simulation& model = *record->boundSimulation();
-    const SequencePrediction protocol(experiment, observe, predict,
-                                      goal == observedGoal ? SequencePrediction::Goal::observed
-                                                           : SequencePrediction::Goal::recorded);
+    const SequencePrediction protocol = protocolFor(experiment);
     // Each sequence draws from a stream of its own; the caller's sequence goes on unchanged.
     const unsigned seed = Random::currentState();
     const std::vector<SequencePrediction::Errors> errors =

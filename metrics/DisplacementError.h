@@ -25,6 +25,9 @@ public:
     void shareRuns(int threads, ModelFactory make) override;
     /// Says which setting is out of its range; such settings make every score not a number.
     std::string commitMessage() const override { return settingsProblem(); }
+    /// The sequences of `experiment` by the current settings, for showing one of them; only
+    /// when the settings are usable.
+    SequencePrediction protocolFor(const Experiment& experiment) const;
 
 protected:
     /// `final`: the final displacement error, else the average one.
@@ -41,8 +44,8 @@ private:
     std::unique_ptr<Simulation> takeModel();
     void returnModel(std::unique_ptr<Simulation> model);
 
-    int observe = 8;
-    int predict = 12;
+    int observe = SequencePrediction::defaultObserve;
+    int predict = SequencePrediction::defaultPredict;
     std::string goal = "observed";
     bool final;
 

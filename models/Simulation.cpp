@@ -107,7 +107,7 @@ void Simulation::recordSample(int agent, float x, float y, float vx, float vy) {
     stored.recordedVY[agent].push_back(vy);
 }
 
-const std::vector<std::vector<float>>& Simulation::finishRecords() {
+const std::vector<std::vector<float>>& Simulation::finishRecords(int frames) {
     stored.frameCount = stored.agentCount > 0 ? static_cast<int>(stored.recordedX[0].size()) : 0;
     if (!stored.recordedFrom.empty()) {
         stored.frameCount = 0;
@@ -119,6 +119,7 @@ const std::vector<std::vector<float>>& Simulation::finishRecords() {
             }
         }
     }
+    stored.frameCount = std::max(stored.frameCount, frames);
     return stored.recordedX;
 }
 

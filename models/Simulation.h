@@ -67,8 +67,8 @@ public:
     /// Appends one sample to an agent's recorded trajectory.
     void recordSample(int agent, float x, float y, float vx, float vy);
     /// Fixes frameCount from agent 0's trajectory (from the last recorded frame of any agent
-    /// when recordedFrom is set) and returns the recorded x lists.
-    const std::vector<std::vector<float>>& finishRecords();
+    /// when recordedFrom is set, and at least `frames`) and returns the recorded x lists.
+    const std::vector<std::vector<float>>& finishRecords(int frames = 0);
     /// Stores an agent's current state.
     void setAgentState(int agent, float x, float y, float vx, float vy);
     /// Frees the per-run arrays.

@@ -88,6 +88,31 @@ int SequencePrediction::place(Simulation& simulation, int sequence) const {
     return last;
 }
 
+int SequencePrediction::record(Simulation& simulation, int sequence) const {
+    const int last = place(simulation, sequence);
+    const int agents = simulation.agentCount();
+    simulation.clearRecords();
+    std::vector<int> simulated;
+    for (int p = 0; p < agents; ++p) {
+        if (simulation.isPresent(p)) {
+            simulated.push_back(p);
+            simulation.recordCurrentState(p);
+        }
+    }
+    for (int k = 1; k <= predict; ++k) {
+        simulation.step(dt);
+        for (const int p : simulated) {
+            simulation.recordCurrentState(p);
+        }
+    }
+    simulation.setRecordedFrom(std::vector<int>(static_cast<std::size_t>(agents), last));
+    simulation.finishRecords(experiment.frameCount);
+    for (int p = 0; p < agents; ++p) {
+        simulation.setPresent(p, true);
+    }
+    return last;
+}
+
 SequencePrediction::Errors SequencePrediction::run(Simulation& simulation, int sequence) const {
     Errors errors;
     const int end = sequence + observe + predict - 1;

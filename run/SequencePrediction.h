@@ -10,6 +10,11 @@ class Simulation;
 /// predicted positions lie from the measured ones on the `predict` frames that follow.
 class SequencePrediction {
 public:
+    /// Observed frames unless set otherwise.
+    static constexpr int defaultObserve = 8;
+    /// Predicted frames unless set otherwise.
+    static constexpr int defaultPredict = 12;
+
     /// Where each simulated pedestrian heads.
     enum class Goal {
         observed,  ///< on its observed heading, where constant velocity would take it by the end
@@ -44,6 +49,12 @@ public:
     /// Puts the agents as sequence `sequence` starts its prediction (without stepping); the
     /// frame of its last observation.
     int place(Simulation& simulation, int sequence) const;
+
+    /// Runs sequence `sequence` as run does and leaves its prediction in the simulation's
+    /// recorded trajectories, from the last observed frame on, on the experiment's frames, so
+    /// that it can be shown against the measured future; every agent is in the scene again
+    /// afterwards. The frame of the last observation.
+    int record(Simulation& simulation, int sequence) const;
 
 private:
     /// True when pedestrian p is measured on every frame from `first` to `last`.

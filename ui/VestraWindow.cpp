@@ -13,6 +13,7 @@
 #include <QStatusBar>
 #include <QVariant>
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <iostream>
@@ -26,10 +27,12 @@
 #include "data/Experiment.h"
 #include "data/ExperimentLoader.h"
 #include "data/Parser.h"
+#include "metrics/DisplacementError.h"
 #include "metrics/Evaluation.h"
 #include "metrics/Metric.h"
 #include "models/Simulation.h"
 #include "run/Record.h"
+#include "run/SequencePrediction.h"
 #include "ui/CalibrationProgressDialog.h"
 #include "ui/ConfigurationWindow.h"
 #include "ui/CostChartWindow.h"
@@ -96,6 +99,7 @@ VestraWindow::VestraWindow(QApplication* app) : application(app) {
     connect(ui.chartButton, SIGNAL(released()), this, SLOT(showCostChart()));
     connect(ui.scopeBox, SIGNAL(currentIndexChanged(int)), this, SLOT(setScope(int)));
     connect(ui.spreadButton, SIGNAL(released()), this, SLOT(saveDistributions()));
+    connect(ui.sequenceBox, SIGNAL(valueChanged(int)), this, SLOT(showSequence(int)));
     // The control panel and the view have fixed geometry; the status line sits below them.
     statusBar()->setSizeGripEnabled(false);
     setFixedSize(1000, 500 + statusBar()->sizeHint().height());
@@ -246,6 +250,7 @@ void VestraWindow::setMetric(int index) {
     // What a metric reports of itself (Vorticity's "save") goes to the console.
     session.metric()->setConsole(&std::cout);
     checkScoreParts();
+    updateSequenceBox();
 }
 
 void VestraWindow::setCalibration(int index) {
@@ -317,6 +322,7 @@ void VestraWindow::loadRecord() {
     view->setColor(ui.checkBox_4->checkState());
     view->setTail(ui.checkBox_5->checkState());
     view->setPath(ui.checkBox_6->checkState());
+    updateSequenceBox();
 }
 
 void VestraWindow::connectControls() {
@@ -358,6 +364,7 @@ void VestraWindow::configure(QPointer<ConfigurationWindow>& last, Configurable* 
     connect(dialog, &ConfigurationWindow::committed, statusBar(),
             [this](const QString& notice) { statusBar()->showMessage(notice); });
     connect(dialog, &ConfigurationWindow::updated, this, &VestraWindow::checkScoreParts);
+    connect(dialog, &ConfigurationWindow::updated, this, &VestraWindow::updateSequenceBox);
     placeDialog(dialog);
     last = dialog;
     dialogs.push_back(Dialog{dialog, component});
@@ -472,6 +479,10 @@ void VestraWindow::evaluate() {
             QString::fromStdString("The evaluation did not start. " + model.stepThreadsFailure()));
         return;
     }
+    // A metric made of independent runs shares them among the threads.
+    const EvaluationPool::Factory instances =
+        EvaluationPool::sameAs(registry, *session.model(), *session.metric());
+    session.metric()->shareRuns(ui.jobsBox->value(), [instances] { return instances().model; });
     EvaluationThread worker(session.record(), session.reference(), session.metric());
     QProgressDialog busy("Evaluating...", QString(), 0, 0, this);
     busy.setCancelButton(nullptr);
@@ -638,6 +649,39 @@ void VestraWindow::loadParams() {
     checkScoreParts();
 }
 
+void VestraWindow::updateSequenceBox() {
+    const auto* prediction = dynamic_cast<const DisplacementError*>(session.metric());
+    const Record* const record = session.record();
+    const int count =
+        prediction && record && record->boundExperiment() && prediction->commitMessage().empty()
+            ? prediction->protocolFor(*record->boundExperiment()).sequenceCount()
+            : 0;
+    const QSignalBlocker quiet(ui.sequenceBox);
+    ui.sequenceBox->setRange(0, std::max(count - 1, 0));
+    ui.sequenceBox->setEnabled(count > 0);
+}
+
+void VestraWindow::showSequence(int sequence) {
+    const auto* prediction = dynamic_cast<const DisplacementError*>(session.metric());
+    Record* const record = session.record();
+    if (!prediction || !record || !view || !recordHoldsSelection()) {
+        return;
+    }
+    const Experiment& experiment = *record->boundExperiment();
+    const SequencePrediction protocol = prediction->protocolFor(experiment);
+    if (sequence >= protocol.sequenceCount()) {
+        return;
+    }
+    record->reset();
+    const int last = protocol.record(*record->boundSimulation(), sequence);
+    view->rebuild();
+    const int frames = std::max(experiment.frameCount - 1, 1);
+    ui.horizontalSlider->setValue(static_cast<int>(std::lround(99.0 * last / frames)));
+    tell("Sequence " + std::to_string(sequence) + ": observed frames " + std::to_string(sequence) +
+         " to " + std::to_string(last) + ", predicted from frame " + std::to_string(last + 1) +
+         " (blue) against the measured (red)");
+}
+
 ParameterScope VestraWindow::selectedScope() const {
     return ui.scopeBox->currentIndex() == 1 ? ParameterScope::shared : ParameterScope::pedestrian;
 }
@@ -656,8 +700,9 @@ void VestraWindow::saveDistributions() {
     }
     const Simulation& model = *record->boundSimulation();
     if (selectedScope() == ParameterScope::shared) {
-        showError("Shared values have no spread: every pedestrian holds the same. Choose \"Per "
-                  "pedestrian\" for the spread of a per-pedestrian calibration.");
+        showError(
+            "Shared values have no spread: every pedestrian holds the same. Choose \"Per "
+            "pedestrian\" for the spread of a per-pedestrian calibration.");
         return;
     }
     if (model.agentParameterNames().empty()) {

@@ -136,6 +136,9 @@ public slots:
     void saveDistributions();
     /// Takes the scope chosen for calibrations and for saving parameters.
     void setScope(int index);
+    /// Runs prediction sequence `sequence` of the selected prediction metric on the loaded
+    /// model and shows it from its last observed frame.
+    void showSequence(int sequence);
 
 protected:
     /// Closing the main window closes every parameter dialog too, so the program ends. While a
@@ -168,6 +171,9 @@ private:
     static void appendItem(QComboBox* box, const std::string& text);
     /// The scope the scope box shows.
     ParameterScope selectedScope() const;
+    /// Offers the sequences of the selected metric over the loaded experiment, when it is a
+    /// prediction metric with usable settings.
+    void updateSequenceBox();
     /// Makes a read experiment the current one, shown with its path.
     bool adoptExperiment(std::unique_ptr<Experiment> loaded, const QString& path);
     void showError(const QString& text);

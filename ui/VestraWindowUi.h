@@ -44,6 +44,8 @@ public:
     QComboBox* scopeBox;
     /// Saves the spread of the calibrated per-pedestrian values as distributions.
     QPushButton* spreadButton;
+    /// The prediction sequence shown, for the prediction metrics.
+    QSpinBox* sequenceBox;
 
     void setupUi(QMainWindow* window) {
         window->setObjectName("VestraWindow");
@@ -111,6 +113,13 @@ public:
             "Threads that evaluate at once during a calibration, or that share each step of "
             "2000 pedestrians or more");
 
+        sequenceBox = new QSpinBox(widget);
+        place(sequenceBox, "sequenceBox", 330, 169, 90, 26);
+        sequenceBox->setPrefix("seq. ");
+        sequenceBox->setEnabled(false);
+        sequenceBox->setToolTip(
+            "With a prediction metric: the sequence whose prediction the view shows against the "
+            "measured future, from its last observed frame on (press Play)");
         scopeBox = new QComboBox(widget);
         place(scopeBox, "scopeBox", 120, 205, 120, 24);
         scopeBox->addItem("Per pedestrian");

@@ -22,8 +22,8 @@
 #include <algorithm>
 #include <cmath>
 #include <fstream>
-#include <iterator>
 #include <functional>
+#include <iterator>
 #include <string>
 
 #include "GuiTestSupport.h"
@@ -631,7 +631,8 @@ TEST(MainWindow, TheScopeBoxChoosesSharedOrPerPedestrianValuesAndTheirFiles) {
     w.window.saveParams();
     w.press("spreadButton");
     std::ifstream saved("params.prm");
-    const std::string text((std::istreambuf_iterator<char>(saved)), std::istreambuf_iterator<char>());
+    const std::string text((std::istreambuf_iterator<char>(saved)),
+                           std::istreambuf_iterator<char>());
     EXPECT_NE(text.find("%scope\n    shared\n%model\n    RVO2\n"), std::string::npos) << text;
     ASSERT_EQ(catcher.texts.size(), 1);
     EXPECT_TRUE(catcher.texts[0].startsWith("Shared values have no spread"));
@@ -649,6 +650,29 @@ TEST(MainWindow, TheScopeBoxChoosesSharedOrPerPedestrianValuesAndTheirFiles) {
     }
     EXPECT_EQ(names, w.window.currentSession().model()->agentParameterNames());
     EXPECT_EQ(catcher.texts.size(), 1);
+}
+
+TEST(MainWindow, APredictionSequencePlaysFromItsLastObservedFrame) {
+    Window w;
+    ASSERT_TRUE(w.window.loadExperimentFile(examples + "/crossing-flows.ana"));
+    w.press("pushButton_15");
+    auto* sequences = w.find<QSpinBox>("sequenceBox");
+    EXPECT_FALSE(sequences->isEnabled());                 // Difference has no sequences
+    w.find<QComboBox>("comboBox_2")->setCurrentIndex(5);  // Average Displacement Error
+    const Experiment& experiment = *w.window.currentSession().experiment();
+    ASSERT_TRUE(sequences->isEnabled());
+    EXPECT_EQ(sequences->maximum(), experiment.frameCount - 20);
+    sequences->setValue(3);
+    // Observed frames 3 to 10; the prediction is recorded from frame 10 for 12 more frames.
+    const Simulation& model = *w.window.currentSession().model();
+    EXPECT_EQ(model.recordedFrom()[0], 10);
+    EXPECT_EQ(model.recordedX()[0].size(), 13u);
+    EXPECT_EQ(model.frameCount(), experiment.frameCount);
+    EXPECT_EQ(w.find<QSlider>("horizontalSlider")->value(),
+              static_cast<int>(std::lround(99.0 * 10 / (experiment.frameCount - 1))));
+    EXPECT_TRUE(
+        w.window.statusBar()->currentMessage().startsWith("Sequence 3: observed frames 3 to 10"));
+    EXPECT_EQ(model.presentCount(), model.agentCount());
 }
 
 TEST(MainWindow, ThePartsOfAScoreGoOutOfDateWhenWhatTheyCameFromChanges) {
