@@ -27,6 +27,18 @@ std::string cell(double score, const double* paired) {
     return paired ? number(score) + "/" + number(*paired) : number(score);
 }
 
+// "ADE" for "Average Displacement Error": a paper's column headers name a metric by its
+// initials, and the caption names it in full.
+std::string initials(const std::string& name) {
+    std::string text;
+    for (size_t i = 0; i < name.size(); ++i) {
+        if (name[i] != ' ' && (i == 0 || name[i - 1] == ' ')) {
+            text += name[i];
+        }
+    }
+    return text;
+}
+
 }  // namespace
 
 bool CrossvalTable::isCrossval(const SweepPlan& plan) {
@@ -68,11 +80,12 @@ std::string CrossvalTable::csv() const {
 std::string CrossvalTable::markdown() const {
     const SweepResult& first = folds.front();
     const bool paired = first.heldOutPaired.has_value();
-    const std::string by =
-        paired ? " (" + first.metric + "/" + HeldOutScoring::pairedMetric(first.metric) + ")"
-               : std::string();
+    const std::string by = paired ? " (" + initials(first.metric) + "/" +
+                                        initials(HeldOutScoring::pairedMetric(first.metric)) + ")"
+                                  : std::string();
     std::string text = "Leave-one-out: " + first.model + " calibrated by " + first.algorithm +
                        " (seed " + first.seed + ") on the other recordings, " + first.metric +
+                       (paired ? " and " + HeldOutScoring::pairedMetric(first.metric) : "") +
                        ".\n\n| Held-out recording | Training cost | Fitted" + by + " | Default" +
                        by + " | " + HeldOutScoring::baselineModel + by +
                        " |\n|---|---:|---:|---:|---:|\n";
