@@ -30,7 +30,7 @@ const char* const wholeFromOne = "a whole number of at least 1";
 const char* const threads = "a whole number of threads (0: one per core)";
 const char* const settingForm = "\"Parameter name=text\"";
 
-// What evaluate and calibrate run, and where convert writes.
+// What evaluate, calibrate and crossval run.
 std::vector<OptionTable::Option> runOptions() {
     return {
         {"--model", "NAME", "the crowd model (see list)", folds, "",
@@ -57,6 +57,12 @@ std::vector<OptionTable::Option> runOptions() {
          "(default 1, 0: one per core); the score is the same",
          Command::evaluate, threads,
          [](Line& l, const Text& v) { return OptionValues::wholeNumber(v, 0, l.run.jobs); }},
+    };
+}
+
+// How calibrate and crossval search, and where convert and calibrate write.
+std::vector<OptionTable::Option> calibrationOptions() {
+    return {
         {"--algorithm", "NAME", "the calibration algorithm (see list)", calibrations, "",
          [](Line& l, const Text& v) { return keep(l.run.algorithm, v); }},
         {"--algorithm-set", "\"Name=text\"", "an algorithm parameter (repeatable)", calibrations,
@@ -181,7 +187,7 @@ std::vector<OptionTable::Option> sweepOptions() {
 
 std::vector<OptionTable::Option> declare() {
     std::vector<OptionTable::Option> table = runOptions();
-    for (const auto& group : {readingOptions(), sweepOptions()}) {
+    for (const auto& group : {calibrationOptions(), readingOptions(), sweepOptions()}) {
         table.insert(table.end(), group.begin(), group.end());
     }
     return table;
