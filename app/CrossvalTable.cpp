@@ -119,10 +119,7 @@ bool CrossvalTable::write(const std::string& folder, std::string& error) const {
     for (const auto& [name, text] : {std::pair{SweepFiles::crossvalTable, csv()},
                                      std::pair{SweepFiles::crossvalText, markdown()}}) {
         files.push_back(std::make_unique<AtomicFile>(SweepFiles::in(folder, name)));
-        if (std::FILE* f = files.back()->stream()) {
-            std::fputs(text.c_str(), f);
-        }
-        if (!files.back()->finish()) {
+        if (!files.back()->finishWith(text)) {
             error = files.back()->errorMessage();
             return false;
         }

@@ -27,15 +27,7 @@ std::string absolute(const std::string& path) {
 }
 
 bool writeText(const std::string& path, const std::string& text, std::string& error) {
-    AtomicFile file(path);
-    if (std::FILE* f = file.stream()) {
-        std::fputs(text.c_str(), f);
-    }
-    if (!file.commit()) {
-        error = file.errorMessage();
-        return false;
-    }
-    return true;
+    return AtomicFile::replaceWith(path, text, error);
 }
 
 bool isJobId(const std::string& id) {

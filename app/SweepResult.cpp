@@ -142,15 +142,7 @@ bool SweepResult::write(const std::string& path, std::string& error) const {
         }
         line += scoreFields(heldOutScores) + scoreFields(heldOutPaired);
     }
-    AtomicFile file(path);
-    if (std::FILE* f = file.stream()) {
-        std::fputs((names + "\n" + line + "\n").c_str(), f);
-    }
-    if (!file.commit()) {
-        error = file.errorMessage();
-        return false;
-    }
-    return true;
+    return AtomicFile::replaceWith(path, names + "\n" + line + "\n", error);
 }
 
 bool SweepResult::read(const std::string& path, std::string& error) {

@@ -216,3 +216,19 @@ bool AtomicFile::commit() {
     temporary.clear();
     return true;
 }
+
+bool AtomicFile::finishWith(const std::string& text) {
+    if (file) {
+        std::fputs(text.c_str(), file);
+    }
+    return finish();
+}
+
+bool AtomicFile::replaceWith(const std::string& path, const std::string& text, std::string& error) {
+    AtomicFile out(path);
+    if (!out.finishWith(text) || !out.commit()) {
+        error = out.errorMessage();
+        return false;
+    }
+    return true;
+}

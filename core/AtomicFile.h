@@ -27,6 +27,10 @@ public:
     /// Finishes if not done yet, then replaces the target (or writes into a special file). False,
     /// with errorMessage() saying why, when any step failed; the target is then as it was.
     bool commit();
+    /// Writes `text` and finishes; false, with errorMessage(), as finish().
+    bool finishWith(const std::string& text);
+    /// Writes `text` to `path` and replaces it, all or nothing; false, with `error`.
+    static bool replaceWith(const std::string& path, const std::string& text, std::string& error);
     const std::string& errorMessage() const { return error; }
     /// The path this file was made for, as given.
     const std::string& path() const { return target; }

@@ -711,15 +711,13 @@ void VestraWindow::saveDistributions() {
                       .arg(QString::fromUtf8(model.name.c_str())));
         return;
     }
-    AtomicFile out(distributionsFile);
-    if (std::FILE* f = out.stream()) {
-        std::fputs(ValueDistribution::describe(model.agentParameterNames(), record->parameters(),
-                                               record->simulatedCount)
-                       .c_str(),
-                   f);
-    }
-    if (!out.finish() || !out.commit()) {
-        showError(QString::fromUtf8(out.errorMessage().c_str()));
+    std::string error;
+    if (!AtomicFile::replaceWith(
+            distributionsFile,
+            ValueDistribution::describe(model.agentParameterNames(), record->parameters(),
+                                        record->simulatedCount),
+            error)) {
+        showError(QString::fromUtf8(error.c_str()));
         return;
     }
     tell("Saved the spread of " + std::to_string(model.agentParameterCount()) +

@@ -135,13 +135,10 @@ void CalibrateCommand::reportRecordings(PreparedRun& run, const Calibration& cal
 }
 
 bool CalibrateCommand::writeDistributions(Record& record, AtomicFile& out, std::string& error) {
-    const std::string text = ValueDistribution::describe(
-        record.boundSimulation()->agentParameterNames(), record.parameters(),
-        record.simulatedCount);
-    if (std::FILE* f = out.stream()) {
-        std::fputs(text.c_str(), f);
-    }
-    if (!out.finish()) {
+    const std::string text =
+        ValueDistribution::describe(record.boundSimulation()->agentParameterNames(),
+                                    record.parameters(), record.simulatedCount);
+    if (!out.finishWith(text)) {
         error = out.errorMessage();
         return false;
     }

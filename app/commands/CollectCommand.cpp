@@ -26,9 +26,7 @@ int CollectCommand::run(const std::string& folder) {
     const std::string text = table(results);
     const std::string resultsPath = SweepFiles::in(folder, SweepFiles::results);
     AtomicFile file(resultsPath);
-    if (std::FILE* f = file.stream()) {
-        std::fputs(text.c_str(), f);
-    }
+    file.finishWith(text);
     // A folder that cannot take the table (read-only, full) still gets its summary printed.
     const bool written = file.commit();
     if (written) {

@@ -50,15 +50,7 @@ bool writeIfChanged(const std::string& path, const std::string& text, std::strin
     if (current && held == text) {
         return true;
     }
-    AtomicFile file(path);
-    if (std::FILE* f = file.stream()) {
-        std::fputs(text.c_str(), f);
-    }
-    if (!file.commit()) {
-        error = file.errorMessage();
-        return false;
-    }
-    return true;
+    return AtomicFile::replaceWith(path, text, error);
 }
 
 }  // namespace
