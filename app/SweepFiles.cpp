@@ -1,6 +1,7 @@
 #include "app/SweepFiles.h"
 
 #include <filesystem>
+#include <ostream>
 
 namespace SweepFiles {
 
@@ -18,6 +19,17 @@ std::string in(const std::string& folder, const std::string& name) {
 
 std::string ofRow(const std::string& folder, int row, const char* suffix) {
     return in(folder, rowFile(row, suffix));
+}
+
+bool makeFolder(const std::string& folder, std::ostream& err) {
+    std::error_code folderError;
+    std::filesystem::create_directories(folder, folderError);
+    if (folderError) {
+        err << "vestra-batch: Cannot make the folder \"" << folder
+            << "\": " << folderError.message() << ".\n";
+        return false;
+    }
+    return true;
 }
 
 }  // namespace SweepFiles

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <iosfwd>
 #include <string>
 
 /// The files of one sweep folder.
@@ -31,5 +32,8 @@ std::string rowFile(int row, const char* suffix);
 std::string in(const std::string& folder, const std::string& name);
 /// The file of row `row` with `suffix` inside `folder`.
 std::string ofRow(const std::string& folder, int row, const char* suffix);
+/// Makes the folder of a sweep's results, with the folders above it; false, after saying why
+/// on `err`, when it cannot be made.
+bool makeFolder(const std::string& folder, std::ostream& err);
 
 }  // namespace SweepFiles

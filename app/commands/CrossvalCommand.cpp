@@ -61,11 +61,7 @@ int CrossvalCommand::run(const CalibrateRequest& request, const SweepOptions& op
     if (const int status = check(request, sources, readingOptions); status != ExitStatus::success) {
         return status;
     }
-    std::error_code folderError;
-    std::filesystem::create_directories(options.out, folderError);
-    if (folderError) {
-        err << "vestra-batch: Cannot make the folder \"" << options.out
-            << "\": " << folderError.message() << ".\n";
+    if (!SweepFiles::makeFolder(options.out, err)) {
         return ExitStatus::failed;
     }
     if (!writeFolds(request, options.out, sources, readingOptions)) {

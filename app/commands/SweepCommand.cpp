@@ -43,11 +43,7 @@ int SweepCommand::run(const SweepOptions& options) {
     if (const int status = readAndCheck(options, plan); status != ExitStatus::success) {
         return status;
     }
-    std::error_code folderError;
-    std::filesystem::create_directories(options.out, folderError);
-    if (folderError) {
-        err << "vestra-batch: Cannot make the folder \"" << options.out
-            << "\": " << folderError.message() << ".\n";
+    if (!SweepFiles::makeFolder(options.out, err)) {
         return ExitStatus::failed;
     }
     std::vector<int> pending;
