@@ -53,6 +53,17 @@ bool writeIfChanged(const std::string& path, const std::string& text, std::strin
     return AtomicFile::replaceWith(path, text, error);
 }
 
+// A recording's reading options as words for the folder's lists, with an obstacle file named by
+// its absolute path: the lists are read from the folder, not from where the user's list is.
+std::string optionsForFolder(std::vector<std::string> words) {
+    for (std::size_t i = 0; i + 1 < words.size(); ++i) {
+        if (words[i] == "--obstacles") {
+            words[i + 1] = absolute(words[i + 1]);
+        }
+    }
+    return CommandText::of(words);
+}
+
 }  // namespace
 
 int CrossvalCommand::run(const CalibrateRequest& request, const SweepOptions& options) {
@@ -121,7 +132,7 @@ bool CrossvalCommand::writeFolds(const CalibrateRequest& request, const std::str
         for (std::size_t i = 0; i < sources.size(); ++i) {
             if (i != fold) {
                 list += csvField(absolute(sources[i].file)) + "," +
-                        csvField(CommandText::of(options[i])) + "\n";
+                        csvField(optionsForFolder(options[i])) + "\n";
             }
         }
         const std::string path = SweepFiles::in(folder, SweepFiles::foldList(int(fold) + 1));
@@ -152,7 +163,7 @@ std::string CrossvalCommand::planText(const CalibrateRequest& request,
                 settingsText(request.metricSettings) + "," +
                 settingsText(request.algorithmSettings) + "," +
                 csvField(absolute(sources[fold].file)) + "," +
-                csvField(CommandText::of(options[fold])) + "\n";
+                csvField(optionsForFolder(options[fold])) + "\n";
     }
     return text;
 }

@@ -244,3 +244,20 @@ TEST(Crossval, ByAverageDisplacementErrorEachHeldOutCellAlsoGivesTheFinalError) 
         }
     }
 }
+
+TEST(Crossval, AnObstacleFileNamedRelativeToAListGivenByARelativePathIsFoundByEveryFold) {
+    ScratchFolder folder;
+    const std::string walls = folder.write("walls.txt", "-5 -5 -5 20\n");
+    std::string text = "experiment,options\n";
+    for (const std::string& file : recordings) {
+        text += file + ",--obstacles walls.txt\n";
+    }
+    folder.write("list.csv", text);
+    const std::string relativeList = std::filesystem::relative(folder.file("list.csv")).string();
+    ASSERT_NE(relativeList.front(), '/');
+    const BatchResult r = runBatch(folder, crossval(relativeList, folder.file("cv")));
+    ASSERT_EQ(r.status, 0) << r.err;
+    const auto rows = rowsOf(folder.file("cv/fold-1.train.csv"));
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0][1], "--obstacles " + std::filesystem::canonical(walls).string());
+}
