@@ -14,6 +14,7 @@
 #include "app/commands/HelpCommand.h"
 #include "app/commands/InfoCommand.h"
 #include "app/commands/ListCommand.h"
+#include "app/commands/SimulateCommand.h"
 #include "app/commands/SweepCommand.h"
 
 int BatchTool::run(const std::vector<std::string>& arguments) {
@@ -55,6 +56,9 @@ int BatchTool::runCommand(const CommandLine& line) {
             return CollectCommand(out, err).run(line.sweep.out);
         case Command::crossval:
             return CrossvalCommand(out, err).run(line.run, line.sweep);
+        case Command::simulate:
+            return SimulateCommand(err).run(
+                {line.run, line.output, line.outputFormat, line.measured});
         case Command::help:
             break;
     }

@@ -11,6 +11,7 @@ enum class Command : unsigned {
     collect = 1u << 6,
     help = 1u << 7,
     crossval = 1u << 8,
+    simulate = 1u << 9,
 };
 
 /// A set of commands, such as those that take an option.

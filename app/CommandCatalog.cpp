@@ -84,6 +84,14 @@ const std::vector<CommandCatalog::Entry> entries = {
      "  runs them; when all are done, DIR/crossval.csv and the table DIR/crossval.md are\n"
      "  written (after a cluster run, by vestra-batch collect DIR).\n",
      24, "sweep"},
+    {Command::simulate, "simulate", anExperimentFile, experimentFile,
+     "vestra-batch simulate FILE --model NAME [options] [reading options] -o OUT\n"
+     "  Runs the model over the recording as evaluate does and writes every simulated\n"
+     "  pedestrian's samples (--measured: the measured ones) as OUT's extension, or\n"
+     "  --output-format, says: .txt (id frame x y z in metres, the frame rate in a comment),\n"
+     "  .csv (id,frame,t,x,y,vx,vy) or .ndjson (scene and track rows). Every layout reads\n"
+     "  back with vestra-batch's own readers (.ndjson with --fps as its scene row states).\n",
+     22, nullptr},
     {Command::help, "help", nullptr, nullptr,
      "vestra-batch help [COMMAND]\n"
      "  Prints the help of one command, or of every command.\n",

@@ -14,8 +14,12 @@ struct CommandLine {
     Command command = Command::help;
     /// info and convert: the experiment; evaluate and calibrate: also what runs.
     CalibrateRequest run;
-    /// convert: the ANA file to write.
+    /// convert and simulate: the file to write.
     std::string output;
+    /// simulate: the layout of the file ("txt", "csv" or "ndjson"); empty: by its extension.
+    std::string outputFormat;
+    /// simulate: write the measured trajectories instead of the simulated ones.
+    bool measured = false;
     /// sweep and collect.
     SweepOptions sweep;
     /// The options given, in order, for the checks of options that go together.

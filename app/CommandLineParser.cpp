@@ -5,6 +5,7 @@
 #include "app/CommandCatalog.h"
 #include "app/CommandLine.h"
 #include "app/OptionTable.h"
+#include "data/TrackFile.h"
 
 namespace {
 
@@ -99,6 +100,21 @@ bool checkCrossval(const CommandLine& line, std::string& error) {
     return checkSweep(line, error);
 }
 
+bool checkSimulate(const CommandLine& line, std::string& error) {
+    if (line.run.model.empty()) {
+        return fail(error, "simulate needs --model.");
+    }
+    TrackFile::Format format;
+    if (line.output.empty()) {
+        return fail(error, "simulate needs -o OUT (.txt, .csv or .ndjson).");
+    }
+    if (line.outputFormat.empty() && !TrackFile::formatOf(line.output, format)) {
+        return fail(error, "simulate writes .txt, .csv or .ndjson; name the layout of \"" +
+                               line.output + "\" with --output-format.");
+    }
+    return true;
+}
+
 // Options that are each fine but do not go together, or one that is missing.
 bool checkTogether(const CommandLine& line, std::string& error) {
     switch (line.command) {
@@ -117,6 +133,11 @@ bool checkTogether(const CommandLine& line, std::string& error) {
             return checkSweep(line, error);
         case Command::crossval:
             return checkCrossval(line, error);
+        case Command::simulate:
+            if (!checkSimulate(line, error)) {
+                return false;
+            }
+            break;
         default:
             break;
     }

@@ -3,6 +3,7 @@
 #include "app/CommandLine.h"
 #include "app/OptionValues.h"
 #include "data/RecordingLimits.h"
+#include "data/TrackFile.h"
 
 namespace {
 
@@ -12,6 +13,7 @@ using Text = std::string;
 constexpr CommandSet runs = Command::evaluate | Command::calibrate;
 // What a cross-validation calibrates and scores, as calibrate names it.
 constexpr CommandSet folds = runs | Command::crossval;
+constexpr CommandSet models = folds | Command::simulate;
 constexpr CommandSet calibrations = Command::calibrate | Command::crossval;
 constexpr CommandSet reads = OptionTable::readingCommands;
 
@@ -33,14 +35,14 @@ const char* const settingForm = "\"Parameter name=text\"";
 // What evaluate, calibrate and crossval run.
 std::vector<OptionTable::Option> runOptions() {
     return {
-        {"--model", "NAME", "the crowd model (see list)", folds, "",
+        {"--model", "NAME", "the crowd model (see list)", models, "",
          [](Line& l, const Text& v) { return keep(l.run.model, v); }},
         {"--metric", "NAME", "the metric", folds, "",
          [](Line& l, const Text& v) { return keep(l.run.metric, v); }},
         {"--set", "\"Name=text\"",
          "a model parameter (repeatable); the text must be wholly a\n"
          "value of the parameter's type",
-         folds, settingForm,
+         models, settingForm,
          [](Line& l, const Text& v) { return OptionValues::setting(v, l.run.modelSettings); }},
         {"--metric-set", "\"Name=text\"", "a metric parameter (repeatable)", folds, settingForm,
          [](Line& l, const Text& v) { return OptionValues::setting(v, l.run.metricSettings); }},
@@ -51,7 +53,8 @@ std::vector<OptionTable::Option> runOptions() {
         {"--load-params", "PRM",
          "parameter values from a parameter file: per pedestrian of\n"
          "this recording, or shared by all (loads onto any recording)",
-         runs, "", [](Line& l, const Text& v) { return keep(l.run.loadParams, v); }},
+         runs | Command::simulate, "",
+         [](Line& l, const Text& v) { return keep(l.run.loadParams, v); }},
         {"--jobs", "N",
          "threads sharing each step of 2000 pedestrians or more\n"
          "(default 1, 0: one per core); the score is the same",
@@ -99,6 +102,19 @@ std::vector<OptionTable::Option> calibrationOptions() {
          "", [](Line& l, const Text& v) { return keep(l.run.trace, v); }},
         {"-o", "OUT.ana", "the ANA file to write", Command::convert, "",
          [](Line& l, const Text& v) { return keep(l.output, v); }},
+        {"-o", "OUT", "the trajectory file to write (.txt, .csv or .ndjson)", Command::simulate, "",
+         [](Line& l, const Text& v) { return keep(l.output, v); }},
+        {"--output-format", "F", "txt, csv or ndjson (default: by the extension of OUT)",
+         Command::simulate, "txt, csv or ndjson",
+         [](Line& l, const Text& v) {
+             TrackFile::Format format;
+             return TrackFile::formatNamed(v, format) && keep(l.outputFormat, v);
+         }},
+        {"--measured", nullptr, "write the measured trajectories instead of the simulated",
+         Command::simulate, "", [](Line& l, const Text&) { return setFlag(l.measured); }},
+        {"--seed", "N", "seed of the random generator before the run (default: none set)",
+         Command::simulate, "a whole number from 0 to 4294967295",
+         [](Line& l, const Text& v) { return OptionValues::seed(v, l.run.seed); }},
     };
 }
 

@@ -18,9 +18,9 @@ namespace {
 using Fields = std::map<std::string, std::string>;
 using Pairs = std::set<std::pair<std::string, std::string>>;
 
-const Command everyCommand[] = {Command::list,      Command::info,    Command::evaluate,
-                                Command::calibrate, Command::convert, Command::sweep,
-                                Command::collect,   Command::help,    Command::crossval};
+const Command everyCommand[] = {
+    Command::list,  Command::info,    Command::evaluate, Command::calibrate, Command::convert,
+    Command::sweep, Command::collect, Command::help,     Command::crossval,  Command::simulate};
 
 std::string text(const ParameterSettings& settings) {
     std::string joined;
@@ -61,6 +61,8 @@ Fields fieldsOf(const CommandLine& line) {
             {"saveParams", run.saveParams},
             {"trace", run.trace},
             {"output", line.output},
+            {"outputFormat", line.outputFormat},
+            {"measured", number(line.measured)},
             {"plan", sweep.plan},
             {"out", sweep.out},
             {"row", number(sweep.row)},
@@ -106,7 +108,9 @@ const std::map<std::string, std::string> samples = {{"--model", "Boids"},
                                                     {"--cpus-per-task", "2"},
                                                     {"--max-running", "5"},
                                                     {"--submit", ""},
-                                                    {"--force", ""}};
+                                                    {"--force", ""},
+                                                    {"--output-format", "csv"},
+                                                    {"--measured", ""}};
 
 }  // namespace
 
