@@ -10,6 +10,8 @@ packages=(
   xvfb xauth
   locales
   libqt5charts5-dev
+  # Boost.Polygon's Voronoi diagram and Boost.Geometry, for the crowd measurements.
+  libboost-dev
   # Building and checking the Debian package.
   dpkg-dev lintian file
   # The one-node cluster of tools/slurm-one-node.sh, for the Slurm sweep test.
