@@ -33,6 +33,7 @@
 #include "models/Simulation.h"
 #include "run/Record.h"
 #include "run/SequencePrediction.h"
+#include "run/TrackExport.h"
 #include "ui/CalibrationProgressDialog.h"
 #include "ui/ConfigurationWindow.h"
 #include "ui/CostChartWindow.h"
@@ -100,6 +101,7 @@ VestraWindow::VestraWindow(QApplication* app) : application(app) {
     connect(ui.scopeBox, SIGNAL(currentIndexChanged(int)), this, SLOT(setScope(int)));
     connect(ui.spreadButton, SIGNAL(released()), this, SLOT(saveDistributions()));
     connect(ui.sequenceBox, SIGNAL(valueChanged(int)), this, SLOT(showSequence(int)));
+    connect(ui.exportButton, SIGNAL(released()), this, SLOT(exportTrajectories()));
     // The control panel and the view have fixed geometry; the status line sits below them.
     statusBar()->setSizeGripEnabled(false);
     setFixedSize(1000, 500 + statusBar()->sizeHint().height());
@@ -647,6 +649,46 @@ void VestraWindow::loadParams() {
     }
     report(session.record()->loadParameters("params.prm"));
     checkScoreParts();
+}
+
+void VestraWindow::exportTrajectories() {
+    if (!session.record()) {
+        showError("No data.");
+        return;
+    }
+    const QString path = QFileDialog::getSaveFileName(this, tr("Export trajectories"), QString(),
+                                                      "Trajectories (*.txt *.csv *.ndjson)",
+                                                      nullptr, QFileDialog::DontUseNativeDialog);
+    if (!path.isEmpty()) {
+        exportTrajectoriesTo(path);
+    }
+}
+
+bool VestraWindow::exportTrajectoriesTo(const QString& path) {
+    Record* const record = session.record();
+    TrackFile::Format format;
+    if (!record || !TrackFile::formatOf(path.toUtf8().toStdString(), format)) {
+        showError(record ? "Trajectories are written as .txt, .csv or .ndjson." : "No data.");
+        return false;
+    }
+    const QFileInfo file(path);
+    const QString measuredPath =
+        file.dir().filePath(file.completeBaseName() + "-measured." + file.suffix());
+    const Experiment& experiment = *record->boundExperiment();
+    TrackSet simulated = TrackExport::simulated(*record->boundSimulation(), experiment);
+    simulated.about = {"simulated by Vestra: model " + session.model()->name + " over " +
+                       recordPath.toUtf8().toStdString()};
+    TrackSet measured = TrackExport::measured(experiment);
+    measured.about = {"measured trajectories of " + recordPath.toUtf8().toStdString()};
+    std::string error;
+    if (!TrackFile::write(simulated, format, path.toUtf8().toStdString(), error) ||
+        !TrackFile::write(measured, format, measuredPath.toUtf8().toStdString(), error)) {
+        showError(QString::fromUtf8(error.c_str()));
+        return false;
+    }
+    tell("Exported the simulated trajectories to " + path.toUtf8().toStdString() +
+         " and the measured ones to " + measuredPath.toUtf8().toStdString());
+    return true;
 }
 
 void VestraWindow::updateSequenceBox() {

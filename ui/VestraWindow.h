@@ -134,6 +134,11 @@ public slots:
     void loadParams();
     /// Writes the spread of the calibrated per-pedestrian values into distributions.txt.
     void saveDistributions();
+    /// Asks where, then exports the trajectories there.
+    void exportTrajectories();
+    /// Writes the record's simulated trajectories to `path` (.txt, .csv or .ndjson) and the
+    /// measured ones beside it, with "-measured" before the extension; false after saying why.
+    bool exportTrajectoriesTo(const QString& path);
     /// Takes the scope chosen for calibrations and for saving parameters.
     void setScope(int index);
     /// Runs prediction sequence `sequence` of the selected prediction metric on the loaded

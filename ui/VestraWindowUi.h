@@ -46,6 +46,8 @@ public:
     QPushButton* spreadButton;
     /// The prediction sequence shown, for the prediction metrics.
     QSpinBox* sequenceBox;
+    /// Writes the record's simulated and measured trajectories.
+    QPushButton* exportButton;
 
     void setupUi(QMainWindow* window) {
         window->setObjectName("VestraWindow");
@@ -113,6 +115,11 @@ public:
             "Threads that evaluate at once during a calibration, or that share each step of "
             "2000 pedestrians or more");
 
+        exportButton = makeButton("exportButton", 400, 103, 85, 26);
+        exportButton->setText("Export...");
+        exportButton->setToolTip(
+            "Export trajectories: writes the simulated crowd of the last run, and the measured "
+            "one beside it (NAME-measured), as .txt, .csv or .ndjson");
         sequenceBox = new QSpinBox(widget);
         place(sequenceBox, "sequenceBox", 330, 169, 90, 26);
         sequenceBox->setPrefix("seq. ");

@@ -29,6 +29,7 @@
 #include "GuiTestSupport.h"
 #include "app/StandardComponents.h"
 #include "calibration/Calibration.h"
+#include "core/NumberText.h"
 #include "core/UsableCores.h"
 #include "data/Experiment.h"
 #include "data/ParserANA.h"
@@ -112,6 +113,7 @@ TEST(MainWindow, WidgetsCarryTheirNamesTextsAndGeometry) {
         {"pushButton_7", "Calibrate", {230, 269, 70, 26}},
         {"pushButton_8", "Stats", {330, 269, 70, 26}},
         {"spreadButton", "Spread", {330, 203, 70, 26}},
+        {"exportButton", "Export...", {400, 103, 85, 26}},
         {"pushButton_9", "Play / Pause", {280, 380, 130, 20}},
         {"pushButton_14", "Reset Camera", {325, 460, 100, 20}},
     };
@@ -650,6 +652,43 @@ TEST(MainWindow, TheScopeBoxChoosesSharedOrPerPedestrianValuesAndTheirFiles) {
     }
     EXPECT_EQ(names, w.window.currentSession().model()->agentParameterNames());
     EXPECT_EQ(catcher.texts.size(), 1);
+}
+
+TEST(MainWindow, ExportWritesTheSimulatedCrowdAndTheMeasuredOneBesideIt) {
+    ScratchDirectory scratch;
+    Window w;
+    MessageBoxCatcher catcher;
+    ASSERT_TRUE(w.window.loadExperimentFile(examples + "/crossing-flows.ana"));
+    w.press("pushButton_15");
+    EXPECT_FALSE(w.window.exportTrajectoriesTo(scratch.path + "/run.dat"));
+    ASSERT_TRUE(w.window.exportTrajectoriesTo(scratch.path + "/run.csv"));
+    const Simulation& model = *w.window.currentSession().model();
+    const Experiment& experiment = *w.window.currentSession().experiment();
+    // The second data line of each file: pedestrian 1 on frame 1, simulated and measured.
+    const auto secondRow = [](const QString& path) {
+        std::ifstream file(path.toStdString());
+        std::string line;
+        std::vector<std::string> rows;
+        while (std::getline(file, line)) {
+            if (!line.empty() && line[0] != '#') {
+                rows.push_back(line);
+            }
+        }
+        return rows.size() > 2 ? rows[2] : std::string();
+    };
+    const auto expected = [](float x, float y, float t) {
+        return "1,1," + NumberText::format("%.9g", double{t}) + "," +
+               NumberText::format("%.9g", double{x}) + "," + NumberText::format("%.9g", double{y});
+    };
+    EXPECT_EQ(
+        secondRow(scratch.path + "/run.csv")
+            .rfind(expected(model.recordedX()[0][1], model.recordedY()[0][1], experiment.times[1]),
+                   0),
+        0u);
+    EXPECT_EQ(secondRow(scratch.path + "/run-measured.csv")
+                  .rfind(expected(experiment.posX[1], experiment.posY[1], experiment.times[1]), 0),
+              0u);
+    EXPECT_EQ(catcher.texts, QStringList({"Trajectories are written as .txt, .csv or .ndjson."}));
 }
 
 TEST(MainWindow, APredictionSequencePlaysFromItsLastObservedFrame) {
