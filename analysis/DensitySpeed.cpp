@@ -34,6 +34,9 @@ bool DensitySpeed::measure(const CrowdFrames& crowd, const MeasurementArea& area
                                    settings.speedFrames);
         return false;
     }
+    if (!VoronoiCells::checkSettings(settings.voronoi, error)) {
+        return false;
+    }
     if (crowd.empty()) {
         error = "nobody is present on any frame";
         return false;

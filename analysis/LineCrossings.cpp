@@ -1,6 +1,7 @@
 #include "analysis/LineCrossings.h"
 
 #include <algorithm>
+#include <iterator>
 #include <tuple>
 
 #include "analysis/CrowdFrames.h"

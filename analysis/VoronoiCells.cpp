@@ -31,25 +31,6 @@ using GridPoint = boost::polygon::point_data<int>;
 constexpr double largestGridCoordinate = 2147483647.0;
 constexpr double pi = 3.14159265358979323846;
 
-bool checkSettings(const VoronoiSettings& settings, std::string& error) {
-    if (!(settings.resolution > 0.0) || !std::isfinite(settings.resolution)) {
-        error = NumberText::format("the resolution must be a positive number of metres, not %g",
-                                   settings.resolution);
-        return false;
-    }
-    if (!(settings.cutoffRadius >= 0.0) || !std::isfinite(settings.cutoffRadius)) {
-        error = NumberText::format("the cutoff radius must be 0 (none) or positive, not %g",
-                                   settings.cutoffRadius);
-        return false;
-    }
-    if (settings.cutoffSides < 3) {
-        error = NumberText::format("the cutoff polygon needs at least 3 sides, not %d",
-                                   settings.cutoffSides);
-        return false;
-    }
-    return true;
-}
-
 PlanePolygon closedPolygon(std::vector<PlanePoint> corners) {
     PlanePolygon polygon;
     polygon.outer().assign(corners.begin(), corners.end());
@@ -152,6 +133,25 @@ PlaneRegion walkablePart(const MeasurementArea& walkable, const bg::model::box<P
 
 }  // namespace
 
+bool VoronoiCells::checkSettings(const VoronoiSettings& settings, std::string& error) {
+    if (!(settings.resolution > 0.0) || !std::isfinite(settings.resolution)) {
+        error = NumberText::format("the resolution must be a positive number of metres, not %g",
+                                   settings.resolution);
+        return false;
+    }
+    if (!(settings.cutoffRadius >= 0.0) || !std::isfinite(settings.cutoffRadius)) {
+        error = NumberText::format("the cutoff radius must be 0 (none) or positive, not %g",
+                                   settings.cutoffRadius);
+        return false;
+    }
+    if (settings.cutoffSides < 3) {
+        error = NumberText::format("the cutoff polygon needs at least 3 sides, not %d",
+                                   settings.cutoffSides);
+        return false;
+    }
+    return true;
+}
+
 double VoronoiCell::area() const {
     return bg::area(region) / sharedBy;
 }
@@ -167,6 +167,12 @@ bool VoronoiCells::build(const std::vector<PlanePoint>& positions, const Measure
     built.clear();
     if (!checkSettings(settings, error)) {
         return false;
+    }
+    for (const PlanePoint& position : positions) {
+        if (!std::isfinite(position.x()) || !std::isfinite(position.y())) {
+            error = "a pedestrian's position is not a finite number";
+            return false;
+        }
     }
     if (positions.empty()) {
         return true;

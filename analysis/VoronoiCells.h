@@ -40,14 +40,17 @@ struct VoronoiCell {
 /// The Voronoi cells of the pedestrians of one frame, bounded by a walkable area. Boost's
 /// Voronoi builder finds each pedestrian's neighbours from positions rounded to the resolution;
 /// each cell is then the walkable area cut by the half-planes of its neighbours, computed with
-/// Boost.Geometry from the unrounded positions.
+/// Boost.Geometry from the unrounded positions. Boost.Geometry rounds the corners its cuts make
+/// on a grid of 1e-7 of the operands' extent, so areas are precise to about 1e-7 of a cell's.
 class VoronoiCells {
 public:
     /// Builds one cell per position in `positions` (metres), in their order. False with `error`
-    /// when the settings are out of range or the positions span more than the resolution can
-    /// represent in 32-bit integers.
+    /// when the settings are out of range, a position is not finite, or the positions span more
+    /// than the resolution can represent in 32-bit integers.
     bool build(const std::vector<PlanePoint>& positions, const MeasurementArea& walkable,
                const VoronoiSettings& settings, std::string& error);
+    /// True when the settings are in range; false with `error` saying which is not.
+    static bool checkSettings(const VoronoiSettings& settings, std::string& error);
     /// The cells of the last build, one per position.
     const std::vector<VoronoiCell>& cells() const { return built; }
 
