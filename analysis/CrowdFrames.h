@@ -10,21 +10,22 @@ class Simulation;
 struct CrowdTrack {
     int id = 0;          ///< the pedestrian's index in the experiment (agent i is pedestrian i)
     int firstFrame = 0;  ///< frame of x[0], y[0]
-    std::vector<double> x, y;
+    std::vector<double> x, y;  ///< positions in metres, one per frame from firstFrame
 
     /// The last frame on which the pedestrian is present.
     int lastFrame() const { return firstFrame + static_cast<int>(x.size()) - 1; }
     /// True when the pedestrian is present on `frame`.
     bool covers(int frame) const { return frame >= firstFrame && frame <= lastFrame(); }
+    /// Position on a frame the track covers.
     double xAt(int frame) const { return x[static_cast<size_t>(frame - firstFrame)]; }
     double yAt(int frame) const { return y[static_cast<size_t>(frame - firstFrame)]; }
 };
 
 /// A pedestrian present on one frame: which track, and where.
 struct CrowdSample {
-    int track = 0;  ///< index into CrowdFrames::tracks()
-    int id = 0;     ///< the pedestrian
-    double x = 0.0, y = 0.0;
+    int track = 0;            ///< index into CrowdFrames::tracks()
+    int id = 0;               ///< the pedestrian
+    double x = 0.0, y = 0.0;  ///< metres
 };
 
 /// The samples a crowd measurement reads: the frame times and each pedestrian's track, from a
@@ -41,9 +42,11 @@ public:
     /// time; agent i is pedestrian i, present on the frames its recording covers.
     static CrowdFrames simulated(const Simulation& simulation, const Experiment& experiment);
 
+    /// Frames of the crowd, whether anybody is present on them or not.
     int frameCount() const { return static_cast<int>(times.size()); }
     /// Time of a frame in seconds.
     double time(int frame) const { return times[static_cast<size_t>(frame)]; }
+    /// Every pedestrian's track (by increasing id when read from an experiment or a run).
     const std::vector<CrowdTrack>& tracks() const { return crowd; }
     /// The pedestrians present on a frame, in track order.
     std::vector<CrowdSample> samples(int frame) const;

@@ -25,7 +25,7 @@ struct DensitySpeedSettings {
 
 /// The measurements of one frame.
 struct FrameDensitySpeed {
-    int frame = 0;
+    int frame = 0;      ///< index into the crowd's frames
     double time = 0.0;  ///< seconds
     /// Pedestrians inside the measurement area or on its boundary.
     int inside = 0;
@@ -44,7 +44,7 @@ struct FrameDensitySpeed {
 
 /// A point of the fundamental diagram: one frame's Voronoi density, speed and specific flow.
 struct DiagramPoint {
-    int frame = 0;
+    int frame = 0;         ///< index into the crowd's frames
     double density = 0.0;  ///< 1/m²
     double speed = 0.0;    ///< m/s
     double flow = 0.0;     ///< 1/(m·s)

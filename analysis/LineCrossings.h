@@ -14,7 +14,7 @@ struct LineCrossing {
     int id = 0;         ///< the pedestrian
     int frame = 0;      ///< the first frame on which the pedestrian is on the far side
     double time = 0.0;  ///< that frame's time in seconds
-    CrossingDirection direction = CrossingDirection::LeftToRight;
+    CrossingDirection direction = CrossingDirection::LeftToRight;  ///< from which side to which
 };
 
 /// Every crossing of a measurement line by the pedestrians of a crowd, for the N–t diagram and

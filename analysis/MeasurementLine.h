@@ -16,6 +16,7 @@ public:
     /// The segment from text "x1 y1 x2 y2", checked as fromPoints checks it.
     static std::optional<MeasurementLine> fromText(const std::string& text, std::string& error);
 
+    /// The end points, in the order that names the sides.
     const PlanePoint& first() const { return start; }
     const PlanePoint& second() const { return end; }
     /// Its length in metres.
