@@ -105,6 +105,18 @@ TEST(VoronoiCells, OnePedestrianOwnsTheWholeWalkableArea) {
     EXPECT_NEAR(cellsOf({{1, 1}}, *triangle)[0].area(), 6.0, 6 * geometryPrecision);
 }
 
+TEST(VoronoiCells, ANonConvexWalkableAreaBoundsTheCells) {
+    // A U of a 5 × 1 base and two 1 × 2 arms. The bisectors x = y, x + y = 5 and x = 2.5 give
+    // the pedestrian in the base the base less two half-unit triangles (4), and each pedestrian
+    // in an arm its arm and one triangle (2.5).
+    std::string error;
+    const auto walkable = MeasurementArea::fromText("0 0 5 0 5 3 4 3 4 1 1 1 1 3 0 3", error);
+    const auto cells = cellsOf({{2.5, 0.5}, {0.5, 2.5}, {4.5, 2.5}}, *walkable);
+    EXPECT_NEAR(cells[0].area(), 4.0, 4 * geometryPrecision);
+    EXPECT_NEAR(cells[1].area(), 2.5, 3 * geometryPrecision);
+    EXPECT_NEAR(cells[2].area(), 2.5, 3 * geometryPrecision);
+}
+
 TEST(VoronoiCells, RandomCrowdMatchesHalfPlaneClipping) {
     const Ring room{{0, 0}, {10, 0}, {10, 8}, {0, 8}};
     const Ring measured{{3, 2}, {7, 2}, {7, 6}, {3, 6}};
