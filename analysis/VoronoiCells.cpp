@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <boost/geometry/algorithms/area.hpp>
 #include <boost/geometry/algorithms/correct.hpp>
+#include <boost/geometry/algorithms/covered_by.hpp>
+#include <boost/geometry/algorithms/distance.hpp>
 #include <boost/geometry/algorithms/envelope.hpp>
 // GCC 12 warns of an uninitialised rescale factor inside Boost 1.74's intersection, a false
 // alarm that Boost fixed later; the warning points into this header, so silencing it here
@@ -12,6 +14,9 @@
 #include <boost/geometry/algorithms/intersection.hpp>
 #pragma GCC diagnostic pop
 #include <boost/geometry/geometries/box.hpp>
+#include <boost/geometry/geometries/linestring.hpp>
+#include <boost/geometry/strategies/cartesian/distance_projected_point.hpp>
+#include <boost/geometry/strategies/cartesian/distance_pythagoras.hpp>
 #include <boost/polygon/voronoi.hpp>
 #include <cmath>
 #include <limits>
@@ -54,10 +59,64 @@ bg::model::box<PlanePoint> extentOf(const PlaneRegion& region) {
     return {{x0, y0}, {x1, y1}};
 }
 
-template <class Shape>
-PlaneRegion cut(const PlaneRegion& region, const Shape& shape) {
+// Distance from a point to the nearest edge of a region (0 on an edge, whether inside or not).
+double edgeDistance(const PlanePoint& point, const PlaneRegion& region) {
+    double nearest = std::numeric_limits<double>::infinity();
+    for (const PlanePolygon& piece : region) {
+        const bg::model::linestring<PlanePoint> edges(piece.outer().begin(), piece.outer().end());
+        nearest = std::min(nearest, bg::distance(point, edges));
+    }
+    return nearest;
+}
+
+// True when every corner of `corners` that lies farther than `clear` from the edges of `other`
+// is inside `out` exactly when it is inside `other`.
+bool cornersAgree(const PlaneRegion& corners, const PlaneRegion& other, const PlaneRegion& out,
+                  double clear) {
+    for (const PlanePolygon& piece : corners) {
+        for (const PlanePoint& corner : piece.outer()) {
+            if (edgeDistance(corner, other) <= clear) {
+                continue;
+            }
+            const bool inside = bg::covered_by(corner, other);
+            const bool inOut = !out.empty() && bg::distance(corner, out) <= 0.5 * clear;
+            if (inside != inOut) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+// The intersection of two regions. Boost 1.74's overlay rounds its operands to a grid of 1e-7
+// of their joint extent, and a corner within a grid step of the other operand's edge can make
+// it return the whole of an operand, or nothing. Such a result puts a corner that lies clearly
+// inside (or outside) the other operand outside (or inside) the result; it is redone with the
+// shape moved by a few grid steps, which moves the area by that distance times the perimeter.
+PlaneRegion cut(const PlaneRegion& region, const PlanePolygon& shape) {
+    bg::model::box<PlanePoint> joint = extentOf(region);
+    bg::expand(joint, extentOf(PlaneRegion{shape}));
+    const double step = 1e-7 * std::max(joint.max_corner().x() - joint.min_corner().x(),
+                                        joint.max_corner().y() - joint.min_corner().y());
+    // Three directions far apart, so that an edge along one is moved off by the next; the
+    // moves grow from 4 to 16 and 64 grid steps. After the last, its result stands.
+    constexpr double moves[][2] = {{0.0, 0.0}, {0.6, 0.8}, {-0.8, 0.6}, {0.28, -0.96}};
     PlaneRegion out;
-    bg::intersection(region, shape, out);
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        const double distance = attempt == 0 ? 0.0 : std::pow(4.0, attempt) * step;
+        PlanePolygon moved = shape;
+        for (PlanePoint& corner : moved.outer()) {
+            corner = PlanePoint(corner.x() + distance * moves[attempt][0],
+                                corner.y() + distance * moves[attempt][1]);
+        }
+        out.clear();
+        bg::intersection(region, moved, out);
+        const PlaneRegion other{moved};
+        if (cornersAgree(region, other, out, 8.0 * step) &&
+            cornersAgree(other, region, out, 8.0 * step)) {
+            break;
+        }
+    }
     return out;
 }
 
@@ -77,6 +136,24 @@ PlaneRegion nearerPart(const PlaneRegion& region, const PlanePoint& own, const P
         for (const double y : {extent.min_corner().y(), extent.max_corner().y()}) {
             reach = std::max(reach, 1.5 * std::hypot(x - mx, y - my));
         }
+    }
+    // Boost 1.74's overlay can lose the whole region when the cut's edge passes within its
+    // rounding grid (1e-7 of the operands' extent) of a corner. A region that lies on one side
+    // but for what that rounding may have moved is therefore kept, or dropped, without a cut.
+    const double touching = 1e-6 * reach;
+    double lowest = std::numeric_limits<double>::infinity(), highest = -lowest;
+    for (const PlanePolygon& piece : region) {
+        for (const PlanePoint& corner : piece.outer()) {
+            const double level = (corner.x() - mx) * nx + (corner.y() - my) * ny;
+            lowest = std::min(lowest, level);
+            highest = std::max(highest, level);
+        }
+    }
+    if (lowest >= -touching) {
+        return region;
+    }
+    if (highest <= touching) {
+        return {};
     }
     const double tx = -ny * reach, ty = nx * reach;
     const double ox = nx * reach, oy = ny * reach;
@@ -157,9 +234,7 @@ double VoronoiCell::area() const {
 }
 
 double VoronoiCell::areaWithin(const PlanePolygon& area) const {
-    PlaneRegion overlap;
-    bg::intersection(region, area, overlap);
-    return bg::area(overlap) / sharedBy;
+    return bg::area(cut(region, area)) / sharedBy;
 }
 
 bool VoronoiCells::build(const std::vector<PlanePoint>& positions, const MeasurementArea& walkable,

@@ -117,6 +117,31 @@ TEST(VoronoiCells, ANonConvexWalkableAreaBoundsTheCells) {
     EXPECT_NEAR(cells[2].area(), 2.5, 3 * geometryPrecision);
 }
 
+TEST(VoronoiCells, ACornerOnTheAreaEdgeDoesNotCountACellTwice) {
+    // The cell of (3, 9) has its corner (3.5, 8) on the area's edge from (5, 9) to (2, 7) and
+    // lies outside otherwise; the cells fill the area, whose pentagon is 6 × 5 + 6 × 2 / 2 = 36.
+    std::string error;
+    const auto pentagon = MeasurementArea::fromText("2 2 8 2 8 7 5 9 2 7", error);
+    double total = 0;
+    for (const VoronoiCell& cell :
+         cellsOf({{2, 8}, {1, 9}, {4, 9}, {3, 7}, {3, 9}}, rectangle(-1, -1, 11, 11))) {
+        total += cell.areaWithin(pentagon->polygon());
+    }
+    EXPECT_NEAR(total, 36.0, 36 * geometryPrecision);
+}
+
+TEST(VoronoiCells, ABisectorThroughACornerKeepsTheCell) {
+    // The cell of (1, 7) has its corner (3, 11) where its bisector with (5, 7) meets the top
+    // edge, and its bisector with (7, 9), 3x + y = 20, passes through that corner too.
+    double total = 0;
+    for (const VoronoiCell& cell :
+         cellsOf({{1, 7}, {3, 4}, {5, 7}, {7, 9}}, rectangle(-1, -1, 11, 11))) {
+        EXPECT_GT(cell.area(), 1.0);
+        total += cell.area();
+    }
+    EXPECT_NEAR(total, 144.0, 144 * geometryPrecision);
+}
+
 TEST(VoronoiCells, RandomCrowdMatchesHalfPlaneClipping) {
     const Ring room{{0, 0}, {10, 0}, {10, 8}, {0, 8}};
     const Ring measured{{3, 2}, {7, 2}, {7, 6}, {3, 6}};
