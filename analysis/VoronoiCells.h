@@ -41,7 +41,7 @@ struct VoronoiCell {
 /// Voronoi builder finds each pedestrian's neighbours from positions rounded to the resolution;
 /// each cell is then the walkable area cut by the half-planes of its neighbours, computed with
 /// Boost.Geometry from the unrounded positions. Boost.Geometry rounds the corners its cuts make
-/// on a grid of 1e-7 of the operands' extent, so areas are precise to about 1e-7 of a cell's.
+/// on a grid of 1e-7 of the operands' extent, so areas are precise to about 1e-6 of a cell's.
 class VoronoiCells {
 public:
     /// Builds one cell per position in `positions` (metres), in their order. False with `error`
