@@ -49,7 +49,11 @@ std::optional<MeasurementArea> MeasurementArea::fromPoints(const std::vector<Pla
     PlanePolygon polygon;
     polygon.outer().assign(corners.begin(), corners.end());
     bg::correct(polygon);
-    MeasurementArea checked(polygon, bg::area(polygon));
+    std::string written;
+    for (const PlanePoint& corner : corners) {
+        written += NumberText::format(written.empty() ? "%g %g" : " %g %g", corner.x(), corner.y());
+    }
+    MeasurementArea checked(polygon, bg::area(polygon), written);
     PlanePolygon hull;
     bg::convex_hull(polygon, hull);
     // Corners on one line would otherwise be reported as edges that cross.
@@ -109,14 +113,4 @@ bool MeasurementArea::covers(const PlanePoint& point) const {
 
 bool MeasurementArea::covers(const MeasurementArea& inner) const {
     return bg::covered_by(inner.shape, shape);
-}
-
-std::string MeasurementArea::text() const {
-    std::string out;
-    const auto& ring = shape.outer();
-    // The closing corner repeats the first one.
-    for (size_t i = 0; i + 1 < ring.size(); ++i) {
-        out += NumberText::format(i == 0 ? "%g %g" : " %g %g", ring[i].x(), ring[i].y());
-    }
-    return out;
 }

@@ -31,12 +31,14 @@ public:
     bool covers(const PlanePoint& point) const;
     /// True when `inner` lies inside this polygon, boundaries touching allowed.
     bool covers(const MeasurementArea& inner) const;
-    /// The corners as text "x1 y1 x2 y2 ...", for messages.
-    std::string text() const;
+    /// The corners as they were given, as text "x1 y1 x2 y2 ...", for messages.
+    std::string text() const { return written; }
 
 private:
-    MeasurementArea(PlanePolygon polygon, double area) : shape(std::move(polygon)), size(area) {}
+    MeasurementArea(PlanePolygon polygon, double area, std::string asWritten)
+        : shape(std::move(polygon)), size(area), written(std::move(asWritten)) {}
 
     PlanePolygon shape;
     double size = 0.0;
+    std::string written;
 };
