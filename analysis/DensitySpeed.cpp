@@ -62,6 +62,7 @@ bool DensitySpeed::measure(const CrowdFrames& crowd, const MeasurementArea& area
         }
         if (!cells.build(positions, *walkable, settings.voronoi, error)) {
             error = NumberText::format("frame %d: ", k) + error;
+            measured.clear();
             return false;
         }
         FrameDensitySpeed frame;

@@ -60,7 +60,7 @@ public:
     bool measure(const CrowdFrames& crowd, const MeasurementArea& area,
                  const DensitySpeedSettings& settings, std::string& error);
 
-    /// One entry per frame of the crowd, after a successful measure.
+    /// One entry per frame of the crowd after a successful measure; empty after a failed one.
     const std::vector<FrameDensitySpeed>& frames() const { return measured; }
     /// The fundamental diagram: every frame whose Voronoi density is above zero and whose
     /// Voronoi speed is defined.
