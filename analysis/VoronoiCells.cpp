@@ -189,8 +189,10 @@ PlaneRegion cutByNeighbours(PlaneRegion region, const PlanePoint& own,
 // The walkable area within `box`; exact, without a rounded cut, when the area is an upright
 // rectangle (the default).
 PlaneRegion walkablePart(const MeasurementArea& walkable, const bg::model::box<PlanePoint>& box) {
+    // The outer ring bounds the area; the envelope of a whole polygon, holes and all, trips a
+    // false warning of uninitialised use inside the library.
     bg::model::box<PlanePoint> extent;
-    bg::envelope(walkable.polygon(), extent);
+    bg::envelope(walkable.polygon().outer(), extent);
     const auto& ring = walkable.polygon().outer();
     const bool upright =
         ring.size() == 5 && std::all_of(ring.begin(), ring.end(), [&](const PlanePoint& p) {
@@ -252,8 +254,10 @@ bool VoronoiCells::build(const std::vector<PlanePoint>& positions, const Measure
     if (positions.empty()) {
         return true;
     }
+    // The outer ring bounds the area; the envelope of a whole polygon, holes and all, trips a
+    // false warning of uninitialised use inside the library.
     bg::model::box<PlanePoint> extent;
-    bg::envelope(walkable.polygon(), extent);
+    bg::envelope(walkable.polygon().outer(), extent);
     for (const PlanePoint& position : positions) {
         bg::expand(extent, position);
     }
