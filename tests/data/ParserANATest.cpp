@@ -625,6 +625,15 @@ TEST(ParserANA, FailedLoadForgetsAnEarlierGoodFile) {
     expectEmpty(experiment);
 }
 
+// Fills the waypoint fields that an ANA reader never sets.
+void setWaypointFields(ExperimentData& data) {
+    data.timeDriven = false;
+    data.waypointCount = {2};
+    data.waypointRadius = {{1.0f}};
+    data.waypointX = {{2.0f}};
+    data.waypointY = {{3.0f}};
+}
+
 TEST(ParserANA, FailedParserLeavesTheTargetArraysUntouched) {
     ParserANA parser;
     ASSERT_FALSE(parser.loadText("nped 1 nrow 1"));
@@ -637,11 +646,7 @@ TEST(ParserANA, FailedParserLeavesTheTargetArraysUntouched) {
     data.velY = {4.0f};
     data.times = {5.0f};
     data.obstacles = {{6.0f, 7.0f, 8.0f, 9.0f}};
-    data.timeDriven = false;
-    data.waypointCount = {2};
-    data.waypointRadius = {{1.0f}};
-    data.waypointX = {{2.0f}};
-    data.waypointY = {{3.0f}};
+    setWaypointFields(data);
     parser.fill(data);
     EXPECT_EQ(data.pedestrianCount, 7);
     EXPECT_EQ(data.frameCount, 9);
@@ -659,11 +664,7 @@ TEST(ParserANA, GoodParserLeavesModeAndWaypointsAlone) {
     ParserANA parser;
     ASSERT_TRUE(parser.loadText(AnaFile().text()));
     ExperimentData data;
-    data.timeDriven = false;
-    data.waypointCount = {2};
-    data.waypointRadius = {{1.0f}};
-    data.waypointX = {{2.0f}};
-    data.waypointY = {{3.0f}};
+    setWaypointFields(data);
     parser.fill(data);
     EXPECT_EQ(data.pedestrianCount, 2);
     EXPECT_FALSE(data.timeDriven);

@@ -584,17 +584,24 @@ ExperimentTable statisticsScene() {
     return table;
 }
 
-TEST(RecordStatistics, FileHoldsHeaderObstaclesAndEverySimulatedSample) {
-    ScratchFolder folder;
-    auto experiment = makeExperiment(statisticsScene());
+// Runs the reference walker over `experiment` and writes the statistics file into `folder`;
+// its path, after checking that the run lasted `frames` frames.
+std::string writeWalkerStatistics(const Experiment& experiment, const ScratchFolder& folder,
+                                  int frames) {
     SimulationGeneric<Dummy> simulation;
     Record record;
-    bindAndPrepare(record, experiment.get(), &simulation);
+    bindAndPrepare(record, &experiment, &simulation);
     record.run();
-    ASSERT_EQ(simulation.frameCount(), 10);
-
+    EXPECT_EQ(simulation.frameCount(), frames);
     const std::string path = folder.file("stats.sey");
-    ASSERT_TRUE(record.writeStatistics(path)) << record.lastError();
+    EXPECT_TRUE(record.writeStatistics(path)) << record.lastError();
+    return path;
+}
+
+TEST(RecordStatistics, FileHoldsHeaderObstaclesAndEverySimulatedSample) {
+    ScratchFolder folder;
+    const auto experiment = makeExperiment(statisticsScene());
+    const std::string path = writeWalkerStatistics(*experiment, folder, 10);
     // Positions: 100 × (1 − 0.75^j) for the first pedestrian, e.g. j = 9: 1 − 19683/262144 =
     // 0.924915313720703125, printed 92.491531. The third walks the same way from y = 0.5. The
     // obstacle value 0.3f is 0.300000011920928955; × 100 in double precision gives 30.000001
@@ -652,14 +659,7 @@ TEST(RecordStatistics, SingleFrameExperimentDoesNotReadPastTheTimes) {
     ASSERT_EQ(experiment->times.size(), 1u);
 
     ScratchFolder folder;
-    SimulationGeneric<Dummy> simulation;
-    Record record;
-    bindAndPrepare(record, experiment.get(), &simulation);
-    record.run();
-    EXPECT_EQ(simulation.frameCount(), 1);
-
-    const std::string path = folder.file("stats.sey");
-    ASSERT_TRUE(record.writeStatistics(path)) << record.lastError();
+    const std::string path = writeWalkerStatistics(*experiment, folder, 1);
     const std::vector<std::string> lines = readLines(path);
     ASSERT_EQ(lines.size(), 3u);
     EXPECT_EQ(lines[0].rfind("0 ", 0), 0u) << lines[0];
