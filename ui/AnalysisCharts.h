@@ -1,0 +1,3 @@
+#pragma once
+
+// The charts of a crowd analysis (being written).

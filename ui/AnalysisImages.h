@@ -1,0 +1,13 @@
+#pragma once
+
+#include <string>
+
+class CrowdAnalysis;
+
+/// Writes the pictures of a crowd analysis into `folder` (which exists): the fundamental
+/// diagram "fundamental_diagram.png", the density over time "density_time.png" and, when the
+/// analyses have crossings, the N–t diagram "nt.png"; measured in red, simulated (when given)
+/// in blue. Needs a QApplication (any platform, "offscreen" included). False with `error` when
+/// a file cannot be written.
+bool writeAnalysisImages(const CrowdAnalysis& measured, const CrowdAnalysis* simulated,
+                         const std::string& folder, std::string& error);
