@@ -35,11 +35,11 @@ public:
     /// Means over the frames on which somebody is inside the area (classic density above zero):
     /// what a summary reports of a crowd.
     struct Means {
-        int framesInside = 0;          ///< frames with somebody inside the area
-        double classicDensity = 0.0;   ///< 1/m²
-        double voronoiDensity = 0.0;   ///< 1/m²
-        double voronoiSpeed = 0.0;     ///< m/s, over those of the frames with a speed
-        double specificFlow = 0.0;     ///< 1/(m·s), over those of the frames with a speed
+        int framesInside = 0;             ///< frames with somebody inside the area
+        double classicDensity = 0.0;      ///< 1/m²
+        double voronoiDensity = 0.0;      ///< 1/m²
+        double voronoiSpeed = 0.0;        ///< m/s, over those of the frames with a speed
+        double specificFlow = 0.0;        ///< 1/(m·s), over those of the frames with a speed
         double peakVoronoiDensity = 0.0;  ///< the largest of any frame, 1/m²
     };
     Means means() const;

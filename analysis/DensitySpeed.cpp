@@ -94,7 +94,7 @@ bool DensitySpeed::measure(const CrowdFrames& crowd, const MeasurementArea& area
                                  : std::numeric_limits<double>::quiet_NaN();
         measured.push_back(frame);
     }
-    if (!anybodyInside) {
+    if (!anybodyInside && settings.needsSomebodyInside) {
         measured.clear();
         error =
             NumberText::format("nobody is inside the measurement area %s on any of the %d frames",

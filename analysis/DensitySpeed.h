@@ -21,6 +21,10 @@ struct DensitySpeedSettings {
     std::optional<MeasurementArea> walkable;
     /// Metres by which the crowd's bounding box grows into the default walkable area.
     double walkableMargin = 1.0;
+    /// Refuse a crowd of which nobody is inside the area on any frame: right for a recording
+    /// (the area was misplaced), wrong for a simulated crowd that a model led elsewhere, whose
+    /// measurements are then a result.
+    bool needsSomebodyInside = true;
 };
 
 /// The measurements of one frame.
@@ -55,8 +59,8 @@ struct DiagramPoint {
 class DensitySpeed {
 public:
     /// Measures every frame of `crowd` in `area`. False with `error` when the settings are out
-    /// of range, the area does not lie inside the walkable area, or nobody is inside the area on
-    /// any frame.
+    /// of range, the area does not lie inside the walkable area, or (unless the settings allow
+    /// it) nobody is inside the area on any frame.
     bool measure(const CrowdFrames& crowd, const MeasurementArea& area,
                  const DensitySpeedSettings& settings, std::string& error);
 

@@ -6,6 +6,7 @@
 #include "app/CommandLine.h"
 #include "app/CommandLineParser.h"
 #include "app/ExitStatus.h"
+#include "app/commands/AnalyseCommand.h"
 #include "app/commands/CalibrateCommand.h"
 #include "app/commands/CollectCommand.h"
 #include "app/commands/ConvertCommand.h"
@@ -59,6 +60,8 @@ int BatchTool::runCommand(const CommandLine& line) {
         case Command::simulate:
             return SimulateCommand(err).run(
                 {line.run, line.output, line.outputFormat, line.measured});
+        case Command::analyse:
+            return AnalyseCommand(out, err, pictures).run(line.run, line.analysis);
         case Command::help:
             break;
     }

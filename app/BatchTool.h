@@ -2,7 +2,10 @@
 
 #include <iosfwd>
 #include <string>
+#include <utility>
 #include <vector>
+
+#include "app/commands/AnalyseCommand.h"
 
 struct CommandLine;
 
@@ -14,6 +17,9 @@ public:
     BatchTool(std::ostream& out, std::ostream& err, bool showProgress)
         : out(out), err(err), showProgress(showProgress) {}
 
+    /// How analyse draws its pictures; without, it writes its tables alone.
+    void setPictures(AnalyseCommand::Pictures drawing) { pictures = std::move(drawing); }
+
     /// Runs one command given the arguments after the program name; its exit status.
     int run(const std::vector<std::string>& arguments);
 
@@ -24,4 +30,5 @@ private:
     std::ostream& out;
     std::ostream& err;
     bool showProgress;
+    AnalyseCommand::Pictures pictures;
 };

@@ -12,6 +12,7 @@ enum class Command : unsigned {
     help = 1u << 7,
     crossval = 1u << 8,
     simulate = 1u << 9,
+    analyse = 1u << 10,
 };
 
 /// A set of commands, such as those that take an option.

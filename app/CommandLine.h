@@ -6,6 +6,7 @@
 
 #include "app/Command.h"
 #include "app/SweepOptions.h"
+#include "app/commands/AnalyseRequest.h"
 #include "app/commands/CalibrateRequest.h"
 
 /// A command line of vestra-batch after parsing: the command, and each value its options gave in
@@ -20,6 +21,8 @@ struct CommandLine {
     std::string outputFormat;
     /// simulate: write the measured trajectories instead of the simulated ones.
     bool measured = false;
+    /// analyse: where and how the crowds are measured, and the folder written.
+    AnalyseRequest analysis;
     /// sweep and collect.
     SweepOptions sweep;
     /// The options given, in order, for the checks of options that go together.

@@ -115,6 +115,19 @@ bool checkSimulate(const CommandLine& line, std::string& error) {
     return true;
 }
 
+bool checkAnalyse(const CommandLine& line, std::string& error) {
+    if (line.analysis.area.empty()) {
+        return fail(error, "analyse needs --area \"x1 y1 x2 y2 x3 y3 ...\".");
+    }
+    if (line.analysis.folder.empty()) {
+        return fail(error, "analyse needs -o DIR.");
+    }
+    if (line.run.model.empty() && (line.gave("--set") || line.gave("--load-params"))) {
+        return fail(error, "--set and --load-params set up a model; name it with --model.");
+    }
+    return true;
+}
+
 // Options that are each fine but do not go together, or one that is missing.
 bool checkTogether(const CommandLine& line, std::string& error) {
     switch (line.command) {
@@ -135,6 +148,11 @@ bool checkTogether(const CommandLine& line, std::string& error) {
             return checkCrossval(line, error);
         case Command::simulate:
             if (!checkSimulate(line, error)) {
+                return false;
+            }
+            break;
+        case Command::analyse:
+            if (!checkAnalyse(line, error)) {
                 return false;
             }
             break;

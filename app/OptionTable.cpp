@@ -13,7 +13,7 @@ using Text = std::string;
 constexpr CommandSet runs = Command::evaluate | Command::calibrate;
 // What a cross-validation calibrates and scores, as calibrate names it.
 constexpr CommandSet folds = runs | Command::crossval;
-constexpr CommandSet models = folds | Command::simulate;
+constexpr CommandSet models = folds | Command::simulate | Command::analyse;
 constexpr CommandSet calibrations = Command::calibrate | Command::crossval;
 constexpr CommandSet reads = OptionTable::readingCommands;
 
@@ -53,7 +53,7 @@ std::vector<OptionTable::Option> runOptions() {
         {"--load-params", "PRM",
          "parameter values from a parameter file: per pedestrian of\n"
          "this recording, or shared by all (loads onto any recording)",
-         runs | Command::simulate, "",
+         runs | Command::simulate | Command::analyse, "",
          [](Line& l, const Text& v) { return keep(l.run.loadParams, v); }},
         {"--jobs", "N",
          "threads sharing each step of 2000 pedestrians or more\n"
@@ -112,9 +112,41 @@ std::vector<OptionTable::Option> calibrationOptions() {
          }},
         {"--measured", nullptr, "write the measured trajectories instead of the simulated",
          Command::simulate, "", [](Line& l, const Text&) { return setFlag(l.measured); }},
-        {"--seed", "N", "seed of the random generator before the run (default: none set)",
-         Command::simulate, "a whole number from 0 to 4294967295",
+        {"--seed", "N", "seed of the random generator before the run (default: none)",
+         Command::simulate | Command::analyse, "a whole number from 0 to 4294967295",
          [](Line& l, const Text& v) { return OptionValues::seed(v, l.run.seed); }},
+    };
+}
+
+// Where and how analyse measures.
+std::vector<OptionTable::Option> analysisOptions() {
+    constexpr Command analyse = Command::analyse;
+    return {
+        {"--area", "\"x1 y1 x2 y2 ...\"", "the measurement area, a simple polygon in metres",
+         analyse, "", [](Line& l, const Text& v) { return keep(l.analysis.area, v); }},
+        {"--line", "\"x1 y1 x2 y2\"", "the line whose crossings give the flow", analyse, "",
+         [](Line& l, const Text& v) { return keep(l.analysis.line, v); }},
+        {"--walkable", "\"x1 y1 ...\"",
+         "the polygon bounding the Voronoi cells (default: the box of\n"
+         "every sample grown by 1 m)",
+         analyse, "", [](Line& l, const Text& v) { return keep(l.analysis.walkable, v); }},
+        {"--speed-frames", "K", "frames on each side of an individual speed (default 5)", analyse,
+         wholeFromOne,
+         [](Line& l, const Text& v) {
+             return OptionValues::wholeNumber(v, 1, l.analysis.speedFrames);
+         }},
+        {"--cutoff", "R", "limit each Voronoi cell to R metres around its pedestrian", analyse,
+         "a number of at least 0",
+         [](Line& l, const Text& v) {
+             return OptionValues::numberOfAtLeast(v, 0.0, l.analysis.cutoff);
+         }},
+        {"--cutoff-sides", "N", "sides of the polygon standing for that disk (default 12)", analyse,
+         "a whole number of at least 3",
+         [](Line& l, const Text& v) {
+             return OptionValues::wholeNumber(v, 3, l.analysis.cutoffSides);
+         }},
+        {"-o", "DIR", "the folder of the results, replaced all or nothing", analyse, "",
+         [](Line& l, const Text& v) { return keep(l.analysis.folder, v); }},
     };
 }
 
@@ -203,7 +235,8 @@ std::vector<OptionTable::Option> sweepOptions() {
 
 std::vector<OptionTable::Option> declare() {
     std::vector<OptionTable::Option> table = runOptions();
-    for (const auto& group : {calibrationOptions(), readingOptions(), sweepOptions()}) {
+    for (const auto& group :
+         {calibrationOptions(), analysisOptions(), readingOptions(), sweepOptions()}) {
         table.insert(table.end(), group.begin(), group.end());
     }
     return table;

@@ -37,7 +37,7 @@ public:
     /// The commands that read an experiment file take the reading options, and only they.
     static constexpr CommandSet readingCommands = Command::info | Command::evaluate |
                                                   Command::calibrate | Command::convert |
-                                                  Command::simulate;
+                                                  Command::simulate | Command::analyse;
 
     /// Every option, in the order help lists them.
     static const std::vector<Option>& options();
