@@ -1,5 +1,6 @@
 #pragma once
 
+#include "analysis/FundamentalDiagram.h"
 #include "calibration/GeneticAnnealing.h"
 #include "calibration/GeneticGreedy.h"
 #include "data/ParserANA.h"
@@ -44,6 +45,7 @@ void registerStandardComponents(Registrar& registrar) {
     registrar.template addMetric<Vorticity>();
     registrar.template addMetric<AverageDisplacementError>();
     registrar.template addMetric<FinalDisplacementError>();
+    registrar.template addMetric<FundamentalDiagram>();
     registrar.template addCalibration<Greedy>();
     registrar.template addCalibration<SimulatedAnnealing>();
     registrar.template addCalibration<Genetic>();
