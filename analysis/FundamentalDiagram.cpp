@@ -164,9 +164,13 @@ float FundamentalDiagram::evaluate(Record* record) {
         return notANumber();
     }
     const CrowdFrames crowd = CrowdFrames::simulated(*record->boundSimulation(), experiment);
+    DensitySpeedSettings settings = measured.settings;
+    // A model that leads everybody away from the area is scored, so that a calibration is told
+    // how far off it is rather than nothing.
+    settings.needsSomebodyInside = false;
     DensitySpeed simulated;
     std::string error;
-    if (!simulated.measure(crowd, *measured.area, measured.settings, error)) {
+    if (!simulated.measure(crowd, *measured.area, settings, error)) {
         setProblem("the simulated crowd cannot be measured: " + error);
         return notANumber();
     }

@@ -20,8 +20,9 @@ class Experiment;
 /// term only and still counts as one of the F. Both crowds' Voronoi cells are bounded by one
 /// walkable area: the measured crowd's bounding box grown by DensitySpeedSettings::walkableMargin
 /// on every side. Not a number, with problem() saying why, when the settings are out of range
-/// or either crowd cannot be measured: nobody inside the area on any frame, an area that leaves
-/// the walkable area, a simulated position that is not finite.
+/// or a crowd cannot be measured: a measured crowd with nobody inside the area on any frame, an
+/// area that leaves the walkable area, a simulated position that is not finite. A simulated
+/// crowd with nobody inside the area is scored.
 ///
 /// The measured crowd's measurements do not change during a calibration and cost about as much as
 /// the simulated one's, so they are kept for the recordings evaluated last, each found again by

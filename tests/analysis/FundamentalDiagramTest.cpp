@@ -111,6 +111,22 @@ TEST(FundamentalDiagram, AFrameWithoutSimulatedSpeedAddsItsDensityTermOnly) {
     }
 }
 
+TEST(FundamentalDiagram, ACrowdLedAwayFromTheAreaIsStillScored) {
+    // The agents walk 100 m north of the walkable area [−1, 5.2] × [−1, 5]: only their front row
+    // has cells in it, strips 1 m wide and 6 m high, so the area sees 1/6 per m² at 0.5 m/s.
+    // (1 − 1/6)² + (1 − 0.5)² on every frame.
+    std::vector<Path> away = lattice(1, 0.05f);
+    for (Path& path : away) {
+        for (auto& sample : path) {
+            sample.second += 100;
+        }
+    }
+    FundamentalDiagram metric;
+    const auto recording = makeExperiment(tableOf(lattice(1, 0.1f), 0.1f));
+    EXPECT_NEAR(scoreOf(inner(metric), *recording, away), 25.0 / 36 + 0.25, 1e-4)
+        << metric.problem();
+}
+
 TEST(FundamentalDiagram, UnusableSettingsOrAreasScoreNoNumberAndSayWhy) {
     const struct {
         const char *parameter, *text;
