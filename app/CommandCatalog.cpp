@@ -93,15 +93,16 @@ const std::vector<CommandCatalog::Entry> entries = {
      "  back with vestra-batch's own readers (.ndjson with --fps as its scene row states).\n",
      22, nullptr},
     {Command::analyse, "analyse", anExperimentFile, experimentFile,
-     "vestra-batch analyse FILE --area \"x1 y1 x2 y2 x3 y3 ...\" [--line \"x1 y1 x2 y2\"]\n"
-     "                      [--model NAME [options]] [reading options] -o DIR\n"
+     "vestra-batch analyse FILE --area POLYGON [--line LINE] [--model NAME [options]]\n"
+     "                      [reading options] -o DIR\n"
      "  Measures the recording's crowd and, with --model, the crowd the model simulates over\n"
      "  it: per frame the classic density, the Voronoi density and speed and the specific\n"
-     "  flow in the area, and the crossings of the line. Writes DIR/density_speed.csv,\n"
-     "  DIR/crossings.csv (with --line), DIR/summary.txt (also printed) and the pictures\n"
+     "  flow in the area (a polygon \"x1 y1 x2 y2 x3 y3 ...\" in metres), and the crossings\n"
+     "  of the line (\"x1 y1 x2 y2\"). Writes DIR/density_speed.csv, DIR/crossings.csv\n"
+     "  (with --line), DIR/summary.txt (also printed) and the pictures\n"
      "  fundamental_diagram.png, density_time.png and nt.png (measured red, simulated blue).\n"
      "  DIR is replaced all or nothing, and only when it holds earlier results alone.\n",
-     27, nullptr},
+     22, nullptr},
     {Command::help, "help", nullptr, nullptr,
      "vestra-batch help [COMMAND]\n"
      "  Prints the help of one command, or of every command.\n",

@@ -122,11 +122,11 @@ std::vector<OptionTable::Option> calibrationOptions() {
 std::vector<OptionTable::Option> analysisOptions() {
     constexpr Command analyse = Command::analyse;
     return {
-        {"--area", "\"x1 y1 x2 y2 ...\"", "the measurement area, a simple polygon in metres",
-         analyse, "", [](Line& l, const Text& v) { return keep(l.analysis.area, v); }},
-        {"--line", "\"x1 y1 x2 y2\"", "the line whose crossings give the flow", analyse, "",
+        {"--area", "POLYGON", "the measurement area: \"x1 y1 x2 y2 x3 y3 ...\" in metres", analyse,
+         "", [](Line& l, const Text& v) { return keep(l.analysis.area, v); }},
+        {"--line", "LINE", "the line \"x1 y1 x2 y2\" whose crossings give the flow", analyse, "",
          [](Line& l, const Text& v) { return keep(l.analysis.line, v); }},
-        {"--walkable", "\"x1 y1 ...\"",
+        {"--walkable", "POLYGON",
          "the polygon bounding the Voronoi cells (default: the box of\n"
          "every sample grown by 1 m)",
          analyse, "", [](Line& l, const Text& v) { return keep(l.analysis.walkable, v); }},

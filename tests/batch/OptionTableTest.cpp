@@ -18,9 +18,10 @@ namespace {
 using Fields = std::map<std::string, std::string>;
 using Pairs = std::set<std::pair<std::string, std::string>>;
 
-const Command everyCommand[] = {
-    Command::list,  Command::info,    Command::evaluate, Command::calibrate, Command::convert,
-    Command::sweep, Command::collect, Command::help,     Command::crossval,  Command::simulate};
+const Command everyCommand[] = {Command::list,      Command::info,    Command::evaluate,
+                                Command::calibrate, Command::convert, Command::sweep,
+                                Command::collect,   Command::help,    Command::crossval,
+                                Command::simulate,  Command::analyse};
 
 std::string text(const ParameterSettings& settings) {
     std::string joined;
@@ -73,7 +74,14 @@ Fields fieldsOf(const CommandLine& line) {
             {"maxRunning", number(sweep.maxRunning)},
             {"partition", sweep.partition},
             {"time", sweep.time},
-            {"cpusPerTask", number(sweep.cpusPerTask)}};
+            {"cpusPerTask", number(sweep.cpusPerTask)},
+            {"area", line.analysis.area},
+            {"line", line.analysis.line},
+            {"walkable", line.analysis.walkable},
+            {"speedFrames", number(line.analysis.speedFrames)},
+            {"cutoff", number(line.analysis.cutoff)},
+            {"cutoffSides", number(line.analysis.cutoffSides)},
+            {"folder", line.analysis.folder}};
 }
 
 // A value each option takes, unlike its default.
@@ -110,7 +118,13 @@ const std::map<std::string, std::string> samples = {{"--model", "Boids"},
                                                     {"--submit", ""},
                                                     {"--force", ""},
                                                     {"--output-format", "csv"},
-                                                    {"--measured", ""}};
+                                                    {"--measured", ""},
+                                                    {"--area", "0 0 1 0 1 1"},
+                                                    {"--line", "0 0 1 1"},
+                                                    {"--walkable", "0 0 9 0 9 9"},
+                                                    {"--speed-frames", "3"},
+                                                    {"--cutoff", "1.5"},
+                                                    {"--cutoff-sides", "8"}};
 
 }  // namespace
 
