@@ -1,6 +1,5 @@
 #include "app/commands/AnalyseCommand.h"
 
-#include <algorithm>
 #include <memory>
 #include <ostream>
 #include <vector>
@@ -23,19 +22,13 @@ const char* const densitySpeedFile = "density_speed.csv";
 const char* const crossingsFile = "crossings.csv";
 const char* const summaryFile = "summary.txt";
 
-// The box around every sample of the crowds, grown by `margin`: the default walkable area, one
-// for the measured and the simulated crowd, so that both are measured in the same cells' frame.
-std::optional<MeasurementArea> boxAround(const CrowdFrames& first, const CrowdFrames* second,
-                                         double margin, std::string& error) {
-    double minX = first.minX(), minY = first.minY(), maxX = first.maxX(), maxY = first.maxY();
-    if (second && !second->empty()) {
-        minX = std::min(minX, second->minX());
-        minY = std::min(minY, second->minY());
-        maxX = std::max(maxX, second->maxX());
-        maxY = std::max(maxY, second->maxY());
-    }
-    return MeasurementArea::rectangle(minX - margin, minY - margin, maxX + margin, maxY + margin,
-                                      error);
+// The box around every sample of the measured crowd, grown by `margin`: the default walkable
+// area, also of the simulated crowd, so that both are measured in the same frame and the
+// measured crowd's figures do not depend on the model.
+std::optional<MeasurementArea> boxAround(const CrowdFrames& crowd, double margin,
+                                         std::string& error) {
+    return MeasurementArea::rectangle(crowd.minX() - margin, crowd.minY() - margin,
+                                      crowd.maxX() + margin, crowd.maxY() + margin, error);
 }
 
 }  // namespace
@@ -175,9 +168,7 @@ int AnalyseCommand::run(const CalibrateRequest& recording, const AnalyseRequest&
         return ExitStatus::failed;
     }
     if (!setup->settings.walkable) {
-        setup->settings.walkable =
-            boxAround(measuredCrowd, simulatedCrowd ? &*simulatedCrowd : nullptr,
-                      setup->settings.walkableMargin, error);
+        setup->settings.walkable = boxAround(measuredCrowd, setup->settings.walkableMargin, error);
         if (!setup->settings.walkable || !setup->settings.walkable->covers(setup->area)) {
             err << "vestra-batch: the measurement area " << setup->area.text()
                 << " does not lie inside the walkable area "
