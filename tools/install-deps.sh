@@ -12,6 +12,9 @@ packages=(
   libqt5charts5-dev
   # Boost.Polygon's Voronoi diagram and Boost.Geometry, for the crowd measurements.
   libboost-dev
+  # The Python module, built and tested against Debian's own interpreter and numpy; pandas and
+  # matplotlib for its data frames and its example.
+  pybind11-dev python3-dev python3-numpy python3-pytest python3-pandas python3-matplotlib
   # Building and checking the Debian package.
   dpkg-dev lintian file
   # The one-node cluster of tools/slurm-one-node.sh, for the Slurm sweep test.
