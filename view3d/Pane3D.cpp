@@ -19,6 +19,17 @@ constexpr float tanThirty = 0.577350269f;
 constexpr float degrees = 3.14159265f / 180.0f;
 // A picked pedestrian: amber, unlike any shade of the measured red or the simulated blue.
 constexpr float highlightColour[3] = {1.0f, 0.7f, 0.0f};
+// The measurement area in green and its line in purple: apart from the figures' red, blue and
+// amber, and from the grey grid.
+constexpr float areaColour[3] = {0.0f, 0.55f, 0.0f};
+constexpr float lineColour[3] = {0.6f, 0.0f, 0.6f};
+// Half the vertical field of view that paintGL's projection uses (degrees).
+constexpr float halfFieldOfView = 35.0f;
+// Metres above the ground: over the grid (drawn just below it), under any figure.
+constexpr float overlayHeight = 0.01f;
+// Pixels: the overlay reads at any zoom, a corner being clicked stands out as a dot.
+constexpr float overlayWidth = 3.0f;
+constexpr float cornerSize = 8.0f;
 
 QGLFormat formatWithAccumulation() {
     QGLFormat format;
@@ -321,6 +332,8 @@ void Pane3D::paintGL() {
         trailsStarted = true;
         trails.setClearColour(0.0f, 0.0f, 0.0f, 1.0f);
     }
+    // After the accumulation, so that a changed area leaves no copy of the old one in the paths.
+    drawOverlay();
     if (captureFrames) {
         QImage frame(width(), height(), QImage::Format_RGBA8888);
         glPixelStorei(GL_PACK_ALIGNMENT, 4);
@@ -421,8 +434,65 @@ void Pane3D::drawObstacles() const {
     glEnd();
 }
 
+void Pane3D::setOverlay(const GroundOverlay& shown) {
+    if (shown == ground) {
+        return;
+    }
+    ground = shown;
+    if (ground.picking) {
+        setCursor(Qt::CrossCursor);
+    } else {
+        unsetCursor();
+    }
+    update();
+}
+
+QPointF Pane3D::groundPoint(const QPoint& pixel) const {
+    // The camera looks straight down on the ground from cameraHeight (paintGL's rotation by the
+    // pitch of -90°), so a pixel's offset from the view's centre scales linearly to metres: the
+    // top edge is tan(35°) × height above the centre. The view's up is the experiment's +y.
+    const float w = static_cast<float>(std::max(width(), 1));
+    const float h = static_cast<float>(std::max(height(), 1));
+    const float halfHeight = std::tan(halfFieldOfView * degrees) * cameraHeight;
+    const float right = (2.0f * static_cast<float>(pixel.x()) / w - 1.0f) * halfHeight * w / h;
+    const float up = (1.0f - 2.0f * static_cast<float>(pixel.y()) / h) * halfHeight;
+    return QPointF(cameraX + right, -cameraZ + up);
+}
+
+void Pane3D::drawOverlay() const {
+    const auto vertices = [](const std::vector<QPointF>& points) {
+        for (const QPointF& p : points) {
+            glVertex3f(static_cast<float>(p.x()), overlayHeight, -static_cast<float>(p.y()));
+        }
+    };
+    glLineWidth(overlayWidth);
+    glPointSize(cornerSize);
+    glColor3f(areaColour[0], areaColour[1], areaColour[2]);
+    glBegin(ground.areaClosed ? GL_LINE_LOOP : GL_LINE_STRIP);
+    vertices(ground.area);
+    glEnd();
+    if (!ground.areaClosed) {
+        glBegin(GL_POINTS);
+        vertices(ground.area);
+        glEnd();
+    }
+    glColor3f(lineColour[0], lineColour[1], lineColour[2]);
+    glBegin(GL_LINES);
+    vertices(ground.line);
+    glEnd();
+    // A dot on the first end: the sides of the line, and so the directions of its crossings,
+    // are named looking from there.
+    if (!ground.line.empty()) {
+        glBegin(GL_POINTS);
+        vertices({ground.line.front()});
+        glEnd();
+    }
+}
+
 void Pane3D::mousePressEvent(QMouseEvent* event) {
-    if (event->button() == Qt::RightButton) {
+    if (event->button() == Qt::LeftButton) {
+        emit groundClicked(groundPoint(event->pos()));
+    } else if (event->button() == Qt::RightButton) {
         panStartX = cameraX;
         panStartZ = cameraZ;
         pressX = event->x();
@@ -430,6 +500,14 @@ void Pane3D::mousePressEvent(QMouseEvent* event) {
         panning = true;
     } else if (event->button() == Qt::MiddleButton) {
         playing = !playing;
+    }
+}
+
+void Pane3D::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) {
+        emit groundDoubleClicked(groundPoint(event->pos()));
+    } else {
+        QGLWidget::mouseDoubleClickEvent(event);
     }
 }
 

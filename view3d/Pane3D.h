@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "view3d/Character.h"
+#include "view3d/GroundOverlay.h"
 #include "view3d/TrailBuffer.h"
 
 class QTimer;
@@ -12,7 +13,8 @@ class Record;
 
 /// The OpenGL playback view: over a ground grid seen from above, the measured pedestrians of the
 /// record's experiment, the simulated ones of its model, the lines joining each pair, and the
-/// obstacle segments, all at one playback time. A 25 ms timer paints and advances playback.
+/// obstacle segments, all at one playback time, and a measurement area and line on the ground. A
+/// 25 ms timer paints and advances playback. Left clicks on the ground are reported in metres.
 class Pane3D : public QGLWidget {
     Q_OBJECT
 
@@ -53,6 +55,12 @@ public:
     /// Figures (measured and simulated) drawn by the last paint: those present at its time.
     int figuresShown() const { return figuresDrawn; }
 
+    /// Draws `shown` on the ground from the next paint on; its picking state chooses the cursor.
+    void setOverlay(const GroundOverlay& shown);
+    const GroundOverlay& overlay() const { return ground; }
+    /// The point of the ground (experiment metres) that a pixel of the view shows.
+    QPointF groundPoint(const QPoint& pixel) const;
+
     /// Keeps a copy of every painted frame, read before the buffers are swapped (grabbing the
     /// front buffer of a child GL window is not reliable on every X server).
     void setFrameCapture(bool enabled) { captureFrames = enabled; }
@@ -79,12 +87,18 @@ public slots:
 signals:
     /// The slider position (0 to 99) of the time shown, whenever it changes during playback.
     void timePositionChanged(int value);
+    /// A left click on the view, at the point of the ground it shows (experiment metres).
+    void groundClicked(QPointF point);
+    /// A left double click, at the point of the ground it shows; its first click came as a
+    /// groundClicked.
+    void groundDoubleClicked(QPointF point);
 
 protected:
     void initializeGL() override;
     void resizeGL(int w, int h) override;
     void paintGL() override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
@@ -103,6 +117,7 @@ private:
     void drawLinks() const;
     void drawSimulation();
     void drawObstacles() const;
+    void drawOverlay() const;
     /// Index of the shown sample of pedestrian p in the experiment's arrays, or -1 when there
     /// is none (the pedestrian is not present at the shown time).
     std::ptrdiff_t experimentSample(int p) const;
@@ -142,4 +157,5 @@ private:
     int highlight = -1;
     bool paused = false;  ///< the clock was stopped by pause()
     QImage lastFrame;
+    GroundOverlay ground;
 };
