@@ -9,6 +9,7 @@
 #include <QIcon>
 #include <QMessageBox>
 #include <QProgressDialog>
+#include <QScreen>
 #include <QSignalBlocker>
 #include <QStatusBar>
 #include <QVariant>
@@ -19,6 +20,7 @@
 #include <iostream>
 #include <new>
 
+#include "analysis/CrowdFrames.h"
 #include "calibration/Calibration.h"
 #include "calibration/CalibrationProgress.h"
 #include "calibration/CalibrationRun.h"
@@ -34,6 +36,7 @@
 #include "run/Record.h"
 #include "run/SequencePrediction.h"
 #include "run/TrackExport.h"
+#include "ui/AnalysisWindow.h"
 #include "ui/CalibrationProgressDialog.h"
 #include "ui/ConfigurationWindow.h"
 #include "ui/CostChartWindow.h"
@@ -102,6 +105,7 @@ VestraWindow::VestraWindow(QApplication* app) : application(app) {
     connect(ui.spreadButton, SIGNAL(released()), this, SLOT(saveDistributions()));
     connect(ui.sequenceBox, SIGNAL(valueChanged(int)), this, SLOT(showSequence(int)));
     connect(ui.exportButton, SIGNAL(released()), this, SLOT(exportTrajectories()));
+    connect(ui.analysisButton, SIGNAL(released()), this, SLOT(showAnalysis()));
     // The control panel and the view have fixed geometry; the status line sits below them.
     statusBar()->setSizeGripEnabled(false);
     setFixedSize(1000, 500 + statusBar()->sizeHint().height());
@@ -164,6 +168,8 @@ VestraWindow::~VestraWindow() {
     for (Dialog& dialog : dialogs) {
         delete dialog.window.data();
     }
+    // Before the view and this window's members go: hiding it reports to both.
+    delete analysisWindow.data();
     delete view;
     view = nullptr;
     discardRecord();
@@ -292,6 +298,8 @@ void VestraWindow::loadRecord() {
         view = nullptr;
     }
     discardRecord();
+    measuredCrowd.reset();
+    evaluatedCrowd.reset();
     Record& record = session.load();
     record.setSaveScope(selectedScope());
     recordPath = experimentPath;
@@ -325,6 +333,8 @@ void VestraWindow::loadRecord() {
     view->setTail(ui.checkBox_5->checkState());
     view->setPath(ui.checkBox_6->checkState());
     updateSequenceBox();
+    linkAnalysisView();
+    feedAnalysis();
 }
 
 void VestraWindow::connectControls() {
@@ -490,10 +500,16 @@ void VestraWindow::evaluate() {
     busy.setCancelButton(nullptr);
     busy.setValue(0);
     runWorker(worker, busy);
+    if (worker.failure.empty()) {
+        const Record& record = *session.record();
+        evaluatedCrowd = std::make_shared<const CrowdFrames>(
+            CrowdFrames::simulated(*record.boundSimulation(), *record.boundExperiment()));
+    }
     view->rebuild();
     if (!worker.failure.empty()) {
         showError(QString::fromStdString(worker.failure));
     } else {
+        feedAnalysis();
         ui.label_9->setText(QString::number(worker.result, 'g', 6));
         if (!worker.parts.empty()) {
             showScoreParts(worker.parts);
@@ -585,6 +601,64 @@ void VestraWindow::showCostChart() {
     auto* window = new CostChartWindow(lastRun, lastRunCaption);
     chartWindows.push_back(window);
     window->show();
+}
+
+void VestraWindow::showAnalysis() {
+    if (!session.record()) {
+        showError("No data.");
+        return;
+    }
+    if (!analysisWindow) {
+        analysisWindow = new AnalysisWindow(this);
+        connect(analysisWindow.data(), &AnalysisWindow::overlayChanged, this,
+                &VestraWindow::showOverlay);
+        linkAnalysisView();
+        // Beside this window, or else below it, where the screen has room: drawing on the
+        // ground needs the view in sight.
+        const QRect screenArea = screen()->availableGeometry();
+        for (const QPoint& corner : {frameGeometry().topRight() + QPoint(1, 0),
+                                     frameGeometry().bottomLeft() + QPoint(0, 1)}) {
+            if (screenArea.contains(QRect(corner, analysisWindow->size()))) {
+                analysisWindow->move(corner);
+                break;
+            }
+        }
+    }
+    feedAnalysis();
+    analysisWindow->show();
+    analysisWindow->raise();
+    analysisWindow->activateWindow();
+}
+
+AnalysisWindow* VestraWindow::analysis() const {
+    return analysisWindow.data();
+}
+
+void VestraWindow::feedAnalysis() {
+    if (!analysisWindow || !session.record()) {
+        return;
+    }
+    if (!measuredCrowd) {
+        measuredCrowd = std::make_shared<const CrowdFrames>(
+            CrowdFrames::measured(*session.record()->boundExperiment()));
+    }
+    analysisWindow->setCrowds(measuredCrowd, evaluatedCrowd);
+}
+
+void VestraWindow::linkAnalysisView() {
+    if (!analysisWindow || !view) {
+        return;
+    }
+    connect(view, &Pane3D::groundClicked, analysisWindow.data(), &AnalysisWindow::addGroundPoint);
+    connect(view, &Pane3D::groundDoubleClicked, analysisWindow.data(),
+            &AnalysisWindow::finishDrawing);
+    showOverlay();
+}
+
+void VestraWindow::showOverlay() {
+    if (view) {
+        view->setOverlay(analysisWindow ? analysisWindow->overlay() : GroundOverlay());
+    }
 }
 
 void VestraWindow::calibrate() {

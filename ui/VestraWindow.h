@@ -16,12 +16,14 @@
 #include "ui/Session.h"
 #include "ui/VestraWindowUi.h"
 
+class AnalysisWindow;
 class CalibrationProgress;
 class CalibrationProgressDialog;
 class ConfigurationWindow;
 class CostChartWindow;
 
 class Configurable;
+class CrowdFrames;
 class Experiment;
 class Pane3D;
 class QApplication;
@@ -114,6 +116,8 @@ public:
     std::vector<ConfigurationWindow*> openDialogs() const;
     /// The window of each pedestrian's part of the last score, or null.
     ScorePartsWindow* scoreParts() const { return partsWindow.data(); }
+    /// The window of the crowd measurements, or null before "Analysis".
+    AnalysisWindow* analysis() const;
     /// What the last calibration went through, for its chart; null before the first.
     std::shared_ptr<const CalibrationProgress> lastCalibration() const { return lastRun; }
 
@@ -139,6 +143,8 @@ public slots:
     /// Writes the record's simulated trajectories to `path` (.txt, .csv or .ndjson) and the
     /// measured ones beside it, with "-measured" before the extension; false after saying why.
     bool exportTrajectoriesTo(const QString& path);
+    /// Opens the crowd measurements of the record, or raises their window.
+    void showAnalysis();
     /// Takes the scope chosen for calibrations and for saving parameters.
     void setScope(int index);
     /// Runs prediction sequence `sequence` of the selected prediction metric on the loaded
@@ -158,6 +164,8 @@ private slots:
     void followPlayback(int value);
     /// Seeks to the slider's value when it is let go, even if the value did not change.
     void seekToSlider();
+    /// Shows the analysis window's area and line in the view.
+    void showOverlay();
 
 private:
     struct Dialog {
@@ -208,6 +216,10 @@ private:
     void checkScoreParts();
     /// Closes the window when that was asked for while a run went on.
     void closeIfAsked();
+    /// Hands the analysis window the record's measured crowd and the last evaluated one.
+    void feedAnalysis();
+    /// Joins the analysis window and the view: clicks on the ground draw, the overlay shows.
+    void linkAnalysisView();
 
     Ui_VestraWindow ui;
     ComponentRegistry registry;
@@ -226,6 +238,12 @@ private:
     QPointer<ScorePartsWindow> partsWindow;
     PartsBasis partsBasis;  ///< of the parts shown
     std::vector<QPointer<CostChartWindow>> chartWindows;
+    QPointer<AnalysisWindow> analysisWindow;
+    /// The record's experiment as a crowd, made when the analysis first needs it.
+    std::shared_ptr<const CrowdFrames> measuredCrowd;
+    /// The simulated crowd of the last evaluation of the record: kept from then on, since a
+    /// calibration or a prediction sequence rewrites the model's trajectories.
+    std::shared_ptr<const CrowdFrames> evaluatedCrowd;
     bool running = false;        ///< a worker runs
     bool closeWhenDone = false;  ///< close the window when the worker has ended
     QPointer<CalibrationProgressDialog> runningCalibration;

@@ -48,6 +48,8 @@ public:
     QSpinBox* sequenceBox;
     /// Writes the record's simulated and measured trajectories.
     QPushButton* exportButton;
+    /// Opens the crowd measurements of the record, measured against simulated.
+    QPushButton* analysisButton;
 
     void setupUi(QMainWindow* window) {
         window->setObjectName("VestraWindow");
@@ -120,6 +122,12 @@ public:
         exportButton->setToolTip(
             "Export trajectories: writes the simulated crowd of the last run, and the measured "
             "one beside it (NAME-measured), as .txt, .csv or .ndjson");
+        analysisButton = makeButton("analysisButton", 415, 136, 70, 26);
+        analysisButton->setText("Analysis");
+        analysisButton->setToolTip(
+            "The fundamental diagram, the density over time and the N-t diagram of the loaded "
+            "experiment in a measurement area and across a line, against the simulated crowd of "
+            "the last evaluation");
         sequenceBox = new QSpinBox(widget);
         place(sequenceBox, "sequenceBox", 330, 169, 90, 26);
         sequenceBox->setPrefix("seq. ");

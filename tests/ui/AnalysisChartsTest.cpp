@@ -14,9 +14,9 @@
 #include <memory>
 #include <string>
 
+#include "AnalysisTestCrowd.h"
 #include "GuiTestSupport.h"
 #include "analysis/CrowdAnalysis.h"
-#include "analysis/CrowdFrames.h"
 #include "ui/AnalysisCharts.h"
 #include "ui/AnalysisImages.h"
 
@@ -24,40 +24,18 @@ using namespace QtCharts;
 
 namespace {
 
-// 21 frames 0.1 s apart in a walkable area that is the measurement area, 4 m × 2.6 m =
-// 10.4 m², so that every Voronoi cell lies inside it: the Voronoi density is the number present
-// over 10.4 m², as the classic density is. Everybody walks at 0.9 m/s.
-//   0: from (0, 1) to the right, frames 0–20, crosses x = 1 left to right;
-//   1: from (1.05, 2) to the right, frames 5–15, never crosses;
-//   2: from (2, 1.5) to the left, frames 0–20, crosses x = 1 right to left.
-// Measured: 2 present, 3 on frames 5–15 (3 / 10.4 = 0.288/m², at most 0.26/(m·s)); simulated:
-// 0 and 2 only.
-CrowdTrack walker(int id, int first, int samples, double x, double y, double dx) {
-    CrowdTrack track{id, first, {}, {}};
-    for (int s = 0; s < samples; ++s) {
-        track.x.push_back(x + dx * s);
-        track.y.push_back(y);
-    }
-    return track;
-}
-
+// The walkers in a walkable area that is the measurement area, 4 m × 2.6 m = 10.4 m², so that
+// every Voronoi cell lies inside it: the Voronoi density is the number present over 10.4 m², as
+// the classic density is. Measured: 2 present, 3 on frames 5–15 (3 / 10.4 = 0.288/m², at most
+// 0.26/(m·s) at 0.9 m/s); simulated: the outer two alone.
 CrowdAnalysis analysed(bool withMiddle, bool withLine) {
-    std::vector<double> times;
-    for (int k = 0; k < 21; ++k) {
-        times.push_back(0.1 * k);
-    }
-    std::vector<CrowdTrack> tracks{walker(0, 0, 21, 0.0, 1.0, 0.09)};
-    if (withMiddle) {
-        tracks.push_back(walker(1, 5, 11, 1.05, 2.0, 0.09));
-    }
-    tracks.push_back(walker(2, 0, 21, 2.0, 1.5, -0.09));
     std::string error;
     AnalysisSetup setup{*MeasurementArea::fromText("0 0 4 0 4 2.6 0 2.6", error), std::nullopt, {}};
     setup.settings.walkable = setup.area;
     if (withLine) {
         setup.line = MeasurementLine::fromText("1 0 1 2.6", error);
     }
-    const auto analysis = CrowdAnalysis::measure(CrowdFrames(times, tracks), setup, error);
+    const auto analysis = CrowdAnalysis::measure(threeWalkers(withMiddle), setup, error);
     EXPECT_TRUE(analysis) << error;
     return *analysis;
 }

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 #include <sched.h>
 
+#include <QAbstractButton>
+#include <QAbstractSpinBox>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateTime>
@@ -12,6 +14,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QSignalSpy>
 #include <QSlider>
 #include <QSpinBox>
 #include <QStatusBar>
@@ -19,11 +22,13 @@
 #include <QTimer>
 #include <QWindow>
 #include <QtCharts/QChart>
+#include <QtCharts/QXYSeries>
 #include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <map>
 #include <string>
 
 #include "GuiTestSupport.h"
@@ -40,6 +45,7 @@
 #include "models/SimulationBoids.h"
 #include "models/SimulationGeneric.h"
 #include "run/Record.h"
+#include "ui/AnalysisWindow.h"
 #include "ui/CalibrationProgressDialog.h"
 #include "ui/ConfigurationWindow.h"
 #include "ui/CostChart.h"
@@ -114,6 +120,7 @@ TEST(MainWindow, WidgetsCarryTheirNamesTextsAndGeometry) {
         {"pushButton_8", "Stats", {330, 269, 70, 26}},
         {"spreadButton", "Spread", {330, 203, 70, 26}},
         {"exportButton", "Export...", {400, 103, 85, 26}},
+        {"analysisButton", "Analysis", {415, 136, 70, 26}},
         {"pushButton_9", "Play / Pause", {280, 380, 130, 20}},
         {"pushButton_14", "Reset Camera", {325, 460, 100, 20}},
     };
@@ -131,19 +138,44 @@ TEST(MainWindow, WidgetsCarryTheirNamesTextsAndGeometry) {
     EXPECT_EQ(w.find<QComboBox>("comboBox")->currentText(), "Boids");
 }
 
+TEST(MainWindow, NoTwoControlsOfThePanelOverlap) {
+    Window w;
+    QList<QWidget*> controls;
+    for (QWidget* child : w.find<QWidget>("widget")->findChildren<QWidget*>()) {
+        if (qobject_cast<QAbstractButton*>(child) || qobject_cast<QAbstractSpinBox*>(child) ||
+            qobject_cast<QComboBox*>(child) || qobject_cast<QLineEdit*>(child) ||
+            qobject_cast<QSlider*>(child)) {
+            // A combo box's or spin box's own line edit lies inside it.
+            if (!qobject_cast<QComboBox*>(child->parentWidget()) &&
+                !qobject_cast<QAbstractSpinBox*>(child->parentWidget())) {
+                controls << child;
+            }
+        }
+    }
+    ASSERT_GT(controls.size(), 30);
+    for (int i = 0; i < controls.size(); ++i) {
+        for (int j = i + 1; j < controls.size(); ++j) {
+            EXPECT_FALSE(controls[i]->geometry().intersects(controls[j]->geometry()))
+                << controls[i]->objectName().toStdString() << " and "
+                << controls[j]->objectName().toStdString();
+        }
+    }
+}
+
 TEST(MainWindow, ActionsWithoutDataShowTheirMessages) {
     Window w;
     MessageBoxCatcher catcher;
     w.press("pushButton_15");  // Load
     EXPECT_EQ(catcher.texts, QStringList({"No experiment loaded."}));
     catcher.texts.clear();
-    for (const char* button : {"pushButton_4", "pushButton_7", "pushButton_2", "pushButton_8"}) {
+    for (const char* button :
+         {"pushButton_4", "pushButton_7", "pushButton_2", "pushButton_8", "analysisButton"}) {
         w.press(button);
     }
     w.window.saveParams();
     w.window.loadParams();
     EXPECT_EQ(catcher.texts, QStringList({"No data.", "No data.", "No data.", "No data.",
-                                          "No data.", "No data."}));
+                                          "No data.", "No data.", "No data."}));
     for (const QString& title : catcher.titles) {
         EXPECT_EQ(title, "Error");
     }
@@ -821,4 +853,53 @@ TEST(MainWindow, ClosingTheWindowDuringACalibrationAsksWhetherToStopIt) {
         EXPECT_EQ(w.window.isVisible(), c.open);
         EXPECT_EQ(w.find<QLabel>("label_10")->text(), QString::number(calibration->cost, 'g', 6));
     }
+}
+
+TEST(MainWindow, AnalysisShowsTheMeasuredCrowdAndAfterEvaluateTheSimulatedOne) {
+    Window w;
+    ASSERT_TRUE(w.window.loadExperimentFile(examples + "/corridor-crossing.ana"));
+    w.press("pushButton_15");  // Load
+    w.press("analysisButton");
+    AnalysisWindow* analysis = w.window.analysis();
+    ASSERT_TRUE(analysis);
+    EXPECT_TRUE(analysis->isVisible());
+    const auto settle = [analysis] {
+        if (analysis->isMeasuring()) {
+            QSignalSpy shown(analysis, &AnalysisWindow::measurementShown);
+            ASSERT_TRUE(shown.wait(20000));
+        }
+    };
+    using Points = std::map<QString, int>;
+    const auto points = [analysis](AnalysisWindow::Chart which) {
+        Points counts;
+        if (QtCharts::QChart* chart = analysis->chart(which)) {
+            for (QtCharts::QAbstractSeries* series : chart->series()) {
+                counts[series->name()] = static_cast<QtCharts::QXYSeries*>(series)->count();
+            }
+        }
+        return counts;
+    };
+    // Twelve pedestrians on all 100 frames. The first six walk the corridor from x < 1 to
+    // x > 7, the others back, each along x one way (its first and last x are its extremes): six
+    // crossings of x = 5 each way, staircases of 2 × 6 + 2 points.
+    ASSERT_TRUE(analysis->setAreaText("2 0 8 0 8 3 2 3"));
+    ASSERT_TRUE(analysis->setLineText("5 0 5 3"));
+    settle();
+    EXPECT_EQ(points(AnalysisWindow::Chart::DensitySpeed), (Points{{"measured", 100}}));
+    EXPECT_EQ(points(AnalysisWindow::Chart::Crossings),
+              (Points{{"measured, left to right", 14}, {"measured, right to left", 14}}));
+    EXPECT_EQ(w.window.view3D()->overlay().area.size(), 4u);
+    EXPECT_EQ(w.window.view3D()->overlay().line.size(), 2u);
+
+    w.press("pushButton_4");  // Evaluate: the simulated crowd joins
+    settle();
+    EXPECT_EQ(points(AnalysisWindow::Chart::DensityOverTime).at("simulated, Voronoi"), 100);
+    EXPECT_EQ(points(AnalysisWindow::Chart::Crossings).count("simulated, left to right"), 1u);
+
+    w.press("pushButton_15");  // Load: a new record, not evaluated yet
+    settle();
+    EXPECT_EQ(points(AnalysisWindow::Chart::DensitySpeed), (Points{{"measured", 100}}));
+    EXPECT_EQ(w.window.view3D()->overlay().area.size(), 4u);
+    analysis->close();
+    EXPECT_EQ(w.window.view3D()->overlay(), GroundOverlay());
 }

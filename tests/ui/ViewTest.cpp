@@ -12,6 +12,7 @@
 
 #include "GuiTestSupport.h"
 #include "app/StandardComponents.h"
+#include "ui/AnalysisWindow.h"
 #include "ui/VestraWindow.h"
 #include "view3d/AccumulationArithmetic.h"
 #include "view3d/Character.h"
@@ -281,4 +282,54 @@ TEST(View, OnlyThePedestriansPresentAtTheShownTimeAreDrawn) {
         w.tick();
         EXPECT_EQ(w.view->figuresShown(), 2 * present) << "slider " << slider;
     }
+}
+
+namespace {
+
+// True when the green of the measurement area is within 3 pixels of `pixel`.
+bool greenNear(const QImage& image, const QPoint& pixel) {
+    for (int y = pixel.y() - 3; y <= pixel.y() + 3; ++y) {
+        for (int x = pixel.x() - 3; x <= pixel.x() + 3; ++x) {
+            const QRgb p = image.pixel(x, y);
+            if (qGreen(p) > 100 && qRed(p) < 80 && qBlue(p) < 80) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+TEST(View, AnAreaClickedOnTheGroundIsDrawnWhereItWasClicked) {
+    LoadedWindow w("crossing-flows.ana");
+    ASSERT_TRUE(w.view);
+    // The walkers span x 0 to 8.25 and y 0 to 8.13: the camera looks straight down on the
+    // middle, (4.125, 4.065), which the view's centre shows.
+    const QPointF middle = w.view->groundPoint(QPoint(w.view->width() / 2, w.view->height() / 2));
+    EXPECT_NEAR(middle.x(), 4.125, 0.02);
+    EXPECT_NEAR(middle.y(), 4.065, 0.02);
+
+    w.window->showAnalysis();
+    AnalysisWindow* analysis = w.window->analysis();
+    ASSERT_TRUE(analysis);
+    // Out of the view's way: the GL picture of a covered part of a window is not defined.
+    analysis->move(0, w.window->frameGeometry().bottom() + 40);
+    analysis->startDrawingArea();
+    EXPECT_EQ(w.view->cursor().shape(), Qt::CrossCursor);
+    const QPoint clicks[] = {{100, 120}, {400, 150}, {230, 400}};
+    for (const QPoint& click : clicks) {
+        QTest::mouseClick(w.view, Qt::LeftButton, {}, click);
+    }
+    analysis->finishDrawing();
+    EXPECT_EQ(w.view->overlay().area.size(), 3u);
+    EXPECT_EQ(w.view->cursor().shape(), Qt::ArrowCursor);
+    w.tick();
+    w.tick();
+    const QImage frame = w.view->capturedFrame();
+    for (const QPoint& click : clicks) {
+        EXPECT_TRUE(greenNear(frame, click)) << click.x() << ", " << click.y();
+    }
+    EXPECT_FALSE(greenNear(frame, QPoint(243, 223)));  // inside the triangle, off its edges
+    saveScreenshot(*w.window, *w.view, "analysis-overlay.png");
 }
