@@ -6,6 +6,7 @@
 #include <QPen>
 #include <QtCharts/QChart>
 #include <QtCharts/QLegend>
+#include <QtCharts/QLegendMarker>
 #include <QtCharts/QLineSeries>
 #include <QtCharts/QScatterSeries>
 #include <QtCharts/QValueAxis>
@@ -77,11 +78,16 @@ void showRange(QValueAxis* axis, const RoundRange& range) {
     axis->setLabelFormat(QString("%.%1f").arg(range.decimals));
 }
 
-// A chart with its title, the legend on top and two value axes titled with their units.
+// A chart with its title, the legend on top and two value axes titled with their units. A key
+// to the line styles goes in small print under the title, so that the legend names the crowds
+// alone and fits a narrow chart.
 std::unique_ptr<QChart> emptyChart(const QString& title, const QString& xTitle,
-                                   const QString& yTitle) {
+                                   const QString& yTitle, const QString& key = QString()) {
     auto chart = std::make_unique<QChart>();
-    chart->setTitle(title);
+    chart->setTitle(key.isEmpty() ? title
+                                  : "<p align=\"center\">" + title +
+                                        "<br><span style=\"font-weight:normal\"><small>" + key +
+                                        "</small></span></p>");
     // The title names the chart in a picture far from the program: it should stand out.
     QFont titleFont = chart->titleFont();
     titleFont.setPointSizeF(titleFont.pointSizeF() * titleScale);
@@ -116,12 +122,18 @@ void addPoints(QChart& chart, const QString& name, const QColor& colour,
     addSeries(chart, series);
 }
 
-void addLine(QChart& chart, const QString& name, const QPen& pen, const QVector<QPointF>& points) {
+// `legend` labels the line in the legend; empty, the line has no entry there.
+void addLine(QChart& chart, const QString& name, const QPen& pen, const QVector<QPointF>& points,
+             const QString& legend) {
     auto* series = new QLineSeries;
     series->setName(name);
     series->setPen(pen);
     series->replace(points);
     addSeries(chart, series);
+    for (QLegendMarker* marker : chart.legend()->markers(series)) {
+        marker->setLabel(legend);
+        marker->setVisible(!legend.isEmpty());
+    }
 }
 
 QColor lighter(const QColor& colour) {
@@ -221,7 +233,8 @@ std::unique_ptr<QChart> densityFlow(const ChartedCrowds& crowds) {
 }
 
 std::unique_ptr<QChart> densityOverTime(const ChartedCrowds& crowds) {
-    auto chart = emptyChart("Density over time", timeTitle, QString::fromUtf8("density (1/m²)"));
+    auto chart = emptyChart("Density over time", timeTitle, QString::fromUtf8("density (1/m²)"),
+                            "solid: Voronoi density, dashed: classic density");
     for (const Charted& crowd : chartedOf(crowds)) {
         QVector<QPointF> voronoi;
         QVector<QPointF> classic;
@@ -230,9 +243,9 @@ std::unique_ptr<QChart> densityOverTime(const ChartedCrowds& crowds) {
             classic.append(QPointF(frame.time, frame.classicDensity));
         }
         addLine(*chart, crowd.name + ", classic",
-                pen(lighter(crowd.colour), secondWidth, Qt::DashLine), classic);
+                pen(lighter(crowd.colour), secondWidth, Qt::DashLine), classic, QString());
         addLine(*chart, crowd.name + ", Voronoi", pen(crowd.colour, mainWidth, Qt::SolidLine),
-                voronoi);
+                voronoi, crowd.name);
     }
     fitAxes(*chart, false, 0.0);
     return chart;
@@ -243,7 +256,7 @@ std::unique_ptr<QChart> crossingsOverTime(const ChartedCrowds& crowds) {
         return nullptr;
     }
     auto chart = emptyChart(QString::fromUtf8("N–t diagram: crossings of the line"), timeTitle,
-                            "crossings (cumulative)");
+                            "crossings", "solid: left to right, dashed: right to left");
     const std::pair<CrossingDirection, const char*> directions[] = {
         {CrossingDirection::LeftToRight, ", left to right"},
         {CrossingDirection::RightToLeft, ", right to left"}};
@@ -258,7 +271,8 @@ std::unique_ptr<QChart> crossingsOverTime(const ChartedCrowds& crowds) {
                     pen(crowd.colour, first ? mainWidth : secondWidth,
                         first ? Qt::SolidLine : Qt::DashLine),
                     staircase(crowd.analysis->crossings()->inDirection(direction),
-                              frames.front().time, frames.back().time));
+                              frames.front().time, frames.back().time),
+                    first ? crowd.name : QString());
         }
     }
     // Counts are whole: no tick between 0 and 1.

@@ -37,10 +37,12 @@ std::unique_ptr<QtCharts::QChart> densitySpeed(const ChartedCrowds& crowds);
 /// The fundamental diagram as Voronoi density (1/m²) against specific flow (1/(m·s)).
 std::unique_ptr<QtCharts::QChart> densityFlow(const ChartedCrowds& crowds);
 /// Voronoi density (solid) and classic density (dashed, lighter) in 1/m² against time in
-/// seconds, one point per frame.
+/// seconds, one point per frame; the legend names the crowds by their Voronoi lines and the
+/// title says which line is which.
 std::unique_ptr<QtCharts::QChart> densityOverTime(const ChartedCrowds& crowds);
 /// The N–t diagram: the cumulative number of crossings of the line against time in seconds,
-/// left to right solid and right to left dashed; null when the measured analysis has no line.
+/// left to right solid and right to left dashed (the legend names the crowds by the first, the
+/// title says which is which); null when the measured analysis has no line.
 std::unique_ptr<QtCharts::QChart> crossingsOverTime(const ChartedCrowds& crowds);
 
 /// Draws `charts` side by side, each as wide as `size` divided among them, on white into an

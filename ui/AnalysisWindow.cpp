@@ -77,11 +77,11 @@ AnalysisWindow::AnalysisWindow(QWidget* parent) : QWidget(parent) {
     for (size_t i = 0; i < views.size(); ++i) {
         views[i] = new QChartView;
         views[i]->setRenderHint(QPainter::Antialiasing);
-        views[i]->setMinimumSize(400, 260);
+        views[i]->setMinimumSize(440, 300);
         charts->addWidget(views[i], static_cast<int>(i) / 2, static_cast<int>(i) % 2);
     }
     layout->addLayout(charts, 1);
-    resize(900, 740);
+    resize(1100, 840);
 
     // Editing ends on Return and when the field loses focus; only a changed text measures.
     connect(areaEdit, &QLineEdit::editingFinished, this, [this] {

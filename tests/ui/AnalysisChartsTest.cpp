@@ -226,6 +226,7 @@ TEST(AnalysisImages, DrawOnTheOffscreenPlatform) {
     environment.insert("QT_QPA_PLATFORM", "offscreen");
     environment.insert("VESTRA_OFFSCREEN_CHILD", "1");
     environment.remove("DISPLAY");
+    environment.remove("VESTRA_SCREENSHOT_DIR");
     child.setProcessEnvironment(environment);
     child.setProcessChannelMode(QProcess::MergedChannels);
     child.start(QCoreApplication::applicationFilePath(),
