@@ -135,7 +135,7 @@ TEST(Startup, TheStandardComponentsAppearInTheirFixedOrder) {
     EXPECT_EQ(items(window.findChild<QComboBox*>("comboBox_2")),
               QStringList({"Difference", "Inter-pedestrian distance", "Path Length",
                            "Progressive Difference", "Vorticity", "Average Displacement Error",
-                           "Final Displacement Error"}));
+                           "Final Displacement Error", "Fundamental Diagram"}));
     EXPECT_EQ(items(window.findChild<QComboBox*>("comboBox_3")),
               QStringList({"Greedy", "Simulated Annealing", "Genetic", "GeneticGreedy",
                            "GeneticAnnealing"}));
