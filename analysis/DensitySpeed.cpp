@@ -6,11 +6,9 @@
 #include "analysis/CrowdFrames.h"
 #include "core/NumberText.h"
 
-namespace {
-
-std::optional<MeasurementArea> walkableArea(const CrowdFrames& crowd,
-                                            const DensitySpeedSettings& settings,
-                                            std::string& error) {
+std::optional<MeasurementArea> DensitySpeed::walkableFor(const CrowdFrames& crowd,
+                                                         const DensitySpeedSettings& settings,
+                                                         std::string& error) {
     if (settings.walkable) {
         return settings.walkable;
     }
@@ -23,8 +21,6 @@ std::optional<MeasurementArea> walkableArea(const CrowdFrames& crowd,
     return MeasurementArea::rectangle(crowd.minX() - margin, crowd.minY() - margin,
                                       crowd.maxX() + margin, crowd.maxY() + margin, error);
 }
-
-}  // namespace
 
 bool DensitySpeed::measure(const CrowdFrames& crowd, const MeasurementArea& area,
                            const DensitySpeedSettings& settings, std::string& error) {
@@ -41,7 +37,7 @@ bool DensitySpeed::measure(const CrowdFrames& crowd, const MeasurementArea& area
         error = "nobody is present on any frame";
         return false;
     }
-    const std::optional<MeasurementArea> walkable = walkableArea(crowd, settings, error);
+    const std::optional<MeasurementArea> walkable = walkableFor(crowd, settings, error);
     if (!walkable) {
         return false;
     }

@@ -64,6 +64,12 @@ public:
     bool measure(const CrowdFrames& crowd, const MeasurementArea& area,
                  const DensitySpeedSettings& settings, std::string& error);
 
+    /// The walkable area that bounds the crowd's cells: the settings' own, or the box around
+    /// every sample of the crowd grown by the settings' margin; empty with `error` when the
+    /// margin is not a positive number.
+    static std::optional<MeasurementArea> walkableFor(const CrowdFrames& crowd,
+                                                      const DensitySpeedSettings& settings,
+                                                      std::string& error);
     /// One entry per frame of the crowd after a successful measure; empty after a failed one.
     const std::vector<FrameDensitySpeed>& frames() const { return measured; }
     /// The fundamental diagram: every frame whose Voronoi density is above zero and whose

@@ -129,11 +129,8 @@ const FundamentalDiagram::Measured& FundamentalDiagram::measuredCrowd(
     } else {
         // One walkable area for both crowds, taken from the recording alone, so that a model's
         // agents who stray do not move the walls of the cells they are compared with.
-        const double margin = entry.settings.walkableMargin;
         const CrowdFrames& c = entry.crowd;
-        entry.settings.walkable =
-            MeasurementArea::rectangle(c.minX() - margin, c.minY() - margin, c.maxX() + margin,
-                                       c.maxY() + margin, entry.error);
+        entry.settings.walkable = DensitySpeed::walkableFor(c, entry.settings, entry.error);
         entry.area = area.empty() ? MeasurementArea::rectangle(c.minX(), c.minY(), c.maxX(),
                                                                c.maxY(), entry.error)
                                   : MeasurementArea::fromText(area, entry.error);

@@ -22,15 +22,6 @@ const char* const densitySpeedFile = "density_speed.csv";
 const char* const crossingsFile = "crossings.csv";
 const char* const summaryFile = "summary.txt";
 
-// The box around every sample of the measured crowd, grown by `margin`: the default walkable
-// area, also of the simulated crowd, so that both are measured in the same frame and the
-// measured crowd's figures do not depend on the model.
-std::optional<MeasurementArea> boxAround(const CrowdFrames& crowd, double margin,
-                                         std::string& error) {
-    return MeasurementArea::rectangle(crowd.minX() - margin, crowd.minY() - margin,
-                                      crowd.maxX() + margin, crowd.maxY() + margin, error);
-}
-
 }  // namespace
 
 const std::vector<std::string>& AnalyseCommand::resultNames() {
@@ -168,7 +159,7 @@ int AnalyseCommand::run(const CalibrateRequest& recording, const AnalyseRequest&
         return ExitStatus::failed;
     }
     if (!setup->settings.walkable) {
-        setup->settings.walkable = boxAround(measuredCrowd, setup->settings.walkableMargin, error);
+        setup->settings.walkable = DensitySpeed::walkableFor(measuredCrowd, setup->settings, error);
         if (!setup->settings.walkable || !setup->settings.walkable->covers(setup->area)) {
             err << "vestra-batch: the measurement area " << setup->area.text()
                 << " does not lie inside the walkable area "
