@@ -12,6 +12,8 @@ packages=(
   libqt5charts5-dev
   # Boost.Polygon's Voronoi diagram and Boost.Geometry, for the crowd measurements.
   libboost-dev
+  # Eigen for CMA-ES's covariance, NLopt for the BOBYQA and Nelder-Mead calibrations.
+  libeigen3-dev libnlopt-cxx-dev
   # The Python module, built and tested against Debian's own interpreter and numpy; pandas and
   # matplotlib for its data frames and its example.
   pybind11-dev python3-dev python3-numpy python3-pytest python3-pandas python3-matplotlib
