@@ -306,7 +306,7 @@ TEST(View, AnAreaClickedOnTheGroundIsDrawnWhereItWasClicked) {
     ASSERT_TRUE(w.view);
     w.window->showAnalysis();
     AnalysisWindow* analysis = w.window->analysis();
-    // Out of the view's way: the GL picture of a covered part of a window is not defined.
+    // Out of the view's way: what GL reads back where another window covers it is undefined.
     analysis->move(0, w.window->frameGeometry().bottom() + 40);
     analysis->startDrawingArea();
     EXPECT_EQ(w.view->cursor().shape(), Qt::CrossCursor);
