@@ -274,11 +274,19 @@ void AnalysisWindow::measure() {
     // runs on a thread of its own while the window and the 3D view stay responsive. It reads
     // its own copy of the setup and shares the crowds, which nothing changes once made.
     pending = std::make_shared<Outcome>();
-    const AnalysisSetup setup{*area, line, {}};
-    worker.reset(QThread::create([outcome = pending, setup, measured = measuredCrowd,
-                                  simulated = simulatedCrowd] {
+    worker.reset(QThread::create([outcome = pending, setup = AnalysisSetup{*area, line, {}},
+                                  measured = measuredCrowd, simulated = simulatedCrowd]() mutable {
+        // Both crowds are cut into cells within the measured crowd's walkable area, as the
+        // batch tool's analyse cuts them, so that a model's figures do not move the measured
+        // ones; a simulated crowd that a model led out of the area is a result, not an error.
+        setup.settings.walkable =
+            DensitySpeed::walkableFor(*measured, setup.settings, outcome->measuredError);
+        if (!setup.settings.walkable) {
+            return;
+        }
         outcome->measured = CrowdAnalysis::measure(*measured, setup, outcome->measuredError);
         if (simulated) {
+            setup.settings.needsSomebodyInside = false;
             outcome->simulated = CrowdAnalysis::measure(*simulated, setup, outcome->simulatedError);
         }
     }));
