@@ -20,9 +20,9 @@ std::string formatScore(float score) {
     return NumberText::format("%.9g", static_cast<double>(score));
 }
 
-/// Why a run scored no finite number: the first simulated sample that is not one, or else a
-/// metric that found nothing to compare.
-std::string whyNotFinite(const Record& record, const Metric& metric) {
+}  // namespace
+
+std::string EvaluateCommand::whyNotFinite(const Record& record, const Metric& metric) {
     if (!metric.problem().empty()) {
         return "\"" + metric.name + "\" says " + metric.problem();
     }
@@ -44,8 +44,6 @@ std::string whyNotFinite(const Record& record, const Metric& metric) {
            "\" found nothing to compare in this experiment (\"Inter-pedestrian distance\" needs "
            "two pedestrians present together, \"Path Length\" pedestrians present on two frames)";
 }
-
-}  // namespace
 
 int EvaluateCommand::run(const EvaluateRequest& request) {
     PreparedRun run(err);

@@ -1,7 +1,10 @@
 #pragma once
 
 #include <iosfwd>
+#include <string>
 
+class Metric;
+class Record;
 struct EvaluateRequest;
 
 /// `vestra-batch evaluate`: one run of the model over the experiment, scored as the desktop
@@ -12,6 +15,9 @@ public:
 
     /// Runs and scores; the exit status (unusable input when the score is not a finite number).
     int run(const EvaluateRequest& request);
+    /// Why a run scored no finite number: the first simulated sample that is not one, or else a
+    /// metric that found nothing to compare.
+    static std::string whyNotFinite(const Record& record, const Metric& metric);
 
 private:
     std::ostream& out;

@@ -47,7 +47,7 @@ int PreparedRun::prepareWith(const EvaluateRequest& request, const CalibrateRequ
     if (const int status = readExperiments(sources); status != ExitStatus::success) {
         return status;
     }
-    return buildRecords(request);
+    return setUpRecords(request);
 }
 
 int PreparedRun::listSources(const EvaluateRequest& request,
@@ -115,22 +115,13 @@ int PreparedRun::readExperiments(const std::vector<ExperimentSource>& sources) {
     return ExitStatus::success;
 }
 
-int PreparedRun::buildRecords(const EvaluateRequest& request) {
-    const EvaluationPool::Factory instances =
-        EvaluationPool::sameAs(registry(), *components.model, *components.metric);
-    for (const std::unique_ptr<Recording>& recording : recordings) {
-        Simulation* model = components.model.get();
-        if (recording != recordings.front()) {
-            recording->ownModel = std::move(instances().model);
-            model = recording->ownModel.get();
-        }
-        recording->record.build(recording->experiment.get(), &recording->reference, model);
-        Record& record = recording->record;
-        if (!request.loadParams.empty() && !record.loadParameters(request.loadParams)) {
-            err << "vestra-batch: " << record.lastError() << "\n";
-            return ExitStatus::failed;
-        }
-        record.rebuildIndex();
+int PreparedRun::setUpRecords(const EvaluateRequest& request) {
+    std::string error;
+    if (!buildRecords(recordings, *components.model,
+                      EvaluationPool::sameAs(registry(), *components.model, *components.metric),
+                      request.loadParams, error)) {
+        err << "vestra-batch: " << error << "\n";
+        return ExitStatus::failed;
     }
     threads = request.jobs > 0 ? request.jobs : usableCores();
     if (request.jobs == 0) {
@@ -138,6 +129,26 @@ int PreparedRun::buildRecords(const EvaluateRequest& request) {
         err << "jobs " << threads << "\n";
     }
     return ExitStatus::success;
+}
+
+bool PreparedRun::buildRecords(const std::vector<std::unique_ptr<Recording>>& recordings,
+                               Simulation& model, const EvaluationPool::Factory& instances,
+                               const std::string& loadParams, std::string& error) {
+    for (const std::unique_ptr<Recording>& recording : recordings) {
+        Simulation* runs = &model;
+        if (recording != recordings.front()) {
+            recording->ownModel = std::move(instances().model);
+            runs = recording->ownModel.get();
+        }
+        recording->record.build(recording->experiment.get(), &recording->reference, runs);
+        Record& record = recording->record;
+        if (!loadParams.empty() && !record.loadParameters(loadParams)) {
+            error = record.lastError();
+            return false;
+        }
+        record.rebuildIndex();
+    }
+    return true;
 }
 
 std::vector<CalibratedRecording> PreparedRun::calibrated() const {

@@ -28,7 +28,8 @@ public:
     /// record binding them.
     struct Recording {
         std::string file;
-        std::unique_ptr<Experiment> experiment;
+        /// Shared, so that a program that keeps its recordings in memory can run them.
+        std::shared_ptr<const Experiment> experiment;
         std::unique_ptr<Simulation> ownModel;  ///< null for the first, which runs model()
         SimulationGeneric<Dummy> reference;
         Record record;
@@ -61,6 +62,14 @@ public:
     /// Threads to run with, one per usable core when the request said 0.
     int jobs() const { return threads; }
 
+    /// Builds the record of every recording (its experiment set) as the desktop program's "Load"
+    /// builds it, the first running `model` and each further one a model of its own from
+    /// `instances`, then loads the parameter file `loadParams` when one is named. False, with
+    /// the record's `error`, when the file does not load.
+    static bool buildRecords(const std::vector<std::unique_ptr<Recording>>& recordings,
+                             Simulation& model, const EvaluationPool::Factory& instances,
+                             const std::string& loadParams, std::string& error);
+
 private:
     int prepareWith(const EvaluateRequest& request, const CalibrateRequest* calibration);
     /// The recordings the request names, from the command line or its list.
@@ -69,7 +78,7 @@ private:
     /// What the calibration asks that its recordings and model cannot give.
     bool checkCalibration(const CalibrateRequest& request, std::size_t recordingCount) const;
     int readExperiments(const std::vector<ExperimentSource>& sources);
-    int buildRecords(const EvaluateRequest& request);
+    int setUpRecords(const EvaluateRequest& request);
 
     ExperimentInput input;
     std::ostream& err;

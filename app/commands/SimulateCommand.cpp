@@ -13,14 +13,11 @@
 #include "models/Simulation.h"
 #include "run/TrackExport.h"
 
-namespace {
-
-// Where the trajectories come from, for the file's comments.
-std::vector<std::string> about(const SimulateCommand::Request& request, const Simulation& model) {
+std::vector<std::string> SimulateCommand::about(const Request& request, const Simulation* model) {
     if (request.measured) {
         return {"measured trajectories of " + request.run.experiment.file + ", written by Vestra"};
     }
-    std::vector<std::string> lines = {"simulated by Vestra: model " + model.name + " over " +
+    std::vector<std::string> lines = {"simulated by Vestra: model " + model->name + " over " +
                                       request.run.experiment.file};
     if (!request.run.loadParams.empty()) {
         lines.push_back("agent parameter values from " + request.run.loadParams);
@@ -28,11 +25,11 @@ std::vector<std::string> about(const SimulateCommand::Request& request, const Si
         // Every pedestrian walks with the defaults; a model whose pedestrian type declares its
         // parameters itself has no names for them.
         std::string defaults = "agent parameters, every pedestrian:";
-        const std::vector<std::string>& names = model.agentParameterNames();
-        for (std::size_t k = 0; k < model.parameterDefaults().size(); ++k) {
+        const std::vector<std::string>& names = model->agentParameterNames();
+        for (std::size_t k = 0; k < model->parameterDefaults().size(); ++k) {
             defaults += (k ? ", " : " ") +
                         (k < names.size() ? names[k] : "parameter_" + std::to_string(k)) + " " +
-                        NumberText::format("%g", double{model.parameterDefaults()[k]});
+                        NumberText::format("%g", double{model->parameterDefaults()[k]});
         }
         lines.push_back(defaults);
     }
@@ -41,8 +38,6 @@ std::vector<std::string> about(const SimulateCommand::Request& request, const Si
     }
     return lines;
 }
-
-}  // namespace
 
 int SimulateCommand::run(const Request& request) {
     TrackFile::Format format = TrackFile::Format::text;
@@ -74,7 +69,7 @@ int SimulateCommand::run(const Request& request) {
     TrackSet tracks = request.measured
                           ? TrackExport::measured(experiment)
                           : TrackExport::simulated(*record.boundSimulation(), experiment);
-    tracks.about = about(request, prepared.model());
+    tracks.about = about(request, &prepared.model());
     std::string error;
     if (!TrackFile::write(tracks, format, request.output, error)) {
         err << "vestra-batch: " << error << "\n";

@@ -2,8 +2,11 @@
 
 #include <iosfwd>
 #include <string>
+#include <vector>
 
 #include "app/commands/CalibrateRequest.h"
+
+class Simulation;
 
 /// `vestra-batch simulate`: one run of the model over a recording, as evaluate runs it, with its
 /// trajectories (or the measured ones) written to a file that the recording readers read.
@@ -21,6 +24,9 @@ public:
 
     /// Runs and writes; the exit status.
     int run(const Request& request);
+    /// Where the trajectories come from (the recording, and the model with its parameter values
+    /// and seed), as the file's comments say it; `model` may be null for measured trajectories.
+    static std::vector<std::string> about(const Request& request, const Simulation* model);
 
 private:
     std::ostream& err;
