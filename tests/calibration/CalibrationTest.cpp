@@ -12,12 +12,15 @@
 #include <vector>
 
 #include "CalibrationFixture.h"
+#include "calibration/Bobyqa.h"
 #include "calibration/CalibrationRun.h"
+#include "calibration/CmaEs.h"
 #include "calibration/EvaluationPool.h"
 #include "calibration/Genetic.h"
 #include "calibration/GeneticAnnealing.h"
 #include "calibration/GeneticGreedy.h"
 #include "calibration/Greedy.h"
+#include "calibration/NelderMead.h"
 #include "calibration/SimulatedAnnealing.h"
 #include "core/Random.h"
 
@@ -155,6 +158,7 @@ TEST(Calibration, SameSeedGivesTheSameOutputByteForByte) {
         return run.console.str() + report.str();
     };
     EXPECT_EQ(output(Greedy()), output(Greedy()));
+    EXPECT_EQ(output(CmaEs()), output(CmaEs()));
 }
 
 TEST(SimulatedAnnealing, AcceptanceFollowsTheRelativeWorsening) {
@@ -467,6 +471,9 @@ TEST(EvaluationsAtOnce, ModelsWithoutRandomRunsGiveTheSameResultForEveryThreadCo
                   (calibrateWith<SpeedModel, Genetic>(1)));
         EXPECT_EQ((calibrateWith<SpeedModel, GeneticGreedy>(jobs)),
                   (calibrateWith<SpeedModel, GeneticGreedy>(1)));
+        EXPECT_EQ((calibrateWith<SpeedModel, CmaEs>(jobs)), (calibrateWith<SpeedModel, CmaEs>(1)));
+        EXPECT_EQ((calibrateWith<SpeedModel, Bobyqa>(jobs)),
+                  (calibrateWith<SpeedModel, Bobyqa>(1)));
     }
 }
 
@@ -477,6 +484,7 @@ TEST(EvaluationsAtOnce, RandomRunsDrawFromOneStreamPerEvaluation) {
     EXPECT_EQ((calibrateWith<JitteryModel, Greedy>(3)), two);
     EXPECT_EQ((calibrateWith<JitteryModel, Greedy>(2)), two);
     EXPECT_FALSE((calibrateWith<JitteryModel, Greedy>(1)) == two);
+    EXPECT_EQ((calibrateWith<JitteryModel, CmaEs>(3)), (calibrateWith<JitteryModel, CmaEs>(2)));
 }
 
 namespace {
@@ -573,6 +581,10 @@ TEST(Cancel, ARunStoppedMidwayEndsLikeAFinishedOneWithTheBestFound) {
         {"Genetic in its first generation", genetic, 3, 1},
         {"Genetic with workers", genetic, 20, 2},
         {"GeneticGreedy", [] { return std::make_unique<GeneticGreedy>(); }, 50, 1},
+        {"CMA-ES", [] { return std::make_unique<CmaEs>(); }, 30, 1},
+        {"CMA-ES with workers", [] { return std::make_unique<CmaEs>(); }, 30, 2},
+        {"BOBYQA", [] { return std::make_unique<Bobyqa>(); }, 10, 1},
+        {"Nelder-Mead", [] { return std::make_unique<NelderMead>(); }, 10, 1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

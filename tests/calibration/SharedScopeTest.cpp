@@ -8,6 +8,7 @@
 
 #include "CalibrationFixture.h"
 #include "calibration/CalibrationRun.h"
+#include "calibration/CmaEs.h"
 #include "calibration/EvaluationPool.h"
 #include "calibration/Genetic.h"
 #include "calibration/Greedy.h"
@@ -114,10 +115,12 @@ TEST(SeveralRecordings, CostIsTheMeanOfTheScoresEachRecordingHasAlone) {
 TEST(SeveralRecordings, EveryJobCountGivesTheSameResultEvenWhenRunsDraw) {
     const Result greedy = calibrateBoth<JitteryModel, Greedy>(1);
     const Result genetic = calibrateBoth<JitteryModel, Genetic>(1);
+    const Result cma = calibrateBoth<JitteryModel, CmaEs>(1);
     for (const int jobs : {2, 3}) {
         SCOPED_TRACE(jobs);
         EXPECT_EQ((calibrateBoth<JitteryModel, Greedy>(jobs)), greedy);
         EXPECT_EQ((calibrateBoth<JitteryModel, Genetic>(jobs)), genetic);
+        EXPECT_EQ((calibrateBoth<JitteryModel, CmaEs>(jobs)), cma);
     }
 }
 
