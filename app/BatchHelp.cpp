@@ -91,6 +91,7 @@ std::string all() {
     text += readingOptions();
     text +=
         "\nOther options: --help (this text), --version.\n"
+        "Python: import vestra to read, evaluate, simulate and calibrate as these commands do.\n"
         "Exit status: 0 success, 1 input that cannot be used, 2 usage error, 130 or 143 a\n"
         "calibration stopped by SIGINT or SIGTERM.\n";
     return text;
