@@ -11,7 +11,7 @@ import threading
 import pytest
 
 import vestra
-from conftest import batch, example, setting_arguments
+from conftest import EXAMPLES, batch, example, setting_arguments
 
 CALIBRATED = [
     ("Helbing", "Greedy", "pedestrian", {}, 1),
@@ -111,3 +111,14 @@ def test_bad_request_raises_the_library_message(arguments, message):
     request["experiments"] = [vestra.read(example("bottleneck.ana"))] * request["experiments"]
     with pytest.raises(ValueError, match=message):
         vestra.calibrate(**request)
+
+
+def test_example_script_draws_its_picture_and_saves_what_it_found(tmp_path):
+    script = EXAMPLES / "python/calibrate_bottleneck.py"
+    done = subprocess.run([sys.executable, str(script), str(tmp_path)], capture_output=True,
+                          text=True, timeout=120, env=os.environ)
+    assert done.returncode == 0, done.stderr
+    assert (tmp_path / "calibrate_bottleneck.png").read_bytes().startswith(b"\x89PNG")
+    printed = batch("evaluate", example("bottleneck.ana"), "--model", "Helbing", "--metric",
+                    "Difference", "--load-params", tmp_path / "bottleneck-helbing.prm")
+    assert f"{float(printed):.6g} calibrated" in done.stdout
