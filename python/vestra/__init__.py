@@ -47,6 +47,15 @@ _PROGRESS_INTERVAL = 0.25
 
 def _text(value, keyword):
     """A keyword's value as the text of the batch tool's option or setting it stands for."""
+    # The common kinds first, by exact type: an evaluation of a small recording costs tens of
+    # microseconds, and the abstract number checks below cost a good part of one.
+    kind = type(value)
+    if kind is str:
+        return value
+    if kind is int:
+        return str(value)
+    if kind is float:
+        return repr(value)
     if isinstance(value, bool):
         return "true" if value else "false"
     if isinstance(value, numbers.Integral):
