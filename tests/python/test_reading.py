@@ -72,16 +72,24 @@ def test_written_ana_is_what_convert_writes(tmp_path, name):
     assert (tmp_path / "module.ana").read_bytes() == (tmp_path / "batch.ana").read_bytes()
 
 
-def test_dataframe_rows_are_the_written_samples(tmp_path):
-    experiment = vestra.read(example("crossing-trajnet.ndjson"), fps=25)
-    batch("simulate", example("crossing-trajnet.ndjson"), "--fps", 25, "--model", "RVO2",
+@pytest.mark.parametrize("name", ["crossing-trajnet.ndjson", "corridor-juelich.txt"])
+def test_arrays_and_dataframe_hold_the_written_samples(tmp_path, name):
+    options = RECORDINGS[name]
+    experiment = vestra.read(example(name), **options)
+    batch("simulate", example(name), *reading_arguments(options), "--model", "RVO2",
           "--measured", "-o", tmp_path / "batch.csv")
+    # Nine digits bring every float back exactly.
     written = numpy.loadtxt(tmp_path / "batch.csv", delimiter=",", comments="#", skiprows=3,
                             dtype=numpy.float32)
     frame = experiment.to_dataframe()
     assert list(frame.columns) == ["id", "frame", "t", "x", "y", "vx", "vy"]
-    # Nine digits bring every float back exactly.
     assert (frame.to_numpy(dtype=numpy.float32) == written).all()
+    frames, pedestrians = written[:, 1].astype(int), written[:, 0].astype(int) - 1
+    assert (experiment.positions[frames, pedestrians] == written[:, 3:5]).all()
+    assert (experiment.velocities[frames, pedestrians] == written[:, 5:7]).all()
+    assert (experiment.times[frames] == written[:, 2]).all()
+    absent = experiment.frames * experiment.pedestrians - len(written)
+    assert numpy.isnan(experiment.positions).sum() == 2 * absent
 
 
 def test_dataframe_without_pandas_says_what_is_missing(monkeypatch):
