@@ -47,8 +47,8 @@ _PROGRESS_INTERVAL = 0.25
 
 def _text(value, keyword):
     """A keyword's value as the text of the batch tool's option or setting it stands for."""
-    # The common kinds first, by exact type: an evaluation of a small recording costs tens of
-    # microseconds, and the abstract number checks below cost a good part of one.
+    # The common kinds first, by exact type: an evaluation of a small recording takes tens of
+    # microseconds, and the abstract number checks below would add one to each call.
     kind = type(value)
     if kind is str:
         return value
