@@ -15,7 +15,8 @@ if(TARGET vestra)
 endif()
 install(TARGETS vestra-batch RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(DIRECTORY examples/ DESTINATION ${CMAKE_INSTALL_DATADIR}/vestra/examples
-        FILES_MATCHING PATTERN "*.ana" PATTERN "*.txt" PATTERN "*.csv" PATTERN "*.ndjson")
+        FILES_MATCHING PATTERN "*.ana" PATTERN "*.txt" PATTERN "*.csv" PATTERN "*.ndjson"
+        PATTERN "*.py")
 
 # Manual pages and the changelog are configured and compressed when they are installed, so that
 # the pages name the data folder of the prefix installed to (see InstallDocument.cmake).
@@ -49,7 +50,9 @@ the model with a metric and calibrates its per-pedestrian parameters with
 greedy search, simulated annealing or a genetic algorithm. The desktop program
 plays experiment and simulation back side by side; vestra-batch runs the same
 evaluations and calibrations from the command line, on every core, and as
-sweeps on a Slurm cluster.")
+sweeps on a Slurm cluster. A Python module, vestra, runs the same readers,
+evaluations, simulations and calibrations from scripts, with the trajectories
+as numpy arrays.")
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Vestra developers <vestra@example.org>")
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
@@ -58,4 +61,10 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+# The Python module, when it is built, needs the interpreter it was built for and numpy;
+# dpkg-shlibdeps cannot tell, since an extension does not link to libpython.
+get_property(VESTRA_PYTHON_DEPENDS GLOBAL PROPERTY VESTRA_PYTHON_DEPENDS)
+if(VESTRA_PYTHON_DEPENDS)
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "${VESTRA_PYTHON_DEPENDS}")
+endif()
 include(CPack)

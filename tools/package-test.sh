@@ -24,5 +24,15 @@ if [ "$score" != "$expected" ]; then
 fi
 echo "Installed vestra-batch evaluates the installed example: $score"
 
+# The installed Python module scores the installed example as the built batch tool does.
+python_score=$(PYTHONPATH="$root/usr/lib/python3/dist-packages" /usr/bin/python3 -c \
+  "import sys, vestra; print('%.9g' % vestra.evaluate(vestra.read(sys.argv[1]), 'Vision', 'Difference'))" \
+  "$root/usr/share/vestra/examples/bottleneck.ana")
+if [ "$python_score" != "$expected" ]; then
+  echo "The installed Python module scores $python_score, the built vestra-batch $expected." >&2
+  exit 1
+fi
+echo "Installed Python module evaluates the installed example: $python_score"
+
 lintian --fail-on error --info "$package"
 echo "lintian: no errors in $(basename "$package")"
