@@ -102,6 +102,10 @@ AnalysisWindow::AnalysisWindow(QWidget* parent) : QWidget(parent) {
 }
 
 AnalysisWindow::~AnalysisWindow() {
+    // The base class hides the window as it is destroyed, which takes the focus from a field and
+    // would end its editing in a window that is no longer there.
+    areaEdit->disconnect(this);
+    lineEdit->disconnect(this);
     if (worker) {
         worker->wait();
     }
