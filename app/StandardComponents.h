@@ -1,8 +1,11 @@
 #pragma once
 
 #include "analysis/FundamentalDiagram.h"
+#include "calibration/Bobyqa.h"
+#include "calibration/CmaEs.h"
 #include "calibration/GeneticAnnealing.h"
 #include "calibration/GeneticGreedy.h"
+#include "calibration/NelderMead.h"
 #include "data/ParserANA.h"
 #include "data/ParserCsv.h"
 #include "data/ParserEth.h"
@@ -51,4 +54,7 @@ void registerStandardComponents(Registrar& registrar) {
     registrar.template addCalibration<Genetic>();
     registrar.template addCalibration<GeneticGreedy>();
     registrar.template addCalibration<GeneticAnnealing>();
+    registrar.template addCalibration<CmaEs>();
+    registrar.template addCalibration<Bobyqa>();
+    registrar.template addCalibration<NelderMead>();
 }

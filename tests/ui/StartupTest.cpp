@@ -138,7 +138,7 @@ TEST(Startup, TheStandardComponentsAppearInTheirFixedOrder) {
                            "Final Displacement Error", "Fundamental Diagram"}));
     EXPECT_EQ(items(window.findChild<QComboBox*>("comboBox_3")),
               QStringList({"Greedy", "Simulated Annealing", "Genetic", "GeneticGreedy",
-                           "GeneticAnnealing"}));
+                           "GeneticAnnealing", "CMA-ES", "BOBYQA", "Nelder-Mead"}));
     EXPECT_EQ(window.currentSession().model()->name, "Boids");
     EXPECT_EQ(window.currentSession().metric()->name, "Difference");
     EXPECT_EQ(window.currentSession().calibration()->name, "Greedy");
