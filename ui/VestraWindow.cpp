@@ -806,6 +806,13 @@ void VestraWindow::setScope(int) {
     if (session.record()) {
         session.record()->setSaveScope(selectedScope());
     }
+    // Each scope preselects the algorithm that suits it: CMA-ES came closest to the best cost on
+    // every shared problem of the README's comparison; per pedestrian stays with Greedy.
+    const int preselected =
+        ui.comboBox_3->findText(selectedScope() == ParameterScope::shared ? "CMA-ES" : "Greedy");
+    if (preselected >= 0) {
+        ui.comboBox_3->setCurrentIndex(preselected);
+    }
 }
 
 void VestraWindow::saveDistributions() {

@@ -145,7 +145,8 @@ public slots:
     bool exportTrajectoriesTo(const QString& path);
     /// Opens the crowd measurements of the record, or raises their window.
     void showAnalysis();
-    /// Takes the scope chosen for calibrations and for saving parameters.
+    /// Takes the scope chosen for calibrations and for saving parameters, and preselects its
+    /// algorithm: CMA-ES for shared values, Greedy per pedestrian.
     void setScope(int index);
     /// Runs prediction sequence `sequence` of the selected prediction metric on the loaded
     /// model and shows it from its last observed frame.
