@@ -1,9 +1,8 @@
 #include "calibration/CmaEs.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstddef>
-#include <limits>
+#include <memory>
 #include <vector>
 
 #include "calibration/CmaEsSearch.h"
@@ -33,8 +32,7 @@ void CmaEs::calibrate() {
         return;
     }
     const std::size_t n = dimension();
-    // Coordinate i of the unit box stands for lower + u × (upper − lower), kept within the range
-    // once rounded to float.
+    // Rounding to float may step past an end of a range, which a draw never leaves.
     const auto toValues = [this, n](const std::vector<double>& point, float* values) {
         for (std::size_t i = 0; i < n; ++i) {
             const double value = lower(i) + point[i] * (upper(i) - lower(i));

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <functional>
-#include <string>
 #include <vector>
 
 /// The covariance matrix adaptation evolution strategy minimising a function of n coordinates on

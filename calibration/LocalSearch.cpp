@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <memory>
 #include <nlopt.hpp>
 #include <stdexcept>
+#include <string>
 
 #include "core/NumberText.h"
 
