@@ -28,60 +28,41 @@ struct FunctionMetric : Difference {
     Function function;
 };
 
-// Test functions on the speeds' range [0, 2], each with its known minimiser.
-struct TestFunction {
-    const char* name;
-    Function f;
-    std::function<float(int i, int n)> minimiser;
-};
-
-const TestFunction sphere{"sphere",
-                          [](const std::vector<float>& x) {
-                              double sum = 0.0;
-                              for (const float v : x) {
-                                  sum += (v - 1.3) * (v - 1.3);
-                              }
-                              return sum;
-                          },
-                          [](int, int) { return 1.3f; }};
+// Test functions on the speeds' range [0, 2]; the cases below name their minimisers.
+double sphere(const std::vector<float>& x) {
+    double sum = 0.0;
+    for (const float v : x) {
+        sum += (v - 1.3) * (v - 1.3);
+    }
+    return sum;
+}
 
 // Axis scales from 1 to 100 (condition 10^4).
-const TestFunction ellipsoid{"ellipsoid",
-                             [](const std::vector<float>& x) {
-                                 const double n = static_cast<double>(x.size());
-                                 double sum = 0.0;
-                                 for (std::size_t i = 0; i < x.size(); ++i) {
-                                     const double scale = std::pow(1e4, i / std::max(n - 1, 1.0));
-                                     sum += scale * (x[i] - 1.3) * (x[i] - 1.3);
-                                 }
-                                 return sum;
-                             },
-                             [](int, int) { return 1.3f; }};
+double ellipsoid(const std::vector<float>& x) {
+    double sum = 0.0;
+    for (std::size_t i = 0; i < x.size(); ++i) {
+        sum += std::pow(1e4, i / std::max(x.size() - 1.0, 1.0)) * (x[i] - 1.3) * (x[i] - 1.3);
+    }
+    return sum;
+}
 
-const TestFunction rosenbrock{"Rosenbrock",
-                              [](const std::vector<float>& x) {
-                                  double sum = 0.0;
-                                  for (std::size_t i = 0; i + 1 < x.size(); ++i) {
-                                      const double a = x[i];
-                                      const double b = x[i + 1];
-                                      sum += 100.0 * (b - a * a) * (b - a * a) + (1 - a) * (1 - a);
-                                  }
-                                  return sum;
-                              },
-                              [](int, int) { return 1.0f; }};
+double rosenbrock(const std::vector<float>& x) {
+    double sum = 0.0;
+    for (std::size_t i = 0; i + 1 < x.size(); ++i) {
+        sum += 100.0 * std::pow(x[i + 1] - x[i] * x[i], 2) + std::pow(1.0 - x[i], 2);
+    }
+    return sum;
+}
 
-// The unconstrained minimum lies outside the range, alternately below 0 and above 2: the
-// minimiser is the nearer end.
-const TestFunction atBounds{"at the bounds",
-                            [](const std::vector<float>& x) {
-                                double sum = 0.0;
-                                for (std::size_t i = 0; i < x.size(); ++i) {
-                                    const double target = i % 2 == 0 ? -0.5 : 2.5;
-                                    sum += (x[i] - target) * (x[i] - target);
-                                }
-                                return sum;
-                            },
-                            [](int i, int) { return i % 2 == 0 ? 0.0f : 2.0f; }};
+// The unconstrained minimum lies alternately below 0 and above 2: the minimiser is the nearer
+// end of the range.
+double atBounds(const std::vector<float>& x) {
+    double sum = 0.0;
+    for (std::size_t i = 0; i < x.size(); ++i) {
+        sum += std::pow(x[i] - (i % 2 == 0 ? -0.5 : 2.5), 2);
+    }
+    return sum;
+}
 
 // A per-pedestrian calibration of n walkers' speeds (from 0.5, in [0, 2]) scored by `f`.
 struct FunctionScene {
@@ -101,37 +82,40 @@ struct FunctionScene {
 TEST(BoundedSearch, ReachesKnownMinimaWithinTheirBudgets) {
     struct Case {
         const char* algorithm;
-        const TestFunction& function;
+        const char* function;
+        double (*f)(const std::vector<float>&);
         int n;
         int budget;
+        float even;  ///< the minimiser's even coordinates
+        float odd;   ///< and its odd ones
     };
     // Budgets about twice what each search needed with this seed to come within 10^-6 of the
     // minimum; CMA-ES's figures are the tutorial's orders (n × 10² on the sphere, more with the
     // condition and along Rosenbrock's valley). BOBYQA models a quadratic exactly.
     const Case cases[] = {
-        {"CMA-ES", sphere, 2, 400},
-        {"CMA-ES", sphere, 10, 2000},
-        {"CMA-ES", ellipsoid, 5, 3000},
-        {"CMA-ES", rosenbrock, 2, 1000},
-        {"CMA-ES", rosenbrock, 5, 4000},
-        {"CMA-ES", rosenbrock, 10, 10000},
-        {"CMA-ES", atBounds, 2, 800},
-        {"CMA-ES", atBounds, 10, 6000},
-        {"CMA-ES separable", ellipsoid, 10, 3000},
-        {"BOBYQA", sphere, 10, 60},
-        {"BOBYQA", ellipsoid, 5, 100},
-        {"BOBYQA", rosenbrock, 2, 250},
-        {"BOBYQA", rosenbrock, 5, 600},
-        {"BOBYQA", atBounds, 10, 100},
-        {"Nelder-Mead", sphere, 2, 150},
-        {"Nelder-Mead", sphere, 5, 500},
-        {"Nelder-Mead", rosenbrock, 2, 250},
-        {"Nelder-Mead", atBounds, 2, 100},
+        {"CMA-ES", "sphere", sphere, 2, 400, 1.3f, 1.3f},
+        {"CMA-ES", "sphere", sphere, 10, 2000, 1.3f, 1.3f},
+        {"CMA-ES", "ellipsoid", ellipsoid, 5, 3000, 1.3f, 1.3f},
+        {"CMA-ES", "Rosenbrock", rosenbrock, 2, 1000, 1.0f, 1.0f},
+        {"CMA-ES", "Rosenbrock", rosenbrock, 5, 4000, 1.0f, 1.0f},
+        {"CMA-ES", "Rosenbrock", rosenbrock, 10, 10000, 1.0f, 1.0f},
+        {"CMA-ES", "at the bounds", atBounds, 2, 800, 0.0f, 2.0f},
+        {"CMA-ES", "at the bounds", atBounds, 10, 6000, 0.0f, 2.0f},
+        {"CMA-ES separable", "ellipsoid", ellipsoid, 10, 3000, 1.3f, 1.3f},
+        {"BOBYQA", "sphere", sphere, 10, 60, 1.3f, 1.3f},
+        {"BOBYQA", "ellipsoid", ellipsoid, 5, 100, 1.3f, 1.3f},
+        {"BOBYQA", "Rosenbrock", rosenbrock, 2, 250, 1.0f, 1.0f},
+        {"BOBYQA", "Rosenbrock", rosenbrock, 5, 600, 1.0f, 1.0f},
+        {"BOBYQA", "at the bounds", atBounds, 10, 100, 0.0f, 2.0f},
+        {"Nelder-Mead", "sphere", sphere, 2, 150, 1.3f, 1.3f},
+        {"Nelder-Mead", "sphere", sphere, 5, 500, 1.3f, 1.3f},
+        {"Nelder-Mead", "Rosenbrock", rosenbrock, 2, 250, 1.0f, 1.0f},
+        {"Nelder-Mead", "at the bounds", atBounds, 2, 100, 0.0f, 2.0f},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(std::string(c.algorithm) + " on " + c.function.name + " in " +
-                     std::to_string(c.n) + " dimensions");
-        FunctionScene problem(c.n, c.function.f);
+        SCOPED_TRACE(std::string(c.algorithm) + " on " + c.function + " in " + std::to_string(c.n) +
+                     " dimensions");
+        FunctionScene problem(c.n, c.f);
         const std::string name = c.algorithm;
         std::unique_ptr<BoundedSearch> algorithm;
         if (name.rfind("CMA-ES", 0) == 0) {
@@ -149,7 +133,7 @@ TEST(BoundedSearch, ReachesKnownMinimaWithinTheirBudgets) {
         algorithm->calibrate();
         const std::vector<float>& speeds = problem.scene.model.agentParameters();
         for (int i = 0; i < c.n; ++i) {
-            EXPECT_NEAR(speeds[static_cast<std::size_t>(i)], c.function.minimiser(i, c.n), 1e-3)
+            EXPECT_NEAR(speeds[static_cast<std::size_t>(i)], i % 2 == 0 ? c.even : c.odd, 1e-3)
                 << "speed " << i;
         }
     }
@@ -171,7 +155,7 @@ TEST(LocalSearch, LibraryErrorsAreNotedAndTheBestValuesKept) {
             SCOPED_TRACE(std::string(c.what) + (bobyqa ? ", BOBYQA" : ", Nelder-Mead"));
             int evaluations = 0;
             FunctionScene problem(3, [&](const std::vector<float>& x) {
-                return ++evaluations == c.notANumberAt ? std::nan("") : sphere.f(x);
+                return ++evaluations == c.notANumberAt ? std::nan("") : sphere(x);
             });
             std::unique_ptr<LocalSearch> algorithm;
             algorithm = bobyqa ? std::unique_ptr<LocalSearch>(std::make_unique<Bobyqa>())
@@ -183,12 +167,12 @@ TEST(LocalSearch, LibraryErrorsAreNotedAndTheBestValuesKept) {
             std::ostringstream console;
             algorithm->setConsole(console);
             algorithm->verbose = true;
-            const float start = static_cast<float>(sphere.f({0.5f, 0.5f, 0.5f}));
+            const float start = static_cast<float>(sphere({0.5f, 0.5f, 0.5f}));
             EXPECT_NO_THROW(algorithm->calibrate());
             EXPECT_NE(algorithm->note.find(c.note), std::string::npos) << algorithm->note;
             EXPECT_NE(console.str().find("Stopped early: " + algorithm->note), std::string::npos);
             const std::vector<float>& speeds = problem.scene.model.agentParameters();
-            EXPECT_EQ(algorithm->cost, static_cast<float>(sphere.f(speeds)));
+            EXPECT_EQ(algorithm->cost, static_cast<float>(sphere(speeds)));
             EXPECT_LE(algorithm->cost, start);
             for (const ParameterEntry& entry : algorithm->space.entries) {
                 EXPECT_EQ(speeds[static_cast<std::size_t>(entry.row)], entry.best);
