@@ -8,6 +8,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "calibration/NormalDraws.h"
 #include "core/NumberText.h"
 
 namespace {
@@ -21,6 +22,7 @@ constexpr double initialStep = 0.25;
 struct LocalSearch::Objective {
     LocalSearch& search;
     std::vector<float> values;
+    int run = 1;  ///< 1 for the search from the starting values
     bool notANumber = false;
 
     static double cost(const std::vector<double>& x, std::vector<double>& gradient, void* data);
@@ -43,8 +45,8 @@ double LocalSearch::Objective::cost(const std::vector<double>& x, std::vector<do
     if (search.bestCost != before) {
         search.costLine(search.bestCost);
     }
-    search.position(NumberText::format("evaluation %llu of at most %d", search.evaluationCount(),
-                                       search.budget));
+    search.position(NumberText::format("search %d, evaluation %llu of at most %d", objective.run,
+                                       search.evaluationCount(), search.budget));
     // Neither a quadratic model nor a simplex can rank a cost that is not a number: the search
     // would carry on from nonsense.
     if (std::isnan(trialCost)) {
@@ -78,7 +80,14 @@ void LocalSearch::calibrate() {
                            : startValues[i];
         }
         Objective objective{*this, std::vector<float>(n)};
-        search(start, objective);
+        // A local search ends in the basin it started in. While the budget lasts, later searches
+        // start from values drawn uniformly in the ranges, so that a rugged cost (a simulation's)
+        // gets the evaluations the user granted and the seed picks which basins are tried.
+        for (int run = 1; search(start, objective, run) && !cancelled(); ++run) {
+            for (std::size_t i = 0; i < n; ++i) {
+                start[i] = lower(i) + NormalDraws::uniform() * (upper(i) - lower(i));
+            }
+        }
     }
     if (!note.empty() && verbose) {
         out() << "Stopped early: " << note << ".\n";
@@ -86,7 +95,13 @@ void LocalSearch::calibrate() {
     finish();
 }
 
-void LocalSearch::search(std::vector<double> x, Objective& objective) {
+bool LocalSearch::search(std::vector<double> x, Objective& objective, int run) {
+    const long long left =
+        static_cast<long long>(budget) - static_cast<long long>(evaluationCount());
+    if (left <= 0) {
+        return false;
+    }
+    objective.run = run;
     const std::size_t n = x.size();
     std::vector<double> lowers(n);
     std::vector<double> uppers(n);
@@ -108,10 +123,15 @@ void LocalSearch::search(std::vector<double> x, Objective& objective) {
         optimiser.set_upper_bounds(uppers);
         optimiser.set_initial_step(steps);
         optimiser.set_xtol_abs(tolerances);
-        optimiser.set_maxeval(budget - 1);
+        optimiser.set_maxeval(static_cast<int>(left));
         optimiser.set_min_objective(&Objective::cost, &objective);
         double found = 0.0;
-        optimiser.optimize(x, found);
+        const unsigned long long before = evaluationCount();
+        const nlopt::result ending = optimiser.optimize(x, found);
+        // Converged: the rest of the budget goes to another search. A search that reached its
+        // limit of evaluations has spent the budget, and one that evaluated nothing (every
+        // range a single value) would only repeat itself.
+        return ending != nlopt::MAXEVAL_REACHED && evaluationCount() > before;
     } catch (const nlopt::forced_stop&) {
         if (objective.notANumber) {
             note = NumberText::format(
@@ -126,4 +146,5 @@ void LocalSearch::search(std::vector<double> x, Objective& objective) {
     } catch (const std::runtime_error& error) {
         note = std::string("the search failed: ") + error.what();
     }
+    return false;
 }

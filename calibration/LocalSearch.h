@@ -6,8 +6,9 @@
 #include "calibration/BoundedSearch.h"
 
 /// A derivative-free local search of the NLopt library, BOBYQA or Nelder-Mead, bounded by the
-/// parameters' ranges and started from the current values. It evaluates one point at a time and
-/// ends at its budget or when its steps fall below the tolerance. Whatever ends it (an error of
+/// parameters' ranges and started from the current values. It evaluates one point at a time; when
+/// its steps fall below the tolerance it starts again from random values in the ranges, until
+/// the budget is spent. Whatever ends it (an error of
 /// the library, a trial that costs no number, a cancel), the run finishes as every run does,
 /// with the best values found; an error is kept in `note` and written to the console.
 class LocalSearch : public BoundedSearch {
@@ -24,8 +25,10 @@ public:
 
 private:
     struct Objective;
-    /// Runs the library's search from `start`; its costs pass through `objective`.
-    void search(std::vector<double> start, Objective& objective);
+    /// Runs the library's search number `run` from `start` with the evaluations the budget has
+    /// left; its costs pass through `objective`. True when it converged with evaluations left
+    /// and without an error, so that another search may follow.
+    bool search(std::vector<double> start, Objective& objective, int run);
 
     Method method;
 };

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <memory>
@@ -178,6 +179,42 @@ TEST(LocalSearch, LibraryErrorsAreNotedAndTheBestValuesKept) {
                 EXPECT_EQ(speeds[static_cast<std::size_t>(entry.row)], entry.best);
             }
         }
+    }
+}
+
+TEST(LocalSearch, SearchesAgainFromRandomValuesWhileTheBudgetLasts) {
+    // Two basins per coordinate: the starting speed 0.5 lies in the shallow one (minimum 0 at
+    // 0.2), the deep one (minimum -0.1 at 1.9) begins at 1.0206 (where both parabolas meet), out
+    // of reach of the first search's steps.
+    const auto twoBasins = [](const std::vector<float>& x) {
+        double sum = 0.0;
+        for (const float v : x) {
+            sum += std::min(std::pow(v - 0.2, 2), std::pow(v - 1.9, 2) - 0.1);
+        }
+        return sum;
+    };
+    for (const bool bobyqa : {true, false}) {
+        SCOPED_TRACE(bobyqa ? "BOBYQA" : "Nelder-Mead");
+        const auto run = [&](int budget, unsigned seed) {
+            FunctionScene problem(2, twoBasins);
+            std::unique_ptr<LocalSearch> algorithm;
+            algorithm = bobyqa ? std::unique_ptr<LocalSearch>(std::make_unique<Bobyqa>())
+                               : std::make_unique<NelderMead>();
+            algorithm->budget = budget;
+            algorithm->tolerance = 1e-5f;
+            problem.bind(*algorithm, seed);
+            algorithm->calibrate();
+            EXPECT_TRUE(algorithm->note.empty()) << algorithm->note;
+            // The budget and the last evaluation of the best values.
+            EXPECT_EQ(algorithm->evaluationCount(), static_cast<unsigned long long>(budget) + 1);
+            return problem.scene.model.agentParameters();
+        };
+        // Reaching the deep basin in both coordinates at once takes a few searches.
+        const std::vector<float> speeds = run(1000, 5);
+        for (const float speed : speeds) {
+            EXPECT_NEAR(speed, 1.9f, 1e-3f);
+        }
+        EXPECT_EQ(run(1000, 5), speeds);
     }
 }
 
