@@ -5,6 +5,7 @@
 #include <climits>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <limits>
 #include <memory>
@@ -130,12 +131,47 @@ std::vector<std::vector<std::vector<float>>> traces(const Problem& problem,
     return all;
 }
 
+/// Writes every run's improvements, `algorithm,seed,evaluation,best`, and its last evaluation
+/// as a final row, into FOLDER/scope-model-recording.csv when the environment names a FOLDER in
+/// VESTRA_OPTIMISER_TRACES: enough to measure any other target afterwards.
+void writeImprovements(const Problem& problem, const std::vector<Contender>& contenders,
+                       const std::vector<std::vector<std::vector<float>>>& all) {
+    const char* folder = std::getenv("VESTRA_OPTIMISER_TRACES");
+    if (!folder || !*folder) {
+        return;
+    }
+    const std::string path = std::string(folder) + "/" +
+                             (problem.scope == ParameterScope::shared ? "shared" : "pedestrian") +
+                             "-" + problem.model + "-" + problem.recording + ".csv";
+    std::FILE* file = std::fopen(path.c_str(), "w");
+    if (!file) {
+        std::fprintf(stderr, "cannot write %s\n", path.c_str());
+        return;
+    }
+    std::fprintf(file, "algorithm,seed,evaluation,best\n");
+    for (std::size_t c = 0; c < contenders.size(); ++c) {
+        for (std::size_t s = 0; s < all[c].size(); ++s) {
+            const std::vector<float>& costs = all[c][s];
+            float best = std::numeric_limits<float>::infinity();
+            for (std::size_t i = 0; i < costs.size(); ++i) {
+                if (costs[i] < best || i + 1 == costs.size()) {
+                    best = std::min(best, costs[i]);
+                    std::fprintf(file, "%s,%zu,%zu,%.9g\n", contenders[c].label.c_str(), s + 1,
+                                 i + 1, static_cast<double>(best));
+                }
+            }
+        }
+    }
+    std::fclose(file);
+}
+
 void compare(benchmark::State& state, const Problem& problem,
              const std::vector<Contender>& contenders) {
     std::vector<std::vector<std::vector<float>>> all;
     for (auto _ : state) {
         all = traces(problem, contenders);
     }
+    writeImprovements(problem, contenders, all);
     float best = std::numeric_limits<float>::infinity();
     for (const auto& runs : all) {
         for (const std::vector<float>& costs : runs) {
