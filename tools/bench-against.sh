@@ -38,11 +38,12 @@ build() {  # source folder, build folder
   echo "building $2" >&2
   # Options an older commit does not know are ignored by cmake with a warning, hence -Wno-dev
   # and the log kept out of sight unless the build fails.
+  log=$2/bench-against.log
   if ! { cmake -S "$1" -B "$2" -DCMAKE_BUILD_TYPE=Release -DVESTRA_BUILD_GUI=OFF \
       -DVESTRA_BUILD_TESTS=OFF -DVESTRA_BUILD_PYTHON=OFF -DVESTRA_BUILD_BENCH=ON -Wno-dev &&
-      cmake --build "$2" -j"$jobs" --target vestra_bench; } >"$2.log" 2>&1; then
-    tail -n 30 "$2.log" >&2
-    echo "bench-against: building $2 failed, see $2.log" >&2
+      cmake --build "$2" -j"$jobs" --target vestra_bench; } >"$log" 2>&1; then
+    tail -n 30 "$log" >&2
+    echo "bench-against: building $2 failed, see $log" >&2
     exit 1
   fi
 }
