@@ -11,9 +11,11 @@
 #include "core/StepThreads.h"
 #include "models/SortingNetwork.h"
 
-namespace {
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
-constexpr int k = CrowdAgent::maxNeighbours;  // neighbours kept per agent
+namespace {
 
 // The exact surface distance rounds a square root and two subtractions after the coordinate
 // differences: a few float ulps of the magnitudes involved. A reach widened by a margin a
@@ -37,7 +39,28 @@ void sortKeys(std::uint64_t* keys, int count) {
     }
 }
 
-// Sorts a full list of keys.
+// Bit j is set for each of the first `count` lanes whose value is at most `limit`. With SSE2
+// four lanes are compared, and their bits gathered, in two instructions.
+template <std::size_t width>
+std::uint32_t lanesAtMost(const std::array<float, width>& values, int count, float limit) {
+    static_assert(width % 4 == 0 && width <= 32, "whole registers, one bit per lane");
+    std::uint32_t mask = 0;
+#if defined(__SSE2__)
+    const __m128 bound = _mm_set1_ps(limit);
+    for (std::size_t j = 0; j < width; j += 4) {
+        const __m128 within = _mm_cmple_ps(_mm_loadu_ps(values.data() + j), bound);
+        mask |= static_cast<std::uint32_t>(_mm_movemask_ps(within)) << j;
+    }
+#else
+    for (std::size_t j = 0; j < width; ++j) {
+        mask |= static_cast<std::uint32_t>(values[j] <= limit ? 1 : 0) << j;
+    }
+#endif
+    return count >= 32 ? mask : mask & ((std::uint32_t{1} << count) - 1u);
+}
+
+// Sorts a full list of k keys.
+template <int k>
 void sortFullList(std::uint64_t* keys) {
     if constexpr (k == 10) {
         // The smaller key first, with conditional moves rather than a branch.
@@ -60,7 +83,9 @@ void sortFullList(std::uint64_t* keys) {
 ///
 /// It also keeps the square of the centre distance beyond which no agent, even one of the
 /// largest radius, can still get in, so that agents and nodes are turned away with one
-/// comparison and no square root.
+/// comparison and no square root. k is a constant, so that the insertion loops unroll and,
+/// for k = 1, vanish.
+template <int k>
 class AgentTree::Candidates {
 public:
     Candidates(float range, float queryRadius, float largestRadius, bool inPlace)
@@ -80,8 +105,8 @@ public:
         reachSquared = std::min(reachSquared, ceilingSquared);
     }
 
-    /// The tenth surface distance, before any cut; NaN while fewer than ten were found.
-    float tenthDistance() const {
+    /// The kth surface distance, before any cut; NaN while fewer than k were found.
+    float kthDistance() const {
         return count == k ? distanceOf(keys[k - 1]) : std::numeric_limits<float>::quiet_NaN();
     }
 
@@ -102,11 +127,11 @@ public:
             keys[position] = key;
         } else if (count < k) {
             // While the list fills, the reach depends on the search range alone, so the keys
-            // are only appended, and sorted once when the tenth arrives or the list is handed
+            // are only appended, and sorted once when the kth arrives or the list is handed
             // over.
             keys[count++] = key;
             if (count == k) {
-                sortFullList(keys.data());
+                sortFullList<k>(keys.data());
             }
         } else {
             // Insertion into the full list without a data-dependent branch, which would
@@ -183,14 +208,16 @@ private:
     std::array<std::uint64_t, k> keys{};
 };
 
-AgentTree::AgentTree(int agentCount)
-    : nodes(2 * static_cast<size_t>(std::max(agentCount, 0))),
+AgentTree::AgentTree(int agentCount, int neighbourCount)
+    : wanted(neighbourCount),
+      nodes(2 * static_cast<size_t>(std::max(agentCount, 0))),
       treeSlots(static_cast<size_t>(std::max(agentCount, 0))),
       leafOfAgent(static_cast<size_t>(std::max(agentCount, 0))),
       lastPosition(treeSlots.size()),
       lastRadius(treeSlots.size(), std::numeric_limits<float>::quiet_NaN()),
-      lastTenth(treeSlots.size(), std::numeric_limits<float>::quiet_NaN()),
+      lastKth(treeSlots.size(), std::numeric_limits<float>::quiet_NaN()),
       lastQuery(treeSlots.size(), 0) {
+    assert(neighbourCount == 1 || neighbourCount == CrowdAgent::maxNeighbours);
     scannedPresent.reserve(treeSlots.size());
     lanes.resize(treeSlots.size());
 }
@@ -312,20 +339,29 @@ int AgentTree::fillNode(int index, int parent, int begin, int end) {
     node.parent = parent;
     // Folding from infinities skips coordinates that are not numbers: such an agent is nobody's
     // neighbour, and a box made NaN by it would hide the others in the node from every query.
-    node.minX = node.minY = std::numeric_limits<float>::infinity();
-    node.maxX = node.maxY = -std::numeric_limits<float>::infinity();
+    // The fold runs in locals: the node's own fields might share memory with the slots for all
+    // the compiler knows, which would make it store and reload them for every slot.
+    float minX = std::numeric_limits<float>::infinity();
+    float minY = minX;
+    float maxX = -minX;
+    float maxY = -minX;
     for (int i = begin; i < end; ++i) {
         const Vec2& p = treeSlots[i].position;
-        node.minX = std::min(node.minX, p.x);
-        node.maxX = std::max(node.maxX, p.x);
-        node.minY = std::min(node.minY, p.y);
-        node.maxY = std::max(node.maxY, p.y);
+        minX = std::min(minX, p.x);
+        maxX = std::max(maxX, p.x);
+        minY = std::min(minY, p.y);
+        maxY = std::max(maxY, p.y);
     }
+    node.minX = minX;
+    node.minY = minY;
+    node.maxX = maxX;
+    node.maxY = maxY;
     node.leaf = end - begin <= maxLeafSize;
     if (node.leaf) {
         for (int i = begin; i < end; ++i) {
             leafOfAgent[treeSlots[i].id] = index;
         }
+        node.queryReach = leafQueryReach(begin, end);
         return 0;
     }
     // Split the longer side of the box at its middle.
@@ -344,7 +380,32 @@ int AgentTree::fillNode(int index, int parent, int begin, int end) {
     const int leftCount = static_cast<int>(middle - first);
     // The left subtree takes 2 × leftCount − 1 nodes after this one.
     node.right = index + 2 * leftCount;
+    nodes[index + 1].sibling = node.right;
+    nodes[node.right].sibling = index + 1;
     return leftCount;
+}
+
+float AgentTree::leafQueryReach(int begin, int end) const {
+    // Only a steady build bounds queries from the start; it also means that every position is
+    // finite, so every agent of the leaf stands within its box. A query for the nearest
+    // neighbour alone has so small a reach that its walk up the tree costs less than a
+    // listing. Worked out here, before any query of the step changes what the bounds read.
+    const float unbounded = std::numeric_limits<float>::quiet_NaN();
+    if (!steady || wanted == 1) {
+        return unbounded;
+    }
+    float squaredReach = 0.0f;
+    for (int i = begin; i < end; ++i) {
+        const int id = treeSlots[i].id;
+        if (!startsBounded(id)) {
+            return unbounded;
+        }
+        // At most the squared reach the query starts at: it is cut to this, and a bound that
+        // is no number or negative starts it at −1.
+        const float bound = startBound(id, treeSlots[i].radius);
+        squaredReach = std::max(squaredReach, bound >= 0.0f ? bound * bound : -1.0f);
+    }
+    return squaredReach;
 }
 
 // Inline: every step of a search computes two of these.
@@ -359,21 +420,17 @@ inline float AgentTree::squaredGap(const Node& node, const Vec2& p) {
     return gapX * gapX + gapY * gapY;
 }
 
-void AgentTree::scanLeaf(const Node& leaf, const Slot& query, Candidates& found) const {
+template <class Found>
+void AgentTree::scanLeaf(const Node& leaf, const Slot& query, Found& found) const {
     std::array<float, scanWidth> squaredDistances;
     lanes.squaredDistances(static_cast<std::size_t>(leaf.begin), query.position, squaredDistances);
-    // The lanes within reach are gathered without a branch per lane, which would mispredict
-    // for most of them; the reach only shrinks, so each is checked again when offered.
-    const float squaredReach = found.squaredReach();
-    std::array<int, scanWidth> near;
-    int nearCount = 0;
+    // The lanes within reach are gathered as bits, without a branch per lane, which would
+    // mispredict for most of them; the reach only shrinks, so each is checked again when
+    // offered. Lanes are visited in increasing order, as a plain loop would.
     const int count = leaf.end - leaf.begin;
-    for (int j = 0; j < count; ++j) {
-        near[nearCount] = j;
-        nearCount += squaredDistances[j] <= squaredReach ? 1 : 0;
-    }
-    for (int n = 0; n < nearCount; ++n) {
-        const int j = near[n];
+    for (std::uint32_t near = lanesAtMost(squaredDistances, count, found.squaredReach()); near != 0;
+         near &= near - 1) {
+        const int j = __builtin_ctz(near);
         const float squaredDistance = squaredDistances[j];
         const Slot& other = treeSlots[leaf.begin + j];
         if (squaredDistance <= found.squaredReach() && other.id != query.id) {
@@ -382,7 +439,8 @@ void AgentTree::scanLeaf(const Node& leaf, const Slot& query, Candidates& found)
     }
 }
 
-void AgentTree::search(int index, const Slot& query, Candidates& found) const {
+template <class Found>
+void AgentTree::search(int index, const Slot& query, Found& found) const {
     const Node& node = nodes[index];
     if (node.leaf) {
         scanLeaf(node, query, found);
@@ -404,14 +462,15 @@ void AgentTree::search(int index, const Slot& query, Candidates& found) const {
     }
 }
 
-void AgentTree::searchFrom(int leaf, const Slot& query, Candidates& found) const {
+template <class Found>
+void AgentTree::searchFrom(int leaf, const Slot& query, Found& found) const {
     // The agents of the own leaf are usually enough to shrink the range to a few metres, and
     // the nearer ancestors' other children are the likelier places for the rest, so most of
     // the tree is turned away at once without walking down to the leaf first.
     scanLeaf(nodes[leaf], query, found);
     for (int child = leaf; child != 0;) {
         const int parent = nodes[child].parent;
-        const int sibling = child == parent + 1 ? nodes[parent].right : parent + 1;
+        const int sibling = nodes[child].sibling;
         if (squaredGap(nodes[sibling], query.position) <= found.squaredReach()) {
             search(sibling, query, found);
         }
@@ -419,37 +478,120 @@ void AgentTree::searchFrom(int leaf, const Slot& query, Candidates& found) const
     }
 }
 
-inline AgentTree::Candidates AgentTree::startQuery(const CrowdAgent& agent) const {
-    Candidates found(agent.searchRange, agent.radius, largestRadius, slotCount <= smallCrowd);
-    const int id = agent.id;
-    const float tenth = lastTenth[id];
-    // Ten agents were within `tenth` (surface distance) of this one at the build before, with
-    // the same radii; no centre has moved more than `drift` since, so those ten are within
-    // tenth + 2 × drift now, and so is the new tenth. Any agent that can still get in has its
-    // centre within that plus both radii, which bounds the search from the start.
-    if (steady && lastQuery[id] + 1 == generation && !std::isnan(tenth)) {
-        const float reach = tenth + 2.0f * drift + agent.radius + largestRadius;
-        const float margin = roundingMargin * (std::fabs(tenth) + 2.0f * drift +
-                                               std::fabs(agent.radius) + std::fabs(largestRadius));
-        found.limitReach(reach + margin);
+inline bool AgentTree::startsBounded(int id) const {
+    return steady && lastQuery[id] + 1 == generation && !std::isnan(lastKth[id]);
+}
+
+inline float AgentTree::startBound(int id, float radius) const {
+    // k agents were within `kth` (surface distance) of this one at the build before, with the
+    // same radii; no centre has moved more than `drift` since, so those k are within
+    // kth + 2 × drift now, and so is the new kth. Any agent that can still get in has its
+    // centre within that plus both radii.
+    const float kth = lastKth[id];
+    const float reach = kth + 2.0f * drift + radius + largestRadius;
+    const float margin = roundingMargin * (std::fabs(kth) + 2.0f * drift + std::fabs(radius) +
+                                           std::fabs(largestRadius));
+    return reach + margin;
+}
+
+template <int K>
+inline AgentTree::Candidates<K> AgentTree::startQuery(const CrowdAgent& agent) const {
+    Candidates<K> found(agent.searchRange, agent.radius, largestRadius, slotCount <= smallCrowd);
+    if (startsBounded(agent.id)) {
+        found.limitReach(startBound(agent.id, agent.radius));
     }
     return found;
 }
 
-inline void AgentTree::finishQuery(CrowdAgent& agent, const Candidates& found) {
+template <int K>
+inline void AgentTree::finishQuery(CrowdAgent& agent, const Candidates<K>& found) {
     found.copyTo(agent);
-    lastTenth[agent.id] = found.tenthDistance();
+    lastKth[agent.id] = found.kthDistance();
     lastQuery[agent.id] = generation;
 }
 
-void AgentTree::findNeighbours(CrowdAgent& agent) {
+template <int K>
+void AgentTree::query(CrowdAgent& agent) {
     if (slotCount == 0 || !agent.present) {
-        Candidates(agent.searchRange, agent.radius, largestRadius, true).copyTo(agent);
+        Candidates<K>(agent.searchRange, agent.radius, largestRadius, true).copyTo(agent);
         return;
     }
-    Candidates found = startQuery(agent);
+    Candidates<K> found = startQuery<K>(agent);
     searchFrom(leafOfAgent[agent.id], {agent.position, agent.radius, agent.id}, found);
     finishQuery(agent, found);
+}
+
+void AgentTree::findNeighbours(CrowdAgent& agent) {
+    if (wanted == 1) {
+        query<1>(agent);
+    } else {
+        query<CrowdAgent::maxNeighbours>(agent);
+    }
+}
+
+inline float AgentTree::squaredGap(const Node& node, const Node& box) {
+    // For every point p of the box each difference here is at most the one squaredGap(node, p)
+    // takes, and rounding keeps that order, so this stays at or below that bound.
+    const float outsideX = std::max(node.minX - box.maxX, box.minX - node.maxX);
+    const float outsideY = std::max(node.minY - box.maxY, box.minY - node.maxY);
+    const float gapX = outsideX > 0.0f ? outsideX : 0.0f;
+    const float gapY = outsideY > 0.0f ? outsideY : 0.0f;
+    return gapX * gapX + gapY * gapY;
+}
+
+bool AgentTree::listLeaves(int index, const Node& box, float squaredReach,
+                           Neighbourhood& hood) const {
+    const Node& node = nodes[index];
+    if (!(squaredGap(node, box) <= squaredReach) || &node == &box) {
+        return true;
+    }
+    if (!node.leaf) {
+        return listLeaves(index + 1, box, squaredReach, hood) &&
+               listLeaves(node.right, box, squaredReach, hood);
+    }
+    if (hood.count == Neighbourhood::capacity) {
+        return false;
+    }
+    hood.leaves[static_cast<std::size_t>(hood.count++)] = index;
+    return true;
+}
+
+void AgentTree::findNeighbourhood(int slot, Neighbourhood& hood) const {
+    const int leaf = leafOfAgent[treeSlots[slot].id];
+    const Node& box = nodes[leaf];
+    hood.complete = false;
+    hood.count = 0;
+    if (std::isnan(box.queryReach)) {
+        return;
+    }
+    hood.leaves[0] = leaf;
+    hood.count = 1;
+    hood.complete = listLeaves(0, box, box.queryReach, hood);
+}
+
+template <int K>
+void AgentTree::queryAround(CrowdAgent& agent, const Neighbourhood& hood) {
+    Candidates<K> found = startQuery<K>(agent);
+    const Slot query{agent.position, agent.radius, agent.id};
+    // A leaf the tree walk would scan comes within the query's reach, so it is listed; the
+    // walk's order does not change the result, and neither does this one.
+    for (int n = 0; n < hood.count; ++n) {
+        const Node& leaf = nodes[hood.leaves[static_cast<std::size_t>(n)]];
+        if (squaredGap(leaf, query.position) <= found.squaredReach()) {
+            scanLeaf(leaf, query, found);
+        }
+    }
+    finishQuery(agent, found);
+}
+
+void AgentTree::findNeighbours(CrowdAgent& agent, const Neighbourhood& hood) {
+    if (!hood.complete || !agent.present) {
+        findNeighbours(agent);
+    } else if (wanted == 1) {
+        queryAround<1>(agent, hood);
+    } else {
+        queryAround<CrowdAgent::maxNeighbours>(agent, hood);
+    }
 }
 
 void AgentTree::findAllNeighbours(std::vector<CrowdAgent>& agents) {

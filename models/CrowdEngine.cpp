@@ -32,9 +32,10 @@ Vec2 CrowdEngine::Segment::nearestPoint(const Vec2& p) const {
     return a + along * t;
 }
 
-CrowdEngine::CrowdEngine(int agentCount, int obstacleCapacity, Rule velocityRule)
+CrowdEngine::CrowdEngine(int agentCount, int obstacleCapacity, Rule velocityRule,
+                         int neighbourCount)
     : agentTable(static_cast<size_t>(std::max(agentCount, 0))),
-      tree(agentCount),
+      tree(agentCount, neighbourCount),
       rule(velocityRule),
       presentAgents(agentTable.size()) {
     assert(velocityRule);
@@ -96,12 +97,23 @@ void CrowdEngine::crowdStep(float dt, StepThreads* threads) {
 }
 
 void CrowdEngine::decide(std::size_t begin, std::size_t end) {
-    // In tree order one agent's search walks the nodes and leaves the one before walked.
+    // In tree order one agent's search walks the nodes and leaves the one before walked, and
+    // the agents of a leaf follow each other: the segments near the leaf are listed once for
+    // all of them.
+    NearbySegments nearby;
+    AgentTree::Neighbourhood hood;
+    std::size_t leafEnd = begin;
     for (std::size_t slot = begin; slot < end; ++slot) {
+        if (slot >= leafEnd) {
+            const AgentTree::Leaf leaf = tree.leafAt(static_cast<int>(slot));
+            leafEnd = static_cast<std::size_t>(leaf.end);
+            listNearbySegments(leaf, nearby);
+            tree.findNeighbourhood(static_cast<int>(slot), hood);
+        }
         CrowdAgent& agent =
             agentTable[static_cast<std::size_t>(tree.agentAt(static_cast<int>(slot)))];
-        tree.findNeighbours(agent);
-        findObstacles(agent);
+        tree.findNeighbours(agent, hood);
+        findObstacles(agent, nearby);
         agent.newVelocity = limitedVelocity(agent);
     }
 }
@@ -115,6 +127,63 @@ void CrowdEngine::searchNeighbours() {
     }
 }
 
+float CrowdEngine::obstacleReach(const CrowdAgent& agent) {
+    // Segments farther than radius × √2 from the centre are out of reach.
+    return std::sqrt(2.0f * agent.radius * agent.radius) * (1.0f + cullMargin);
+}
+
+void CrowdEngine::listNearbySegments(const AgentTree::Leaf& leaf, NearbySegments& nearby) const {
+    // Every agent of the leaf stands in its box (one whose position is not a number passes no
+    // box test anyway) and reaches no farther than the largest reach, and float addition
+    // rounds monotonically: a segment that one of them keeps passes this test too. A reach that
+    // is not a number is passed over by the fold, and its agent's own tests all fail.
+    float reach = 0.0f;
+    for (int slot = leaf.begin; slot < leaf.end; ++slot) {
+        reach = std::max(reach, obstacleReach(agentTable[static_cast<size_t>(tree.agentAt(slot))]));
+    }
+    nearby.complete = true;
+    nearby.count = 0;
+    const size_t segmentCount = obstacleTable.size();
+    for (size_t group = 0; group < segmentCount; group += cullWidth) {
+        std::array<int, cullWidth> inReach;
+        for (int j = 0; j < cullWidth; ++j) {
+            const size_t s = group + j;
+            inReach[j] = (leaf.maxX + reach >= boxMinX[s]) & (leaf.minX - reach <= boxMaxX[s]) &
+                         (leaf.maxY + reach >= boxMinY[s]) & (leaf.minY - reach <= boxMaxY[s]);
+        }
+        for (int j = 0; j < cullWidth; ++j) {
+            if (!inReach[j]) {
+                continue;
+            }
+            if (nearby.count == NearbySegments::capacity) {
+                nearby.complete = false;
+                return;
+            }
+            nearby.segments[static_cast<size_t>(nearby.count++)] = static_cast<int>(group) + j;
+        }
+    }
+}
+
+void CrowdEngine::findObstacles(CrowdAgent& agent, const NearbySegments& nearby) const {
+    if (!nearby.complete) {
+        findObstacles(agent);
+        return;
+    }
+    // The listed segments in table order, with the test and the comparisons of the whole scan,
+    // so that the same two are kept.
+    const float reachSquared = 2.0f * agent.radius * agent.radius;
+    float nearest = reachSquared;
+    float second = reachSquared;
+    agent.obstacleCount = 0;
+    const float reach = obstacleReach(agent);
+    for (int n = 0; n < nearby.count; ++n) {
+        const int s = nearby.segments[static_cast<size_t>(n)];
+        if (boxInReach(static_cast<size_t>(s), agent.position, reach)) {
+            considerObstacle(agent, s, nearest, second);
+        }
+    }
+}
+
 void CrowdEngine::findObstacles(CrowdAgent& agent) const {
     // Segments farther than radius × √2 from the centre are out of reach.
     const float reachSquared = 2.0f * agent.radius * agent.radius;
@@ -123,15 +192,12 @@ void CrowdEngine::findObstacles(CrowdAgent& agent) const {
     agent.obstacleCount = 0;
     // Most segments are turned away by their box alone, a group of boxes at a time in a loop
     // the compiler turns into vector instructions, before any projection.
-    const Vec2& p = agent.position;
-    const float reach = std::sqrt(reachSquared) * (1.0f + cullMargin);
+    const float reach = obstacleReach(agent);
     const size_t segmentCount = obstacleTable.size();
     for (size_t group = 0; group < segmentCount; group += cullWidth) {
         std::array<int, cullWidth> inReach;
         for (int j = 0; j < cullWidth; ++j) {
-            const size_t s = group + j;
-            inReach[j] = (p.x + reach >= boxMinX[s]) & (p.x - reach <= boxMaxX[s]) &
-                         (p.y + reach >= boxMinY[s]) & (p.y - reach <= boxMaxY[s]);
+            inReach[j] = boxInReach(group + j, agent.position, reach);
         }
         for (int j = 0; j < cullWidth; ++j) {
             if (inReach[j]) {

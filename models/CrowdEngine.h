@@ -1,5 +1,7 @@
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <vector>
 
 #include "core/Vec2.h"
@@ -34,8 +36,11 @@ public:
     static constexpr float speedLimit = 2.5f;
 
     /// An engine with `agentCount` agents (id = index, at rest at the origin, default radius
-    /// and search range), room for `obstacleCapacity` segments, stepping with `rule`.
-    CrowdEngine(int agentCount, int obstacleCapacity, Rule rule);
+    /// and search range), room for `obstacleCapacity` segments, stepping with `rule`, which
+    /// reads up to `neighbourCount` neighbours of an agent: CrowdAgent::maxNeighbours, or 1
+    /// for a rule that reads the nearest alone, whose searches are then far shorter.
+    CrowdEngine(int agentCount, int obstacleCapacity, Rule rule,
+                int neighbourCount = CrowdAgent::maxNeighbours);
     CrowdEngine(const CrowdEngine&) = delete;
     CrowdEngine& operator=(const CrowdEngine&) = delete;
     CrowdEngine(CrowdEngine&&) = default;
@@ -59,6 +64,8 @@ public:
     /// search.
     void searchNeighbours();
 
+    /// Neighbours the searches keep per agent at most.
+    int neighbourCount() const { return tree.neighbourCount(); }
     /// Agents in the scene.
     int presentCount() const { return static_cast<int>(presentAgents.size()); }
 
@@ -74,7 +81,29 @@ private:
     /// Segments whose boxes are tested against an agent at once.
     static constexpr int cullWidth = 8;
 
+    /// The segments that may be within reach of some agent of one leaf of the tree, in table
+    /// order; held on the stack, so a leaf near more of them than it holds lists none and its
+    /// agents test every segment.
+    struct NearbySegments {
+        static constexpr int capacity = 64;
+        bool complete = false;  ///< every segment within reach is listed
+        int count = 0;
+        std::array<int, capacity> segments;
+    };
+
+    /// An agent's obstacle reach: radius × √2, widened by the rounding margin of the cull.
+    static float obstacleReach(const CrowdAgent& agent);
+    /// Lists the segments whose boxes come within the largest obstacle reach of the leaf's
+    /// agents of the box of their positions.
+    void listNearbySegments(const AgentTree::Leaf& leaf, NearbySegments& nearby) const;
+    /// The agent's two nearest segments within reach, from those of its leaf when listed.
+    void findObstacles(CrowdAgent& agent, const NearbySegments& nearby) const;
     void findObstacles(CrowdAgent& agent) const;
+    /// Whether the box of segment s comes within `reach` of p.
+    bool boxInReach(std::size_t s, const Vec2& p, float reach) const {
+        return (p.x + reach >= boxMinX[s]) & (p.x - reach <= boxMaxX[s]) &
+               (p.y + reach >= boxMinY[s]) & (p.y - reach <= boxMaxY[s]);
+    }
     /// Keeps segment `index` if it is among the two nearest so far within reach.
     void considerObstacle(CrowdAgent& agent, int index, float& nearest, float& second) const;
     /// The rule's velocity for the agent within the speed limit.

@@ -5,8 +5,9 @@ CrowdSimulation::CrowdSimulation() {
     addAgentParameter("Speed", defaultSpeed, PDF(1.0f, 2.0f, PDF::NORMAL, 1.5f, 0.5f));
 }
 
-void CrowdSimulation::createCrowd(CrowdEngine::Rule rule) {
-    crowd = std::make_unique<CrowdEngine>(agentCount(), static_cast<int>(obstacles().size()), rule);
+void CrowdSimulation::createCrowd(CrowdEngine::Rule rule, int neighbourCount) {
+    crowd = std::make_unique<CrowdEngine>(agentCount(), static_cast<int>(obstacles().size()), rule,
+                                          neighbourCount);
     goalX.assign(static_cast<size_t>(agentCount()), 0.0f);
     goalY.assign(static_cast<size_t>(agentCount()), 0.0f);
 }

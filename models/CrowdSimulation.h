@@ -41,8 +41,9 @@ protected:
     CrowdSimulation();
 
     /// Replaces the engine and the goals by fresh ones for agentCount agents whose velocities
-    /// `rule` decides, with room for every obstacle of the scene.
-    void createCrowd(CrowdEngine::Rule rule);
+    /// `rule` decides from up to `neighbourCount` neighbours, with room for every obstacle of
+    /// the scene.
+    void createCrowd(CrowdEngine::Rule rule, int neighbourCount = CrowdAgent::maxNeighbours);
 
 private:
     /// Towards the goals, for the agents listed in `present`.

@@ -16,7 +16,8 @@ SimulationBoids::SimulationBoids() {
 }
 
 void SimulationBoids::createAgents() {
-    createCrowd(boidsRule);
+    // The rule reads the nearest neighbour alone, so the searches look for no other.
+    createCrowd(boidsRule, 1);
 }
 
 Vec2 boidsRule(const CrowdEngine& engine, const CrowdAgent& agent) {

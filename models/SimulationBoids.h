@@ -8,7 +8,7 @@ class SimulationBoids : public CrowdSimulation {
 public:
     SimulationBoids();
 
-    /// A fresh crowd engine running boidsRule.
+    /// A fresh crowd engine running boidsRule, whose searches find the nearest neighbour only.
     void createAgents() override;
 };
 

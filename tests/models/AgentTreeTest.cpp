@@ -20,9 +20,11 @@ struct Disc {
     float x, y, radius;
 };
 
-// An engine over the given discs, with its neighbour lists filled.
-CrowdEngine searched(const std::vector<Disc>& discs) {
-    CrowdEngine engine(static_cast<int>(discs.size()), 0, boidsRule);
+// An engine over the given discs whose searches keep up to `neighbourCount` neighbours, with
+// its neighbour lists filled.
+CrowdEngine searched(const std::vector<Disc>& discs,
+                     int neighbourCount = CrowdAgent::maxNeighbours) {
+    CrowdEngine engine(static_cast<int>(discs.size()), 0, boidsRule, neighbourCount);
     for (size_t i = 0; i < discs.size(); ++i) {
         CrowdAgent& agent = engine.agent(static_cast<int>(i));
         agent.position = {discs[i].x, discs[i].y};
@@ -44,15 +46,18 @@ std::vector<float> distancesOf(const CrowdAgent& agent) {
 
 // The neighbour search written out the slow way: every other present agent in index order
 // (an absent agent has none), kept in a list sorted by surface distance where an equal distance
-// goes after the ones already there; the range starts at 10 m and shrinks to the tenth distance
-// once ten are found; an overlapping nearest neighbour cuts the list to the overlapping ones.
+// goes after the ones already there; the range starts at 10 m and shrinks to the kth distance
+// once k are found (k = `wanted`); an overlapping nearest neighbour cuts the list to the
+// overlapping ones.
 struct Expected {
     std::vector<int> ids;
     std::vector<float> distances;
     bool overlapping = false;
 };
 
-Expected bruteForce(const std::vector<CrowdAgent>& agents, int i) {
+Expected bruteForce(const std::vector<CrowdAgent>& agents, int i,
+                    int wanted = CrowdAgent::maxNeighbours) {
+    const size_t k = static_cast<size_t>(wanted);
     const CrowdAgent& self = agents[i];
     std::vector<std::pair<float, int>> list;
     float range = 10.0f;
@@ -70,10 +75,10 @@ Expected bruteForce(const std::vector<CrowdAgent>& agents, int i) {
             ++at;
         }
         list.insert(list.begin() + static_cast<long>(at), {d, static_cast<int>(j)});
-        if (list.size() > 10) {
+        if (list.size() > k) {
             list.pop_back();
         }
-        if (list.size() == 10) {
+        if (list.size() == k) {
             range = list.back().first;
         }
     }
@@ -207,12 +212,11 @@ std::vector<SceneCase> sceneCases() {
 
 }  // namespace
 
-class AgentTreeAgainstBruteForce : public testing::TestWithParam<SceneCase> {};
-
-TEST_P(AgentTreeAgainstBruteForce, EveryAgentGetsExactlyTheScannedNeighbours) {
-    const CrowdEngine engine = searched(makeScene(GetParam()));
+// Every agent of the scene gets what the slow search finds, keeping up to `wanted` neighbours.
+void checkAgainstBruteForce(const SceneCase& scene, int wanted) {
+    const CrowdEngine engine = searched(makeScene(scene), wanted);
     for (int i = 0; i < static_cast<int>(engine.agents().size()); ++i) {
-        const Expected expected = bruteForce(engine.agents(), i);
+        const Expected expected = bruteForce(engine.agents(), i, wanted);
         const CrowdAgent& agent = engine.agent(i);
         ASSERT_EQ(neighboursOf(agent), expected.ids) << "agent " << i;
         ASSERT_EQ(distancesOf(agent), expected.distances) << "agent " << i;
@@ -220,11 +224,28 @@ TEST_P(AgentTreeAgainstBruteForce, EveryAgentGetsExactlyTheScannedNeighbours) {
     }
 }
 
+std::string sceneName(const testing::TestParamInfo<SceneCase>& info) {
+    return std::string(layoutName(info.param.layout)) + "_" + std::to_string(info.param.count);
+}
+
+class AgentTreeAgainstBruteForce : public testing::TestWithParam<SceneCase> {};
+
+TEST_P(AgentTreeAgainstBruteForce, EveryAgentGetsExactlyTheScannedNeighbours) {
+    checkAgainstBruteForce(GetParam(), CrowdAgent::maxNeighbours);
+}
+
 INSTANTIATE_TEST_SUITE_P(RandomScenes, AgentTreeAgainstBruteForce, testing::ValuesIn(sceneCases()),
-                         [](const testing::TestParamInfo<SceneCase>& info) {
-                             return std::string(layoutName(info.param.layout)) + "_" +
-                                    std::to_string(info.param.count);
-                         });
+                         sceneName);
+
+// A tree for a rule that reads the nearest neighbour alone.
+class AgentTreeNearestAgainstBruteForce : public testing::TestWithParam<SceneCase> {};
+
+TEST_P(AgentTreeNearestAgainstBruteForce, EveryAgentGetsExactlyTheScannedNearestNeighbour) {
+    checkAgainstBruteForce(GetParam(), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(RandomScenes, AgentTreeNearestAgainstBruteForce,
+                         testing::ValuesIn(sceneCases()), sceneName);
 
 TEST(AgentTreeSearch, AgentsAtPositionsThatAreNotNumbersHideNoOtherAgent) {
     // Such agents are nobody's neighbour (every comparison with NaN fails), and the others must
@@ -363,7 +384,7 @@ void checkSearchesWhileWalking(bool comeAndGo = false) {
         const std::vector<CrowdAgent> before = simulation.engine().agents();
         simulation.step(0.1f);
         for (int i = 0; i < 600; ++i) {
-            const Expected expected = bruteForce(before, i);
+            const Expected expected = bruteForce(before, i, simulation.engine().neighbourCount());
             const CrowdAgent& agent = simulation.engine().agent(i);
             ASSERT_EQ(neighboursOf(agent), expected.ids) << "step " << k << ", agent " << i;
             ASSERT_EQ(distancesOf(agent), expected.distances) << "step " << k << ", agent " << i;
@@ -381,6 +402,10 @@ TEST(AgentTreeSearch, StaysExactStepAfterStepWithHelbing) {
 
 TEST(AgentTreeSearch, StaysExactWhileAgentsComeAndGo) {
     checkSearchesWhileWalking<SimulationBoids>(true);
+}
+
+TEST(AgentTreeSearch, StaysExactWhileAgentsComeAndGoWithHelbing) {
+    checkSearchesWhileWalking<SimulationHelbing>(true);
 }
 
 TEST(AgentTreeSearch, AnAgentLeftOutOfSomeSearchesStillGetsExactNeighbours) {

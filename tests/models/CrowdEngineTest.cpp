@@ -25,14 +25,16 @@ namespace {
 struct Model {
     const char* name;
     std::unique_ptr<CrowdSimulation> (*make)();
+    int neighbours;  ///< that the rule reads, and the searches keep
 };
 
-const Model boids{"Boids", []() -> std::unique_ptr<CrowdSimulation> {
-                      return std::make_unique<SimulationBoids>();
-                  }};
-const Model helbing{"Helbing", []() -> std::unique_ptr<CrowdSimulation> {
-                        return std::make_unique<SimulationHelbing>();
-                    }};
+const Model boids{
+    "Boids",
+    []() -> std::unique_ptr<CrowdSimulation> { return std::make_unique<SimulationBoids>(); }, 1};
+const Model helbing{
+    "Helbing",
+    []() -> std::unique_ptr<CrowdSimulation> { return std::make_unique<SimulationHelbing>(); },
+    CrowdAgent::maxNeighbours};
 
 std::string modelName(const testing::TestParamInfo<Model>& info) {
     return info.param.name;
@@ -120,49 +122,91 @@ TEST(CrowdObstacleSearch, NearestPointIsAnEndpointOrTheProjection) {
     EXPECT_EQ(engine.agent(0).obstacleCount, 1);
 }
 
-TEST(CrowdObstacleSearch, FindsWhatTestingEverySegmentFinds) {
-    // Random walls, some without length, around random agents, near the origin and 10 km away
-    // (where an ulp of a coordinate is a millimetre): the boxes that turn most segments away
-    // must never turn away one in reach.
-    for (const float offset : {0.0f, 10000.0f}) {
-        Random::seed(offset == 0.0f ? 31 : 32);
-        auto draw = [](float extent) {
-            return extent * static_cast<float>(Random::draw()) / Random::maxDraw;
-        };
-        CrowdEngine engine(300, 80, boidsRule);
-        std::vector<CrowdEngine::Segment> walls;
-        for (int s = 0; s < 80; ++s) {
-            const Vec2 a(offset + draw(20.0f), offset + draw(20.0f));
-            const Vec2 b = s % 10 == 0 ? a : a + Vec2(draw(2.0f) - 1.0f, draw(2.0f) - 1.0f);
-            walls.push_back({a, b});
-            engine.addObstacle(a.x, a.y, b.x, b.y);
-        }
-        for (int i = 0; i < 300; ++i) {
-            engine.agent(i).position = {offset + draw(20.0f), offset + draw(20.0f)};
-            engine.agent(i).radius = 0.2f + draw(0.6f);
-        }
+// Random walls, some without length, around random agents of radius 0.2 to 0.8 m.
+struct WallCase {
+    const char* name;
+    float offset;      ///< m, of the scene from the origin
+    int walls;         ///< segments
+    float extent;      ///< m, of the square the walls start in
+    bool throughStep;  ///< searched by a step, else by searchNeighbours alone
+};
+
+void PrintTo(const WallCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+// Every agent keeps the two nearest segments that a test of every segment finds: the boxes
+// that turn most segments away, and a step's lists of the segments near each leaf, must never
+// turn away one in reach.
+void checkObstaclesAgainstEverySegment(const WallCase& c) {
+    Random::seed(c.offset == 0.0f ? 31 : 32);
+    auto draw = [](float extent) {
+        return extent * static_cast<float>(Random::draw()) / Random::maxDraw;
+    };
+    CrowdEngine engine(300, c.walls, boidsRule);
+    std::vector<CrowdEngine::Segment> walls;
+    for (int s = 0; s < c.walls; ++s) {
+        const Vec2 a(c.offset + draw(c.extent), c.offset + draw(c.extent));
+        const Vec2 b = s % 10 == 0 ? a : a + Vec2(draw(2.0f) - 1.0f, draw(2.0f) - 1.0f);
+        walls.push_back({a, b});
+        engine.addObstacle(a.x, a.y, b.x, b.y);
+    }
+    for (int i = 0; i < 300; ++i) {
+        engine.agent(i).position = {c.offset + draw(20.0f), c.offset + draw(20.0f)};
+        engine.agent(i).radius = 0.2f + draw(0.6f);
+    }
+    // A step's lists belong to the positions before it.
+    const std::vector<CrowdAgent> before = engine.agents();
+    if (c.throughStep) {
+        engine.crowdStep(0.1f);
+    } else {
         engine.searchNeighbours();
-        for (int i = 0; i < 300; ++i) {
-            const CrowdAgent& agent = engine.agent(i);
-            // The two nearest with a squared distance below 2 r², the earlier one on a tie.
-            std::vector<std::pair<float, int>> inReach;
-            for (int s = 0; s < 80; ++s) {
-                const Vec2 offsetToWall = agent.position - walls[s].nearestPoint(agent.position);
-                const float squared = offsetToWall.squaredLength();
-                if (squared < 2.0f * agent.radius * agent.radius) {
-                    inReach.push_back({squared, s});
-                }
+    }
+    for (int i = 0; i < 300; ++i) {
+        const Vec2 p = before[static_cast<size_t>(i)].position;
+        const float radius = before[static_cast<size_t>(i)].radius;
+        // The two nearest with a squared distance below 2 r², the earlier one on a tie.
+        std::vector<std::pair<float, int>> inReach;
+        for (int s = 0; s < c.walls; ++s) {
+            const float squared = (p - walls[s].nearestPoint(p)).squaredLength();
+            if (squared < 2.0f * radius * radius) {
+                inReach.push_back({squared, s});
             }
-            std::stable_sort(inReach.begin(), inReach.end(),
-                             [](const auto& l, const auto& r) { return l.first < r.first; });
-            std::vector<int> expected;
-            for (size_t e = 0; e < inReach.size() && e < 2; ++e) {
-                expected.push_back(inReach[e].second);
-            }
-            ASSERT_EQ(obstaclesOf(agent), expected) << "agent " << i << ", offset " << offset;
         }
+        std::stable_sort(inReach.begin(), inReach.end(),
+                         [](const auto& l, const auto& r) { return l.first < r.first; });
+        std::vector<int> expected;
+        for (size_t e = 0; e < inReach.size() && e < 2; ++e) {
+            expected.push_back(inReach[e].second);
+        }
+        ASSERT_EQ(obstaclesOf(engine.agent(i)), expected) << "agent " << i;
     }
 }
+
+TEST(CrowdObstacleSearch, FindsWhatTestingEverySegmentFinds) {
+    // Near the origin and 10 km away (where an ulp of a coordinate is a millimetre).
+    for (const float offset : {0.0f, 10000.0f}) {
+        SCOPED_TRACE(offset);
+        checkObstaclesAgainstEverySegment({"", offset, 80, 20.0f, false});
+    }
+}
+
+class CrowdObstacleStep : public testing::TestWithParam<WallCase> {};
+
+TEST_P(CrowdObstacleStep, FindsWhatTestingEverySegmentFinds) {
+    checkObstaclesAgainstEverySegment(GetParam());
+}
+
+// Dense walls put more segments near a leaf than its list holds, so that its agents test
+// every segment.
+INSTANTIATE_TEST_SUITE_P(Walls, CrowdObstacleStep,
+                         testing::Values(WallCase{"Scattered", 0.0f, 80, 20.0f, true},
+                                         WallCase{"FarAway", 10000.0f, 80, 20.0f, true},
+                                         WallCase{"Dense", 0.0f, 2000, 20.0f, true},
+                                         WallCase{"DenseFarAway", 10000.0f, 2000, 20.0f, true}),
+                         [](const testing::TestParamInfo<WallCase>& info) {
+                             return std::string(info.param.name);
+                         });
 
 // ---------------------------------------------------------------------------------------------
 // Shared model code
@@ -456,14 +500,31 @@ TEST_P(CrowdModel, HoldsMoreThanAThousandAgentsAndTwoThousandSegments) {
     EXPECT_EQ(simulation->engine().agents().size(), 1100u);
     EXPECT_EQ(simulation->engine().obstacles().size(), 2100u);
     EXPECT_TRUE(stateIsFinite(*simulation));
-    // The last agent, at x = 1099 × 0.9 = 989.1, has the ten before it as neighbours, nearest
-    // first. Piece 1978 (989 to 989.5) lies 0.25 m below it; piece 1977 ends at 989, at
-    // sqrt(0.1² + 0.25²) = 0.269 m; both are within 0.2 × √2 = 0.283 m, piece 1979 is not.
+    // The last agent, at x = 1099 × 0.9 = 989.1, has the ones before it as neighbours, nearest
+    // first, as many as the rule reads. Piece 1978 (989 to 989.5) lies 0.25 m below it; piece
+    // 1977 ends at 989, at sqrt(0.1² + 0.25²) = 0.269 m; both are within 0.2 × √2 = 0.283 m,
+    // piece 1979 is not.
     const CrowdAgent& last = simulation->engine().agent(1099);
-    EXPECT_EQ(last.neighbourCount, 10);
+    const int count = GetParam().neighbours;
+    EXPECT_EQ(last.neighbourCount, count);
     EXPECT_EQ(last.neighbours[0], 1098);
-    EXPECT_EQ(last.neighbours[9], 1089);
+    EXPECT_EQ(last.neighbours[count - 1], 1099 - count);
     EXPECT_EQ(obstaclesOf(last), (std::vector<int>{1978, 1977}));
+}
+
+TEST_P(CrowdModel, SearchesKeepAsManyNeighboursAsTheRuleReads) {
+    // Twelve walkers 1 m apart on a row: the first has eleven others in range.
+    const auto simulation = GetParam().make();
+    std::vector<CrowdWalker> walkers;
+    for (int i = 0; i < 12; ++i) {
+        walkers.push_back({1.0f * i, 0, 0, 0, 1.0f * i, 5});
+    }
+    placeWalkers(*simulation, walkers);
+    simulation->step(0.1f);
+    EXPECT_EQ(simulation->engine().neighbourCount(), GetParam().neighbours);
+    const CrowdAgent& first = simulation->engine().agent(0);
+    EXPECT_EQ(first.neighbourCount, GetParam().neighbours);
+    EXPECT_EQ(first.neighbours[0], 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(BothModels, CrowdModel, testing::Values(boids, helbing), modelName);
