@@ -11,7 +11,9 @@
 # expression) to every step and evaluation benchmark, ROUNDS to 3. The old build lives in
 # build-bench-COMMIT/ (its sources in src/, its build in build/), the current one in
 # build-bench/; both are kept, so a second run only rebuilds what changed. BENCH_CPU picks
-# the core (default 0), BENCH_JOBS the build's parallel jobs (default 2).
+# the core (default 0), BENCH_JOBS the build's parallel jobs (default 2), BENCH_TIME the time
+# compared: cpu (default), which leaves out the time other programs on the shared core take,
+# or real.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 base=${1:-f6fc3c1}
@@ -19,6 +21,14 @@ filter=${2:-'crowdStep|orcaAdvance|sceneRun|Evaluation|visionStep|greedyCalibrat
 rounds=${3:-3}
 cpu=${BENCH_CPU:-0}
 jobs=${BENCH_JOBS:-2}
+clock=${BENCH_TIME:-cpu}
+case $clock in
+  cpu | real) ;;
+  *)
+    echo "bench-against: BENCH_TIME is cpu or real, not $clock" >&2
+    exit 2
+    ;;
+esac
 
 git rev-parse --verify --quiet "$base^{commit}" >/dev/null || {
   echo "bench-against: no commit $base" >&2
@@ -69,18 +79,18 @@ for round in $(seq "$rounds"); do
   done
 done
 
-python3 - "$results" "$base" <<'PY'
+python3 - "$results" "$base" "$clock" <<'PY'
 import json, pathlib, statistics, sys
-folder, base = pathlib.Path(sys.argv[1]), sys.argv[2]
+folder, base, clock = pathlib.Path(sys.argv[1]), sys.argv[2], sys.argv[3] + "_time"
 def times(side):
     found = {}
     for path in sorted(folder.glob(side + "-*.json")):
         for run in json.loads(path.read_text())["benchmarks"]:
             if run.get("run_type", "iteration") == "iteration" and not run.get("error_occurred"):
-                found.setdefault(run["name"], []).append((run["real_time"], run["time_unit"]))
+                found.setdefault(run["name"], []).append((run[clock], run["time_unit"]))
     return found
 old, new = times("old"), times("new")
-print(f"| benchmark | {base} | now | old / new |")
+print(f"| benchmark ({clock.replace('_', ' ')}) | {base} | now | old / new |")
 print("|---|---|---|---|")
 for name in [n for n in new if n in old]:
     o = statistics.median(t for t, _ in old[name])
