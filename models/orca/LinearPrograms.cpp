@@ -4,9 +4,10 @@
 #include <cmath>
 
 #include "models/orca/OrcaTolerance.h"
+#include "models/orca/PlaneList.h"
 
-bool solveOnLine(const std::vector<HalfPlane>& planes, std::size_t k, float radius,
-                 const Vec2& optimum, bool directional, Vec2& result) {
+bool solveOnLine(const HalfPlane* planes, std::size_t k, float radius, const Vec2& optimum,
+                 bool directional, Vec2& result) {
     const HalfPlane& line = planes[k];
     const float dot = line.point.dot(line.direction);
     // For a unit direction this is dot² + radius² − |point|²; written with the line's distance
@@ -54,8 +55,8 @@ bool solveOnLine(const std::vector<HalfPlane>& planes, std::size_t k, float radi
     return true;
 }
 
-std::size_t solveInDisc(const std::vector<HalfPlane>& planes, float radius, const Vec2& optimum,
-                        bool directional, Vec2& result) {
+std::size_t solveInDisc(const HalfPlane* planes, std::size_t count, float radius,
+                        const Vec2& optimum, bool directional, Vec2& result) {
     if (directional) {
         result = optimum * radius;
     } else if (optimum.squaredLength() > radius * radius) {
@@ -63,7 +64,7 @@ std::size_t solveInDisc(const std::vector<HalfPlane>& planes, float radius, cons
     } else {
         result = optimum;
     }
-    for (std::size_t i = 0; i < planes.size(); ++i) {
+    for (std::size_t i = 0; i < count; ++i) {
         if (planes[i].violation(result) > 0.0f) {
             const Vec2 previous = result;
             if (!solveOnLine(planes, i, radius, optimum, directional, result)) {
@@ -72,12 +73,14 @@ std::size_t solveInDisc(const std::vector<HalfPlane>& planes, float radius, cons
             }
         }
     }
-    return planes.size();
+    return count;
 }
 
 void solveProjected(const std::vector<HalfPlane>& planes, std::size_t obstacleCount,
                     std::size_t firstFailed, float radius, Vec2& result,
                     std::vector<HalfPlane>& scratch) {
+    // Each projected set holds fewer half-planes than the whole set.
+    PlaneList projected(planes.size(), scratch);
     float distance = 0.0f;
     for (std::size_t i = firstFailed; i < planes.size(); ++i) {
         const HalfPlane& worst = planes[i];
@@ -86,7 +89,10 @@ void solveProjected(const std::vector<HalfPlane>& planes, std::size_t obstacleCo
         }
         // Velocities that violate half-plane i no more than half-plane j are those on the
         // left of the bisector of the two boundary lines; the obstacle half-planes stay hard.
-        scratch.assign(planes.begin(), planes.begin() + static_cast<std::ptrdiff_t>(obstacleCount));
+        projected.clear();
+        for (std::size_t j = 0; j < obstacleCount; ++j) {
+            projected.push_back(planes[j]);
+        }
         for (std::size_t j = obstacleCount; j < i; ++j) {
             const HalfPlane& other = planes[j];
             const float denominator = det(worst.direction, other.direction);
@@ -101,11 +107,12 @@ void solveProjected(const std::vector<HalfPlane>& planes, std::size_t obstacleCo
                     worst.point + (det(other.direction, worst.point - other.point) / denominator) *
                                       worst.direction;
             }
-            scratch.push_back({point, (other.direction - worst.direction).normalised()});
+            projected.push_back({point, (other.direction - worst.direction).normalised()});
         }
         const Vec2 previous = result;
         const Vec2 inward(-worst.direction.y, worst.direction.x);
-        if (solveInDisc(scratch, radius, inward, true, result) < scratch.size()) {
+        if (solveInDisc(projected.data(), projected.size(), radius, inward, true, result) <
+            projected.size()) {
             // The projected program always has a solution in exact arithmetic; a failure is
             // rounding, and the previous velocity is the better answer.
             result = previous;

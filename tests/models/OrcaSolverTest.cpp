@@ -9,6 +9,7 @@
 #include "core/Vec2.h"
 #include "models/orca/HalfPlane.h"
 #include "models/orca/LinearPrograms.h"
+#include "models/orca/PlaneList.h"
 
 // The three linear programs of velocity selection, checked against a reference that shares no
 // code with them: the exact optimum from an enumeration of candidate points in double
@@ -426,6 +427,62 @@ TEST(OrcaSolver, ProjectedKeepsItsScratchListBetweenCalls) {
         EXPECT_NEAR(planes[1].violation(result), 0.5f, 1e-6f);
     }
 }
+
+// A set of `count` agent half-planes all around the origin, each 0.5 m/s beyond it: no velocity
+// satisfies them, and the least largest violation is 0.5, at the origin.
+std::vector<HalfPlane> ringOfHalfPlanes(int count) {
+    std::vector<HalfPlane> planes;
+    for (int j = 0; j < count; ++j) {
+        const float angle = 6.2831853f * static_cast<float>(j) / static_cast<float>(count);
+        const Vec2 direction(std::cos(angle), std::sin(angle));
+        planes.push_back({0.5f * Vec2(-direction.y, direction.x), direction});
+    }
+    return planes;
+}
+
+class ProjectedRing : public testing::TestWithParam<int> {};
+
+TEST_P(ProjectedRing, IsSolvedOnTheStackOrInTheScratchList) {
+    const int count = GetParam();
+    const std::vector<HalfPlane> planes = ringOfHalfPlanes(count);
+    std::vector<HalfPlane> scratch;
+    Vec2 kept;
+    Vec2 own;
+    const size_t failed = solveInDisc(planes, 2.0f, Vec2(1.0f, 0.3f), false, kept);
+    ASSERT_LT(failed, planes.size());
+    own = kept;
+    solveProjected(planes, 0, failed, 2.0f, kept, scratch);
+    solveProjected(planes, 0, failed, 2.0f, own);
+    EXPECT_EQ(kept, own);
+    EXPECT_NEAR(kept.x, 0.0f, 1e-3f);
+    EXPECT_NEAR(kept.y, 0.0f, 1e-3f);
+    // Only a set longer than the list on the stack uses the scratch list.
+    EXPECT_EQ(scratch.size(), planes.size() > PlaneList::inlineCapacity ? planes.size() : 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(OrcaSolver, ProjectedRing, testing::Values(8, 64, 65, 150));
+
+class PlaneListLength : public testing::TestWithParam<size_t> {};
+
+TEST_P(PlaneListLength, KeepsItsHalfPlanesInOrderInsideOrInTheCallersVector) {
+    const size_t n = GetParam();
+    std::vector<HalfPlane> overflow;
+    PlaneList list(n, overflow);
+    for (int round = 0; round < 2; ++round) {
+        list.clear();
+        for (size_t i = 0; i < n; ++i) {
+            list.push_back({Vec2(static_cast<float>(i), static_cast<float>(round)), Vec2(0, 1)});
+        }
+        ASSERT_EQ(list.size(), n);
+        for (size_t i = 0; i < n; ++i) {
+            EXPECT_EQ(list.data()[i].point, Vec2(static_cast<float>(i), static_cast<float>(round)));
+        }
+    }
+    EXPECT_EQ(list.isInline(), n <= PlaneList::inlineCapacity);
+    EXPECT_EQ(overflow.size(), list.isInline() ? 0u : n);
+}
+
+INSTANTIATE_TEST_SUITE_P(OrcaSolver, PlaneListLength, testing::Values(0u, 1u, 64u, 65u, 200u));
 
 struct LineCase {
     const char* name;
