@@ -15,11 +15,27 @@ float square(float value) {
     return value * value;
 }
 
-// Squared distance (m²) from p to the bounding box of a node; zero inside.
-inline float squaredDistanceToBox(const AgentNode& box, const Vec2& p) {
+// Squared distance (m²) from p to a bounding box; zero inside.
+template <class Box>
+inline float squaredDistanceToBox(const Box& box, const Vec2& p) {
     return square(std::max(0.0f, box.minX - p.x)) + square(std::max(0.0f, p.x - box.maxX)) +
            square(std::max(0.0f, box.minY - p.y)) + square(std::max(0.0f, p.y - box.maxY));
 }
+
+AgentBox boxOf(const AgentNode& node) {
+    return {node.minX, node.minY, node.maxX, node.maxY};
+}
+
+// Subtrees a search puts aside at once, at most: one per inner node on its path. Deeper trees,
+// which only crowds bunched at a few spots build, are searched by recursion.
+constexpr std::size_t searchStackDepth = 64;
+
+// A subtree put aside by the search, to be visited if it is still within range when its turn
+// comes.
+struct PendingNode {
+    std::uint32_t node;
+    float squaredDistance;  ///< m²
+};
 
 // Which side of the line through edge i the edge j lies on, from the side tests of its ends.
 enum class Side { left, right, both };
@@ -110,8 +126,9 @@ void SpatialIndex::refreshAgents() {
 }
 
 void SpatialIndex::buildAgentNodes() {
+    treeDepth = 0;
     if (treeSize > 0) {
-        buildAgentNode(0, treeSize, 0);
+        buildAgentNode(0, treeSize, 0, 0);
     }
     for (std::size_t i = 0; i < treeSize; ++i) {
         lanes.set(i, order[i].position);
@@ -168,7 +185,8 @@ void SpatialIndex::gatherPresentAgents(std::size_t count) {
     treeSize = order.size();
 }
 
-void SpatialIndex::buildAgentNode(std::size_t begin, std::size_t end, std::size_t node) {
+void SpatialIndex::buildAgentNode(std::size_t begin, std::size_t end, std::size_t node,
+                                  std::size_t depth) {
     AgentNode& box = nodes[node];
     box.begin = static_cast<std::uint32_t>(begin);
     box.end = static_cast<std::uint32_t>(end);
@@ -185,6 +203,7 @@ void SpatialIndex::buildAgentNode(std::size_t begin, std::size_t end, std::size_
     if (end - begin <= maxLeafSize) {
         return;
     }
+    treeDepth = std::max(treeDepth, depth + 1);
 
     const bool acrossX = box.maxX - box.minX > box.maxY - box.minY;
     const float split = acrossX ? 0.5f * (box.maxX + box.minX) : 0.5f * (box.maxY + box.minY);
@@ -215,30 +234,41 @@ void SpatialIndex::buildAgentNode(std::size_t begin, std::size_t end, std::size_
     const std::size_t rightChild = node + 2 * (left - begin);
     box.left = static_cast<std::uint32_t>(leftChild);
     box.right = static_cast<std::uint32_t>(rightChild);
-    buildAgentNode(begin, left, leftChild);
-    buildAgentNode(left, end, rightChild);
+    buildAgentNode(begin, left, leftChild, depth + 1);
+    buildAgentNode(left, end, rightChild, depth + 1);
+    box.leftBox = boxOf(nodes[leftChild]);
+    box.rightBox = boxOf(nodes[rightChild]);
 }
 
 void SpatialIndex::queryAgents(OrcaAgent& agent, float& range) const {
-    if (treeSize > 0) {
+    if (treeSize == 0) {
+        return;
+    }
+    if (treeDepth <= searchStackDepth) {
+        searchAgents(agent, range);
+    } else {
         queryAgentNode(agent, range, 0);
+    }
+}
+
+void SpatialIndex::scanLeaf(OrcaAgent& agent, float& range, const AgentNode& leaf) const {
+    std::array<float, scanWidth> squared;
+    lanes.squaredDistances(leaf.begin, agent.position(), squared);
+    for (std::uint32_t j = 0; j < leaf.end - leaf.begin; ++j) {
+        if (squared[j] < range) {
+            agent.keepIfNearer(*order[leaf.begin + j].agent, squared[j], range);
+        }
     }
 }
 
 void SpatialIndex::queryAgentNode(OrcaAgent& agent, float& range, std::size_t node) const {
     const AgentNode& box = nodes[node];
     if (box.end - box.begin <= maxLeafSize) {
-        std::array<float, scanWidth> squared;
-        lanes.squaredDistances(box.begin, agent.position(), squared);
-        for (std::uint32_t j = 0; j < box.end - box.begin; ++j) {
-            if (squared[j] < range) {
-                agent.keepIfNearer(*order[box.begin + j].agent, squared[j], range);
-            }
-        }
+        scanLeaf(agent, range, box);
         return;
     }
-    const float leftDistance = squaredDistanceToBox(nodes[box.left], agent.position());
-    const float rightDistance = squaredDistanceToBox(nodes[box.right], agent.position());
+    const float leftDistance = squaredDistanceToBox(box.leftBox, agent.position());
+    const float rightDistance = squaredDistanceToBox(box.rightBox, agent.position());
     // Nearer child first, so that the range shrinks before the farther one is considered.
     if (leftDistance < rightDistance) {
         if (leftDistance < range) {
@@ -252,6 +282,38 @@ void SpatialIndex::queryAgentNode(OrcaAgent& agent, float& range, std::size_t no
         if (leftDistance < range) {
             queryAgentNode(agent, range, box.left);
         }
+    }
+}
+
+void SpatialIndex::searchAgents(OrcaAgent& agent, float& range) const {
+    // The recursion's order exactly: the nearer child at once, the farther one put aside and
+    // taken up, against the range as it is then, once the nearer one's subtree is done. When
+    // the nearer child is out of range, so is the farther one.
+    std::array<PendingNode, searchStackDepth> pending;
+    std::size_t waiting = 0;
+    std::uint32_t node = 0;
+    for (;;) {
+        const AgentNode& box = nodes[node];
+        if (box.end - box.begin <= maxLeafSize) {
+            scanLeaf(agent, range, box);
+        } else {
+            const float leftDistance = squaredDistanceToBox(box.leftBox, agent.position());
+            const float rightDistance = squaredDistanceToBox(box.rightBox, agent.position());
+            const bool leftFirst = leftDistance < rightDistance;
+            if ((leftFirst ? leftDistance : rightDistance) < range) {
+                pending[waiting++] = leftFirst ? PendingNode{box.right, rightDistance}
+                                               : PendingNode{box.left, leftDistance};
+                node = leftFirst ? box.left : box.right;
+                continue;
+            }
+        }
+        do {
+            if (waiting == 0) {
+                return;
+            }
+            --waiting;
+        } while (!(pending[waiting].squaredDistance < range));
+        node = pending[waiting].node;
     }
 }
 

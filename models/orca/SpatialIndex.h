@@ -15,10 +15,19 @@ class OrcaAgent;
 class OrcaEngine;
 struct ObstacleVertex;
 
-/// A node of the agents' kd-tree: a range of the agent order and its bounding box (metres).
-/// 32-bit indices keep a node at 32 bytes, two to a cache line; they limit the engine to
+/// A bounding box (metres) of a subtree of the agents' kd-tree.
+struct AgentBox {
+    float minX = 0.0f;
+    float minY = 0.0f;
+    float maxX = 0.0f;
+    float maxY = 0.0f;
+};
+
+/// A node of the agents' kd-tree: a range of the agent order and its bounding box (metres),
+/// and for an inner node its children's boxes again, so that a search chooses between them
+/// from this one cache line. 32-bit indices keep a node at 64 bytes; they limit the engine to
 /// about two billion agents.
-struct AgentNode {
+struct alignas(64) AgentNode {
     std::uint32_t begin = 0;
     std::uint32_t end = 0;  ///< exclusive
     std::uint32_t left = 0;
@@ -27,6 +36,8 @@ struct AgentNode {
     float minX = 0.0f;
     float minY = 0.0f;
     std::uint32_t right = 0;
+    AgentBox leftBox;   ///< the box of node `left`
+    AgentBox rightBox;  ///< the box of node `right`
 };
 
 /// A node of the obstacle tree: the edge of `vertex` splits the plane; the edges on its left
@@ -123,8 +134,15 @@ private:
     /// exactly as it would be without them. Costs in the present agents and the changes, not
     /// in all agents.
     void gatherPresentAgents(std::size_t count);
-    void buildAgentNode(std::size_t begin, std::size_t end, std::size_t node);
+    /// Builds the subtree of slots [begin, end) in place `node`, `depth` inner nodes below the
+    /// root.
+    void buildAgentNode(std::size_t begin, std::size_t end, std::size_t node, std::size_t depth);
+    /// The search below `node` by recursion, for trees deeper than the stack of searchAgents.
     void queryAgentNode(OrcaAgent& agent, float& range, std::size_t node) const;
+    /// The same search from the root, the subtrees put aside kept on a fixed stack.
+    void searchAgents(OrcaAgent& agent, float& range) const;
+    /// Offers `agent` the agents of the leaf `leaf` nearer than `range`.
+    void scanLeaf(OrcaAgent& agent, float& range, const AgentNode& leaf) const;
     std::unique_ptr<ObstacleNode> buildObstacleNode(const std::vector<ObstacleVertex*>& edges);
 
     /// Lanes of a leaf scan: the leaf size rounded up to whole vector registers.
@@ -149,6 +167,8 @@ private:
     std::int64_t frontRank = 0;            ///< rank of the first absent agent
     std::int64_t backRank = 0;             ///< one past the rank of the last
     std::vector<AgentNode> nodes;
+    /// Most inner nodes on a path from the root to a leaf in the last build.
+    std::size_t treeDepth = 0;
     unsigned buildCount = 0;
     bool steadyBuilds = false;
     std::unique_ptr<ObstacleNode> obstacleRoot;

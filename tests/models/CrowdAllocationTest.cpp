@@ -174,6 +174,23 @@ TEST_F(CrowdAllocation, CollisionAvoidanceStepsAllocateNothing) {
     EXPECT_EQ(allocationsOverGridSteps<SimulationRVO2>(1500, 15, 1), 0);
 }
 
+// Agents bunched at one spot build a kd-tree too deep for the search's stack, which is searched
+// by recursion; at several spots, a shallower one that the stack serves. Neither allocates.
+TEST_F(CrowdAllocation, CollisionAvoidanceAmongBunchedAgentsAllocatesNothing) {
+    for (const int spots : {1, 5}) {
+        SimulationRVO2 simulation;
+        placeGridCrowd(simulation, 300);
+        for (int i = 0; i < simulation.agentCount(); ++i) {
+            simulation.setPosition(i, 3.0f * static_cast<float>(i % spots), 1.0f);
+        }
+        const long before = allocations.load();
+        for (int k = 0; k < 6; ++k) {
+            simulation.step(0.1f);
+        }
+        EXPECT_EQ(allocations.load() - before, 0) << spots << " spots";
+    }
+}
+
 TEST_F(CrowdAllocation, ThreadedStepsAllocateNothing) {
     EXPECT_EQ(allocationsOverGridSteps<SimulationRVO2>(2500, 15, 2), 0);
     EXPECT_EQ(allocationsOverGridSteps<SimulationHelbing>(2500, 15, 2), 0);

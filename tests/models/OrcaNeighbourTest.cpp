@@ -534,3 +534,31 @@ TEST(OrcaSpatialIndex, AgentsComingBackJoinTheOrderWhereASortOfAllAgentsWouldPut
         EXPECT_EQ(engine.spatialIndex().agentsInTree(), order.size());
     }
 }
+
+// Crowds bunched at a few spots build trees deeper than the search's stack, which are
+// searched by recursion instead; shallower ones by the stack. Both find every agent's nearest.
+struct BunchCase {
+    int spots;
+    int agentsPerSpot;
+};
+
+class BunchedCrowd : public testing::TestWithParam<BunchCase> {};
+
+TEST_P(BunchedCrowd, FindsTheNearestWhateverTheTreeDepth) {
+    OrcaEngine engine;
+    configure(engine);
+    const BunchCase c = GetParam();
+    for (int k = 0; k < c.agentsPerSpot; ++k) {
+        for (int spot = 0; spot < c.spots; ++spot) {
+            engine.spawnAgent(Vec2(4.0f * static_cast<float>(spot), 1.0f));
+        }
+    }
+    findAllNeighbours(engine);
+    for (std::size_t i = 0; i < engine.agentCount(); ++i) {
+        expectAgentNeighboursAsBruteForce(engine, i);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(OrcaSpatialIndex, BunchedCrowd,
+                         testing::Values(BunchCase{1, 25}, BunchCase{1, 90}, BunchCase{3, 120},
+                                         BunchCase{40, 3}));
