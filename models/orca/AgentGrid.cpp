@@ -113,7 +113,9 @@ std::size_t AgentGrid::collect(const OrcaAgent& agent, float bound, Hits& hits) 
     if (!isUsable || !std::isfinite(reach)) {
         return noAnswer;
     }
-    const Vec2& p = agent.position();
+    // A copy: the scan's writes to `hits` could otherwise be the agent's position, which the
+    // compiler would then read again for every member.
+    const Vec2 p = agent.position();
     const Vec2 local = p - origin;
     const std::uint32_t firstRow = cellAlong((local.y - reach) * inverseCellSize, rows);
     const std::uint32_t lastRow = cellAlong((local.y + reach) * inverseCellSize, rows);

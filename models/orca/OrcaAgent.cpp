@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 
 #include "models/orca/LinearPrograms.h"
@@ -31,6 +32,50 @@ inline void prefetch(const void* address) {
     __builtin_prefetch(address);
 #else
     static_cast<void>(address);
+#endif
+}
+
+// Every cache line of the `size` bytes from `start`; the first even when `size` is zero.
+void prefetchBytes(const void* start, std::size_t size) {
+    constexpr std::uintptr_t cacheLine = 64;  // bytes
+    const std::uintptr_t first = reinterpret_cast<std::uintptr_t>(start) & ~(cacheLine - 1);
+    const std::uintptr_t last = reinterpret_cast<std::uintptr_t>(start) + size;
+    for (std::uintptr_t line = first; line == first || line < last; line += cacheLine) {
+        prefetch(reinterpret_cast<const void*>(line));
+    }
+}
+
+// Lanes of the rank count of takeFromGrid: one vector register of floats.
+constexpr std::size_t countLanes = 4;
+
+// How many of the `width` distances (a multiple of countLanes) are below d and how many equal
+// to it. Counts are exact however they are summed, so the vector form gives the plain loop's.
+// Written out in vectors: left to itself, a compiler may spread the loop over the outer one
+// instead and end up comparing one pair at a time.
+void countNearerAndEqual(const float* distances, std::size_t width, float d, std::uint32_t& nearer,
+                         std::uint32_t& equal) {
+#if defined(__GNUC__)
+    using Floats = float __attribute__((vector_size(countLanes * sizeof(float))));
+    using Counts = std::int32_t __attribute__((vector_size(countLanes * sizeof(std::int32_t))));
+    const Floats bound = Floats{} + d;
+    Counts below{};
+    Counts same{};
+    for (std::size_t block = 0; block < width; block += countLanes) {
+        Floats lane;
+        std::memcpy(&lane, distances + block, sizeof(lane));
+        // A true comparison is −1 in every bit of its lane.
+        below -= lane < bound;
+        same -= lane == bound;
+    }
+    for (std::size_t j = 0; j < countLanes; ++j) {
+        nearer += static_cast<std::uint32_t>(below[j]);
+        equal += static_cast<std::uint32_t>(same[j]);
+    }
+#else
+    for (std::size_t j = 0; j < width; ++j) {
+        nearer += distances[j] < d;
+        equal += distances[j] == d;
+    }
 #endif
 }
 
@@ -113,22 +158,15 @@ bool OrcaAgent::takeFromGrid(float bound) {
     }
     // Each agent's place in the list is the number of agents found nearer; counting them over
     // whole blocks of lanes, padded with distances beyond any, compares without branching.
-    constexpr std::size_t lanes = 16;
-    const std::size_t width = (found + lanes - 1) / lanes * lanes;
+    const std::size_t width = (found + countLanes - 1) / countLanes * countLanes;
     std::fill(hits.squaredDistance.begin() + found, hits.squaredDistance.begin() + width,
               unbounded);
     agentNeighbourList.resize(maxNeighbourCount);
     for (std::size_t i = 0; i < found; ++i) {
         const float d = hits.squaredDistance[i];
-        // 32-bit counts fill the vector lanes twice as densely as 64-bit ones.
         std::uint32_t nearer = 0;
         std::uint32_t equal = 0;
-        for (std::size_t block = 0; block < width; block += lanes) {
-            for (std::size_t j = 0; j < lanes; ++j) {
-                nearer += hits.squaredDistance[block + j] < d;
-                equal += hits.squaredDistance[block + j] == d;
-            }
-        }
+        countNearerAndEqual(hits.squaredDistance.data(), width, d, nearer, equal);
         if (nearer < maxNeighbourCount) {
             // The tree keeps, of agents at equal distance, those it visits first, in that
             // order; the grid cannot tell, so a tie that reaches into the list goes to the
@@ -144,14 +182,12 @@ bool OrcaAgent::takeFromGrid(float bound) {
 }
 
 void OrcaAgent::prefetchOwnState() const {
-    constexpr std::size_t cacheLine = 64;  // bytes
-    const char* const self = reinterpret_cast<const char*>(this);
-    for (std::size_t offset = 0; offset < sizeof(OrcaAgent); offset += cacheLine) {
-        prefetch(self + offset);
-    }
-    prefetch(agentNeighbourList.data());
-    prefetch(obstacleNeighbourList.data());
-    prefetch(planes.data());
+    prefetchBytes(this, sizeof(OrcaAgent));
+    // The lists span several cache lines each: all of what the last step used.
+    prefetchBytes(agentNeighbourList.data(), agentNeighbourList.size() * sizeof(AgentNeighbour));
+    prefetchBytes(obstacleNeighbourList.data(),
+                  obstacleNeighbourList.size() * sizeof(ObstacleNeighbour));
+    prefetchBytes(planes.data(), planes.size() * sizeof(HalfPlane));
 }
 
 void OrcaAgent::prefetchNeighbours() const {
@@ -164,7 +200,6 @@ void OrcaAgent::reserveLists(std::size_t obstacleEdges) {
     agentNeighbourList.reserve(maxNeighbourCount);
     obstacleNeighbourList.reserve(obstacleEdges);
     planes.reserve(obstacleEdges + maxNeighbourCount);
-    projectedPlanes.reserve(obstacleEdges + maxNeighbourCount);
 }
 
 void OrcaAgent::considerAgent(const OrcaAgent& other, float& range) {
@@ -369,11 +404,12 @@ void OrcaAgent::addAgentPlane(const OrcaAgent& other, float g, float inverseTime
             outOfCircle(g);
         } else {
             const float leg = std::sqrt(d - rho2);
-            if (det(p, w) > 0.0f) {
-                direction = Vec2(p.x * leg - p.y * rho, p.x * rho + p.y * leg) / d;
-            } else {
-                direction = -Vec2(p.x * leg + p.y * rho, -p.x * rho + p.y * leg) / d;
-            }
+            // Both legs, then the one the relative velocity lies beyond: which one it is can
+            // hardly be guessed, and a wrong guess would cost more than the other leg.
+            const Vec2 leftSide = Vec2(p.x * leg - p.y * rho, p.x * rho + p.y * leg) / d;
+            const Vec2 rightSide = -Vec2(p.x * leg + p.y * rho, -p.x * rho + p.y * leg) / d;
+            const bool left = det(p, w) > 0.0f;
+            direction = Vec2(left ? leftSide.x : rightSide.x, left ? leftSide.y : rightSide.y);
             u = v.dot(direction) * direction - v;
         }
     } else {

@@ -79,7 +79,7 @@ private:
     friend class SpatialIndex;
 
     /// Room in the lists of a velocity choice for `obstacleEdges` obstacle neighbours besides
-    /// a full list of agent neighbours.
+    /// a full list of agent neighbours; solveProjected keeps its half-planes on the stack.
     void reserveLists(std::size_t obstacleEdges);
     /// Fills the neighbour list from the agent grid's search within `bound` (m²), inside
     /// which at least k agents stand; false, with the list untouched, when the grid cannot
@@ -114,7 +114,8 @@ private:
     unsigned listBuild = 0;
     /// Squared range (m²) of the search left to findNeighboursInTree.
     float treeRange = 0.0f;
-    /// Scratch list of solveProjected, kept so that a step does not allocate.
+    /// Scratch list of solveProjected for sets too long for its list on the stack; empty
+    /// unless the agent ever met one, so that a crowd's agents stay small.
     std::vector<HalfPlane> projectedPlanes;
 };
 
