@@ -82,10 +82,16 @@ done
 python3 - "$results" "$base" "$clock" <<'PY'
 import json, pathlib, statistics, sys
 folder, base, clock = pathlib.Path(sys.argv[1]), sys.argv[2], sys.argv[3] + "_time"
+def runs(path):
+    # A program that has no benchmark the filter matches says so in plain text.
+    try:
+        return json.loads(path.read_text())["benchmarks"]
+    except (ValueError, KeyError):
+        return []
 def times(side):
     found = {}
     for path in sorted(folder.glob(side + "-*.json")):
-        for run in json.loads(path.read_text())["benchmarks"]:
+        for run in runs(path):
             if run.get("run_type", "iteration") == "iteration" and not run.get("error_occurred"):
                 found.setdefault(run["name"], []).append((run[clock], run["time_unit"]))
     return found
