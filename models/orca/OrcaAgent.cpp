@@ -404,12 +404,11 @@ void OrcaAgent::addAgentPlane(const OrcaAgent& other, float g, float inverseTime
             outOfCircle(g);
         } else {
             const float leg = std::sqrt(d - rho2);
-            // Both legs, then the one the relative velocity lies beyond: which one it is can
-            // hardly be guessed, and a wrong guess would cost more than the other leg.
-            const Vec2 leftSide = Vec2(p.x * leg - p.y * rho, p.x * rho + p.y * leg) / d;
-            const Vec2 rightSide = -Vec2(p.x * leg + p.y * rho, -p.x * rho + p.y * leg) / d;
-            const bool left = det(p, w) > 0.0f;
-            direction = Vec2(left ? leftSide.x : rightSide.x, left ? leftSide.y : rightSide.y);
+            if (det(p, w) > 0.0f) {
+                direction = Vec2(p.x * leg - p.y * rho, p.x * rho + p.y * leg) / d;
+            } else {
+                direction = -Vec2(p.x * leg + p.y * rho, -p.x * rho + p.y * leg) / d;
+            }
             u = v.dot(direction) * direction - v;
         }
     } else {
