@@ -806,7 +806,7 @@ void VestraWindow::setScope(int) {
     if (session.record()) {
         session.record()->setSaveScope(selectedScope());
     }
-    // Each scope preselects the algorithm that suits it: of all algorithms, CMA-ES's runs ended
+    // Each scope preselects the algorithm that suits it: on average CMA-ES's runs ended
     // nearest the lowest cost over the shared problems of the README's comparison, and never far
     // from it; per pedestrian stays with Greedy, which gives a first fit soonest.
     const int preselected =
