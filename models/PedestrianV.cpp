@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <functional>
 
 #include "core/Random.h"
@@ -56,6 +57,7 @@ void PedestrianV::reset() {
     for (Neighbour& neighbour : neighbours) {
         neighbour.bearingRate = 0.0f;
         neighbour.rateKnown = true;
+        neighbour.bearingDue = false;
     }
     updateGoal();
     steeringVelocity = desiredVelocity;
@@ -69,21 +71,30 @@ void PedestrianV::joinCrowd(const PedestrianV* members, const std::vector<int>& 
 }
 
 std::size_t PedestrianV::recordOf(const PedestrianV* other, std::size_t from) {
-    // The others come in increasing index order and so, mostly, does the next record.
-    if (from < neighbours.size() && neighbours[from].other == other) {
-        return from;
-    }
+    // The others come in increasing index order and so, mostly, does the next record; where it
+    // does not, the records in between are mostly those of a few who have left, so the next
+    // ones are looked at in turn before the rest is searched.
+    constexpr int lookedAtInTurn = 4;
     const std::less<const PedestrianV*> before;
-    const auto place = std::lower_bound(
-        neighbours.begin() + static_cast<std::ptrdiff_t>(from), neighbours.end(), other,
-        [&before](const Neighbour& n, const PedestrianV* p) { return before(n.other, p); });
-    if (place != neighbours.end() && place->other == other) {
-        return static_cast<std::size_t>(place - neighbours.begin());
+    std::size_t place = from;
+    for (int k = 0;
+         k < lookedAtInTurn && place < neighbours.size() && before(neighbours[place].other, other);
+         ++k) {
+        ++place;
+    }
+    auto at = neighbours.begin() + static_cast<std::ptrdiff_t>(place);
+    if (at != neighbours.end() && before(at->other, other)) {
+        at = std::lower_bound(
+            at, neighbours.end(), other,
+            [&before](const Neighbour& n, const PedestrianV* p) { return before(n.other, p); });
+    }
+    if (at != neighbours.end() && at->other == other) {
+        return static_cast<std::size_t>(at - neighbours.begin());
     }
     // A new record remembers nothing of the pair, as every record after reset().
     Neighbour record;
     record.other = other;
-    const auto made = neighbours.insert(place, record);
+    const auto made = neighbours.insert(at, record);
     return static_cast<std::size_t>(made - neighbours.begin());
 }
 
@@ -108,6 +119,18 @@ float PedestrianV::threshold(float t) const {
         return 0.0f;
     }
     return std::min(tau, quarterTurn);
+}
+
+float PedestrianV::farThreshold() {
+    FarThreshold& kept = farThresholdKept;
+    const float* const abc = &parameters[A];
+    // Compared as bits, so that a value that is no number still matches itself.
+    if (!kept.known || std::memcmp(kept.from, abc, sizeof kept.from) != 0) {
+        std::memcpy(kept.from, abc, sizeof kept.from);
+        kept.value = threshold(notComputed);
+        kept.known = true;
+    }
+    return kept.value;
 }
 
 void PedestrianV::think(float stepTime) {
@@ -164,9 +187,9 @@ int PedestrianV::perceive(float& minDistance, float& minTTI) {
     threats.clear();
     const Rotation2 toOwnFrame = Rotation2::byAngle(-heading.angle());
     const Vec2 ownVelocity = toOwnFrame * velocity;
-    // Most neighbours are not closing in, and their threshold is the same: worked out once,
-    // it spares a power function per pair.
-    const float farThreshold = threshold(notComputed);
+    // Most neighbours are not closing in, and their threshold is the same: worked out once
+    // for the parameters, it spares a power function per pair and step.
+    const float farTau = farThreshold();
     if (!presentInCrowd) {
         return imminent;
     }
@@ -177,7 +200,11 @@ int PedestrianV::perceive(float& minDistance, float& minTTI) {
         if (j == crowdIndex) {
             continue;
         }
-        const std::size_t i = recordOf(crowd + j, next);
+        // The next record is mostly the one: taken here, without a call.
+        const PedestrianV* const seen = crowd + j;
+        const std::size_t i = next < neighbours.size() && neighbours[next].other == seen
+                                  ? next
+                                  : recordOf(seen, next);
         next = i + 1;
         Neighbour& n = neighbours[i];
         const PedestrianV& other = *n.other;
@@ -209,12 +236,14 @@ int PedestrianV::perceive(float& minDistance, float& minTTI) {
             }
         }
         minDistance = std::min(minDistance, surface);
-        const float tau = closingNow ? threshold(n.timeToInteractionClamped) : farThreshold;
+        const float tau = closingNow ? threshold(n.timeToInteractionClamped) : farTau;
+        n.threshold = tau;
         // A threshold is either zero, which no rate is below, or positive.
         if (tau > 0.0f && std::fabs(bearingRateOf(n)) < tau) {
             // Working out the rate of a neighbour closing in now gave its current bearing.
+            n.bearingDue = !closingNow;
             if (!closingNow) {
-                n.bearing = relativePosition.angle();
+                n.threatPosition = relativePosition;
             }
             threats.push_back(static_cast<int>(i));
             if (n.timeToInteractionClamped < minTTI) {
@@ -231,6 +260,7 @@ float PedestrianV::bearingRateOf(Neighbour& n) {
         return n.bearingRate;
     }
     n.bearing = n.closingPosition.angle();
+    n.bearingDue = false;
     const float futureBearing = (n.closingPosition + n.closingVelocity).angle();
     float rate = futureBearing - n.bearing;
     if (std::fabs(rate) > halfTurn) {
@@ -244,6 +274,14 @@ float PedestrianV::bearingRateOf(Neighbour& n) {
     n.bearingRate = rate;
     n.rateKnown = true;
     return rate;
+}
+
+float PedestrianV::bearingOf(Neighbour& n) {
+    if (n.bearingDue) {
+        n.bearing = n.threatPosition.angle();
+        n.bearingDue = false;
+    }
+    return n.bearing;
 }
 
 float PedestrianV::goalBearingChange(float& timeToGoal) {
@@ -296,9 +334,11 @@ void PedestrianV::react(int imminent, float minTTI, float timeToGoal) {
     float upper = 0.0f;
     float lower = 0.0f;
     for (const int index : threats) {
-        const Neighbour& n = neighbours[index];
-        const bool close = n.timeToInteractionClamped <= 3.0f && n.bearing * n.bearingRate <= 0.0f;
-        const float tau = threshold(n.timeToInteractionClamped);
+        Neighbour& n = neighbours[index];
+        const bool close =
+            n.timeToInteractionClamped <= 3.0f && bearingOf(n) * n.bearingRate <= 0.0f;
+        // perceive held this very neighbour to the threshold of this very time.
+        const float tau = n.threshold;
         if (timeToGoal > n.timeToInteractionClamped && std::fabs(n.bearingRate) < tau) {
             const float lo = n.bearingRate - tau;
             const float hi = n.bearingRate + tau;

@@ -57,8 +57,11 @@ public:
         const PedestrianV* other = nullptr;
         /// Of the last step in which the neighbour closed in; valid while rateKnown.
         float bearingRate = 0.0f;
-        /// Up to date while the neighbour closes in or is a threat; kept from before otherwise.
+        /// Up to date while the neighbour closes in, and for a threat once a reaction to it has
+        /// needed it; kept from before otherwise.
         float bearing = 0.0f;
+        /// The threshold its bearing rate was held to in the last step that saw it.
+        float threshold = 0.0f;
         float surfaceDistance = 0.0f;
         float timeToInteraction = 1e9f;
         float timeToInteractionClamped = 1e9f;
@@ -67,7 +70,12 @@ public:
         /// it is worked out from these only when a threat test needs it.
         Vec2 closingPosition;
         Vec2 closingVelocity;
+        /// Relative position of a threat that is not closing in: its bearing costs an arc
+        /// tangent, and only a reaction reads it, so it is worked out from this when one does.
+        Vec2 threatPosition;
         bool rateKnown = true;
+        /// bearing is still to be worked out from threatPosition.
+        bool bearingDue = false;
     };
     /// One record for each other pedestrian that has been in the scene with this one, in the
     /// crowd's index order. A record is made when the two first meet, so a long recording of
@@ -85,6 +93,10 @@ private:
     float goalBearingChange(float& timeToGoal);
     /// The neighbour's bearing rate, worked out now if it is not known yet.
     static float bearingRateOf(Neighbour& n);
+    /// The neighbour's current bearing, worked out now if it is still due.
+    static float bearingOf(Neighbour& n);
+    /// threshold(t) for a neighbour that is not closing in, whose t is notComputed.
+    float farThreshold();
     void react(int imminent, float minTTI, float timeToGoal);
 
     // What the others read while they think, on a cache line of its own: pedestrians may
@@ -115,4 +127,14 @@ private:
     /// Stuck in the last think: finishThinking draws the waiting time.
     bool waitToDraw = false;
     float smoothedTurn = 0.0f;
+
+    /// The threshold of a neighbour that is not closing in, which costs a power function, and
+    /// the a, b and c it was worked out with: it is the same for every such neighbour and every
+    /// step until the parameters change, and is worked out again as soon as one of them does.
+    struct FarThreshold {
+        float value = 0.0f;
+        float from[3] = {0.0f, 0.0f, 0.0f};
+        bool known = false;
+    };
+    FarThreshold farThresholdKept;
 };

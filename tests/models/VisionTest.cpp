@@ -217,3 +217,74 @@ TEST(Vision, APedestrianKeepsRecordsOfThoseItMetOnly) {
     EXPECT_EQ(met(4), (std::vector<int>{0, 3}));
     EXPECT_EQ(met(5), std::vector<int>());
 }
+
+namespace {
+
+// Four walkers whose paths cross in the middle of the scene.
+const std::vector<Walker> crossing = {{0, 0, 1.3f, 0, 10, 0},
+                                      {10, 0.3f, -1.3f, 0, 0, 0.3f},
+                                      {5, -5, 0, 1.3f, 5, 5},
+                                      {5.2f, 5, 0, -1.2f, 5.2f, -5}};
+
+// Gives every walker the parameters a, b and c of `abc` (speed kept), puts the walkers back at
+// their starts without building the agents again, and returns every position of 40 steps.
+std::vector<float> crossingRun(Vision& simulation, const std::vector<float>& abc) {
+    ParameterTable table = simulation.parameterTable();
+    for (int i = 0; i < table.rows(); ++i) {
+        for (int k = 0; k < 3; ++k) {
+            table.at(i, k) = abc[static_cast<size_t>(k)];
+        }
+    }
+    simulation.applyParameters();
+    for (size_t i = 0; i < crossing.size(); ++i) {
+        const Walker& w = crossing[i];
+        simulation.setPosition(static_cast<int>(i), w.x, w.y);
+        simulation.setVelocity(static_cast<int>(i), w.vx, w.vy);
+        simulation.setGoal(static_cast<int>(i), w.goalX, w.goalY);
+    }
+    Random::seed(7);
+    std::vector<float> positions;
+    for (int k = 0; k < 40; ++k) {
+        simulation.step(0.1f);
+        for (int i = 0; i < simulation.agentCount(); ++i) {
+            positions.push_back(simulation.currentX()[i]);
+            positions.push_back(simulation.currentY()[i]);
+        }
+    }
+    return positions;
+}
+
+}  // namespace
+
+// A pedestrian keeps the threshold of those not closing in from one step to the next; a run
+// with new parameters must give what a simulation that never had the old ones gives.
+TEST(Vision, ARunAfterNewParametersMatchesAFreshSimulation) {
+    const std::vector<float> defaults = {-0.1f, 0.5f, 1.0f};
+    const struct {
+        std::vector<float> abc;
+        bool differsFromDefaults;
+    } cases[] = {
+        {{0.5f, 1.0f, 1.5f}, true},    // every threshold moves
+        {{0.3f, 0.5f, 1.0f}, true},    // a alone: those not closing in become threats
+        {{-0.1f, 0.5f, 2.0f}, false},  // c alone
+        {{-0.1f, 1.2f, 1.0f}, false},  // b alone
+        {defaults, false},
+    };
+    Vision reference;
+    place(reference, crossing);
+    const std::vector<float> defaultRun = crossingRun(reference, defaults);
+    for (const auto& c : cases) {
+        Vision fresh;
+        place(fresh, crossing);
+        const std::vector<float> expected = crossingRun(fresh, c.abc);
+        Vision reused;
+        place(reused, crossing);
+        crossingRun(reused, defaults);
+        EXPECT_EQ(crossingRun(reused, c.abc), expected) << c.abc[0] << " " << c.abc[1];
+        if (c.differsFromDefaults) {
+            EXPECT_NE(expected, defaultRun) << c.abc[0] << " " << c.abc[1];
+        }
+        // And back: the old values' run comes again after the new ones.
+        EXPECT_EQ(crossingRun(reused, defaults), defaultRun) << c.abc[0] << " " << c.abc[1];
+    }
+}
