@@ -9,6 +9,7 @@
 
 #include "app/StandardComponents.h"
 #include "calibration/ComponentRegistry.h"
+#include "calibration/Greedy.h"
 #include "core/Random.h"
 #include "data/Experiment.h"
 #include "data/ExperimentLoader.h"
@@ -85,17 +86,58 @@ inline void timeEvaluations(benchmark::State& state, Record& record, std::int64_
     state.SetItemsProcessed(state.iterations() * items);
 }
 
+/// A record of an experiment and the model named `model`, built as the program's "Load" builds
+/// it; the experiment must outlive it.
+struct BoundRecord {
+    BoundRecord(const Experiment& experiment, const char* model) {
+        ComponentRegistry registry;
+        registerStandardComponents(registry);
+        simulation = registry.simulations.create(model);
+        record.build(&experiment, &reference, simulation.get());
+        record.rebuildIndex();
+    }
+
+    std::unique_ptr<Simulation> simulation;
+    SimulationGeneric<Dummy> reference;
+    Record record;
+};
+
 /// Times evaluations of the model named `model` on the experiment `recording` gives, with the
 /// record built as the program's "Load" builds it; each counts as `items` items.
 inline void timeModelOn(benchmark::State& state, Parser& recording, const char* model,
                         std::int64_t items = 1) {
     const Experiment experiment(recording);
-    ComponentRegistry registry;
-    registerStandardComponents(registry);
-    const auto simulation = registry.simulations.create(model);
-    SimulationGeneric<Dummy> reference;
-    Record record;
-    record.build(&experiment, &reference, simulation.get());
-    record.rebuildIndex();
-    timeEvaluations(state, record, items);
+    BoundRecord bound(experiment, model);
+    timeEvaluations(state, bound.record, items);
+}
+
+/// Times whole Greedy calibrations of `record` from its default parameters, each cancelled after
+/// `budget` evaluations (0: none), scored by Difference. The figure to read is evaluations per
+/// second, which counts the trial values' drawing and writing besides the runs.
+inline void timeGreedy(benchmark::State& state, Record& record, long budget = 0) {
+    Difference metric;
+    long evaluations = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        record.prepare();  // back to the default parameters
+        Random::seed(1);
+        Greedy greedy;
+        greedy.setSeed(1);
+        long done = 0;
+        greedy.onEvaluation = [&evaluations, &done, &greedy, budget](float) {
+            ++evaluations;
+            if (++done == budget) {
+                greedy.requestCancel();
+            }
+        };
+        greedy.setRecord(&record);
+        greedy.setMetric(&metric);
+        state.ResumeTiming();
+        greedy.calibrate();
+        benchmark::DoNotOptimize(greedy.cost);
+    }
+    state.counters["evaluations"] =
+        benchmark::Counter(static_cast<double>(evaluations), benchmark::Counter::kAvgIterations);
+    state.counters["evaluations_per_second"] =
+        benchmark::Counter(static_cast<double>(evaluations), benchmark::Counter::kIsRate);
 }

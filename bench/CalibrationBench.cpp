@@ -1,14 +1,9 @@
 #include <benchmark/benchmark.h>
 
-#include <sstream>
-
 #include "BenchScenes.h"
-#include "calibration/Greedy.h"
-#include "run/Record.h"
-#include "metrics/Difference.h"
-#include "models/Dummy.h"
 #include "models/PedestrianV.h"
 #include "models/SimulationGeneric.h"
+#include "run/Record.h"
 
 namespace {
 
@@ -20,24 +15,7 @@ void greedyCalibration(benchmark::State& state, const char* file) {
     SimulationGeneric<PedestrianV> model;
     Record record;
     prepareModel(record, *experiment, model);
-    Difference metric;
-    long evaluations = 0;
-    for (auto _ : state) {
-        state.PauseTiming();
-        record.prepare();  // back to the default parameters
-        Greedy greedy;
-        greedy.setSeed(1);
-        greedy.onEvaluation = [&evaluations](float) { ++evaluations; };
-        greedy.setRecord(&record);
-        greedy.setMetric(&metric);
-        state.ResumeTiming();
-        greedy.calibrate();
-        benchmark::DoNotOptimize(greedy.cost);
-    }
-    state.counters["evaluations"] =
-        benchmark::Counter(static_cast<double>(evaluations), benchmark::Counter::kAvgIterations);
-    state.counters["evaluations_per_second"] =
-        benchmark::Counter(static_cast<double>(evaluations), benchmark::Counter::kIsRate);
+    timeGreedy(state, record);
 }
 BENCHMARK_CAPTURE(greedyCalibration, corridor, "corridor-crossing.ana")
     ->Unit(benchmark::kSecond)

@@ -2,13 +2,7 @@
 
 #include "BenchScenes.h"
 #include "StreetCrowd.h"
-#include "calibration/Greedy.h"
-#include "core/Random.h"
 #include "data/Experiment.h"
-#include "metrics/Difference.h"
-#include "models/Dummy.h"
-#include "models/SimulationGeneric.h"
-#include "run/Record.h"
 
 namespace {
 
@@ -25,38 +19,8 @@ constexpr long evaluationBudget = 2000;
 void calibrationThroughput(benchmark::State& state, const char* model) {
     StreetCrowd recording(walkerCount, frameCount);
     const Experiment experiment(recording);
-    ComponentRegistry registry;
-    registerStandardComponents(registry);
-    const auto simulation = registry.simulations.create(model);
-    SimulationGeneric<Dummy> reference;
-    Record record;
-    record.build(&experiment, &reference, simulation.get());
-    record.rebuildIndex();
-    Difference metric;
-    long evaluations = 0;
-    for (auto _ : state) {
-        state.PauseTiming();
-        record.prepare();  // back to the default parameters
-        Random::seed(1);
-        Greedy greedy;
-        greedy.setSeed(1);
-        long done = 0;
-        greedy.onEvaluation = [&evaluations, &done, &greedy](float) {
-            ++evaluations;
-            if (++done == evaluationBudget) {
-                greedy.requestCancel();
-            }
-        };
-        greedy.setRecord(&record);
-        greedy.setMetric(&metric);
-        state.ResumeTiming();
-        greedy.calibrate();
-        benchmark::DoNotOptimize(greedy.cost);
-    }
-    state.counters["evaluations"] =
-        benchmark::Counter(static_cast<double>(evaluations), benchmark::Counter::kAvgIterations);
-    state.counters["evaluations_per_second"] =
-        benchmark::Counter(static_cast<double>(evaluations), benchmark::Counter::kIsRate);
+    BoundRecord bound(experiment, model);
+    timeGreedy(state, bound.record, evaluationBudget);
 }
 BENCHMARK_CAPTURE(calibrationThroughput, rvo2, "RVO2")->Unit(benchmark::kSecond)->Iterations(1);
 BENCHMARK_CAPTURE(calibrationThroughput, vision, "Vision")->Unit(benchmark::kSecond)->Iterations(1);

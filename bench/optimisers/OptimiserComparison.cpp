@@ -64,14 +64,11 @@ std::unique_ptr<Experiment> recordingOf(const std::string& name) {
 /// Every cost of one run in order, up to the budget.
 std::vector<float> costsOf(const Experiment& experiment, const Problem& problem,
                            const Contender& contender, unsigned seed) {
+    BoundRecord bound(experiment, problem.model.c_str());
+    Record& record = bound.record;
+    Difference metric;
     ComponentRegistry registry;
     registerStandardComponents(registry);
-    const std::unique_ptr<Simulation> model = registry.simulations.create(problem.model);
-    SimulationGeneric<Dummy> reference;
-    Record record;
-    record.build(&experiment, &reference, model.get());
-    record.rebuildIndex();
-    Difference metric;
     const std::unique_ptr<Calibration> calibration =
         registry.calibrations.create(contender.algorithm);
     calibration->scope = problem.scope;
@@ -90,7 +87,7 @@ std::vector<float> costsOf(const Experiment& experiment, const Problem& problem,
         }
     };
     std::ostringstream report;
-    runCalibration(record, reference, metric, *calibration, report);
+    runCalibration(record, bound.reference, metric, *calibration, report);
     return costs;
 }
 
