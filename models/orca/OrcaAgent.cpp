@@ -79,6 +79,25 @@ void countNearerAndEqual(const float* distances, std::size_t width, float d, std
 #endif
 }
 
+// Neighbours whose half-planes addAgentPlanes works out at once: one vector register of floats.
+constexpr std::size_t planeLanes = 4;
+
+#if defined(__GNUC__) && defined(__SSE__)
+using PlaneFloats = float __attribute__((vector_size(planeLanes * sizeof(float))));
+using PlaneMask = std::int32_t __attribute__((vector_size(planeLanes * sizeof(std::int32_t))));
+
+// Lane by lane `choose ? a : b`, where every lane of `choose` is all ones or all zeros.
+PlaneFloats select(PlaneMask choose, PlaneFloats a, PlaneFloats b) {
+    return reinterpret_cast<PlaneFloats>((choose & reinterpret_cast<PlaneMask>(a)) |
+                                         (~choose & reinterpret_cast<PlaneMask>(b)));
+}
+
+// The correctly rounded square root of every lane, as std::sqrt gives it one at a time.
+PlaneFloats squareRoot(PlaneFloats x) {
+    return __builtin_ia32_sqrtps(x);
+}
+#endif
+
 Vec2 perpendicular(const Vec2& d) {
     return {-d.y, d.x};
 }
@@ -230,8 +249,10 @@ void OrcaAgent::chooseVelocity() {
 
     const float inverseAgentHorizon = 1.0f / agentTimeHorizon;
     const float inverseTimeStep = 1.0f / std::max(engine->timeStep(), shortestTimeStep);
-    for (const AgentNeighbour& neighbour : agentNeighbourList) {
-        addAgentPlane(*neighbour.second, inverseAgentHorizon, inverseTimeStep);
+    const std::size_t neighbours = agentNeighbourList.size();
+    for (std::size_t i = 0; i < neighbours; i += planeLanes) {
+        addAgentPlanes(agentNeighbourList.data() + i, std::min(planeLanes, neighbours - i),
+                       inverseAgentHorizon, inverseTimeStep);
     }
 
     const std::size_t failed = solveInDisc(planes, speedLimit, preferred, false, chosenVelocity);
@@ -415,6 +436,73 @@ void OrcaAgent::addAgentPlane(const OrcaAgent& other, float g, float inverseTime
         outOfCircle(inverseTimeStep);
     }
     planes.push_back({currentVelocity + 0.5f * u, direction});
+}
+
+void OrcaAgent::addAgentPlanes(const AgentNeighbour* first, std::size_t count, float g,
+                               float inverseTimeStep) {
+#if defined(__GNUC__) && defined(__SSE__)
+    // The same operations as addAgentPlane, on up to four neighbours at once, each lane's
+    // branches both worked out and the taken one kept: every lane's plane is bit for bit the one
+    // addAgentPlane builds, and no branch waits on a comparison that goes either way. A tail
+    // shorter than the lanes repeats its last neighbour, whose extra planes are dropped.
+    PlaneFloats px, py, vx, vy, rho;
+    for (std::size_t lane = 0; lane < planeLanes; ++lane) {
+        const OrcaAgent& other = *first[std::min(lane, count - 1)].second;
+        px[lane] = other.location.x - location.x;
+        py[lane] = other.location.y - location.y;
+        vx[lane] = currentVelocity.x - other.currentVelocity.x;
+        vy[lane] = currentVelocity.y - other.currentVelocity.y;
+        rho[lane] = discRadius + other.discRadius;
+    }
+    const PlaneFloats d = px * px + py * py;
+    const PlaneFloats rho2 = rho * rho;
+    const PlaneMask apart = d > rho2;
+    // Apart, w is taken against the time horizon; overlapping, against the time step.
+    const PlaneFloats scale = select(apart, PlaneFloats{} + g, PlaneFloats{} + inverseTimeStep);
+    const PlaneFloats wx = vx - px * scale;
+    const PlaneFloats wy = vy - py * scale;
+    const PlaneFloats W = wx * wx + wy * wy;
+    const PlaneFloats q = wx * px + wy * py;
+    const PlaneMask cutOff = (q < 0.0f) & (q * q > rho2 * W);
+    const PlaneMask circle = ~apart | cutOff;
+
+    // Out of the circle of radius rho·scale about p·scale, along w.
+    const PlaneFloats wLength = squareRoot(W);
+    const PlaneFloats inverseLength = 1.0f / wLength;
+    const PlaneFloats unitX = wx * inverseLength;
+    const PlaneFloats unitY = wy * inverseLength;
+    const PlaneFloats push = rho * scale - wLength;
+    // A vanishing w takes addAgentPlane's fixed axis; rare enough to leave to it.
+    const PlaneMask still = circle & ~(wLength > stillRelativeSpeed);
+
+    // Along the nearer leg of the cone.
+    const PlaneFloats leg = squareRoot(d - rho2);
+    const PlaneFloats inverseD = 1.0f / d;
+    const PlaneMask left = px * wy - py * wx > 0.0f;
+    const PlaneFloats legX =
+        select(left, (px * leg - py * rho) * inverseD, -((px * leg + py * rho) * inverseD));
+    const PlaneFloats legY =
+        select(left, (px * rho + py * leg) * inverseD, -((-px * rho + py * leg) * inverseD));
+    const PlaneFloats along = vx * legX + vy * legY;
+
+    const PlaneFloats directionX = select(circle, unitY, legX);
+    const PlaneFloats directionY = select(circle, -unitX, legY);
+    const PlaneFloats ux = select(circle, unitX * push, legX * along - vx);
+    const PlaneFloats uy = select(circle, unitY * push, legY * along - vy);
+    const PlaneFloats pointX = currentVelocity.x + ux * 0.5f;
+    const PlaneFloats pointY = currentVelocity.y + uy * 0.5f;
+    for (std::size_t lane = 0; lane < count; ++lane) {
+        if (still[lane] != 0) {
+            addAgentPlane(*first[lane].second, g, inverseTimeStep);
+        } else {
+            planes.push_back({{pointX[lane], pointY[lane]}, {directionX[lane], directionY[lane]}});
+        }
+    }
+#else
+    for (std::size_t lane = 0; lane < count; ++lane) {
+        addAgentPlane(*first[lane].second, g, inverseTimeStep);
+    }
+#endif
 }
 
 void OrcaAgent::commit() {

@@ -89,6 +89,10 @@ private:
     void keepIfNearer(const OrcaAgent& other, float d, float& range);
     void addObstaclePlane(const ObstacleVertex& near, float inverseHorizon);
     void addAgentPlane(const OrcaAgent& other, float inverseHorizon, float inverseTimeStep);
+    /// addAgentPlane for the `count` (1 to 4) neighbours from `first`, in their order, worked
+    /// out side by side in vector lanes.
+    void addAgentPlanes(const AgentNeighbour* first, std::size_t count, float inverseHorizon,
+                        float inverseTimeStep);
 
     // What the neighbours read while they decide, side by side on one cache line.
     Vec2 location;

@@ -139,6 +139,81 @@ TEST(OrcaVelocity, OverlappingAgentsUseTheTimeStepNotTheirHorizon) {
     expectNear(engine.velocity(1), Vec2(2.0f, 0.0f), 1e-5f, "B velocity");
 }
 
+TEST(OrcaVelocity, EveryNeighbourOfAListGetsItsHalfPlaneWhateverItsPlaceInTheList) {
+    // Agent 0 at the origin walking at (0.5, 0) among neighbours of every kind, radii 0.25
+    // (ρ = 0.5), horizon 5 s (1/τ = 0.2), time step 0.25 s. Each plane is checked against the
+    // construction worked out here in double precision, for lists of one to seven neighbours,
+    // so that every place in the list and every length of its tail is met.
+    struct Neighbour {
+        Vec2 position, velocity;
+        const char* kind;
+    };
+    const std::vector<Neighbour> table = {
+        {{0.3f, 0.1f}, {0.0f, 0.0f}, "overlapping"},
+        {{2.0f, 0.0f}, {0.4f, 0.0f}, "cut-off circle"},      // w = (−0.3, 0), w·p < 0
+        {{3.0f, 1.0f}, {-0.7f, 0.0f}, "left leg"},           // det(p, w) > 0
+        {{3.0f, -1.0f}, {-0.7f, 0.0f}, "right leg"},         // det(p, w) < 0
+        {{0.0f, 0.0f}, {0.5f, 0.0f}, "on the spot, alike"},  // w = 0: the fixed axis
+        {{-4.0f, 2.0f}, {1.0f, -0.5f}, "closing from behind"},
+        {{1.0f, 4.0f}, {0.0f, -1.2f}, "crossing"},
+    };
+    const double rho = 0.5, g = 0.2, inverseStep = 4.0;
+    const auto expected = [&](const Neighbour& n, std::size_t index, Vec2& point, Vec2& dir) {
+        const double px = n.position.x, py = n.position.y;
+        const double vx = 0.5 - n.velocity.x, vy = 0.0 - n.velocity.y;
+        const double d = px * px + py * py;
+        double ux = 0.0, uy = 0.0, dx = 0.0, dy = 0.0;
+        const auto circle = [&](double s) {
+            const double wx = vx - s * px, wy = vy - s * py, l = std::hypot(wx, wy);
+            const double ex = l > 0.0 ? wx / l : (0 < index ? 1.0 : -1.0);
+            const double ey = l > 0.0 ? wy / l : 0.0;
+            dx = ey;
+            dy = -ex;
+            ux = (rho * s - l) * ex;
+            uy = (rho * s - l) * ey;
+        };
+        const double wx = vx - g * px, wy = vy - g * py, q = wx * px + wy * py;
+        if (d <= rho * rho) {
+            circle(inverseStep);
+        } else if (q < 0.0 && q * q > rho * rho * (wx * wx + wy * wy)) {
+            circle(g);
+        } else {
+            const double leg = std::sqrt(d - rho * rho);
+            const bool left = px * wy - py * wx > 0.0;
+            dx = left ? (px * leg - py * rho) / d : -(px * leg + py * rho) / d;
+            dy = left ? (px * rho + py * leg) / d : -(-px * rho + py * leg) / d;
+            const double along = vx * dx + vy * dy;
+            ux = along * dx - vx;
+            uy = along * dy - vy;
+        }
+        point = Vec2(static_cast<float>(0.5 + ux / 2), static_cast<float>(uy / 2));
+        dir = Vec2(static_cast<float>(dx), static_cast<float>(dy));
+    };
+    for (std::size_t count = 1; count <= table.size(); ++count) {
+        OrcaEngine engine;
+        configure(engine);
+        engine.setTimeStep(0.25f);
+        engine.spawnAgent(Vec2());
+        engine.setVelocity(0, Vec2(0.5f, 0.0f));
+        for (std::size_t i = 0; i < count; ++i) {
+            engine.spawnAgent(table[i].position);
+            engine.setVelocity(i + 1, table[i].velocity);
+        }
+        engine.advance();
+        const OrcaAgent& agent = engine.agent(0);
+        ASSERT_EQ(agent.halfPlanes().size(), count);
+        for (std::size_t k = 0; k < count; ++k) {
+            const std::size_t index = agent.agentNeighbours()[k].second->index();
+            const Neighbour& n = table[index - 1];
+            Vec2 point, direction;
+            expected(n, index, point, direction);
+            const std::string what = std::string(n.kind) + " of " + std::to_string(count);
+            expectNear(agent.halfPlanes()[k].point, point, 1e-4f, what);
+            expectNear(agent.halfPlanes()[k].direction, direction, 1e-5f, what);
+        }
+    }
+}
+
 TEST(OrcaVelocity, TouchingAConvexCornerForbidsEveryVelocityTowardsIt) {
     // A unit square, counter-clockwise, and an agent of radius 0.3 at (−0.2, −0.2), 0.283 m
     // from the corner (0, 0). Edge (0,0)→(1,0): r1 = (0.2, 0.2), s = −0.2 < 0 and
