@@ -6,6 +6,7 @@
 #include <cstring>
 #include <limits>
 
+#include "models/orca/FloatLanes.h"
 #include "models/orca/LinearPrograms.h"
 #include "models/orca/ObstacleVertex.h"
 #include "models/orca/OrcaEngine.h"
@@ -79,24 +80,8 @@ void countNearerAndEqual(const float* distances, std::size_t width, float d, std
 #endif
 }
 
-// Neighbours whose half-planes addAgentPlanes works out at once: one vector register of floats.
-constexpr std::size_t planeLanes = 4;
-
-#if defined(__GNUC__) && defined(__SSE__)
-using PlaneFloats = float __attribute__((vector_size(planeLanes * sizeof(float))));
-using PlaneMask = std::int32_t __attribute__((vector_size(planeLanes * sizeof(std::int32_t))));
-
-// Lane by lane `choose ? a : b`, where every lane of `choose` is all ones or all zeros.
-PlaneFloats select(PlaneMask choose, PlaneFloats a, PlaneFloats b) {
-    return reinterpret_cast<PlaneFloats>((choose & reinterpret_cast<PlaneMask>(a)) |
-                                         (~choose & reinterpret_cast<PlaneMask>(b)));
-}
-
-// The correctly rounded square root of every lane, as std::sqrt gives it one at a time.
-PlaneFloats squareRoot(PlaneFloats x) {
-    return __builtin_ia32_sqrtps(x);
-}
-#endif
+// Neighbours whose half-planes addAgentPlanes works out at once.
+constexpr std::size_t planeLanes = FloatLanes::width;
 
 Vec2 perpendicular(const Vec2& d) {
     return {-d.y, d.x};
@@ -441,6 +426,10 @@ void OrcaAgent::addAgentPlane(const OrcaAgent& other, float g, float inverseTime
 void OrcaAgent::addAgentPlanes(const AgentNeighbour* first, std::size_t count, float g,
                                float inverseTimeStep) {
 #if defined(__GNUC__) && defined(__SSE__)
+    using FloatLanes::select;
+    using FloatLanes::squareRoot;
+    using PlaneFloats = FloatLanes::Floats;
+    using PlaneMask = FloatLanes::Mask;
     // The same operations as addAgentPlane, on up to four neighbours at once, each lane's
     // branches both worked out and the taken one kept: every lane's plane is bit for bit the one
     // addAgentPlane builds, and no branch waits on a comparison that goes either way. A tail

@@ -522,6 +522,13 @@ const HalfPlane xAtMostHalf{Vec2(0.5f, 0.0f), Vec2(0.0f, 1.0f)};
 const HalfPlane yAtMostHalf{Vec2(0.0f, 0.5f), Vec2(-1.0f, 0.0f)};
 // Permits y ≥ 0.5: parallel, admits all of y = 1.
 const HalfPlane yAtLeastHalf{Vec2(0.0f, 0.5f), Vec2(1.0f, 0.0f)};
+// Permit x ≤ a and x ≥ a.
+HalfPlane xAtMost(float a) {
+    return {Vec2(a, 0.0f), Vec2(0.0f, 1.0f)};
+}
+HalfPlane xAtLeast(float a) {
+    return {Vec2(a, 0.0f), Vec2(0.0f, -1.0f)};
+}
 
 INSTANTIATE_TEST_SUITE_P(
     Orca, SolveOnLine,
@@ -577,6 +584,44 @@ INSTANTIATE_TEST_SUITE_P(
                  true,
                  true,
                  Vec2(-1.7320508f, 1.0f)},
+        // Earlier planes are read several at a time: the bounds come from any place, and a
+        // short last group or an excluding plane in it counts as much as a full one.
+        LineCase{"NarrowedFromBothSidesBySevenPlanes",
+                 {xAtMost(1.5f), xAtLeast(-1.2f), xAtMost(0.9f), xAtLeast(-0.4f), xAtMost(1.1f),
+                  xAtLeast(-1.0f), xAtMost(1.3f), yIsOne},
+                 7,
+                 2.0f,
+                 Vec2(2.0f, 0.0f),
+                 false,
+                 true,
+                 Vec2(0.9f, 1.0f)},
+        LineCase{"NarrowedOnTheLeftByTheSixthPlane",
+                 {xAtMost(1.5f), xAtLeast(-1.2f), xAtMost(0.9f), xAtLeast(-0.4f), xAtMost(1.1f),
+                  xAtLeast(0.2f), yIsOne},
+                 6,
+                 2.0f,
+                 Vec2(-2.0f, 0.0f),
+                 false,
+                 true,
+                 Vec2(0.2f, 1.0f)},
+        LineCase{"ExcludedByAParallelPlaneInTheLastGroup",
+                 {xAtMost(1.5f), xAtLeast(-1.2f), xAtMost(0.9f), xAtLeast(-0.4f), xAtMost(1.1f),
+                  yAtMostHalf, yIsOne},
+                 6,
+                 2.0f,
+                 Vec2(),
+                 false,
+                 false,
+                 Vec2()},
+        LineCase{
+            "EmptiedByBoundsThatCross",
+            {xAtMost(1.5f), xAtLeast(-1.2f), xAtMost(0.1f), xAtLeast(0.3f), xAtMost(1.1f), yIsOne},
+            5,
+            2.0f,
+            Vec2(),
+            false,
+            false,
+            Vec2()},
         LineCase{"LaterHalfPlanesAreIgnored",
                  {yIsOne, xAtMostHalf},
                  0,
