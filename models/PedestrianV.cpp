@@ -239,7 +239,7 @@ int PedestrianV::perceive(float& minDistance, float& minTTI) {
         const float tau = closingNow ? threshold(n.timeToInteractionClamped) : farTau;
         n.threshold = tau;
         // A threshold is either zero, which no rate is below, or positive.
-        if (tau > 0.0f && std::fabs(bearingRateOf(n)) < tau) {
+        if (tau > 0.0f && !turnsClearlyFaster(n, tau) && std::fabs(bearingRateOf(n)) < tau) {
             // Working out the rate of a neighbour closing in now gave its current bearing.
             n.bearingDue = !closingNow;
             if (!closingNow) {
@@ -253,6 +253,28 @@ int PedestrianV::perceive(float& minDistance, float& minTTI) {
         }
     }
     return imminent;
+}
+
+bool PedestrianV::turnsClearlyFaster(const Neighbour& n, float tau) {
+    if (n.rateKnown) {
+        return false;
+    }
+    // The bearing rate is the angle between the neighbour's place now and a second later,
+    // folded into a quarter turn: its sine is |det(p, q)| / (|p| |q|), and an angle is at least
+    // its sine. So when that sine reaches tau by a margin wider than the rounding and the
+    // model's decimal turn constants (under 0.005 rad together), the rate reaches tau too and
+    // the neighbour is no threat, without the two arc tangents. In double precision, where
+    // the products of floats are exact.
+    constexpr double margin = 0.01;  // rad
+    const Vec2 later = n.closingPosition + n.closingVelocity;
+    const double px = n.closingPosition.x;
+    const double py = n.closingPosition.y;
+    const double qx = later.x;
+    const double qy = later.y;
+    const double sine = px * qy - py * qx;
+    const double lengths = (px * px + py * py) * (qx * qx + qy * qy);
+    const double bound = static_cast<double>(tau) + margin;
+    return lengths > 0.0 && std::isfinite(lengths) && sine * sine >= bound * bound * lengths;
 }
 
 float PedestrianV::bearingRateOf(Neighbour& n) {

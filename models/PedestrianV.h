@@ -93,6 +93,9 @@ private:
     float goalBearingChange(float& timeToGoal);
     /// The neighbour's bearing rate, worked out now if it is not known yet.
     static float bearingRateOf(Neighbour& n);
+    /// True when the rate bearingRateOf would work out for a neighbour closing in is surely
+    /// not below `tau` (rad/s); false when it may be, or when it is already known.
+    static bool turnsClearlyFaster(const Neighbour& n, float tau);
     /// The neighbour's current bearing, worked out now if it is still due.
     static float bearingOf(Neighbour& n);
     /// threshold(t) for a neighbour that is not closing in, whose t is notComputed.
