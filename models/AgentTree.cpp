@@ -567,18 +567,65 @@ void AgentTree::findNeighbourhood(int slot, Neighbourhood& hood) const {
     hood.leaves[0] = leaf;
     hood.count = 1;
     hood.complete = listLeaves(0, box, box.queryReach, hood);
+    for (int n = 0; n < hood.count; ++n) {
+        const Node& listed = nodes[hood.leaves[static_cast<std::size_t>(n)]];
+        const auto i = static_cast<std::size_t>(n);
+        hood.minX[i] = listed.minX;
+        hood.minY[i] = listed.minY;
+        hood.maxX[i] = listed.maxX;
+        hood.maxY[i] = listed.maxY;
+    }
+    // Whole groups of four boxes are measured at once: the rest of the last one is padded.
+    for (int n = hood.count; n % 4 != 0; ++n) {
+        const auto i = static_cast<std::size_t>(n);
+        hood.minX[i] = hood.minY[i] = hood.maxX[i] = hood.maxY[i] = 0.0f;
+    }
+}
+
+void AgentTree::measureGaps(const Neighbourhood& hood, const Vec2& p,
+                            std::array<float, Neighbourhood::capacity>& gaps) {
+#if defined(__SSE2__)
+    // squaredGap's operations, lane by lane: the same bits for every leaf. The lanes past the
+    // count measure the padding boxes and are never read.
+    const __m128 x = _mm_set1_ps(p.x);
+    const __m128 y = _mm_set1_ps(p.y);
+    const __m128 zero = _mm_setzero_ps();
+    for (int n = 0; n < hood.count; n += 4) {
+        const auto i = static_cast<std::size_t>(n);
+        // std::max(a, b) is a < b ? b : a, which _mm_max_ps(b, a) computes, a NaN included.
+        const __m128 outsideX = _mm_max_ps(_mm_sub_ps(x, _mm_loadu_ps(&hood.maxX[i])),
+                                           _mm_sub_ps(_mm_loadu_ps(&hood.minX[i]), x));
+        const __m128 outsideY = _mm_max_ps(_mm_sub_ps(y, _mm_loadu_ps(&hood.maxY[i])),
+                                           _mm_sub_ps(_mm_loadu_ps(&hood.minY[i]), y));
+        // outside > 0 ? outside : 0 is _mm_max_ps(outside, zero), a NaN included.
+        const __m128 gapX = _mm_max_ps(outsideX, zero);
+        const __m128 gapY = _mm_max_ps(outsideY, zero);
+        _mm_storeu_ps(&gaps[i], _mm_add_ps(_mm_mul_ps(gapX, gapX), _mm_mul_ps(gapY, gapY)));
+    }
+#else
+    for (int n = 0; n < hood.count; ++n) {
+        const auto i = static_cast<std::size_t>(n);
+        Node box;
+        box.minX = hood.minX[i];
+        box.minY = hood.minY[i];
+        box.maxX = hood.maxX[i];
+        box.maxY = hood.maxY[i];
+        gaps[i] = squaredGap(box, p);
+    }
+#endif
 }
 
 template <int K>
 void AgentTree::queryAround(CrowdAgent& agent, const Neighbourhood& hood) {
     Candidates<K> found = startQuery<K>(agent);
     const Slot query{agent.position, agent.radius, agent.id};
+    std::array<float, Neighbourhood::capacity> gaps;
+    measureGaps(hood, query.position, gaps);
     // A leaf the tree walk would scan comes within the query's reach, so it is listed; the
     // walk's order does not change the result, and neither does this one.
     for (int n = 0; n < hood.count; ++n) {
-        const Node& leaf = nodes[hood.leaves[static_cast<std::size_t>(n)]];
-        if (squaredGap(leaf, query.position) <= found.squaredReach()) {
-            scanLeaf(leaf, query, found);
+        if (gaps[static_cast<std::size_t>(n)] <= found.squaredReach()) {
+            scanLeaf(nodes[hood.leaves[static_cast<std::size_t>(n)]], query, found);
         }
     }
     finishQuery(agent, found);

@@ -53,6 +53,9 @@ public:
         bool complete = false;  ///< every such leaf is listed
         int count = 0;
         std::array<int, capacity> leaves;
+        /// The listed leaves' boxes, apart by coordinate, so that a query measures its gaps to
+        /// four of them at once.
+        std::array<float, capacity> minX, minY, maxX, maxY;
     };
     /// Lists the neighbourhood of the leaf that holds place `slot` (below size()) of the tree
     /// order. It reads only what the last build left, so threads may list and query at once.
@@ -154,6 +157,9 @@ private:
     void scanLeaf(const Node& leaf, const Slot& query, Found& found) const;
     /// A lower bound of the squared distance from p to any agent of `node`.
     static float squaredGap(const Node& node, const Vec2& p);
+    /// squaredGap from p to each leaf that `hood` lists, in its order.
+    static void measureGaps(const Neighbourhood& hood, const Vec2& p,
+                            std::array<float, Neighbourhood::capacity>& gaps);
     /// A query's candidates, its reach bounded by the build before when that holds.
     template <int K>
     Candidates<K> startQuery(const CrowdAgent& agent) const;
