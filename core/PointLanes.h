@@ -2,9 +2,14 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <vector>
 
 #include "core/Vec2.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 /// The points of a kd-tree in tree order, their x and y coordinates kept apart and padded by
 /// Width points, so that a leaf scan computes the squared distances from one point to Width
@@ -53,3 +58,30 @@ private:
     std::vector<float> xs;
     std::vector<float> ys;
 };
+
+namespace LaneMasks {
+
+/// Bit j is set for each of the first `count` lanes whose value is at most `limit` (`strict`:
+/// below it). With SSE2 four lanes are compared, and their bits gathered, in two instructions,
+/// so that a scan of a leaf branches on its hits alone rather than on every lane.
+template <bool strict, std::size_t width>
+std::uint32_t lanesWithin(const std::array<float, width>& values, std::size_t count, float limit) {
+    static_assert(width % 4 == 0 && width <= 32, "whole registers, one bit per lane");
+    std::uint32_t mask = 0;
+#if defined(__SSE2__)
+    const __m128 bound = _mm_set1_ps(limit);
+    for (std::size_t j = 0; j < width; j += 4) {
+        const __m128 lane = _mm_loadu_ps(values.data() + j);
+        const __m128 within = strict ? _mm_cmplt_ps(lane, bound) : _mm_cmple_ps(lane, bound);
+        mask |= static_cast<std::uint32_t>(_mm_movemask_ps(within)) << j;
+    }
+#else
+    for (std::size_t j = 0; j < width; ++j) {
+        const bool within = strict ? values[j] < limit : values[j] <= limit;
+        mask |= static_cast<std::uint32_t>(within ? 1 : 0) << j;
+    }
+#endif
+    return count >= 32 ? mask : mask & ((std::uint32_t{1} << count) - 1u);
+}
+
+}  // namespace LaneMasks

@@ -39,26 +39,6 @@ void sortKeys(std::uint64_t* keys, int count) {
     }
 }
 
-// Bit j is set for each of the first `count` lanes whose value is at most `limit`. With SSE2
-// four lanes are compared, and their bits gathered, in two instructions.
-template <std::size_t width>
-std::uint32_t lanesAtMost(const std::array<float, width>& values, int count, float limit) {
-    static_assert(width % 4 == 0 && width <= 32, "whole registers, one bit per lane");
-    std::uint32_t mask = 0;
-#if defined(__SSE2__)
-    const __m128 bound = _mm_set1_ps(limit);
-    for (std::size_t j = 0; j < width; j += 4) {
-        const __m128 within = _mm_cmple_ps(_mm_loadu_ps(values.data() + j), bound);
-        mask |= static_cast<std::uint32_t>(_mm_movemask_ps(within)) << j;
-    }
-#else
-    for (std::size_t j = 0; j < width; ++j) {
-        mask |= static_cast<std::uint32_t>(values[j] <= limit ? 1 : 0) << j;
-    }
-#endif
-    return count >= 32 ? mask : mask & ((std::uint32_t{1} << count) - 1u);
-}
-
 // Sorts a full list of k keys.
 template <int k>
 void sortFullList(std::uint64_t* keys) {
@@ -428,8 +408,9 @@ void AgentTree::scanLeaf(const Node& leaf, const Slot& query, Found& found) cons
     // mispredict for most of them; the reach only shrinks, so each is checked again when
     // offered. Lanes are visited in increasing order, as a plain loop would.
     const int count = leaf.end - leaf.begin;
-    for (std::uint32_t near = lanesAtMost(squaredDistances, count, found.squaredReach()); near != 0;
-         near &= near - 1) {
+    for (std::uint32_t near = LaneMasks::lanesWithin<false>(
+             squaredDistances, static_cast<std::size_t>(count), found.squaredReach());
+         near != 0; near &= near - 1) {
         const int j = __builtin_ctz(near);
         const float squaredDistance = squaredDistances[j];
         const Slot& other = treeSlots[leaf.begin + j];

@@ -254,10 +254,13 @@ void SpatialIndex::queryAgents(OrcaAgent& agent, float& range) const {
 void SpatialIndex::scanLeaf(OrcaAgent& agent, float& range, const AgentNode& leaf) const {
     std::array<float, scanWidth> squared;
     lanes.squaredDistances(leaf.begin, agent.position(), squared);
-    for (std::uint32_t j = 0; j < leaf.end - leaf.begin; ++j) {
-        if (squared[j] < range) {
-            agent.keepIfNearer(*order[leaf.begin + j].agent, squared[j], range);
-        }
+    // The lanes in range are gathered as bits, without a branch per lane that would go either
+    // way; the range only shrinks, and keepIfNearer checks each against it again. Lanes are
+    // taken in increasing order, as a plain loop would.
+    for (std::uint32_t near = LaneMasks::lanesWithin<true>(squared, leaf.end - leaf.begin, range);
+         near != 0; near &= near - 1) {
+        const unsigned j = static_cast<unsigned>(__builtin_ctz(near));
+        agent.keepIfNearer(*order[leaf.begin + j].agent, squared[j], range);
     }
 }
 
