@@ -6,14 +6,17 @@
 // Four floats side by side in one vector register, for the engine's loops that do the same
 // arithmetic on several neighbours or half-planes at once. Each lane's operations are the
 // scalar ones, correctly rounded alike, so a lane's result keeps the bits of the scalar code.
-// FloatLanes::available is false where the compiler offers no such registers, and callers
-// then take their scalar path.
+// VESTRA_FLOAT_LANES is defined where the compiler offers such registers; elsewhere callers
+// take their scalar path.
+#if defined(__GNUC__) && defined(__SSE__)
+#define VESTRA_FLOAT_LANES 1
+#endif
+
 namespace FloatLanes {
 
 constexpr std::size_t width = 4;
 
-#if defined(__GNUC__) && defined(__SSE__)
-constexpr bool available = true;
+#if defined(VESTRA_FLOAT_LANES)
 
 using Floats = float __attribute__((vector_size(width * sizeof(float))));
 /// A comparison's result: every lane all ones (true) or all zeros.
@@ -39,8 +42,6 @@ inline Floats magnitude(Floats x) {
 inline bool any(Mask m) {
     return (m[0] | m[1] | m[2] | m[3]) != 0;
 }
-#else
-constexpr bool available = false;
 #endif
 
 }  // namespace FloatLanes

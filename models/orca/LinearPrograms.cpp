@@ -45,7 +45,7 @@ bool narrowOneByOne(const HalfPlane* planes, std::size_t k, const HalfPlane& lin
 // therefore worked out again one plane at a time.
 bool narrowByEarlierPlanes(const HalfPlane* planes, std::size_t k, const HalfPlane& line,
                            float& tLeft, float& tRight) {
-#if defined(__GNUC__) && defined(__SSE__)
+#if defined(VESTRA_FLOAT_LANES)
     using FloatLanes::Floats;
     using FloatLanes::Mask;
     using FloatLanes::select;

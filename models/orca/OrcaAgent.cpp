@@ -425,7 +425,7 @@ void OrcaAgent::addAgentPlane(const OrcaAgent& other, float g, float inverseTime
 
 void OrcaAgent::addAgentPlanes(const AgentNeighbour* first, std::size_t count, float g,
                                float inverseTimeStep) {
-#if defined(__GNUC__) && defined(__SSE__)
+#if defined(VESTRA_FLOAT_LANES)
     using FloatLanes::select;
     using FloatLanes::squareRoot;
     using PlaneFloats = FloatLanes::Floats;
